@@ -1,0 +1,258 @@
+// The timeline interface of the codec engine: every function, record, id and event field the
+// rest of Movara relies on. Any engine that keeps these promises can stand behind it; `engine`
+// (FFmpeg) and the tests' `velcodec_fake` both do.
+//
+// Records are plain structs in a fixed field order. Nothing depends on byte offsets, and the
+// engine copies every string it is given: a caller may free or reuse its buffers as soon as a
+// call returns.
+#ifndef VELCODECAPI_H
+#define VELCODECAPI_H
+
+#include <stdint.h>
+
+#include "velhost.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef void* VeldesTimeline;
+
+// Longest output path a run accepts, terminating zero included (this platform's PATH_MAX).
+#define VELDES_MAX_PATH 4096
+
+// Stream types of tagVeldesStreamInfo::type.
+enum { VELDES_STREAM_AUDIO = 1, VELDES_STREAM_VIDEO = 2 };
+
+// Engine video codec ids (0 = no video).
+enum {
+    VELDES_VCODEC_NONE = 0,
+    VELDES_VCODEC_MPEG1 = 1,
+    VELDES_VCODEC_MPEG2 = 2,
+    VELDES_VCODEC_H263 = 5,
+    VELDES_VCODEC_MJPEG = 8,
+    VELDES_VCODEC_MPEG4 = 13,
+    VELDES_VCODEC_MSMPEG4V2 = 16,
+    VELDES_VCODEC_MSMPEG4V3 = 17,
+    VELDES_VCODEC_WMV1 = 18,
+    VELDES_VCODEC_WMV2 = 19,
+    VELDES_VCODEC_FLV1 = 20,
+    VELDES_VCODEC_DVVIDEO = 25,
+    VELDES_VCODEC_H264 = 28,
+    VELDES_VCODEC_XVID = 63,
+    VELDES_VCODEC_RMVB = 72,
+    VELDES_VCODEC_WMV3 = 74,
+    VELDES_VCODEC_RAW_RGBA32 = 0x200000,
+    VELDES_VCODEC_RAW_BGR24 = 0x200001,
+    VELDES_VCODEC_RAW_RGB555 = 0x200002,
+    VELDES_VCODEC_RAW_YUY2 = 0x200003,
+    VELDES_VCODEC_RAW_UYVY = 0x200004
+};
+
+// Engine audio codec ids (0 = no audio).
+enum {
+    VELDES_ACODEC_NONE = 0,
+    VELDES_ACODEC_PCM_S16LE = 0x10000,
+    VELDES_ACODEC_PCM_S16BE = 0x10001,
+    VELDES_ACODEC_AMR_NB = 0x12000,
+    VELDES_ACODEC_RA = 0x13001,
+    VELDES_ACODEC_MP2 = 0x15000,
+    VELDES_ACODEC_MP3 = 0x15001,
+    VELDES_ACODEC_AAC = 0x15002,
+    VELDES_ACODEC_AC3 = 0x15003,
+    VELDES_ACODEC_VORBIS = 0x15005,
+    VELDES_ACODEC_WMA = 0x15008,
+    VELDES_ACODEC_FLAC = 0x1500E
+};
+
+// Filter ids of VeldesAddFilter (0 to 3) and VeldesAddWatermark (4, 5).
+typedef enum tagVeldesFilterID {
+    VELDES_FILTER_CROP = 0,
+    VELDES_FILTER_CROP_SCALE = 1,
+    VELDES_FILTER_FLIP = 2,
+    VELDES_FILTER_COLOR = 3,
+    VELDES_FILTER_WATERMARK_IMAGE = 4,
+    VELDES_FILTER_WATERMARK_TEXT = 5
+} tagVeldesFilterID;
+
+// Style bits of a text watermark.
+enum { VELDES_TEXT_BOLD = 1, VELDES_TEXT_ITALIC = 2, VELDES_TEXT_UNDERLINE = 8 };
+
+// Kinds of edit (preview and snapshot) events, and the position sub-kinds that end a preview.
+enum {
+    VELDES_EVENT_POSITION = 0,
+    VELDES_EVENT_SNAPSHOT = 4,
+    VELDES_SUBKIND_END = 5,
+    VELDES_SUBKIND_END_ERROR = 7
+};
+
+// Input of VeldesAddMedia2; the caller zero-fills it.
+typedef struct tagVeldesTrackInfo {
+    int32_t option; // always 1
+    uint8_t reserved[28];
+    const char* path; // file path or device path (GenDevicePath)
+    uint8_t enableDirectShow;
+    uint8_t enableQuickTime;
+} tagVeldesTrackInfo;
+
+// One stream of a source, as VeldesGetMediaInfo reports it.
+typedef struct tagVeldesStreamInfo {
+    int32_t type; // VELDES_STREAM_AUDIO, VELDES_STREAM_VIDEO, anything else is ignored
+    int32_t bitRate; // bits per second, 0 = not reported
+    int32_t width; // video
+    int32_t height; // video
+    double frameRate; // video, 0 or less = not reported
+    int32_t sampleRate; // audio, Hz
+    int32_t channels; // audio
+    int32_t audioValues[2]; // copied unchanged into tagVeldesExportSetting::audioValues
+    int32_t videoValues[2]; // copied unchanged into tagVeldesExportSetting::videoValues
+} tagVeldesStreamInfo;
+
+// Input of VeldesSetExportSetting: what one source will be encoded into. The caller fills the
+// whole record with 0xFF bytes first, then every field.
+typedef struct tagVeldesExportSetting {
+    int32_t videoCodec; // engine id, 0 = no video
+    int32_t videoBitrate; // bits per second
+    int32_t width; // even
+    int32_t height; // even
+    double frameRate;
+    double aspect; // display aspect ratio
+    int32_t videoValues[2]; // from the video stream, 0 without one
+    int32_t videoQuality; // 0..100
+    int32_t audioCodec; // engine id, 0 = no audio
+    int32_t audioBitrate; // bits per second
+    int32_t sampleRate; // Hz
+    int32_t channels; // 1 or 2
+    int32_t bitsPerSample; // always 16
+    int32_t audioValues[2]; // from the audio stream, 0 without one
+    int32_t audioQuality; // 0..100
+    char format[16]; // engine format name, zero-terminated
+    char extension[8]; // file extension without dot, zero-terminated
+} tagVeldesExportSetting;
+
+// Both callbacks take the event and the user value they were registered with and return 0.
+// They are called on a thread of the engine.
+struct tagVeldesEvent;
+typedef int (*VeldesEventCallback)(struct tagVeldesEvent* event, void* user);
+
+// Input of VeldesRun: the output of one run. The caller zero-fills it.
+typedef struct tagVeldesExportInfo {
+    void* user; // passed back to the callback
+    VeldesEventCallback callback; // progress of the run
+    int32_t videoCodec;
+    int32_t videoBitrate;
+    int32_t width;
+    int32_t height;
+    double frameRate;
+    double aspect;
+    int32_t reserved1[2];
+    int32_t audioCodec;
+    int32_t audioBitrate;
+    int32_t sampleRate;
+    int32_t channels;
+    int32_t bitsPerSample;
+    int32_t reserved2[2];
+    char format[16]; // engine format name
+    char outputPath[VELDES_MAX_PATH]; // full output path
+    VeldesWindow previewWindow; // the preview surface, or 0
+} tagVeldesExportInfo;
+
+// Input of VeldesEditBegin. The caller zero-fills it.
+typedef struct tagVeldesEditInfo {
+    int32_t reserved0;
+    int32_t mediaId;
+    double aspect; // display aspect, 4/3
+    uint8_t reserved[16];
+    VeldesWindow window; // preview surface or 0
+    VeldesWindow window2; // the same
+    VeldesEventCallback callback; // preview events, or 0
+    void* user; // user value of the callback, or 0
+} tagVeldesEditInfo;
+
+// Input of VeldesAddFilter and VeldesAddWatermark; the filter applies to the media of the edit
+// that is open. Only the fields of the given id are read; the caller zero-fills the rest.
+typedef struct tagVeldesFilterInfo {
+    int32_t id; // tagVeldesFilterID
+    // VELDES_FILTER_CROP: the crop rectangle in source pixels.
+    double left, top, right, bottom;
+    // VELDES_FILTER_CROP_SCALE.
+    int32_t scaleEnabled; // 1
+    int32_t sourceWidth, sourceHeight; // of the video stream
+    int32_t cropWidth, cropHeight; // right - left and bottom - top, lowest bit cleared
+    // VELDES_FILTER_FLIP: bit 0 horizontal, bit 1 vertical.
+    int32_t flip;
+    // VELDES_FILTER_COLOR: each -100..100.
+    int32_t brightness, contrast, saturation;
+    // Watermarks (image and text).
+    int32_t x, y, width, height;
+    int32_t alpha; // 0 transparent .. 255 opaque
+    const char* imagePath; // VELDES_FILTER_WATERMARK_IMAGE
+    const char* text; // VELDES_FILTER_WATERMARK_TEXT
+    const char* fontName;
+    int32_t fontSize;
+    int32_t style; // VELDES_TEXT_* bits
+    uint8_t red, green, blue, zero;
+} tagVeldesFilterInfo;
+
+// What the callbacks receive. An export progress event fills mediaId, progress, elapsed and
+// status; an edit event fills kind and, by kind, subKind and position (VELDES_EVENT_POSITION) or
+// pixels, width and height (VELDES_EVENT_SNAPSHOT: 32-bit pixels, valid during the call).
+typedef struct tagVeldesEvent {
+    int32_t mediaId; // export: the reporting source
+    int32_t progress; // export: 0..10000 of the source's clip
+    int64_t elapsed; // export: seconds
+    int64_t status; // export: negative = the run failed
+    int32_t kind; // edit: VELDES_EVENT_*
+    int32_t subKind; // edit, position events
+    int64_t position; // edit, position events: milliseconds
+    void* pixels; // edit, snapshot events
+    int32_t width, height; // edit, snapshot events
+} tagVeldesEvent;
+
+VeldesTimeline CreateTimeline(int option);
+int DestroyTimeline(VeldesTimeline timeline);
+
+// Media ids are never reused; calls with unknown or removed ids do nothing and fail.
+int VeldesAddMedia2(VeldesTimeline timeline, const tagVeldesTrackInfo* track, void* reserved,
+                    int reserved2);
+int VeldesRemoveMedia(VeldesTimeline timeline, int mediaId);
+// The array stays valid until the next call for that media; the caller never frees it.
+int VeldesGetMediaInfo(VeldesTimeline timeline, int mediaId, tagVeldesStreamInfo** streams);
+int VeldesGetMediaDuration(VeldesTimeline timeline, int mediaId, int64_t* durationMs);
+int VeldesSetExportSetting(VeldesTimeline timeline, int mediaId,
+                           const tagVeldesExportSetting* setting);
+int VeldesSetMediaBeginPos(VeldesTimeline timeline, int mediaId, int64_t positionMs);
+int VeldesSetMediaStopPos(VeldesTimeline timeline, int mediaId, int64_t positionMs);
+int VeldesGetMediaEncodedSize(VeldesTimeline timeline, int mediaId, int64_t* bytes);
+
+// Exports the sources in array order into one output; returns the run id, negative when the run
+// cannot start. Progress arrives through info->callback and ends with progress 10000 or a
+// negative status (for a merged run carrying the last source's id).
+int VeldesRun(VeldesTimeline timeline, const int* mediaIds, int count,
+              const tagVeldesExportInfo* info);
+int VeldesSuspend(VeldesTimeline timeline, int runId);
+int VeldesResume(VeldesTimeline timeline, int runId);
+int VeldesSkip(VeldesTimeline timeline, int runId, int abort);
+
+// Edits and preview. 0 = success.
+int VeldesEditBegin(VeldesTimeline timeline, const tagVeldesEditInfo* edit);
+int VeldesEditEnd(VeldesTimeline timeline, int flag);
+int VeldesPlay(VeldesTimeline timeline);
+int VeldesPause(VeldesTimeline timeline);
+int VeldesSetCurPos(VeldesTimeline timeline, int64_t positionMs, int flag);
+int VeldesAddFilter(VeldesTimeline timeline, int filterId, const tagVeldesFilterInfo* filter);
+int VeldesAddWatermark(VeldesTimeline timeline, int filterId, const tagVeldesFilterInfo* filter);
+int VeldesRemoveWatermark(VeldesTimeline timeline, int mediaId);
+int VeldesGetThumbnail(VeldesTimeline timeline, int mediaId, int width, int height,
+                       const char* fileName);
+int VeldesGetThumbnailOnPause(VeldesTimeline timeline, int width, int height,
+                              VeldesEventCallback callback, void* user);
+void VeldesRefreshOutputWindow(VeldesTimeline timeline);
+void VeldesChangeVolume(VeldesTimeline timeline, int volume);
+void VeldesShowVideoEffect(VeldesTimeline timeline, int withEffects);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
