@@ -1,0 +1,106 @@
+#pragma once
+
+#include "Profile.h"
+#include "SharedValue.h"
+#include "velcodecutil.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Bits of MediaItem::stateFlags. The five conversion-state bits are exclusive.
+inline constexpr int32_t kItemFocused = 0x1;
+inline constexpr int32_t kItemChecked = 0x4;
+inline constexpr int32_t kItemNotConvert = 0x8;
+inline constexpr int32_t kItemConverting = 0x10;
+inline constexpr int32_t kItemFinish = 0x20;
+inline constexpr int32_t kItemNotExist = 0x40;
+inline constexpr int32_t kItemConvertFailed = 0x100;
+inline constexpr int32_t kItemStateBits =
+    kItemNotConvert | kItemConverting | kItemFinish | kItemNotExist | kItemConvertFailed;
+
+// Watermark modes: anything else means no watermark.
+inline constexpr int32_t kWatermarkText = 3;
+inline constexpr int32_t kWatermarkImage = 5;
+
+// An item's watermark as the watermark page edits it and a conversion applies it.
+struct MediaWatermark {
+    int32_t mode = 0;
+    std::string imagePath;
+    std::string text;
+    std::string fontName = "Arial";
+    uint32_t colour = 0xFFFFFF; // bytes red, green, blue, 0
+    int32_t fontSize = 36;
+    int32_t style = 0; // index into the style names, 0..7
+    int32_t left = 10;
+    int32_t top = 50;
+    int32_t alpha = 255;
+    int32_t width = 200;
+    int32_t height = 40;
+
+    bool operator==(const MediaWatermark&) const = default;
+};
+
+// The crop page's settings: aspect mode (-1 free, 0 the source's, 1 4:3, 2 16:9) and the
+// rectangle in source pixels. A crop applies only when right > 0 and bottom > 0.
+struct MediaCrop {
+    int32_t aspectMode = 0;
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+
+    bool applies() const { return right > 0 && bottom > 0; }
+    bool operator==(const MediaCrop&) const = default;
+};
+
+// One entry of the media list: a source file or capture device, its output profile, clip, picture
+// edits and conversion state. Copies are field by field; the profile is shared, not copied.
+//
+// Progress, elapsed time and the state flags are written by the codec engine's thread while the
+// user-interface thread draws them, hence atomic.
+struct MediaItem {
+    std::string displayName;
+    std::string sourcePath;
+    int32_t sourceSize = 0; // KiB
+    SharedValue<int32_t> stateFlags{kItemChecked | kItemNotConvert};
+    SharedValue<int32_t> progress{0}; // hundredths of a percent
+    ProfileRef profile;
+    int64_t clipBegin = 0;           // ms; below 0: not set
+    int64_t clipEnd = -1;            // ms; -1: to the end
+    int64_t duration = 0;            // ms
+    SharedValue<int64_t> elapsed{0}; // ms
+    int64_t outputEstimate = 0;      // bytes
+    MediaWatermark watermark;
+    int32_t brightness = 0;
+    int32_t contrast = 0;
+    int32_t saturation = 0;
+    int32_t flip = 0; // bit 0 horizontal, bit 1 vertical
+    MediaCrop crop;
+    VEL_DEVICE_INFO device;
+
+    // Sets `flags`; clears `clearExtra` and the conversion-state bits that `flags` excludes.
+    // Safe against a concurrent change of the other bits (focus, check) from another thread.
+    void setState(int32_t flags, int32_t clearExtra = 0);
+    bool hasState(int32_t bits) const { return (stateFlags.load() & bits) != 0; }
+    void setFlag(int32_t bits, bool on);
+
+    std::string sourceSizeText() const;
+    std::string estimateText() const;
+    std::string stateText() const;
+    std::string progressText() const;
+    std::string usedRemainingText() const;
+
+    // Of the profile's format; empty without a profile or with an unknown format.
+    std::string outputExtension() const;
+    std::string engineFormat() const;
+};
+
+// The file list pane owns the items; everything else reaches them through this list.
+using MediaList = std::vector<std::unique_ptr<MediaItem>>;
+
+// "%02d:%02d:%02d" of a millisecond count (low 32 bits, signed), hours modulo 24.
+std::string mediaTimeText(int64_t milliseconds);
+// A size in KiB: "%dKB", "%.<decimals>fMB" or "%.<decimals>fGB".
+std::string mediaSizeText(uint32_t kib, int decimals);

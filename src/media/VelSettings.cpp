@@ -1,0 +1,6 @@
+#include "VelSettings.h"
+
+VelSettings& VelSettings::instance() {
+    static VelSettings settings;
+    return settings;
+}
