@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,49 +29,39 @@ bool matches(std::string_view token, std::string_view name) {
     return name.size() == token.size() || std::string_view(" =/[").find(name[token.size()]) != npos;
 }
 
+// Element data escapes the first three, attribute values all five.
+constexpr std::pair<char, std::string_view> kEntities[] = {
+    {'<', "&lt;"}, {'&', "&amp;"}, {'>', "&gt;"}, {'\'', "&apos;"}, {'"', "&quot;"}};
+
 std::string escape(std::string_view text, bool attribute) {
+    const auto* end = std::begin(kEntities) + (attribute ? 5 : 3);
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '\'':
-            out += attribute ? "&apos;" : "'";
-            break;
-        case '"':
-            out += attribute ? "&quot;" : "\"";
-            break;
-        default:
+        const auto* it =
+            std::find_if(std::begin(kEntities), end, [c](auto& e) { return e.first == c; });
+        if (it != end)
+            out += it->second;
+        else
             out += c;
-        }
     }
     return out;
 }
 
-// Only the five predefined entities are decoded; any other "&" is kept as it stands.
+// Only the five entities above are decoded; any other "&" is kept as it stands.
 std::string unescape(std::string_view text) {
-    static constexpr std::pair<std::string_view, char> kEntities[] = {
-        {"lt;", '<'}, {"amp;", '&'}, {"gt;", '>'}, {"apos;", '\''}, {"quot;", '"'}};
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] != '&')
-            continue;
-        for (const auto& [entity, c] : kEntities) {
-            if (text.compare(i + 1, entity.size(), entity) == 0) {
-                out.back() = c;
-                i += entity.size();
-                break;
-            }
+        const auto* it = std::end(kEntities);
+        if (text[i] == '&')
+            it = std::find_if(std::begin(kEntities), it,
+                              [&](auto& e) { return text.substr(i).starts_with(e.second); });
+        if (it == std::end(kEntities)) {
+            out += text[i];
+        } else {
+            out += it->first;
+            i += it->second.size() - 1;
         }
     }
     return out;
@@ -151,7 +142,8 @@ int CXmlparse::newEntry() {
 }
 
 bool CXmlparse::load(const std::string& path) {
-    // The file is UTF-8 and the document stays UTF-8, so the bytes are taken as they are.
+    // The file is UTF-8 and the document stays UTF-8: the bytes are taken as they are, and with
+    // no conversion there is nothing that could come out shorter than the file.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
