@@ -216,13 +216,10 @@ TEST(XmlAttrib, ReadsQuotedValuesOfTheStartTagOnly) {
     EXPECT_EQ(xml.getAttrib("xy"), "5");
     EXPECT_EQ(xml.getAttrib("e"), "\"<&");
     EXPECT_EQ(xml.getAttrib("q"), "");
-}
 
-TEST(XmlAttrib, ScanStopsAtSlash) {
-    CXmlparse xml;
     ASSERT_TRUE(xml.setDoc("<a / x=\"1\"></a>"));
     ASSERT_TRUE(xml.findElem());
-    EXPECT_EQ(xml.getAttrib("x"), "");
+    EXPECT_EQ(xml.getAttrib("x"), ""); // the scan stops at "/"
 }
 
 } // namespace
