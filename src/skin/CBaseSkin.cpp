@@ -1,0 +1,412 @@
+#include "CBaseSkin.h"
+
+#include "CSkinArchive.h"
+#include "CXmlparse.h"
+#include "OptionText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QIODevice>
+#include <QImageReader>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+std::string makeTempFile() {
+    std::string pattern = QDir::tempPath().toStdString() + "/VelXXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0)
+        return {};
+    close(fd);
+    return pattern;
+}
+
+QImage decoded(QImageReader& reader) {
+    reader.setDecideFormatFromContent(true);
+    QImage image = reader.read();
+    if (!image.isNull())
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return image;
+}
+
+} // namespace
+
+CBaseSkin::CBaseSkin()
+    : windowStyles{{0, DefaultWindowStyle()}}, colors(DefaultColors()),
+      tempFileNamer(makeTempFile) {}
+
+CBaseSkin::~CBaseSkin() {
+    // Derived destructors unload first; this catches a skin destroyed through the base only.
+    images.clear();
+    for (const std::string& file : tempFiles)
+        std::remove(file.c_str());
+}
+
+SkinObjectStyle CBaseSkin::DefaultObjectStyle() {
+    SkinObjectStyle o;
+    o.bkbegin = 0x787878;
+    o.bkend = 0xB4B4B4;
+    o.bkhi = 0x0000DC;
+    o.border = 0x000096;
+    o.text = 0xFFFFFF;
+    o.texthi = 0x0A0A0A;
+    o.textgray = 0xC0C0C0;
+    o.bkmode = 2;
+    o.gradmode = 1;
+    o.fontname = "Times New Roman";
+    o.fontsize = 90;
+    o.fontstyle = 0;
+    return o;
+}
+
+SkinWindowStyle CBaseSkin::DefaultWindowStyle() {
+    SkinWindowStyle w;
+    w.bkbegin = 0x646464;
+    w.bkend = 0xA8A8A8;
+    w.border = 0x646464;
+    w.bkmode = 2;
+    w.gradmode = 1;
+    w.objects[0] = DefaultObjectStyle();
+    return w;
+}
+
+std::map<int32_t, uint32_t> CBaseSkin::DefaultColors() {
+    return {{100, 0x000000}, {101, 0x646464}, {102, 0xFFFFFF}, {103, 0x0A0A0A}, {104, 0xC8C8C8},
+            {105, 0xF43845}, {106, 0xB9BEBE}, {107, 0xD2967C}, {108, 0xDCDCDC}, {109, 0x784614},
+            {110, 0xF43845}, {111, 0xFFFFFF}, {112, 0xC8C8C8}, {113, 0x50DBF0}, {114, 0xB4B4B4},
+            {115, 0xFFFFFF}, {116, 0xFFFFFF}, {117, 0xCECECE}};
+}
+
+void CBaseSkin::SetTempFileNamer(TempFileNamer namer) {
+    tempFileNamer = std::move(namer);
+}
+
+// ---- archive and images ----
+
+int CBaseSkin::Validate(const std::string& archivePath) {
+    CSkinArchive archive(archivePath);
+    std::vector<CSkinArchive::Entry> entries;
+    if (!archive.ReadDirectory(entries))
+        return 0;
+    for (int id = FirstImageId(); id != -1; id = NextImageId(id))
+        if (!findSkinEntry(entries, ImageName(id)))
+            return 0;
+    return findSkinEntry(entries, StyleSheetName()) ? 1 : 0;
+}
+
+// Temporary file first, memory stream when no temporary file name can be had. `result` becomes
+// -1 when the entry cannot be read or written out.
+QImage CBaseSkin::decodeEntry(const CSkinArchive& archive, const std::string& name, int& result) {
+    result = 1;
+    const std::string file = tempFileNamer ? tempFileNamer() : std::string();
+    if (!file.empty()) {
+        if (!archive.EntryToFile(name, file)) {
+            std::remove(file.c_str());
+            result = -1;
+            return {};
+        }
+        tempFiles.push_back(file);
+        QImageReader reader(QString::fromStdString(file));
+        return decoded(reader);
+    }
+    std::unique_ptr<QIODevice> stream = archive.EntryToStream(name);
+    if (!stream) {
+        result = -1;
+        return {};
+    }
+    QImageReader reader(stream.get());
+    return decoded(reader);
+}
+
+int CBaseSkin::Load(const std::string& archivePath) {
+    if (archivePath == currentArchive)
+        return 0;
+    if (!Validate(archivePath))
+        return -2;
+    CSkinArchive archive(archivePath);
+    if (!archive.Check())
+        return -2;
+    Unload();
+
+    for (int id = FirstImageId(); id != -1; id = NextImageId(id)) {
+        int result = 1;
+        QImage image = decodeEntry(archive, ImageName(id), result);
+        if (result != 1)
+            return -1;
+        images[id] = std::make_unique<QImage>(std::move(image));
+    }
+
+    std::string sheet;
+    if (!archive.EntryToMemory(StyleSheetName(), sheet))
+        return -1;
+    // A style sheet that does not parse leaves the styles as they are; the images still count.
+    ParseStyleSheet(sheet.c_str(), sheet.size());
+    currentArchive = archivePath;
+    return 1;
+}
+
+void CBaseSkin::Unload() {
+    images.clear();
+    for (const std::string& file : tempFiles)
+        QFile::remove(QString::fromStdString(file));
+    tempFiles.clear();
+    // Nothing of that archive is loaded any more, so loading it again must really load it.
+    currentArchive.clear();
+}
+
+const QImage* CBaseSkin::Image(int imageId) const {
+    auto it = images.find(imageId);
+    return it == images.end() ? nullptr : it->second.get();
+}
+
+// ---- style queries ----
+
+const SkinWindowStyle* CBaseSkin::findWindow(int windowId) const {
+    auto it = windowStyles.find(windowId);
+    if (it == windowStyles.end())
+        it = windowStyles.find(0);
+    return it == windowStyles.end() ? nullptr : &it->second;
+}
+
+const SkinObjectStyle* CBaseSkin::findObject(const SkinWindowStyle* window, int objectId) const {
+    if (!window)
+        return nullptr;
+    auto it = window->objects.find(objectId);
+    if (it == window->objects.end())
+        it = window->objects.find(0);
+    return it == window->objects.end() ? nullptr : &it->second;
+}
+
+int CBaseSkin::StyleMode(int windowId, int objectId, int index) const {
+    const SkinWindowStyle* w = findWindow(windowId);
+    const SkinObjectStyle* o = findObject(w, objectId);
+    switch (index) {
+    case 0:
+        return w ? w->bkmode : 0;
+    case 1:
+        return w ? w->gradmode : 0;
+    case 2:
+        return o ? o->bkmode : 0;
+    case 3:
+        return o ? o->gradmode : 0;
+    default:
+        return 0;
+    }
+}
+
+uint32_t CBaseSkin::StyleColor(int windowId, int objectId, int index) const {
+    uint32_t color = 0;
+    if (index >= 10) {
+        color = ColorById(index);
+    } else if (index >= 0 && index <= 2) {
+        if (const SkinWindowStyle* w = findWindow(windowId))
+            color = index == 0 ? w->bkbegin : index == 1 ? w->bkend : w->border;
+    } else if (index >= 3) {
+        if (const SkinObjectStyle* o = findObject(findWindow(windowId), objectId)) {
+            const uint32_t fields[] = {o->bkbegin, o->bkend,  o->bkhi,    o->border,
+                                       o->text,    o->texthi, o->textgray};
+            color = fields[index - 3];
+        }
+    }
+    return skinColorToArgb(color, static_cast<uint32_t>(alpha));
+}
+
+QFont CBaseSkin::StyleFont(int windowId, int objectId) const {
+    QFont font;
+    const SkinObjectStyle* o = findObject(findWindow(windowId), objectId);
+    if (!o)
+        return font;
+    if (!o->fontname.empty())
+        font.setFamily(QString::fromStdString(o->fontname));
+    if (o->fontsize > 0)
+        font.setPointSizeF(o->fontsize / 10.0);
+    font.setWeight((o->fontstyle & kSkinFontBold) ? QFont::Bold : QFont::Normal);
+    font.setUnderline(o->fontstyle & kSkinFontUnderline);
+    font.setItalic(o->fontstyle & kSkinFontItalic);
+    font.setStrikeOut(o->fontstyle & kSkinFontStrikeOut);
+    return font;
+}
+
+uint32_t CBaseSkin::ColorById(int colorId) const {
+    auto it = colors.find(colorId);
+    return it == colors.end() ? 0 : it->second;
+}
+
+int CBaseSkin::ColorIdByName(std::string_view) const {
+    return 0;
+}
+
+std::string CBaseSkin::StyleSheetName() const {
+    return "velskin.xml";
+}
+
+int CBaseSkin::WindowIdByName(std::string_view) const {
+    return 0;
+}
+
+// ---- style sheet ----
+
+int CBaseSkin::ParseColor(std::string_view text, uint32_t& color) const {
+    const std::vector<std::string> parts = splitOptionList(text);
+    if (parts.size() != 3) {
+        color = 0;
+        return 0;
+    }
+    uint32_t channel[3];
+    for (int i = 0; i < 3; ++i)
+        channel[i] = static_cast<uint32_t>(parseOptionInt(parts[i])) & 0xFF;
+    color = skinColor(channel[0], channel[1], channel[2]);
+    return 1;
+}
+
+int CBaseSkin::ParseFontStyle(std::string_view text) const {
+    int style = 0;
+    for (char c : text) {
+        if (c == 'b')
+            style |= kSkinFontBold;
+        else if (c == 'u')
+            style |= kSkinFontUnderline;
+        else if (c == 'i')
+            style |= kSkinFontItalic;
+        else if (c == 'o')
+            style |= kSkinFontStrikeOut;
+    }
+    return style;
+}
+
+namespace {
+
+void readInt(const CXmlparse& xml, const char* attribute, int32_t& field) {
+    const std::string value = xml.getAttrib(attribute);
+    if (!value.empty())
+        field = parseOptionInt(value);
+}
+
+} // namespace
+
+int CBaseSkin::ParseStyleSheet(const char* text, size_t length) {
+    if (!text || length == 0)
+        return 0;
+    CXmlparse xml;
+    if (!xml.setDoc(std::string_view(text, length)))
+        return 0;
+    xml.resetPos();
+    if (!xml.findElem("velskin") || !xml.intoElem())
+        return 0;
+    while (xml.findElem("wnd"))
+        ParseWindow(xml);
+    // Colours follow the last window: the search goes on from there (or from the first child).
+    while (xml.findElem("color"))
+        ParseColorElement(xml);
+    return 1;
+}
+
+int CBaseSkin::ParseWindow(CXmlparse& xml) {
+    const SkinWindowStyle builtIn = [] {
+        SkinWindowStyle w = DefaultWindowStyle();
+        w.objects.clear();
+        return w;
+    }();
+    auto zero = windowStyles.find(0);
+    const SkinWindowStyle& defaults = zero != windowStyles.end() ? zero->second : builtIn;
+
+    int32_t id = 0;
+    const std::string idText = xml.getAttrib("id");
+    if (!idText.empty()) {
+        id = parseOptionInt(idText);
+    } else {
+        const std::string name = xml.getAttrib("name");
+        if (name.empty())
+            return 0;
+        id = WindowIdByName(name);
+    }
+    if (id < 0)
+        return 0;
+
+    SkinWindowStyle window;
+    window.bkmode = defaults.bkmode;
+    window.gradmode = defaults.gradmode;
+    window.bkbegin = defaults.bkbegin;
+    window.bkend = defaults.bkend;
+    window.border = defaults.border;
+    readInt(xml, "bkmode", window.bkmode);
+    readInt(xml, "gradmode", window.gradmode);
+    for (auto [attribute, field] :
+         {std::pair{"bkbegin", &window.bkbegin}, std::pair{"bkend", &window.bkend},
+          std::pair{"border", &window.border}}) {
+        const std::string value = xml.getAttrib(attribute);
+        if (!value.empty())
+            ParseColor(value, *field);
+    }
+
+    auto zeroObject = defaults.objects.find(0);
+    window.objects[0] =
+        zeroObject != defaults.objects.end() ? zeroObject->second : SkinObjectStyle{};
+
+    if (xml.intoElem()) {
+        while (xml.findElem("obj"))
+            ParseObject(xml, id, window.objects);
+        xml.outOfElem();
+    }
+    windowStyles[id] = std::move(window);
+    return 1;
+}
+
+int CBaseSkin::ParseObject(CXmlparse& xml, int windowId, SkinObjectTable& objects) {
+    auto zero = objects.find(0);
+    SkinObjectStyle object = zero != objects.end() ? zero->second : DefaultObjectStyle();
+
+    int32_t id = 0;
+    const std::string idText = xml.getAttrib("id");
+    if (!idText.empty()) {
+        id = parseOptionInt(idText);
+    } else {
+        const std::string name = xml.getAttrib("name");
+        if (name.empty())
+            return 0;
+        id = ObjectIdByName(windowId, name);
+    }
+
+    readInt(xml, "bkmode", object.bkmode);
+    readInt(xml, "gradmode", object.gradmode);
+    readInt(xml, "fontsize", object.fontsize);
+    for (auto [attribute, field] :
+         {std::pair{"bkbegin", &object.bkbegin}, std::pair{"bkend", &object.bkend},
+          std::pair{"bkhi", &object.bkhi}, std::pair{"border", &object.border},
+          std::pair{"text", &object.text}, std::pair{"texthi", &object.texthi},
+          std::pair{"textgray", &object.textgray}}) {
+        const std::string value = xml.getAttrib(attribute);
+        if (!value.empty())
+            ParseColor(value, *field);
+    }
+    if (std::string name = xml.getAttrib("fontname"); !name.empty())
+        object.fontname = std::move(name);
+    if (std::string style = xml.getAttrib("fontstyle"); !style.empty())
+        object.fontstyle = ParseFontStyle(style);
+
+    objects[id] = std::move(object);
+    return 1;
+}
+
+int CBaseSkin::ParseColorElement(CXmlparse& xml) {
+    int32_t id = 0;
+    const std::string idText = xml.getAttrib("id");
+    if (!idText.empty()) {
+        id = parseOptionInt(idText);
+    } else {
+        const std::string name = xml.getAttrib("name");
+        if (name.empty())
+            return 0;
+        id = ColorIdByName(name);
+    }
+    const std::string value = xml.getAttrib("value");
+    if (value.empty())
+        return 0;
+    uint32_t color = 0;
+    ParseColor(value, color);
+    colors[id] = color;
+    return 1;
+}
