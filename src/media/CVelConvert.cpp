@@ -1,0 +1,352 @@
+// CVelConvert: construction, media entries, estimates, conversion control, preview and shutdown.
+// The runs and callbacks are in CVelConvertRun.cpp, the edits in CVelConvertEdits.cpp, the checks
+// before a run in CVelConvertChecks.cpp.
+#include "CVelConvert.h"
+
+#include "ExportDerivation.h"
+
+#include <algorithm>
+#include <cstring>
+
+CVelConvert::CVelConvert() {
+    timeline_ = CreateTimeline(1);
+}
+
+CVelConvert::~CVelConvert() {
+    shutdown();
+}
+
+void CVelConvert::attach(void* previewWindow, void* notifyWindow, VelSettings* job) {
+    previewWindow_ = previewWindow;
+    notifyWindow_ = notifyWindow;
+    job_ = job;
+}
+
+// --- lookups -----------------------------------------------------------------------------------
+
+CVelConvert::Entry* CVelConvert::entryOf(const MediaItem* item) const {
+    for (const auto& entry : entries_) {
+        if (entry->item == item) {
+            return entry.get();
+        }
+    }
+    return nullptr;
+}
+
+CVelConvert::Entry* CVelConvert::entryOfMediaId(int mediaId) const {
+    for (const auto& entry : entries_) {
+        if (entry->mediaId == mediaId) {
+            return entry.get();
+        }
+    }
+    return nullptr;
+}
+
+int CVelConvert::mediaIdOf(const MediaItem* item) const {
+    const Entry* entry = entryOf(item);
+    return entry ? entry->mediaId : -1;
+}
+
+int CVelConvert::runIdOf(const MediaItem* item) const {
+    const Entry* entry = entryOf(item);
+    return entry ? entry->runId.load() : -1;
+}
+
+MediaList* CVelConvert::list() const {
+    return job_ ? job_->mediaList : nullptr;
+}
+
+int CVelConvert::indexOf(const MediaItem* item) const {
+    const MediaList* items = list();
+    for (size_t i = 0; items && i < items->size(); ++i) {
+        if ((*items)[i].get() == item) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+MediaItem* CVelConvert::firstChecked() {
+    const MediaList* items = list();
+    for (size_t i = 0; items && i < items->size(); ++i) {
+        if ((*items)[i]->hasState(kItemChecked)) {
+            job_->conversionCursor.store(static_cast<int32_t>(i));
+            return (*items)[i].get();
+        }
+    }
+    return nullptr;
+}
+
+MediaItem* CVelConvert::nextChecked() {
+    const MediaList* items = list();
+    if (!items) {
+        return nullptr;
+    }
+    const int start = std::max(job_->conversionCursor.load() + 1, 0);
+    for (size_t i = static_cast<size_t>(start); i < items->size(); ++i) {
+        if ((*items)[i]->hasState(kItemChecked)) {
+            job_->conversionCursor.store(static_cast<int32_t>(i));
+            return (*items)[i].get();
+        }
+    }
+    return nullptr;
+}
+
+// The walk from the first checked item to the last, without moving the cursor.
+MediaItem* CVelConvert::lastChecked() const {
+    const MediaList* items = list();
+    MediaItem* last = nullptr;
+    for (size_t i = 0; items && i < items->size(); ++i) {
+        if ((*items)[i]->hasState(kItemChecked) && entryOf((*items)[i].get())) {
+            last = (*items)[i].get();
+        }
+    }
+    return last;
+}
+
+// --- media entries -----------------------------------------------------------------------------
+
+int CVelConvert::addItem(MediaItem* item) {
+    if (!timeline_ || !item) {
+        return 0;
+    }
+    const uint32_t flags = job_ ? job_->optionFlags.load() : 0;
+    tagVeldesTrackInfo track;
+    std::memset(&track, 0, sizeof track);
+    track.option = trackOption_;
+    track.path = item->sourcePath.c_str();
+    track.enableDirectShow = (flags & kOptionDirectShow) ? 1 : 0;
+    track.enableQuickTime = (flags & kOptionQuickTime) ? 1 : 0;
+    const int mediaId = VeldesAddMedia2(timeline_, &track, nullptr, 0);
+    if (mediaId < 0) {
+        return 0;
+    }
+    auto entry = std::make_unique<Entry>();
+    entry->mediaId = mediaId;
+    entry->item = item;
+    entries_.push_back(std::move(entry));
+    return 1;
+}
+
+int CVelConvert::removeItem(MediaItem* item) {
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        if ((*it)->item == item) {
+            if ((*it)->mediaId >= 0 && timeline_) {
+                VeldesRemoveWatermark(timeline_, (*it)->mediaId);
+                VeldesRemoveMedia(timeline_, (*it)->mediaId);
+            }
+            entries_.erase(it);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void CVelConvert::removeAll() {
+    while (!entries_.empty()) {
+        const Entry& entry = *entries_.back();
+        if (entry.mediaId >= 0 && timeline_) {
+            VeldesRemoveWatermark(timeline_, entry.mediaId);
+            VeldesRemoveMedia(timeline_, entry.mediaId);
+        }
+        entries_.pop_back();
+    }
+}
+
+int CVelConvert::mediaInfo(const MediaItem* item, tagVeldesStreamInfo** streams) {
+    const Entry* entry = entryOf(item);
+    if (entries_.empty() || !entry || !timeline_) {
+        return 0;
+    }
+    return VeldesGetMediaInfo(timeline_, entry->mediaId, streams);
+}
+
+void CVelConvert::updateDuration(MediaItem* item) {
+    const Entry* entry = entryOf(item);
+    if (entry && timeline_) {
+        int64_t duration = item->duration;
+        VeldesGetMediaDuration(timeline_, entry->mediaId, &duration);
+        item->duration = duration;
+    }
+}
+
+void CVelConvert::applyClip(const MediaItem& item, int mediaId) {
+    if (item.clipBegin >= 0) {
+        VeldesSetMediaBeginPos(timeline_, mediaId, item.clipBegin);
+    }
+    if (item.clipEnd >= 0) {
+        VeldesSetMediaStopPos(timeline_, mediaId, item.clipEnd);
+    }
+}
+
+int CVelConvert::estimate(MediaItem* item) {
+    const Entry* entry = entryOf(item);
+    if (!entry || !timeline_ || !item->profile) {
+        return 0;
+    }
+    tagVeldesStreamInfo* streams = nullptr;
+    const int count = VeldesGetMediaInfo(timeline_, entry->mediaId, &streams);
+    if (count < 0) {
+        return 0;
+    }
+    const ChosenStreams chosen = chooseStreams(streams, count);
+    if (chosen.any()) {
+        const tagVeldesExportSetting setting = buildExportSetting(*item->profile, chosen);
+        if (VeldesSetExportSetting(timeline_, entry->mediaId, &setting) < 0) {
+            return 0;
+        }
+    }
+    applyClip(*item, entry->mediaId);
+    int64_t size = item->outputEstimate;
+    const int result = VeldesGetMediaEncodedSize(timeline_, entry->mediaId, &size);
+    item->outputEstimate = size;
+    return result;
+}
+
+// --- conversion control ------------------------------------------------------------------------
+
+int CVelConvert::startConversion() {
+    stop();
+    state_.store(kStateConverting);
+    MediaItem* first = firstChecked();
+    if (job_ && job_->option(kOptionMerge)) {
+        if (first) {
+            mergeRun(first);
+        } else {
+            notify(kNotifyConversionOver, nullptr, true);
+        }
+    } else {
+        // Nothing to convert (no checked item, or no item the engine accepted) ends the
+        // conversion at once, so the window does not stay locked waiting for an end.
+        runFrom(entries_.empty() ? nullptr : first);
+    }
+    return 1;
+}
+
+void CVelConvert::forEachRun(int (*call)(VeldesTimeline, int)) {
+    for (const auto& entry : entries_) {
+        const int runId = entry->runId.load();
+        if (runId >= 0) {
+            call(timeline_, runId);
+        }
+    }
+}
+
+void CVelConvert::stop() {
+    state_.store(kStateIdle);
+    if (!timeline_) {
+        return;
+    }
+    const int abort = closing_.load();
+    for (const auto& entry : entries_) {
+        const int runId = entry->runId.load();
+        if (runId >= 0) {
+            VeldesSkip(timeline_, runId, abort);
+        }
+    }
+}
+
+void CVelConvert::suspend() {
+    state_.store(kStateSuspended);
+    if (timeline_) {
+        forEachRun(&VeldesSuspend);
+    }
+}
+
+void CVelConvert::resume() {
+    state_.store(kStateConverting);
+    if (timeline_) {
+        forEachRun(&VeldesResume);
+    }
+}
+
+// --- preview -----------------------------------------------------------------------------------
+
+int CVelConvert::startPreview(MediaItem* item) {
+    const Entry* entry = entryOf(item);
+    if (!entry || !timeline_) {
+        return 0;
+    }
+    tagVeldesEditInfo edit;
+    std::memset(&edit, 0, sizeof edit);
+    edit.mediaId = entry->mediaId;
+    edit.aspect = 4.0 / 3.0;
+    edit.window = previewWindow_;
+    edit.window2 = previewWindow_;
+    edit.callback = &CVelConvert::previewCallback;
+    edit.user = this;
+    if (VeldesEditBegin(timeline_, &edit) != 0) {
+        return 0;
+    }
+    state_.store(kStatePreviewing);
+    attachEdits(item, entry->mediaId);
+    if (VeldesPlay(timeline_) == 0) {
+        return 1;
+    }
+    // Close the edit that could not play, so state and engine agree on "no preview".
+    VeldesEditEnd(timeline_, 1);
+    state_.store(kStateIdle);
+    return 0;
+}
+
+void CVelConvert::pausePreview() {
+    if (timeline_ && state_.load() == kStatePreviewing) {
+        state_.store(kStatePreviewPaused);
+        VeldesPause(timeline_);
+    }
+}
+
+void CVelConvert::resumePreview() {
+    if (timeline_ && state_.load() == kStatePreviewPaused) {
+        state_.store(kStatePreviewing);
+        VeldesPlay(timeline_);
+    }
+}
+
+void CVelConvert::stopPreview() {
+    if (timeline_ && previewEditOpen()) {
+        state_.store(kStateIdle);
+        VeldesEditEnd(timeline_, 1);
+    }
+}
+
+void CVelConvert::setPosition(int64_t ms) {
+    if (timeline_ && previewEditOpen()) {
+        VeldesSetCurPos(timeline_, ms, -1);
+    }
+}
+
+int CVelConvert::thumbnail(MediaItem* item, int width, int height) {
+    const Entry* entry = entryOf(item);
+    if (!entry || !timeline_) {
+        return -1;
+    }
+    return VeldesGetThumbnail(timeline_, entry->mediaId, width, height, nullptr);
+}
+
+int CVelConvert::thumbnailOnPause(int width, int height) {
+    if (!timeline_) {
+        return -1;
+    }
+    return VeldesGetThumbnailOnPause(timeline_, width, height, &CVelConvert::previewCallback, this);
+}
+
+// --- shutdown ----------------------------------------------------------------------------------
+
+void CVelConvert::shutdown() {
+    if (!timeline_) {
+        return;
+    }
+    closing_.store(1);
+    const int state = state_.load();
+    if (state == kStateConverting || state == kStateSuspended) {
+        stop();
+    } else if (state == kStatePreviewing || state == kStatePreviewPaused) {
+        state_.store(kStateIdle);
+        VeldesEditEnd(timeline_, 1);
+    }
+    waitForCallbacks();
+    removeAll();
+    DestroyTimeline(timeline_);
+    timeline_ = nullptr;
+}

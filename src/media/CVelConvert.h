@@ -1,0 +1,209 @@
+#pragma once
+
+// The one object that drives the codec engine: it owns the engine timeline, keeps a media entry
+// for every list item the engine accepted, converts the checked items of the media list (one
+// output per item, or all merged into one), reports to the notify window with messages 3245 and
+// 3246, and offers the preview and edit operations of the preview player and the edit dialogs.
+//
+// Threads. The public operations run on the user-interface thread (the thread of the notify
+// window). The engine calls the progress and preview callbacks on its own threads; there the
+// object touches only the named item's progress, elapsed time and state, starts the next item,
+// and hands everything else to the notify window by message. Commands that change the media list
+// stay disabled while a conversion runs, which keeps the list and the entries unchanged while an
+// engine thread reads them.
+//
+// Shutdown (also run by the destructor) waits for callbacks in progress. The owner therefore
+// stops its notify window from accepting messages first (MessageTarget::stopMessages), so that a
+// callback blocked in a send to it returns at once.
+
+#include "MediaItem.h"
+#include "VelSettings.h"
+#include "velcodecapi.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Messages to the notify window.
+inline constexpr unsigned kMsgConvertNotify = 3245;  // lParam: VelNotification*
+inline constexpr unsigned kMsgOutputFinished = 3246; // posted; lParam: const char* output path
+
+// Codes of a 3245 notification.
+inline constexpr int kNotifyItemState = 1;      // subject: the MediaItem
+inline constexpr int kNotifyProgress = 2;       // subject: the MediaItem
+inline constexpr int kNotifyItemFailed = 3;     // subject: the MediaItem
+inline constexpr int kNotifyConversionOver = 4; // subject: none
+inline constexpr int kNotifyPreviewEvent = 5;   // subject: the engine's tagVeldesEvent
+inline constexpr int kNotifyOutputExists = 6;   // subject: char[VELDES_MAX_PATH], the output path
+
+// What lParam of 3245 points at. For code 6 the handler may write a new zero-terminated path of
+// at most VELDES_MAX_PATH - 1 bytes into the subject and answers with the rename decision
+// (1 new name, 2 skip, 102 automatic unique name).
+struct VelNotification {
+    int code = 0;
+    void* subject = nullptr;
+};
+
+// The activity state of the whole window.
+inline constexpr int kStateIdle = 0;
+inline constexpr int kStateConverting = 1;
+inline constexpr int kStateSuspended = 2;
+inline constexpr int kStatePreviewing = 3;
+inline constexpr int kStatePreviewPaused = 4;
+
+// Results of the checks before a run.
+inline constexpr int kDiskCheckCancelled = -3;
+inline constexpr int kOutputSkipped = -1;
+
+// Answers of the code-6 notification (the file rename dialog's results).
+inline constexpr int kRenameAccepted = 1;
+inline constexpr int kRenameSkip = 2;
+inline constexpr int kRenameAuto = 102;
+
+// Send time-out of the notifications that may be dropped (codes 1, 2, 3, 5).
+inline constexpr int kNotifyTimeoutMs = 200;
+
+class CVelConvert {
+public:
+    CVelConvert();
+    virtual ~CVelConvert();
+    CVelConvert(const CVelConvert&) = delete;
+    CVelConvert& operator=(const CVelConvert&) = delete;
+
+    // Once, by the owner: the preview surface (a message target handle, or null), the window
+    // that receives 3245 and 3246 (a message target handle) and the settings record, which
+    // carries the media list, the output folder, the option bits and the conversion cursor.
+    void attach(void* previewWindow, void* notifyWindow, VelSettings* job);
+
+    // --- media entries (user-interface thread, not while converting) --------------------------
+    // 1 when the engine accepted the item's source, else 0.
+    int addItem(MediaItem* item);
+    // 1 when the item had an entry.
+    int removeItem(MediaItem* item);
+    void removeAll();
+    // The engine's stream count for the item (negative on failure, 0 without entries); *streams
+    // stays valid until the next query for that item.
+    int mediaInfo(const MediaItem* item, tagVeldesStreamInfo** streams);
+    // Writes the engine's duration into item->duration.
+    void updateDuration(MediaItem* item);
+    // Writes the output size estimate for the item's profile and clip into item->outputEstimate;
+    // returns the engine's result (0 when the item has no entry or its streams are unknown).
+    int estimate(MediaItem* item);
+
+    // --- conversion ----------------------------------------------------------------------------
+    // Starts converting the checked items: merged when the settings' merge bit is set. Returns 1.
+    int startConversion();
+    void stop();
+    void suspend();
+    void resume();
+
+    // --- preview -------------------------------------------------------------------------------
+    // Opens a preview edit of the item with the preview callback, attaches its edits and plays.
+    // 1 on success (state 3); 0 leaves the state as it was.
+    int startPreview(MediaItem* item);
+    // State 4 with VeldesPause, state 3 with VeldesPlay, state 0 with VeldesEditEnd.
+    void pausePreview();
+    void resumePreview();
+    void stopPreview();
+    // Passed to the engine only while previewing (states 3 and 4).
+    void setPosition(int64_t ms);
+    // The live application of one edit: the watermark (removed and added again), or one filter
+    // (VELDES_FILTER_CROP, _CROP_SCALE, _FLIP, _COLOR) with the item's current values. Outside a
+    // preview the call is bracketed by its own edit.
+    int applyWatermark(MediaItem* item);
+    int applyFilter(MediaItem* item, int filterId);
+    int thumbnail(MediaItem* item, int width, int height);
+    int thumbnailOnPause(int width, int height);
+
+    // Ends runs (or the preview), removes every entry and destroys the timeline. Idempotent.
+    void shutdown();
+
+    // --- state ---------------------------------------------------------------------------------
+    int state() const { return state_.load(); }
+    void setState(int state) { state_.store(state); }
+    bool closing() const { return closing_.load() != 0; }
+    VeldesTimeline timeline() const { return timeline_; }
+    // The item's media id, -1 without an entry.
+    int mediaIdOf(const MediaItem* item) const;
+    // The item's last run id, -1 when it never ran.
+    int runIdOf(const MediaItem* item) const;
+
+    // --- checks before a run (exposed for the window and for tests) ---------------------------
+    // 0 to go on; kDiskCheckCancelled after the user cancelled at the message (code 4 was sent).
+    int checkDiskSpace(MediaItem* item, bool merge);
+    // On the current export info's output path: 0 to go on (the path may have changed) or
+    // kOutputSkipped (in merge mode code 4 was sent).
+    int checkExistingOutput();
+    // The current run's record.
+    const tagVeldesExportInfo& exportInfo() const { return exportInfo_; }
+
+private:
+    struct Entry {
+        int mediaId = -1;
+        std::atomic<int> runId{-1};
+        MediaItem* item = nullptr;
+    };
+    enum class RunOutcome { Started, MoveOn, Ended };
+
+    // CVelConvert.cpp
+    Entry* entryOf(const MediaItem* item) const;
+    Entry* entryOfMediaId(int mediaId) const;
+    MediaList* list() const;
+    MediaItem* firstChecked();
+    MediaItem* nextChecked();
+    MediaItem* lastChecked() const;
+    int indexOf(const MediaItem* item) const;
+    void applyClip(const MediaItem& item, int mediaId);
+    void forEachRun(int (*call)(VeldesTimeline, int));
+
+    // CVelConvertRun.cpp: runs, callbacks, notifications.
+    void runFrom(MediaItem* item);
+    RunOutcome singleRun(MediaItem* item);
+    void mergeRun(MediaItem* item);
+    int prepareExportInfo(MediaItem* item);
+    void nextItem();
+    void mergeEnd(const tagVeldesEvent& event);
+    int onProgress(const tagVeldesEvent& event);
+    int onPreviewEvent(tagVeldesEvent* event);
+    static int progressCallback(tagVeldesEvent* event, void* user);
+    static int previewCallback(tagVeldesEvent* event, void* user);
+    intptr_t notify(int code, void* subject, bool blocking);
+    void postFinished(const char* path);
+    bool enterCallback();
+    void leaveCallback();
+    void waitForCallbacks();
+
+    // CVelConvertEdits.cpp: the edits of one source.
+    int attachEdits(MediaItem* item, int mediaId);
+    int watermarkStep(const MediaItem& item, int mediaId);
+    int colourStep(const MediaItem& item, int mediaId, bool always);
+    int flipStep(const MediaItem& item, int mediaId, bool always);
+    int cropRectStep(const MediaItem& item, int mediaId);
+    int cropScaleStep(const MediaItem& item, int mediaId);
+    int cropStep(const MediaItem& item, int mediaId);
+    bool previewEditOpen() const;
+
+    tagVeldesExportInfo exportInfo_{};
+    VeldesTimeline timeline_ = nullptr;
+    void* previewWindow_ = nullptr;
+    void* notifyWindow_ = nullptr;
+    std::atomic<int> state_{kStateIdle};
+    VelSettings* job_ = nullptr;
+    // Output paths of finished items, handed to the notify window by posted 3246 messages. Each
+    // post gets its own string, kept until shutdown, so a later item cannot overwrite the path a
+    // pending message points at.
+    std::mutex pathsMutex_;
+    std::list<std::string> finishedPaths_;
+    std::vector<std::unique_ptr<Entry>> entries_;
+    std::atomic<int> closing_{0};
+    int trackOption_ = 1;
+
+    std::mutex callbackMutex_;
+    std::condition_variable callbacksDone_;
+    int activeCallbacks_ = 0;
+};

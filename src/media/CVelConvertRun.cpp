@@ -1,0 +1,317 @@
+// CVelConvert: the single and merge runs, the engine's callbacks, the next item and the
+// notifications to the window.
+//
+// The first item starts on the user-interface thread; every following one starts on the engine's
+// thread inside the previous item's last callback. The runs are driven by a loop (runFrom), not
+// by recursion, so a long list of missing or skipped items does not deepen the engine's stack.
+#include "CVelConvert.h"
+
+#include "ExportDerivation.h"
+#include "MessageTarget.h"
+#include "OutputNaming.h"
+#include "ProfileCatalogue.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// How long shutdown waits for callbacks in progress. They cannot block once the notify window
+// stopped accepting messages, so this bound only matters when the owner forgot that.
+constexpr auto kCallbackDrainLimit = std::chrono::seconds(10);
+
+bool isFileSource(const MediaItem& item) {
+    return !IsDevicePath(item.sourcePath);
+}
+
+} // namespace
+
+// --- notifications -----------------------------------------------------------------------------
+
+intptr_t CVelConvert::notify(int code, void* subject, bool blocking) {
+    if (!notifyWindow_ || closing_.load()) {
+        return 0;
+    }
+    // Each notification carries its own slot on the sender's stack: a notification from the
+    // user-interface thread and one from an engine thread never overwrite each other, and the
+    // message layer guarantees the slot is only read while the sender waits.
+    VelNotification slot{code, subject};
+    const auto lParam = reinterpret_cast<intptr_t>(&slot);
+    if (blocking) {
+        return sendMessage(notifyWindow_, kMsgConvertNotify, 0, lParam);
+    }
+    intptr_t result = 0;
+    sendMessageTimeout(notifyWindow_, kMsgConvertNotify, 0, lParam, kNotifyTimeoutMs, &result);
+    return result;
+}
+
+void CVelConvert::postFinished(const char* path) {
+    const char* text = nullptr;
+    {
+        std::lock_guard lock(pathsMutex_);
+        finishedPaths_.emplace_back(path);
+        text = finishedPaths_.back().c_str();
+    }
+    postMessage(notifyWindow_, kMsgOutputFinished, 0, reinterpret_cast<intptr_t>(text));
+}
+
+// --- export info -------------------------------------------------------------------------------
+
+int CVelConvert::prepareExportInfo(MediaItem* item) {
+    std::memset(&exportInfo_, 0, sizeof exportInfo_);
+    exportInfo_.callback = &CVelConvert::progressCallback;
+    const Entry* entry = entryOf(item);
+    if (!entry || !item->profile) {
+        return 0;
+    }
+    const Profile& profile = *item->profile;
+
+    tagVeldesStreamInfo* streams = nullptr;
+    const int count = VeldesGetMediaInfo(timeline_, entry->mediaId, &streams);
+    if (count < 0) {
+        return 0;
+    }
+    const ChosenStreams chosen = chooseStreams(streams, count);
+    if (chosen.any()) {
+        const tagVeldesExportSetting setting = buildExportSetting(profile, chosen);
+        VeldesSetExportSetting(timeline_, entry->mediaId, &setting);
+    }
+
+    copyField(exportInfo_.format, sizeof exportInfo_.format,
+              std::string(ProfileCatalogue::engineFormatOf(profile)).substr(0, 15));
+    // A path this platform cannot open is a failure of this item, never a truncated name.
+    if (!copyField(exportInfo_.outputPath, sizeof exportInfo_.outputPath,
+                   outputPathOf(*item, *job_))) {
+        return 0;
+    }
+    fillExportInfoStreams(exportInfo_, profile, chosen);
+    exportInfo_.user = this;
+    return 1;
+}
+
+// --- runs --------------------------------------------------------------------------------------
+
+void CVelConvert::runFrom(MediaItem* item) {
+    while (item) {
+        if (closing_.load()) {
+            return;
+        }
+        if (singleRun(item) != RunOutcome::MoveOn) {
+            return;
+        }
+        if (state_.load() == kStateIdle) {
+            return;
+        }
+        item = nextChecked();
+    }
+    notify(kNotifyConversionOver, nullptr, true);
+}
+
+CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
+    Entry* entry = entryOf(item);
+    if (!entry) {
+        // The engine never accepted this source: nothing can run for it.
+        item->setState(kItemConvertFailed);
+        notify(kNotifyItemState, item, false);
+        return RunOutcome::MoveOn;
+    }
+    if (isFileSource(*item) && !pathExists(item->sourcePath)) {
+        item->setState(kItemNotExist, kItemChecked);
+        notify(kNotifyItemState, item, false);
+        return RunOutcome::MoveOn;
+    }
+    if (checkDiskSpace(item, false) == kDiskCheckCancelled) {
+        return RunOutcome::Ended;
+    }
+    if (!prepareExportInfo(item)) {
+        item->setState(kItemConvertFailed);
+        notify(kNotifyItemState, item, false);
+        return RunOutcome::MoveOn;
+    }
+    if (checkExistingOutput() == kOutputSkipped) {
+        return RunOutcome::MoveOn;
+    }
+    item->progress = 0;
+    applyClip(*item, entry->mediaId);
+    exportInfo_.previewWindow = previewWindow_;
+    attachEdits(item, entry->mediaId);
+
+    if (closing_.load()) {
+        return RunOutcome::Ended;
+    }
+    // "Converting" is set before the run starts: a short run may finish (and set "Finish") on
+    // the engine's thread before VeldesRun returns here.
+    item->setState(kItemConverting);
+    const int mediaId = entry->mediaId;
+    const int runId = VeldesRun(timeline_, &mediaId, 1, &exportInfo_);
+    if (runId < 0) {
+        item->setState(kItemConvertFailed);
+        notify(kNotifyItemState, item, false);
+        return RunOutcome::MoveOn;
+    }
+    entry->runId.store(runId);
+    // Stopped while this run was being prepared on the engine's thread: end it at once.
+    if (state_.load() == kStateIdle) {
+        VeldesSkip(timeline_, runId, closing_.load());
+    }
+    notify(kNotifyItemState, item, false);
+    return RunOutcome::Started;
+}
+
+void CVelConvert::mergeRun(MediaItem* item) {
+    Entry* entry = entryOf(item);
+    if (!entry) {
+        item->setState(kItemConvertFailed);
+        notify(kNotifyConversionOver, nullptr, true);
+        return;
+    }
+    if (checkDiskSpace(item, true) == kDiskCheckCancelled) {
+        return;
+    }
+    if (!prepareExportInfo(item)) {
+        item->setState(kItemConvertFailed);
+        notify(kNotifyConversionOver, nullptr, true);
+        return;
+    }
+    if (checkExistingOutput() == kOutputSkipped) {
+        return;
+    }
+
+    std::vector<int> ids;
+    const MediaList* items = list();
+    const int start = std::max(indexOf(item), 0);
+    for (size_t i = static_cast<size_t>(start); i < items->size(); ++i) {
+        MediaItem* source = (*items)[i].get();
+        const Entry* sourceEntry = entryOf(source);
+        if (!source->hasState(kItemChecked) || !sourceEntry) {
+            continue;
+        }
+        ids.push_back(sourceEntry->mediaId);
+        source->progress = 0;
+        applyClip(*source, sourceEntry->mediaId);
+        attachEdits(source, sourceEntry->mediaId);
+    }
+    exportInfo_.previewWindow = previewWindow_;
+
+    if (closing_.load()) {
+        return;
+    }
+    item->setState(kItemConverting);
+    const int runId = VeldesRun(timeline_, ids.data(), static_cast<int>(ids.size()), &exportInfo_);
+    if (runId < 0) {
+        item->setState(kItemConvertFailed);
+        notify(kNotifyConversionOver, nullptr, true);
+        return;
+    }
+    entry->runId.store(runId);
+    notify(kNotifyItemState, item, false);
+}
+
+void CVelConvert::nextItem() {
+    if (state_.load() == kStateIdle) {
+        return;
+    }
+    runFrom(nextChecked());
+}
+
+void CVelConvert::mergeEnd(const tagVeldesEvent& event) {
+    if (state_.load() == kStateIdle) {
+        return;
+    }
+    const MediaItem* last = lastChecked();
+    if (!last || event.mediaId != mediaIdOf(last)) {
+        return;
+    }
+    if (event.status >= 0 && job_->option(kOptionOpenOutputFolder) && notifyWindow_) {
+        postFinished(exportInfo_.outputPath);
+    }
+    notify(kNotifyConversionOver, nullptr, true);
+}
+
+// --- callbacks ---------------------------------------------------------------------------------
+
+bool CVelConvert::enterCallback() {
+    std::lock_guard lock(callbackMutex_);
+    if (closing_.load()) {
+        return false;
+    }
+    ++activeCallbacks_;
+    return true;
+}
+
+void CVelConvert::leaveCallback() {
+    std::lock_guard lock(callbackMutex_);
+    if (--activeCallbacks_ == 0) {
+        callbacksDone_.notify_all();
+    }
+}
+
+void CVelConvert::waitForCallbacks() {
+    std::unique_lock lock(callbackMutex_);
+    if (!callbacksDone_.wait_for(lock, kCallbackDrainLimit,
+                                 [this] { return activeCallbacks_ == 0; })) {
+        std::fprintf(stderr, "CVelConvert: engine callbacks still running at shutdown\n");
+    }
+}
+
+int CVelConvert::progressCallback(tagVeldesEvent* event, void* user) {
+    auto* self = static_cast<CVelConvert*>(user);
+    if (!event || !self || !self->enterCallback()) {
+        return 0;
+    }
+    self->onProgress(*event);
+    self->leaveCallback();
+    return 0;
+}
+
+int CVelConvert::previewCallback(tagVeldesEvent* event, void* user) {
+    auto* self = static_cast<CVelConvert*>(user);
+    if (!event || !self || !self->enterCallback()) {
+        return 0;
+    }
+    self->onPreviewEvent(event);
+    self->leaveCallback();
+    return 0;
+}
+
+int CVelConvert::onProgress(const tagVeldesEvent& event) {
+    Entry* entry = entryOfMediaId(event.mediaId);
+    if (!entry || !job_) {
+        return 0;
+    }
+    MediaItem* item = entry->item;
+    const bool merge = job_->option(kOptionMerge);
+    bool done = false;
+    int code = kNotifyProgress;
+    if (event.status < 0) {
+        item->setState(kItemConvertFailed);
+        code = kNotifyItemFailed;
+        done = true;
+    } else {
+        item->progress = event.progress;
+        item->elapsed = event.elapsed * 1000;
+        if (event.progress >= 10000) {
+            item->setState(kItemFinish);
+            code = kNotifyItemState;
+            done = true;
+            if (job_->option(kOptionOpenOutputFolder) && !merge && notifyWindow_) {
+                postFinished(exportInfo_.outputPath);
+            }
+        }
+    }
+    notify(code, item, false);
+    if (done) {
+        if (merge) {
+            mergeEnd(event);
+        } else {
+            nextItem();
+        }
+    }
+    return 0;
+}
+
+int CVelConvert::onPreviewEvent(tagVeldesEvent* event) {
+    notify(kNotifyPreviewEvent, event, false);
+    return 0;
+}
