@@ -1,0 +1,29 @@
+#include "AvUtil.h"
+
+#include <cmath>
+#include <mutex>
+
+namespace vel {
+
+std::string avErrorText(int error) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return text;
+}
+
+AVRational frameRateRational(double fps) {
+    static const AVRational ntsc[] = {{24000, 1001}, {30000, 1001}, {60000, 1001}};
+    for (AVRational r : ntsc)
+        if (std::fabs(fps - av_q2d(r)) < 0.005)
+            return r;
+    if (!(fps > 0.0) || !std::isfinite(fps))
+        return {25, 1};
+    return av_d2q(fps, 1000);
+}
+
+void quietFfmpegLog() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+} // namespace vel

@@ -1,0 +1,256 @@
+#include "CMediaSource.h"
+
+extern "C" {
+#include <libavutil/avutil.h>
+}
+
+#include <algorithm>
+#include <cmath>
+
+namespace vel {
+
+int streamIndexFromValues(const int32_t values[2]) {
+    return values[0] > 0 && values[0] < 100000 ? values[0] - 1 : -1;
+}
+
+int CMediaSource::interruptCallback(void* opaque) {
+    auto* self = static_cast<CMediaSource*>(opaque);
+    return self->m_abort && self->m_abort->load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+int CMediaSource::open(const std::string& path, const std::atomic<bool>* abort) {
+    quietFfmpegLog();
+    m_abort = abort;
+    AVFormatContext* ctx = avformat_alloc_context();
+    if (!ctx)
+        return AVERROR(ENOMEM);
+    ctx->interrupt_callback.callback = &CMediaSource::interruptCallback;
+    ctx->interrupt_callback.opaque = this;
+    int r = avformat_open_input(&ctx, path.c_str(), nullptr, nullptr);
+    if (r < 0)
+        return r; // avformat_open_input frees the context on failure
+    m_input.reset(ctx);
+    r = avformat_find_stream_info(ctx, nullptr);
+    if (r < 0)
+        return r;
+    m_startTime = ctx->start_time == AV_NOPTS_VALUE ? 0 : ctx->start_time;
+    m_packet = makePacket();
+    return m_packet ? 0 : AVERROR(ENOMEM);
+}
+
+static bool isPicture(const AVStream* s) {
+    return s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+           !(s->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+static bool isSound(const AVStream* s) {
+    return s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && s->codecpar->sample_rate > 0 &&
+           s->codecpar->ch_layout.nb_channels > 0;
+}
+
+int CMediaSource::probe(MediaProbe* out) {
+    AVFormatContext* ctx = m_input.get();
+    if (!ctx)
+        return AVERROR(EINVAL);
+    out->path = ctx->url ? ctx->url : "";
+    out->streams.clear();
+    out->streamIndex.clear();
+    int mediaStreams = 0;
+    for (unsigned i = 0; i < ctx->nb_streams; ++i)
+        mediaStreams += isPicture(ctx->streams[i]) || isSound(ctx->streams[i]);
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        const AVStream* s = ctx->streams[i];
+        const AVCodecParameters* par = s->codecpar;
+        tagVeldesStreamInfo info{};
+        info.bitRate = int32_t(std::min<int64_t>(par->bit_rate, INT32_MAX));
+        if (info.bitRate == 0 && mediaStreams == 1)
+            info.bitRate = int32_t(std::min<int64_t>(ctx->bit_rate, INT32_MAX));
+        if (isPicture(s)) {
+            if (par->width <= 0 || par->height <= 0)
+                continue;
+            info.type = VELDES_STREAM_VIDEO;
+            info.width = par->width;
+            info.height = par->height;
+            AVRational rate = s->avg_frame_rate.num > 0 ? s->avg_frame_rate : s->r_frame_rate;
+            info.frameRate = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0.0;
+            info.videoValues[0] = int32_t(i) + 1;
+            info.videoValues[1] = par->codec_id;
+            if (out->firstVideoWidth == 0) {
+                out->firstVideoWidth = par->width;
+                out->firstVideoHeight = par->height;
+            }
+        } else if (isSound(s)) {
+            info.type = VELDES_STREAM_AUDIO;
+            info.sampleRate = par->sample_rate;
+            info.channels = par->ch_layout.nb_channels;
+            info.audioValues[0] = int32_t(i) + 1;
+            info.audioValues[1] = par->codec_id;
+        } else {
+            continue;
+        }
+        out->streams.push_back(info);
+        out->streamIndex.push_back(int(i));
+    }
+
+    int64_t duration = ctx->duration;
+    if (duration == AV_NOPTS_VALUE || duration <= 0) {
+        duration = 0;
+        for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+            const AVStream* s = ctx->streams[i];
+            if (s->duration != AV_NOPTS_VALUE && s->duration > 0)
+                duration =
+                    std::max(duration, av_rescale_q(s->duration, s->time_base, AV_TIME_BASE_Q));
+        }
+    }
+    out->durationMs = duration / 1000;
+    out->durationEstimated = ctx->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
+    return out->streams.empty() ? AVERROR_STREAM_NOT_FOUND : 0;
+}
+
+int CMediaSource::openStream(Decoder* d, AVMediaType type, int preferred, bool* present) {
+    AVFormatContext* ctx = m_input.get();
+    *present = false;
+    int index = -1;
+    if (preferred >= 0 && preferred < int(ctx->nb_streams)) {
+        const AVStream* s = ctx->streams[preferred];
+        if (type == AVMEDIA_TYPE_VIDEO ? isPicture(s) : isSound(s))
+            index = preferred;
+    }
+    if (index < 0) {
+        index = av_find_best_stream(ctx, type, -1, -1, nullptr, 0);
+        if (index >= 0 && type == AVMEDIA_TYPE_VIDEO && !isPicture(ctx->streams[index]))
+            index = -1;
+    }
+    if (index < 0)
+        return 0;
+    AVStream* stream = ctx->streams[index];
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec)
+        return AVERROR_DECODER_NOT_FOUND;
+    CodecContextPtr dec(avcodec_alloc_context3(codec));
+    if (!dec)
+        return AVERROR(ENOMEM);
+    int r = avcodec_parameters_to_context(dec.get(), stream->codecpar);
+    if (r < 0)
+        return r;
+    dec->pkt_timebase = stream->time_base;
+    dec->thread_count = 0; // one per core
+    dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    r = avcodec_open2(dec.get(), codec, nullptr);
+    if (r < 0)
+        return r;
+    d->stream = stream;
+    d->decoder = std::move(dec);
+    stream->discard = AVDISCARD_DEFAULT;
+    *present = true;
+    return 0;
+}
+
+int CMediaSource::openVideo(int preferred, bool* present) {
+    return openStream(&m_video, AVMEDIA_TYPE_VIDEO, preferred, present);
+}
+
+int CMediaSource::openAudio(int preferred, bool* present) {
+    return openStream(&m_audio, AVMEDIA_TYPE_AUDIO, preferred, present);
+}
+
+double CMediaSource::readFraction() const {
+    AVIOContext* pb = m_input ? m_input->pb : nullptr;
+    int64_t size = pb ? avio_size(pb) : -1;
+    return size > 0 ? std::clamp(double(avio_tell(pb)) / double(size), 0.0, 1.0) : 0.0;
+}
+
+int CMediaSource::seek(double seconds) {
+    AVFormatContext* ctx = m_input.get();
+    // Streams nobody decodes are not even demultiplexed.
+    for (unsigned i = 0; i < ctx->nb_streams; ++i)
+        if (ctx->streams[i] != m_video.stream && ctx->streams[i] != m_audio.stream)
+            ctx->streams[i]->discard = AVDISCARD_ALL;
+    if (seconds <= 0.0)
+        return 0;
+    int64_t target = m_startTime + int64_t(seconds * AV_TIME_BASE);
+    int r = avformat_seek_file(ctx, -1, INT64_MIN, target, target, 0);
+    if (r < 0) // not seekable: read from the start and drop
+        return 0;
+    for (Decoder* d : {&m_video, &m_audio})
+        if (d->decoder)
+            avcodec_flush_buffers(d->decoder.get());
+    return 0;
+}
+
+CMediaSource::Decoder* CMediaSource::decoderFor(int streamIndex) {
+    if (m_video.stream && m_video.stream->index == streamIndex)
+        return &m_video;
+    if (m_audio.stream && m_audio.stream->index == streamIndex)
+        return &m_audio;
+    return nullptr;
+}
+
+int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
+    for (;;) {
+        if (m_draining) {
+            int r = avcodec_receive_frame(m_draining->decoder.get(), frame);
+            if (r == 0) {
+                *type = m_draining == &m_video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
+                ++m_decodedFrames;
+                return 1;
+            }
+            if (r != AVERROR(EAGAIN) && r != AVERROR_EOF)
+                ++m_decodeErrors;
+            m_draining = nullptr;
+        }
+        if (m_endOfFile) {
+            for (Decoder* d : {&m_video, &m_audio}) {
+                if (d->decoder && !d->flushed) {
+                    d->flushed = true;
+                    avcodec_send_packet(d->decoder.get(), nullptr);
+                    m_draining = d;
+                    break;
+                }
+            }
+            if (!m_draining)
+                return 0;
+            continue;
+        }
+        int r = av_read_frame(m_input.get(), m_packet.get());
+        if (r < 0) {
+            if (r == AVERROR_EXIT)
+                return r; // interrupted by a skip
+            m_readError = r != AVERROR_EOF;
+            m_endOfFile = true;
+            continue;
+        }
+        Decoder* d = decoderFor(m_packet->stream_index);
+        if (d) {
+            r = avcodec_send_packet(d->decoder.get(), m_packet.get());
+            if (r < 0 && r != AVERROR(EAGAIN))
+                ++m_decodeErrors;
+            m_draining = d;
+        }
+        av_packet_unref(m_packet.get());
+    }
+}
+
+double CMediaSource::frameSeconds(const AVFrame* frame, AVMediaType type, double* length) {
+    Decoder& d = type == AVMEDIA_TYPE_VIDEO ? m_video : m_audio;
+    double seconds;
+    if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+        seconds = double(frame->best_effort_timestamp) * av_q2d(d.stream->time_base) -
+                  double(m_startTime) / AV_TIME_BASE;
+    } else {
+        seconds = d.nextSeconds;
+    }
+    if (type == AVMEDIA_TYPE_AUDIO && frame->sample_rate > 0) {
+        *length = double(frame->nb_samples) / frame->sample_rate;
+    } else if (frame->pkt_duration > 0) {
+        *length = double(frame->pkt_duration) * av_q2d(d.stream->time_base);
+    } else {
+        AVRational rate =
+            d.stream->avg_frame_rate.num > 0 ? d.stream->avg_frame_rate : d.stream->r_frame_rate;
+        *length = rate.num > 0 ? av_q2d(av_inv_q(rate)) : 0.04;
+    }
+    d.nextSeconds = seconds + *length;
+    return seconds;
+}
+
+} // namespace vel

@@ -1,0 +1,89 @@
+// One opened source: probing (stream records for VeldesGetMediaInfo, duration) and, for a run,
+// demultiplexing and decoding of the chosen video and audio streams.
+#pragma once
+
+#include "AvUtil.h"
+#include "velcodecapi.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace vel {
+
+// What VeldesAddMedia2 learns about a source; kept by the timeline and copied into runs.
+struct MediaProbe {
+    std::string path;
+    std::vector<tagVeldesStreamInfo> streams; // audio and video streams only, in file order
+    std::vector<int> streamIndex;             // the file's stream index of each record
+    int64_t durationMs = 0;                   // 0 = unknown
+    bool durationEstimated = false;           // guessed from the bit rate, not stored in the file
+    int firstVideoWidth = 0, firstVideoHeight = 0;
+};
+
+// The two values of a stream record that the caller copies into the export setting: the
+// file's stream index + 1 (so 0 still means "no stream") and the FFmpeg codec id.
+int streamIndexFromValues(const int32_t values[2]);
+
+class CMediaSource {
+public:
+    CMediaSource() = default;
+    CMediaSource(const CMediaSource&) = delete;
+    CMediaSource& operator=(const CMediaSource&) = delete;
+
+    // Opens the file; `abort` (may be null) interrupts blocking reads when it becomes true.
+    int open(const std::string& path, const std::atomic<bool>* abort);
+    int probe(MediaProbe* out);
+
+    // Opens the decoder of a stream: `preferred` is a file stream index or -1 for the best one.
+    // Returns 0 (*present false when the source has no such stream) or a negative error.
+    int openVideo(int preferred, bool* present);
+    int openAudio(int preferred, bool* present);
+
+    // How far through the file the reader is, 0..1 (for sources of unknown duration).
+    double readFraction() const;
+    AVStream* videoStream() const { return m_video.stream; }
+    AVStream* audioStream() const { return m_audio.stream; }
+    AVCodecContext* videoDecoder() const { return m_video.decoder.get(); }
+    AVCodecContext* audioDecoder() const { return m_audio.decoder.get(); }
+
+    // Positions the reader on the keyframe at or before `seconds` from the media's start.
+    int seek(double seconds);
+
+    // The next decoded frame of an open stream: 1 with *type set, 0 at the end of the file.
+    // A read error ends the file too; readError() tells it apart from a clean end.
+    int next(AVFrame* frame, AVMediaType* type);
+    bool readError() const { return m_readError; }
+    int64_t decodeErrors() const { return m_decodeErrors; }
+    int64_t decodedFrames() const { return m_decodedFrames; }
+
+    // Seconds from the media's start of a decoded frame of the given type (call once per
+    // frame: frames without a timestamp are placed after the previous one), and its length.
+    double frameSeconds(const AVFrame* frame, AVMediaType type, double* length);
+
+private:
+    struct Decoder {
+        AVStream* stream = nullptr;
+        CodecContextPtr decoder;
+        bool flushed = false;
+        double nextSeconds = 0.0; // extrapolated time for frames without a timestamp
+    };
+
+    int openStream(Decoder* d, AVMediaType type, int preferred, bool* present);
+    Decoder* decoderFor(int streamIndex);
+
+    static int interruptCallback(void* opaque);
+
+    InputContextPtr m_input;
+    const std::atomic<bool>* m_abort = nullptr;
+    Decoder m_video, m_audio;
+    Decoder* m_draining = nullptr;
+    PacketPtr m_packet;
+    bool m_endOfFile = false;
+    bool m_readError = false;
+    int64_t m_decodeErrors = 0;
+    int64_t m_decodedFrames = 0;
+    int64_t m_startTime = 0; // AV_TIME_BASE units
+};
+
+} // namespace vel

@@ -1,0 +1,259 @@
+#include "COutputWriter.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/samplefmt.h>
+}
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace vel {
+
+std::string COutputWriter::temporaryPath(const std::string& finalPath, int runId) {
+    return finalPath + ".movara-partial-" + std::to_string(getpid()) + "-" + std::to_string(runId);
+}
+
+COutputWriter::~COutputWriter() {
+    if (!m_done)
+        discard();
+}
+
+int COutputWriter::fail(int code, const std::string& what) {
+    if (m_error.empty())
+        m_error = what + ": " + avErrorText(code);
+    return code < 0 ? code : AVERROR_UNKNOWN;
+}
+
+int COutputWriter::openVideo(const VideoPlan& plan) {
+    m_videoEncoder.reset(avcodec_alloc_context3(plan.encoder));
+    AVCodecContext* enc = m_videoEncoder.get();
+    if (!enc)
+        return AVERROR(ENOMEM);
+    enc->width = plan.width;
+    enc->height = plan.height;
+    enc->pix_fmt = plan.pixelFormat;
+    enc->time_base = av_inv_q(plan.frameRate);
+    enc->framerate = plan.frameRate;
+    enc->sample_aspect_ratio = plan.sampleAspect;
+    if (!plan.codec->raw)
+        enc->bit_rate = plan.bitRate;
+    enc->thread_count = 0;
+    if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
+        enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int r = avcodec_open2(enc, plan.encoder, nullptr);
+    if (r < 0)
+        return fail(r, std::string("cannot open encoder ") + plan.encoder->name);
+    m_videoStream = avformat_new_stream(m_output, nullptr);
+    if (!m_videoStream)
+        return AVERROR(ENOMEM);
+    m_videoStream->time_base = enc->time_base;
+    m_videoStream->avg_frame_rate = plan.frameRate;
+    m_videoStream->sample_aspect_ratio = plan.sampleAspect;
+    return avcodec_parameters_from_context(m_videoStream->codecpar, enc);
+}
+
+int COutputWriter::openAudio(const AudioPlan& plan) {
+    m_audioEncoder.reset(avcodec_alloc_context3(plan.encoder));
+    AVCodecContext* enc = m_audioEncoder.get();
+    if (!enc)
+        return AVERROR(ENOMEM);
+    enc->sample_rate = plan.sampleRate;
+    enc->sample_fmt = plan.sampleFormat;
+    av_channel_layout_default(&enc->ch_layout, plan.channels);
+    enc->time_base = {1, plan.sampleRate};
+    if (!plan.codec->bitRateFromFormat)
+        enc->bit_rate = plan.bitRate;
+    enc->thread_count = 0;
+    if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
+        enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int r = avcodec_open2(enc, plan.encoder, nullptr);
+    if (r < 0)
+        return fail(r, std::string("cannot open encoder ") + plan.encoder->name);
+    m_audioStream = avformat_new_stream(m_output, nullptr);
+    if (!m_audioStream)
+        return AVERROR(ENOMEM);
+    m_audioStream->time_base = enc->time_base;
+    if ((r = avcodec_parameters_from_context(m_audioStream->codecpar, enc)) < 0)
+        return r;
+    // Encoders with a fixed frame size get exactly that many samples; the others take
+    // chunks of a convenient size.
+    bool variable = enc->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE;
+    m_audioFrameSize = enc->frame_size > 0 && !variable ? enc->frame_size : 1024;
+    m_fifo.reset(av_audio_fifo_alloc(enc->sample_fmt, plan.channels, m_audioFrameSize * 4));
+    m_audioFrame = makeFrame();
+    return m_fifo && m_audioFrame ? 0 : AVERROR(ENOMEM);
+}
+
+int COutputWriter::open(const OutputPlan& plan, const std::string& finalPath, int runId,
+                        const AVIOInterruptCB& interrupt) {
+    m_plan = plan;
+    m_finalPath = finalPath;
+    m_tempPath = temporaryPath(finalPath, runId);
+    m_packet = makePacket();
+    int r = avformat_alloc_output_context2(&m_output, plan.muxer, nullptr, m_tempPath.c_str());
+    if (r < 0 || !m_output || !m_packet)
+        return fail(r < 0 ? r : AVERROR(ENOMEM), "cannot create the output");
+    m_output->interrupt_callback = interrupt;
+    if (plan.video && (r = openVideo(*plan.video)) < 0)
+        return fail(r, "video");
+    if (plan.audio && (r = openAudio(*plan.audio)) < 0)
+        return fail(r, "audio");
+    if (!(m_output->oformat->flags & AVFMT_NOFILE)) {
+        r = avio_open2(&m_output->pb, m_tempPath.c_str(), AVIO_FLAG_WRITE,
+                       &m_output->interrupt_callback, nullptr);
+        if (r < 0)
+            return fail(r, "cannot create " + m_tempPath);
+    }
+    if ((r = avformat_write_header(m_output, nullptr)) < 0)
+        return fail(r, "cannot write the header");
+    m_headerWritten = true;
+    return 0;
+}
+
+int COutputWriter::encode(AVCodecContext* encoder, AVStream* stream, AVFrame* frame) {
+    int r = avcodec_send_frame(encoder, frame);
+    if (r < 0 && r != AVERROR_EOF)
+        return fail(r, "encoding");
+    for (;;) {
+        r = avcodec_receive_packet(encoder, m_packet.get());
+        if (r == AVERROR(EAGAIN) || r == AVERROR_EOF)
+            break;
+        if (r < 0)
+            return fail(r, "encoding");
+        av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
+        m_packet->stream_index = stream->index;
+        r = av_interleaved_write_frame(m_output, m_packet.get());
+        if (r < 0)
+            return fail(r, "writing");
+    }
+    if (m_output->pb && m_output->pb->error < 0)
+        return fail(m_output->pb->error, "writing");
+    return 0;
+}
+
+int COutputWriter::writeVideo(AVFrame* frame) {
+    if (!m_videoEncoder)
+        return 0;
+    frame->pts = m_videoFrames++;
+    frame->pict_type = AV_PICTURE_TYPE_NONE;
+    return encode(m_videoEncoder.get(), m_videoStream, frame);
+}
+
+int COutputWriter::drainAudio(bool final) {
+    AVCodecContext* enc = m_audioEncoder.get();
+    for (;;) {
+        int available = av_audio_fifo_size(m_fifo.get());
+        if (available == 0 || (available < m_audioFrameSize && !final))
+            return 0;
+        int count = std::min(available, m_audioFrameSize);
+        AVFrame* f = m_audioFrame.get();
+        av_frame_unref(f);
+        f->format = enc->sample_fmt;
+        f->sample_rate = enc->sample_rate;
+        av_channel_layout_copy(&f->ch_layout, &enc->ch_layout);
+        // A short last frame is padded with silence unless the encoder takes one.
+        bool shortAllowed = enc->codec->capabilities &
+                            (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
+        f->nb_samples = count < m_audioFrameSize && !shortAllowed ? m_audioFrameSize : count;
+        int r = av_frame_get_buffer(f, 0);
+        if (r < 0)
+            return fail(r, "audio buffer");
+        if (f->nb_samples > count)
+            av_samples_set_silence(f->extended_data, count, f->nb_samples - count,
+                                   f->ch_layout.nb_channels, enc->sample_fmt);
+        if (av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void**>(f->extended_data), count) !=
+            count)
+            return fail(AVERROR(EIO), "audio queue");
+        f->pts = m_audioEncoded;
+        m_audioEncoded += f->nb_samples;
+        if ((r = encode(enc, m_audioStream, f)) < 0)
+            return r;
+    }
+}
+
+int COutputWriter::writeAudio(const AVFrame* frame, int offset, int count) {
+    if (!m_audioEncoder || count <= 0)
+        return 0;
+    int channels = frame->ch_layout.nb_channels;
+    int bytes = av_get_bytes_per_sample(AVSampleFormat(frame->format));
+    bool planar = av_sample_fmt_is_planar(AVSampleFormat(frame->format));
+    void* planes[AV_NUM_DATA_POINTERS] = {};
+    int planeCount = planar ? channels : 1;
+    if (planeCount > AV_NUM_DATA_POINTERS)
+        return fail(AVERROR(EINVAL), "too many channels");
+    for (int p = 0; p < planeCount; ++p)
+        planes[p] = frame->extended_data[p] + size_t(offset) * bytes * (planar ? 1 : channels);
+    if (av_audio_fifo_write(m_fifo.get(), planes, count) != count)
+        return fail(AVERROR(ENOMEM), "audio queue");
+    m_audioQueued += count;
+    return drainAudio(false);
+}
+
+int COutputWriter::writeSilence(int64_t samples) {
+    if (!m_audioEncoder)
+        return 0;
+    AVCodecContext* enc = m_audioEncoder.get();
+    FramePtr silence = makeFrame();
+    silence->format = enc->sample_fmt;
+    silence->sample_rate = enc->sample_rate;
+    av_channel_layout_copy(&silence->ch_layout, &enc->ch_layout);
+    silence->nb_samples = int(std::min<int64_t>(samples, 4096));
+    if (silence->nb_samples <= 0)
+        return 0;
+    int r = av_frame_get_buffer(silence.get(), 0);
+    if (r < 0)
+        return fail(r, "audio buffer");
+    av_samples_set_silence(silence->extended_data, 0, silence->nb_samples,
+                           silence->ch_layout.nb_channels, enc->sample_fmt);
+    while (samples > 0) {
+        int n = int(std::min<int64_t>(samples, silence->nb_samples));
+        if ((r = writeAudio(silence.get(), 0, n)) < 0)
+            return r;
+        samples -= n;
+    }
+    return 0;
+}
+
+int COutputWriter::finish() {
+    if (!m_headerWritten)
+        return fail(AVERROR(EINVAL), "nothing written");
+    int r = 0;
+    if (m_audioEncoder) {
+        if ((r = drainAudio(true)) < 0 ||
+            (r = encode(m_audioEncoder.get(), m_audioStream, nullptr)) < 0)
+            return r;
+    }
+    if (m_videoEncoder && (r = encode(m_videoEncoder.get(), m_videoStream, nullptr)) < 0)
+        return r;
+    if ((r = av_write_trailer(m_output)) < 0)
+        return fail(r, "finishing the file");
+    m_headerWritten = false;
+    if (m_output->pb) {
+        int error = m_output->pb->error;
+        if ((r = avio_closep(&m_output->pb)) < 0 || error < 0)
+            return fail(r < 0 ? r : error, "closing the file");
+    }
+    if (std::rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0)
+        return fail(AVERROR(errno), "cannot rename the output");
+    avformat_free_context(m_output);
+    m_output = nullptr;
+    m_done = true;
+    return 0;
+}
+
+void COutputWriter::discard() {
+    if (m_output) {
+        if (m_output->pb)
+            avio_closep(&m_output->pb);
+        avformat_free_context(m_output);
+        m_output = nullptr;
+    }
+    if (!m_tempPath.empty())
+        std::remove(m_tempPath.c_str());
+    m_headerWritten = false;
+    m_done = true;
+}
+
+} // namespace vel

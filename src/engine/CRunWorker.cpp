@@ -1,0 +1,169 @@
+#include "CRunWorker.h"
+
+#include <algorithm>
+
+namespace vel {
+
+namespace {
+// Progress events are spaced so a slow receiver is not flooded: every 1% or 250 ms.
+constexpr int kProgressStep = 100;
+constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+} // namespace
+
+CRunWorker::CRunWorker(RunRequest request) : m_request(std::move(request)) {}
+
+std::shared_ptr<CRunWorker> CRunWorker::start(RunRequest request) {
+    std::shared_ptr<CRunWorker> worker(new CRunWorker(std::move(request)));
+    // The thread keeps its own reference, so a detached run outlives its owner safely.
+    worker->m_thread = std::thread([self = worker] { self->main(); });
+    return worker;
+}
+
+CRunWorker::~CRunWorker() {
+    if (m_thread.joinable()) {
+        if (m_thread.get_id() == std::this_thread::get_id())
+            m_thread.detach();
+        else
+            m_thread.join();
+    }
+}
+
+void CRunWorker::suspend() {
+    std::lock_guard lock(m_mutex);
+    m_suspended = true;
+}
+
+void CRunWorker::resume() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_suspended = false;
+    }
+    m_wake.notify_all();
+}
+
+void CRunWorker::skip() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_abort = true;
+    }
+    m_wake.notify_all();
+}
+
+void CRunWorker::release() {
+    std::unique_lock lock(m_mutex);
+    m_callbacksClosed = true;
+    bool mustNotWait = m_inCallback || m_thread.get_id() == std::this_thread::get_id();
+    lock.unlock();
+    if (!m_thread.joinable())
+        return;
+    if (mustNotWait)
+        m_thread.detach();
+    else
+        m_thread.join();
+}
+
+int CRunWorker::interrupt(void* opaque) {
+    return static_cast<CRunWorker*>(opaque)->m_abort.load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+bool CRunWorker::proceed() {
+    std::unique_lock lock(m_mutex);
+    if (m_suspended && !m_abort) {
+        Clock::time_point pausedAt = Clock::now();
+        m_wake.wait(lock, [this] { return !m_suspended || m_abort; });
+        m_pausedTime += Clock::now() - pausedAt;
+    }
+    return !m_abort;
+}
+
+int64_t CRunWorker::elapsedSeconds() {
+    auto worked = Clock::now() - m_sourceStart - m_pausedTime;
+    return std::chrono::duration_cast<std::chrono::seconds>(worked).count();
+}
+
+void CRunWorker::emit(int mediaId, int progress, int64_t status) {
+    if (!m_request.callback)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_abort || m_callbacksClosed)
+            return;
+        m_inCallback = true;
+    }
+    tagVeldesEvent event{};
+    event.mediaId = mediaId;
+    event.progress = progress;
+    event.elapsed = elapsedSeconds();
+    event.status = status;
+    m_lastEvent = Clock::now();
+    m_lastReported = progress;
+    m_request.callback(&event, m_request.user);
+    std::lock_guard lock(m_mutex);
+    m_inCallback = false;
+}
+
+void CRunWorker::progress(int mediaId, int value) {
+    if (value - m_lastReported >= kProgressStep ||
+        (value != m_lastReported && Clock::now() - m_lastEvent >= kProgressInterval))
+        emit(mediaId, value, 0);
+}
+
+int CRunWorker::exportAll(COutputWriter* writer) {
+    const std::vector<PassSource>& sources = m_request.sources;
+    double timeline = 0.0;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        const PassSource& source = sources[i];
+        m_sourceStart = Clock::now();
+        m_pausedTime = {};
+        m_lastReported = -1;
+        emit(source.mediaId, 0, 0);
+        CSourcePass pass(source, m_request.plan, *writer, *this);
+        double length = 0.0;
+        int r = pass.run(timeline, &length);
+        if (r == CSourcePass::kAborted || m_abort)
+            return CSourcePass::kAborted;
+        if (r < 0) {
+            // The partial file is gone before anyone hears of the failure.
+            writer->discard();
+            m_failedId = source.mediaId;
+            emit(source.mediaId, std::max(0, m_lastReported), r);
+            return r;
+        }
+        timeline += length;
+        // The last source's completion is only reported once the file is complete.
+        if (i + 1 < sources.size())
+            emit(source.mediaId, 10000, 0);
+    }
+    int r = writer->finish();
+    if (r < 0) {
+        writer->discard();
+        m_failedId = sources.back().mediaId;
+        emit(m_failedId, std::max(0, m_lastReported), r);
+    }
+    return r;
+}
+
+void CRunWorker::main() {
+    COutputWriter writer;
+    AVIOInterruptCB interruptCallback{&CRunWorker::interrupt, this};
+    m_sourceStart = m_lastEvent = Clock::now();
+    const int lastId = m_request.sources.back().mediaId;
+    int r = writer.open(m_request.plan, m_request.outputPath, m_request.runId, interruptCallback);
+    if (r < 0) {
+        writer.discard();
+        m_failedId = m_request.sources.front().mediaId;
+        emit(m_failedId, 0, r);
+    } else {
+        r = exportAll(&writer);
+        if (r != 0)
+            writer.discard();
+        if (r == 0)
+            emit(lastId, 10000, 0);
+    }
+    // A merged run always ends with an event of its last source.
+    if (r < 0 && m_failedId != lastId)
+        emit(lastId, 0, r);
+    m_finished = true;
+}
+
+} // namespace vel

@@ -1,0 +1,81 @@
+// One run: its own thread exports the sources in order into one output and reports progress
+// through the caller's callback. Suspend, resume and skip only set flags and wake the thread;
+// nothing here ever makes the calling thread wait for a worker that is inside the callback.
+#pragma once
+
+#include "CSourcePass.h"
+#include "OutputPlan.h"
+#include "velcodecapi.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vel {
+
+struct RunRequest {
+    int runId = 0;
+    std::vector<PassSource> sources; // in export order
+    OutputPlan plan;
+    std::string outputPath;
+    VeldesEventCallback callback = nullptr;
+    void* user = nullptr;
+};
+
+class CRunWorker : public std::enable_shared_from_this<CRunWorker>, private IPassControl {
+public:
+    static std::shared_ptr<CRunWorker> start(RunRequest request);
+    ~CRunWorker() override;
+
+    int runId() const { return m_request.runId; }
+    void suspend();
+    void resume();
+    // Ends the run: the thread stops within one frame's work, deletes its partial output and
+    // sends no further events.
+    void skip();
+    // The thread has sent its last event.
+    bool finished() const { return m_finished.load(); }
+
+    // The owner lets go of the run: joins the thread, unless the thread is inside the callback
+    // (or is the calling thread); then it is detached and never calls back again.
+    void release();
+
+private:
+    explicit CRunWorker(RunRequest request);
+    void main();
+    int exportAll(COutputWriter* writer);
+    void emit(int mediaId, int progress, int64_t status);
+    int64_t elapsedSeconds();
+
+    bool proceed() override;
+    void progress(int mediaId, int value) override;
+    const std::atomic<bool>* abortFlag() const override { return &m_abort; }
+
+    static int interrupt(void* opaque);
+
+    using Clock = std::chrono::steady_clock;
+
+    RunRequest m_request;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_suspended = false;
+    bool m_inCallback = false;
+    bool m_callbacksClosed = false;
+    std::atomic<bool> m_abort{false};
+    std::atomic<bool> m_finished{false};
+
+    // Worker thread only.
+    Clock::time_point m_sourceStart;
+    Clock::duration m_pausedTime{};
+    Clock::time_point m_lastEvent;
+    int m_lastReported = -1;
+    int m_failedId = -1;
+};
+
+} // namespace vel

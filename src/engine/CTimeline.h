@@ -1,0 +1,71 @@
+// The engine behind one timeline handle: the media entries (probe, export setting, clip, edits),
+// the open edit bracket, and the runs. One mutex guards the entries; it is never held while a
+// file is opened or a callback runs, and runs work on their own copies.
+#pragma once
+
+#include "CMediaSource.h"
+#include "CRunWorker.h"
+#include "MediaEdits.h"
+#include "velcodecapi.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace vel {
+
+class CTimeline {
+public:
+    CTimeline() = default;
+    ~CTimeline();
+    CTimeline(const CTimeline&) = delete;
+    CTimeline& operator=(const CTimeline&) = delete;
+
+    int addMedia(const tagVeldesTrackInfo* track);
+    int removeMedia(int mediaId);
+    int mediaInfo(int mediaId, tagVeldesStreamInfo** streams);
+    int duration(int mediaId, int64_t* durationMs);
+    int setExportSetting(int mediaId, const tagVeldesExportSetting* setting);
+    int setBegin(int mediaId, int64_t positionMs);
+    int setStop(int mediaId, int64_t positionMs);
+    int encodedSize(int mediaId, int64_t* bytes);
+
+    int run(const int* mediaIds, int count, const tagVeldesExportInfo* info);
+    int suspend(int runId);
+    int resume(int runId);
+    int skip(int runId);
+
+    int editBegin(const tagVeldesEditInfo* edit);
+    int editEnd();
+    int addFilter(int filterId, const tagVeldesFilterInfo* filter);
+    int addWatermark(int filterId, const tagVeldesFilterInfo* filter);
+    int removeWatermark(int mediaId);
+
+    // Stops every run (signals, then joins those not inside a callback) and drops all media.
+    void shutdown();
+
+private:
+    struct Media {
+        MediaProbe probe;
+        std::optional<tagVeldesExportSetting> setting;
+        int64_t beginMs = 0;
+        int64_t stopMs = -1;
+        MediaEdits edits;
+    };
+
+    Media* find(int mediaId);
+    Media* editedMedia();
+    std::shared_ptr<CRunWorker> findRun(int runId);
+    // Joins runs whose thread has finished (cheap: they have nothing left to do).
+    void reapFinishedRuns();
+
+    std::mutex m_mutex;
+    int m_nextMediaId = 1;
+    int m_nextRunId = 1;
+    std::map<int, Media> m_media;
+    std::map<int, std::shared_ptr<CRunWorker>> m_runs;
+    int m_editMediaId = -1; // media of the open edit bracket
+};
+
+} // namespace vel

@@ -1,0 +1,217 @@
+#include "OutputPlan.h"
+
+#include "AvUtil.h"
+#include "velcodecutil.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace vel {
+
+namespace {
+
+constexpr int kMaxSide = 8192;
+
+struct Size {
+    int width, height;
+};
+
+const Size kH263Sizes[] = {{128, 96}, {176, 144}, {352, 288}, {704, 576}, {1408, 1152}};
+
+// The legal H.263 size closest in area to the request (on a log scale), so a 480x320 request
+// becomes CIF rather than 4CIF.
+Size nearestH263Size(int width, int height) {
+    double want = std::log(double(width) * height);
+    Size best = kH263Sizes[0];
+    double bestDistance = 1e9;
+    for (Size s : kH263Sizes) {
+        double d = std::fabs(std::log(double(s.width) * s.height) - want);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = s;
+        }
+    }
+    return best;
+}
+
+// The largest even-sized picture of the requested shape that fits into the frame.
+Size fitInside(int frameWidth, int frameHeight, int shapeWidth, int shapeHeight) {
+    double scale = std::min(double(frameWidth) / shapeWidth, double(frameHeight) / shapeHeight);
+    int w = std::min(frameWidth, int(std::lround(shapeWidth * scale)) & ~1);
+    int h = std::min(frameHeight, int(std::lround(shapeHeight * scale)) & ~1);
+    return {std::max(w, 2), std::max(h, 2)};
+}
+
+template <typename T> T nearestOf(const T* list, T want, T terminator) {
+    T best = list[0];
+    for (const T* p = list; *p != terminator; ++p)
+        if (std::llabs((long long)*p - want) < std::llabs((long long)best - want))
+            best = *p;
+    return best;
+}
+
+int planVideo(const ExportTarget& t, const FormatEntry& format, const AVOutputFormat* muxer,
+              VideoPlan* v, std::string* why) {
+    v->codec = findVideoCodec(t.videoCodec);
+    if (!v->codec) {
+        *why = "unknown video codec id " + std::to_string(t.videoCodec);
+        return -1;
+    }
+    if (!v->codec->encoder || !(v->encoder = avcodec_find_encoder_by_name(v->codec->encoder))) {
+        *why = "no encoder for video codec id " + std::to_string(t.videoCodec);
+        return -1;
+    }
+    if (!formatCarries(format, muxer, v->encoder)) {
+        *why = std::string("format ") + format.name + " cannot carry " + v->encoder->name;
+        return -1;
+    }
+    if (t.width <= 0 || t.height <= 0 || t.width > kMaxSide || t.height > kMaxSide) {
+        *why = "bad frame size";
+        return -1;
+    }
+    if (!(t.frameRate > 0.0) || t.frameRate > 240.0) {
+        *why = "bad frame rate";
+        return -1;
+    }
+    v->width = (t.width + 1) & ~1;
+    v->height = (t.height + 1) & ~1;
+    v->pictureWidth = v->width;
+    v->pictureHeight = v->height;
+    v->frameRate = frameRateRational(t.frameRate);
+    v->pixelFormat = v->codec->pixelFormat;
+
+    // "4:3" is also what the caller passes for "keep the original shape", so only a different
+    // aspect is signalled; the pictures themselves are never letterboxed for it.
+    double aspect = t.aspect;
+    bool signalAspect = aspect > 0.0 && std::fabs(aspect - 4.0 / 3.0) > 0.01;
+
+    if (v->codec->rule == FrameRule::H263Sizes) {
+        Size legal = nearestH263Size(v->width, v->height);
+        Size picture = fitInside(legal.width, legal.height, v->width, v->height);
+        v->width = legal.width;
+        v->height = legal.height;
+        v->pictureWidth = picture.width;
+        v->pictureHeight = picture.height;
+    } else if (v->codec->rule == FrameRule::DvSystem) {
+        bool ntsc = std::fabs(t.frameRate - 30000.0 / 1001) < std::fabs(t.frameRate - 25.0);
+        v->width = v->pictureWidth = 720;
+        v->height = v->pictureHeight = ntsc ? 480 : 576;
+        v->frameRate = ntsc ? AVRational{30000, 1001} : AVRational{25, 1};
+        v->pixelFormat = ntsc ? AV_PIX_FMT_YUV411P : AV_PIX_FMT_YUV420P;
+        aspect = signalAspect ? aspect : 4.0 / 3.0;
+        signalAspect = true;
+    }
+    if (v->encoder->supported_framerates) {
+        int i = av_find_nearest_q_idx(v->frameRate, v->encoder->supported_framerates);
+        v->frameRate = v->encoder->supported_framerates[i];
+    }
+    if (v->pixelFormat == AV_PIX_FMT_NONE)
+        v->pixelFormat = v->encoder->pix_fmts ? v->encoder->pix_fmts[0] : AV_PIX_FMT_YUV420P;
+    if (signalAspect)
+        v->sampleAspect = av_d2q(aspect * v->height / v->width, 1000);
+
+    if (v->codec->raw) {
+        v->bitRate =
+            int64_t(double(v->width) * v->height * av_q2d(v->frameRate) * v->codec->bitsPerPixel);
+    } else if (v->codec->rule == FrameRule::DvSystem) {
+        v->bitRate = 25000000;
+    } else {
+        v->bitRate = t.videoBitrate > 0
+                         ? t.videoBitrate
+                         : ComputeBitrateByQuality(v->width, v->height, av_q2d(v->frameRate),
+                                                   t.videoCodec, 0, t.videoQuality);
+    }
+    return 0;
+}
+
+bool encoderHasLayout(const AVCodec* encoder, int channels) {
+    if (!encoder->ch_layouts)
+        return true;
+    for (const AVChannelLayout* l = encoder->ch_layouts; l->nb_channels; ++l)
+        if (l->nb_channels == channels)
+            return true;
+    return false;
+}
+
+int planAudio(const ExportTarget& t, const FormatEntry& format, const AVOutputFormat* muxer,
+              AudioPlan* a, std::string* why) {
+    a->codec = findAudioCodec(t.audioCodec);
+    if (!a->codec) {
+        *why = "unknown audio codec id " + std::to_string(t.audioCodec);
+        return -1;
+    }
+    if (!a->codec->encoder || !(a->encoder = avcodec_find_encoder_by_name(a->codec->encoder))) {
+        *why = "no encoder for audio codec id " + std::to_string(t.audioCodec);
+        return -1;
+    }
+    if (!formatCarries(format, muxer, a->encoder)) {
+        *why = std::string("format ") + format.name + " cannot carry " + a->encoder->name;
+        return -1;
+    }
+    if (t.sampleRate <= 0 || t.sampleRate > 384000) {
+        *why = "bad sample rate";
+        return -1;
+    }
+    a->sampleRate = t.sampleRate;
+    if (a->codec->fixedSampleRate)
+        a->sampleRate = a->codec->fixedSampleRate;
+    else if (format.sampleRates)
+        a->sampleRate = nearestOf(format.sampleRates, a->sampleRate, 0);
+    else if (a->encoder->supported_samplerates)
+        a->sampleRate = nearestOf(a->encoder->supported_samplerates, a->sampleRate, 0);
+
+    a->channels = t.channels == 1 ? 1 : 2;
+    if (a->codec->fixedChannels)
+        a->channels = a->codec->fixedChannels;
+    else if (std::string(format.name) == "dv")
+        a->channels = 2;
+    if (!encoderHasLayout(a->encoder, a->channels))
+        a->channels = a->channels == 1 ? 2 : 1;
+    a->sampleFormat = a->encoder->sample_fmts ? a->encoder->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+
+    if (a->codec->bitRateFromFormat) {
+        a->bitRate = int64_t(a->sampleRate) * a->channels * 16;
+    } else {
+        int requested = t.audioBitrate > 0 ? t.audioBitrate : 128000;
+        const int* list = a->codec->bitRates;
+        if (a->sampleRate < 32000 && a->codec->lowRateBitRates)
+            list = a->codec->lowRateBitRates;
+        a->bitRate = list ? nearestOf(list, requested, 0) : requested;
+    }
+    return 0;
+}
+
+} // namespace
+
+int planOutput(const ExportTarget& target, OutputPlan* plan, std::string* why) {
+    *plan = OutputPlan();
+    plan->format = findFormat(target.format);
+    if (!plan->format) {
+        *why = "unknown format \"" + target.format + "\"";
+        return -1;
+    }
+    if (!plan->format->muxer ||
+        !(plan->muxer = av_guess_format(plan->format->muxer, nullptr, nullptr))) {
+        *why = "format \"" + target.format + "\" cannot be produced";
+        return -1;
+    }
+    if (target.videoCodec == 0 && target.audioCodec == 0) {
+        *why = "neither video nor audio asked for";
+        return -1;
+    }
+    if (target.videoCodec != 0) {
+        VideoPlan v;
+        if (planVideo(target, *plan->format, plan->muxer, &v, why) < 0)
+            return -1;
+        plan->video = v;
+    }
+    if (target.audioCodec != 0) {
+        AudioPlan a;
+        if (planAudio(target, *plan->format, plan->muxer, &a, why) < 0)
+            return -1;
+        plan->audio = a;
+    }
+    return 0;
+}
+
+} // namespace vel

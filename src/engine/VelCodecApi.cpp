@@ -1,0 +1,166 @@
+// The C entry points of the timeline interface. Handles are checked against the live timelines,
+// so a stale or foreign handle is refused instead of dereferenced.
+#include "velcodecapi.h"
+#include "CTimeline.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::map<void*, std::shared_ptr<vel::CTimeline>> timelines;
+};
+
+Registry& registry() {
+    static Registry instance;
+    return instance;
+}
+
+std::shared_ptr<vel::CTimeline> lookup(VeldesTimeline handle) {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.timelines.find(handle);
+    return it == r.timelines.end() ? nullptr : it->second;
+}
+
+} // namespace
+
+extern "C" {
+
+VeldesTimeline CreateTimeline(int option) {
+    (void)option;
+    auto timeline = std::make_shared<vel::CTimeline>();
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.timelines[timeline.get()] = timeline;
+    return timeline.get();
+}
+
+int DestroyTimeline(VeldesTimeline handle) {
+    std::shared_ptr<vel::CTimeline> timeline;
+    {
+        Registry& r = registry();
+        std::lock_guard lock(r.mutex);
+        auto it = r.timelines.find(handle);
+        if (it == r.timelines.end())
+            return -1;
+        timeline = std::move(it->second);
+        r.timelines.erase(it);
+    }
+    timeline->shutdown();
+    return 0;
+}
+
+int VeldesAddMedia2(VeldesTimeline handle, const tagVeldesTrackInfo* track, void*, int) {
+    auto t = lookup(handle);
+    return t ? t->addMedia(track) : -1;
+}
+
+int VeldesRemoveMedia(VeldesTimeline handle, int mediaId) {
+    auto t = lookup(handle);
+    return t ? t->removeMedia(mediaId) : -1;
+}
+
+int VeldesGetMediaInfo(VeldesTimeline handle, int mediaId, tagVeldesStreamInfo** streams) {
+    auto t = lookup(handle);
+    return t ? t->mediaInfo(mediaId, streams) : -1;
+}
+
+int VeldesGetMediaDuration(VeldesTimeline handle, int mediaId, int64_t* durationMs) {
+    auto t = lookup(handle);
+    return t ? t->duration(mediaId, durationMs) : -1;
+}
+
+int VeldesSetExportSetting(VeldesTimeline handle, int mediaId,
+                           const tagVeldesExportSetting* setting) {
+    auto t = lookup(handle);
+    return t ? t->setExportSetting(mediaId, setting) : -1;
+}
+
+int VeldesSetMediaBeginPos(VeldesTimeline handle, int mediaId, int64_t positionMs) {
+    auto t = lookup(handle);
+    return t ? t->setBegin(mediaId, positionMs) : -1;
+}
+
+int VeldesSetMediaStopPos(VeldesTimeline handle, int mediaId, int64_t positionMs) {
+    auto t = lookup(handle);
+    return t ? t->setStop(mediaId, positionMs) : -1;
+}
+
+int VeldesGetMediaEncodedSize(VeldesTimeline handle, int mediaId, int64_t* bytes) {
+    auto t = lookup(handle);
+    return t ? t->encodedSize(mediaId, bytes) : -1;
+}
+
+int VeldesRun(VeldesTimeline handle, const int* mediaIds, int count,
+              const tagVeldesExportInfo* info) {
+    auto t = lookup(handle);
+    return t ? t->run(mediaIds, count, info) : -1;
+}
+
+int VeldesSuspend(VeldesTimeline handle, int runId) {
+    auto t = lookup(handle);
+    return t ? t->suspend(runId) : -1;
+}
+
+int VeldesResume(VeldesTimeline handle, int runId) {
+    auto t = lookup(handle);
+    return t ? t->resume(runId) : -1;
+}
+
+int VeldesSkip(VeldesTimeline handle, int runId, int abort) {
+    (void)abort; // skipping never waits, so shutting down needs nothing different
+    auto t = lookup(handle);
+    return t ? t->skip(runId) : -1;
+}
+
+int VeldesEditBegin(VeldesTimeline handle, const tagVeldesEditInfo* edit) {
+    auto t = lookup(handle);
+    return t ? t->editBegin(edit) : -1;
+}
+
+int VeldesEditEnd(VeldesTimeline handle, int) {
+    auto t = lookup(handle);
+    return t ? t->editEnd() : -1;
+}
+
+int VeldesAddFilter(VeldesTimeline handle, int filterId, const tagVeldesFilterInfo* filter) {
+    auto t = lookup(handle);
+    return t ? t->addFilter(filterId, filter) : -1;
+}
+
+int VeldesAddWatermark(VeldesTimeline handle, int filterId, const tagVeldesFilterInfo* filter) {
+    auto t = lookup(handle);
+    return t ? t->addWatermark(filterId, filter) : -1;
+}
+
+int VeldesRemoveWatermark(VeldesTimeline handle, int mediaId) {
+    auto t = lookup(handle);
+    return t ? t->removeWatermark(mediaId) : -1;
+}
+
+// The preview player, snapshots and thumbnails come with the preview surface; until then they
+// refuse (or do nothing) without side effects.
+int VeldesPlay(VeldesTimeline) {
+    return -1;
+}
+int VeldesPause(VeldesTimeline) {
+    return -1;
+}
+int VeldesSetCurPos(VeldesTimeline, int64_t, int) {
+    return -1;
+}
+int VeldesGetThumbnail(VeldesTimeline, int, int, int, const char*) {
+    return -1;
+}
+int VeldesGetThumbnailOnPause(VeldesTimeline, int, int, VeldesEventCallback, void*) {
+    return -1;
+}
+void VeldesRefreshOutputWindow(VeldesTimeline) {}
+void VeldesChangeVolume(VeldesTimeline, int) {}
+void VeldesShowVideoEffect(VeldesTimeline, int) {}
+
+} // extern "C"

@@ -1,0 +1,217 @@
+#include "WatermarkPicture.h"
+
+#include "AvUtil.h"
+#include "FilterGraph.h"
+#include "velcodecapi.h"
+
+extern "C" {
+#include <libavfilter/buffersink.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cmath>
+
+namespace vel {
+
+namespace {
+
+constexpr int kMaxSide = 8192;
+
+int frameToRgba(const AVFrame* frame, int width, int height, RgbaImage* out) {
+    if (frame->width <= 0 || frame->height <= 0 || width <= 0 || height <= 0 || width > kMaxSide ||
+        height > kMaxSide)
+        return AVERROR(EINVAL);
+    SwsContext* sws =
+        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), width, height,
+                       AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    if (!sws)
+        return AVERROR(EINVAL);
+    out->width = width;
+    out->height = height;
+    out->pixels.assign(size_t(width) * height * 4, 0);
+    uint8_t* dst[4] = {out->pixels.data(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {width * 4, 0, 0, 0};
+    sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+    sws_freeContext(sws);
+    return 0;
+}
+
+// An RGBA image wrapped as a frame (no copy) so swscale can read it.
+void wrapRgba(const RgbaImage& image, AVFrame* frame) {
+    frame->width = image.width;
+    frame->height = image.height;
+    frame->format = AV_PIX_FMT_RGBA;
+    frame->data[0] = const_cast<uint8_t*>(image.pixels.data());
+    frame->linesize[0] = image.width * 4;
+}
+
+// fontconfig pattern syntax reserves a few characters in family names.
+std::string fontPattern(const Watermark& w) {
+    std::string family;
+    for (char c : w.fontFamily.empty() ? std::string("Sans") : w.fontFamily) {
+        if (c == '\\' || c == '-' || c == ':' || c == ',')
+            family += '\\';
+        family += c;
+    }
+    if (w.style & VELDES_TEXT_BOLD)
+        family += ":weight=bold";
+    if (w.style & VELDES_TEXT_ITALIC)
+        family += ":slant=italic";
+    return family;
+}
+
+// Draws the text in its colour onto a transparent canvas. The canvas already has the text's
+// colour (at zero opacity), so anti-aliased edges keep the colour instead of fading to black.
+int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, RgbaImage* out) {
+    int pixelSize = std::max(4, int(std::lround(w.fontSize * 4.0 / 3.0 * scale)));
+    size_t glyphs = 0;
+    for (unsigned char c : w.text)
+        glyphs += (c & 0xC0) != 0x80;
+    int width = boxWidth > 0 ? boxWidth : int(std::min<size_t>(kMaxSide, (glyphs + 2) * pixelSize));
+    int height = boxHeight > 0 ? boxHeight : pixelSize * 2;
+    width = std::clamp(width, 2, kMaxSide);
+    height = std::clamp(height, 2, kMaxSide);
+
+    char colour[32];
+    std::snprintf(colour, sizeof colour, "0x%02X%02X%02X", w.red, w.green, w.blue);
+    FilterGraphPtr graph(avfilter_graph_alloc());
+    if (!graph)
+        return AVERROR(ENOMEM);
+    graph->nb_threads = 1;
+    AVFilterContext* canvas =
+        addFilter(graph.get(), "color",
+                  {{"color", std::string(colour) + "@0"},
+                   {"size", std::to_string(width) + "x" + std::to_string(height)},
+                   {"rate", "1"}});
+    AVFilterContext* rgba = addFilter(graph.get(), "format", {{"pix_fmts", "rgba"}});
+    AVFilterContext* text = addFilter(graph.get(), "drawtext",
+                                      {{"text", w.text},
+                                       {"font", fontPattern(w)},
+                                       {"fontsize", std::to_string(pixelSize)},
+                                       {"fontcolor", colour},
+                                       {"expansion", "none"},
+                                       {"x", "0"},
+                                       {"y", "0"}});
+    AVFilterContext* sink = addFilter(graph.get(), "buffersink", {});
+    if (!canvas || !rgba || !text || !sink)
+        return AVERROR_FILTER_NOT_FOUND;
+    if (avfilter_link(canvas, 0, rgba, 0) < 0 || avfilter_link(rgba, 0, text, 0) < 0 ||
+        avfilter_link(text, 0, sink, 0) < 0 || avfilter_graph_config(graph.get(), nullptr) < 0)
+        return AVERROR(EINVAL);
+    FramePtr frame = makeFrame();
+    int r = av_buffersink_get_frame(sink, frame.get());
+    if (r < 0)
+        return r;
+
+    out->width = width;
+    out->height = height;
+    out->pixels.resize(size_t(width) * height * 4);
+    int inkRight = 0, inkBottom = 0;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = frame->data[0] + size_t(y) * frame->linesize[0];
+        std::copy(row, row + width * 4, out->pixels.begin() + ptrdiff_t(size_t(y) * width * 4));
+        for (int x = 0; x < width; ++x)
+            if (row[x * 4 + 3]) {
+                inkRight = std::max(inkRight, x + 1);
+                inkBottom = std::max(inkBottom, y + 1);
+            }
+    }
+    if (w.style & VELDES_TEXT_UNDERLINE) {
+        int top = std::min(height - 1, int(std::lround(pixelSize * 1.02)));
+        int thickness = std::max(1, int(std::lround(pixelSize / 15.0)));
+        for (int y = top; y < std::min(height, top + thickness); ++y)
+            for (int x = 0; x < inkRight; ++x) {
+                uint8_t* p = &out->pixels[(size_t(y) * width + x) * 4];
+                p[0] = w.red;
+                p[1] = w.green;
+                p[2] = w.blue;
+                p[3] = 255;
+            }
+        inkBottom = std::max(inkBottom, std::min(height, top + thickness));
+    }
+    // Without a box, the picture is just the text's own extent.
+    if ((boxWidth <= 0 || boxHeight <= 0) && inkRight > 0) {
+        int keepWidth = boxWidth > 0 ? width : inkRight;
+        int keepHeight = boxHeight > 0 ? height : inkBottom;
+        RgbaImage trimmed;
+        trimmed.width = keepWidth;
+        trimmed.height = keepHeight;
+        trimmed.pixels.resize(size_t(keepWidth) * keepHeight * 4);
+        for (int y = 0; y < keepHeight; ++y)
+            std::copy_n(out->pixels.begin() + ptrdiff_t(size_t(y) * width * 4), keepWidth * 4,
+                        trimmed.pixels.begin() + ptrdiff_t(size_t(y) * keepWidth * 4));
+        *out = std::move(trimmed);
+    }
+    return 0;
+}
+
+} // namespace
+
+int loadImage(const std::string& path, RgbaImage* out) {
+    quietFfmpegLog();
+    AVFormatContext* raw = nullptr;
+    int r = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+    if (r < 0)
+        return r;
+    InputContextPtr input(raw);
+    if ((r = avformat_find_stream_info(raw, nullptr)) < 0)
+        return r;
+    int index = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (index < 0)
+        return index;
+    const AVCodec* codec = avcodec_find_decoder(raw->streams[index]->codecpar->codec_id);
+    if (!codec)
+        return AVERROR_DECODER_NOT_FOUND;
+    CodecContextPtr dec(avcodec_alloc_context3(codec));
+    if (!dec || avcodec_parameters_to_context(dec.get(), raw->streams[index]->codecpar) < 0 ||
+        avcodec_open2(dec.get(), codec, nullptr) < 0)
+        return AVERROR_INVALIDDATA;
+    PacketPtr packet = makePacket();
+    FramePtr frame = makeFrame();
+    bool flushed = false;
+    for (;;) {
+        r = avcodec_receive_frame(dec.get(), frame.get());
+        if (r == 0)
+            return frameToRgba(frame.get(), frame->width, frame->height, out);
+        if (r != AVERROR(EAGAIN) || flushed)
+            return r == AVERROR(EAGAIN) ? AVERROR_INVALIDDATA : r;
+        r = av_read_frame(raw, packet.get());
+        if (r < 0) {
+            avcodec_send_packet(dec.get(), nullptr);
+            flushed = true;
+            continue;
+        }
+        if (packet->stream_index == index)
+            avcodec_send_packet(dec.get(), packet.get());
+        av_packet_unref(packet.get());
+    }
+}
+
+int prepareWatermark(const Watermark& w, double scaleX, double scaleY, RgbaImage* out) {
+    int boxWidth = w.width > 0 ? std::max(1, int(std::lround(w.width * scaleX))) : 0;
+    int boxHeight = w.height > 0 ? std::max(1, int(std::lround(w.height * scaleY))) : 0;
+    int r;
+    if (w.kind == Watermark::Kind::Image) {
+        if (!w.image || w.image->width <= 0)
+            return AVERROR(EINVAL);
+        int width = boxWidth ? boxWidth : std::max(1, int(std::lround(w.image->width * scaleX)));
+        int height =
+            boxHeight ? boxHeight : std::max(1, int(std::lround(w.image->height * scaleY)));
+        FramePtr source = makeFrame();
+        wrapRgba(*w.image, source.get());
+        r = frameToRgba(source.get(), width, height, out);
+        source->data[0] = nullptr;
+    } else {
+        r = renderText(w, scaleY, boxWidth, boxHeight, out);
+    }
+    if (r < 0)
+        return r;
+    int alpha = std::clamp(w.alpha, 0, 255);
+    for (size_t i = 3; i < out->pixels.size(); i += 4)
+        out->pixels[i] = uint8_t((out->pixels[i] * alpha + 127) / 255);
+    return 0;
+}
+
+} // namespace vel

@@ -1,0 +1,112 @@
+#include "EngineHarness.h"
+
+#include "MediaGenerators.h"
+
+#include <cstring>
+
+namespace enginetest {
+
+tagVeldesExportInfo exportInfo(const OutputSpec& s, const std::string& outputPath) {
+    tagVeldesExportInfo info;
+    std::memset(&info, 0, sizeof info);
+    info.videoCodec = s.videoCodec;
+    info.videoBitrate = s.videoBitrate;
+    info.width = s.width;
+    info.height = s.height;
+    info.frameRate = s.frameRate;
+    info.aspect = s.aspect;
+    info.audioCodec = s.audioCodec;
+    info.audioBitrate = s.audioBitrate;
+    info.sampleRate = s.sampleRate;
+    info.channels = s.channels;
+    info.bitsPerSample = 16;
+    std::strncpy(info.format, s.format.c_str(), sizeof info.format - 1);
+    std::strncpy(info.outputPath, outputPath.c_str(), sizeof info.outputPath - 1);
+    return info;
+}
+
+void RunRecorder::attach(tagVeldesExportInfo* info) {
+    info->callback = &RunRecorder::callback;
+    info->user = this;
+}
+
+int RunRecorder::callback(tagVeldesEvent* event, void* user) {
+    auto* self = static_cast<RunRecorder*>(user);
+    if (self->onEvent)
+        self->onEvent(*event);
+    std::lock_guard lock(self->m_mutex);
+    self->m_events.push_back(*event);
+    if (event->status < 0 || (event->mediaId == self->m_lastId && event->progress == 10000)) {
+        self->m_ended = true;
+        self->m_succeeded = event->status >= 0;
+    }
+    self->m_changed.notify_all();
+    return 0;
+}
+
+bool RunRecorder::wait(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [this] { return m_ended; });
+}
+
+bool RunRecorder::ended() const {
+    std::lock_guard lock(m_mutex);
+    return m_ended;
+}
+
+bool RunRecorder::succeeded() const {
+    std::lock_guard lock(m_mutex);
+    return m_succeeded;
+}
+
+std::vector<tagVeldesEvent> RunRecorder::events() const {
+    std::lock_guard lock(m_mutex);
+    return m_events;
+}
+
+int Timeline::add(const std::string& path) {
+    tagVeldesTrackInfo track;
+    std::memset(&track, 0, sizeof track);
+    track.option = 1;
+    track.path = path.c_str();
+    return VeldesAddMedia2(m_handle, &track, nullptr, 0);
+}
+
+int Timeline::runAndWait(const std::vector<int>& ids, tagVeldesExportInfo info,
+                         RunRecorder* recorder) {
+    recorder->attach(&info);
+    int runId = VeldesRun(m_handle, ids.data(), int(ids.size()), &info);
+    if (runId >= 0)
+        recorder->wait();
+    return runId;
+}
+
+std::string sourcePath(int width, int height, const std::string& rate, double seconds,
+                       int sampleRate) {
+    testmedia::SourceSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.frameRate = rate;
+    spec.seconds = seconds;
+    spec.sampleRate = sampleRate;
+    return testmedia::generate(spec);
+}
+
+} // namespace enginetest
+
+namespace enginetest {
+
+std::string oddSource(int width, int height, const std::string& rate, double seconds,
+                      int sampleRate) {
+    testmedia::SourceSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.frameRate = rate;
+    spec.seconds = seconds;
+    spec.sampleRate = sampleRate;
+    spec.container = "matroska";
+    spec.videoCodec = "ffv1";
+    return testmedia::generate(spec);
+}
+
+} // namespace enginetest
