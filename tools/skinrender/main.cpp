@@ -7,7 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -16,10 +16,8 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    // Rendering needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // The images hold no text, so no window system (and no font) is needed.
+    QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: skinrender OUTPUT_FOLDER IMAGE.svg...\n");
