@@ -1,0 +1,176 @@
+// Painting of a skinned pane: the pane's fill, then each item's background, frame, image and
+// text from the skin.
+#include "CBaseWnd.h"
+
+#include "SkinPaint.h"
+
+#include "CBaseSkin.h"
+
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace {
+
+struct ItemContent {
+    QRect image;
+    QRect text;
+    QPoint box;
+    bool hasBox = false;
+    Qt::Alignment textAlign = Qt::AlignLeft | Qt::AlignVCenter;
+};
+
+// Where the parts of an item go: check box at 2 px from the corner (the text then starts after
+// a square of the text height), the image by its alignment, the text after the image.
+ItemContent layoutContent(const PaneItem& item, QSize imageSize, const QFontMetrics& metrics) {
+    ItemContent c;
+    const QRect r = item.rect().toQRect();
+    int x0 = r.left();
+    if (item.behaviour & (kItemCheckBox | kItemRadio)) {
+        c.hasBox = true;
+        c.box = QPoint(r.left() + 2, r.top() + 2);
+        x0 += metrics.height();
+    }
+    const QRect body(x0, r.top(), std::max(0, r.left() + r.width() - x0), r.height());
+    const int textWidth = item.caption.isEmpty() ? 0 : metrics.horizontalAdvance(item.caption);
+    const int gap = (!imageSize.isEmpty() && textWidth) ? item.gap : 0;
+
+    int ix = body.left();
+    if (item.imageAlign & kAlignImageCenter)
+        ix = body.left() + (body.width() - (imageSize.width() + gap + textWidth)) / 2;
+    else if (item.imageAlign & kAlignImageRight)
+        ix = body.left() + body.width() - imageSize.width();
+    int iy = r.top();
+    if (item.imageAlign & kAlignImageVCenter)
+        iy = r.top() + (r.height() - imageSize.height()) / 2;
+    else if (item.imageAlign & kAlignImageBottom)
+        iy = r.top() + r.height() - imageSize.height();
+    c.image = QRect(QPoint(ix, iy), imageSize);
+
+    if (item.imageAlign & kAlignImageRight) {
+        c.text = body;
+        c.textAlign = Qt::AlignHCenter | Qt::AlignVCenter;
+    } else {
+        const int tx = imageSize.isEmpty() && !(item.imageAlign & kAlignImageCenter)
+                           ? body.left()
+                           : ix + imageSize.width() + gap;
+        c.text = QRect(tx, r.top(), std::max(0, body.left() + body.width() - tx), r.height());
+    }
+    return c;
+}
+
+QSize usableSize(const QImage* image) {
+    return image && !image->isNull() ? image->size() : QSize();
+}
+
+} // namespace
+
+void CBaseWnd::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    PaintPaneBackground(painter);
+    BeforeItems(painter);
+    for (auto& item : m_items) {
+        if (!event->region().intersects(item->rect().toQRect()))
+            continue;
+        if (!DrawItem(painter, *item))
+            PaintItem(painter, *item);
+    }
+    AfterItems(painter);
+}
+
+void CBaseWnd::PaintPaneBackground(QPainter& painter) {
+    const int fill = StyleFill(0, 0);
+    if (PaintBackground(painter, fill))
+        return;
+    if (fill == kFillImage) {
+        const QImage* image = SkinImage(m_paneImage);
+        if (image && !image->isNull())
+            painter.drawImage(0, 0, *image);
+        return;
+    }
+    fillByType(painter, rect(), fill, argbColor(StyleColor(0, 0)), argbColor(StyleColor(0, 1)),
+               StyleFill(0, 1));
+}
+
+void CBaseWnd::PaintItem(QPainter& painter, PaneItem& item) {
+    if ((item.behaviour & kItemBackground) && !DrawItemBackground(painter, item))
+        PaintItemBackground(painter, item);
+    if ((item.behaviour & kItemFrame) && !DrawItemFrame(painter, item))
+        PaintItemFrame(painter, item);
+    if (item.imageId && !DrawItemImage(painter, item))
+        PaintItemImage(painter, item);
+    if ((!item.caption.isEmpty() || (item.behaviour & (kItemCheckBox | kItemRadio))) &&
+        !DrawItemText(painter, item))
+        PaintItemText(painter, item);
+}
+
+void CBaseWnd::PaintItemBackground(QPainter& painter, const PaneItem& item) {
+    const bool hot = (item.state & (kStateHover | kStateHighlight)) &&
+                     !(item.behaviour & kItemNoHover) && !item.isDisabled();
+    const QRect r = item.rect().toQRect();
+    const int fill = StyleFill(item.id, 2);
+    if (fill == kFillSolid) {
+        painter.fillRect(r, argbColor(hot ? StyleColor(0, 5) : StyleColor(item.id, 3)));
+    } else if (fill == kFillGradient) {
+        const int direction = StyleFill(item.id, 3);
+        if (hot)
+            fillGradient(painter, r, argbColor(StyleColor(item.id, 5)),
+                         argbColor(StyleColor(item.id, 3)), direction);
+        else
+            fillGradient(painter, r, argbColor(StyleColor(item.id, 3)),
+                         argbColor(StyleColor(item.id, 4)), direction);
+    }
+}
+
+void CBaseWnd::PaintItemFrame(QPainter& painter, const PaneItem& item) {
+    const QRect r = item.rect().toQRect();
+    if (r.isEmpty())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(argbColor(StyleColor(item.id, 6)));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(r.adjusted(0, 0, -1, -1));
+    painter.restore();
+}
+
+void CBaseWnd::PaintItemImage(QPainter& painter, const PaneItem& item) {
+    const QImage* image = SkinImage(item.imageId);
+    if (!image || image->isNull())
+        return;
+    const ItemContent c = layoutContent(item, image->size(), QFontMetrics(item.font));
+    painter.save();
+    painter.setClipRect(item.rect().toQRect(), Qt::IntersectClip);
+    painter.drawImage(c.image.topLeft(), item.isDisabled() ? greyImage(*image) : *image);
+    painter.restore();
+}
+
+void CBaseWnd::PaintItemText(QPainter& painter, const PaneItem& item) {
+    const QFontMetrics metrics(item.font);
+    const QSize imageSize = item.imageId ? usableSize(SkinImage(item.imageId)) : QSize();
+    const ItemContent c = layoutContent(item, imageSize, metrics);
+    if (c.hasBox) {
+        const int boxId = (item.behaviour & kItemCheckBox) ? m_skin->CheckBoxImageId(item.state)
+                                                           : m_skin->RadioImageId(item.state);
+        if (const QImage* box = SkinImage(boxId); box && !box->isNull())
+            painter.drawImage(c.box, item.isDisabled() ? greyImage(*box) : *box);
+    }
+    if (item.caption.isEmpty())
+        return;
+    uint32_t color;
+    if (item.isDisabled())
+        color = StyleColor(item.id, 9);
+    else if ((item.state & (kStateHover | kStateHighlight)) && !(item.behaviour & kItemNoHover))
+        color = StyleColor(item.id, 8);
+    else if (item.behaviour & kItemSpecialText)
+        color = StyleColor(item.id, m_skin->SpecialTextColorId());
+    else
+        color = StyleColor(item.id, 7);
+    painter.save();
+    painter.setFont(item.font);
+    painter.setPen(argbColor(color));
+    painter.drawText(c.text, c.textAlign | Qt::TextSingleLine,
+                     pathEllipsis(item.caption, metrics, c.text.width()));
+    painter.restore();
+}

@@ -1,0 +1,50 @@
+// The skinned drop-down list: a face with an 18-pixel arrow button, rows drawn by the control,
+// and a wheel that does nothing while the list is closed.
+#pragma once
+
+#include <QColor>
+#include <QComboBox>
+#include <QFont>
+
+#include <cstdint>
+
+class CVelComboBox : public QComboBox {
+public:
+    static constexpr int kButtonWidth = 18;
+    static constexpr int kFieldHeight = 12; // the selection field
+    static constexpr int kRowHeight = 18;   // rows of the open list
+
+    explicit CVelComboBox(QWidget* parent = nullptr, int controlId = 0);
+
+    int ControlId() const { return m_controlId; }
+    void SetControlId(int id) { m_controlId = id; }
+    // Per-item data by index (kept in the item's user role).
+    void SetItemData(int index, intptr_t data);
+    intptr_t ItemData(int index) const;
+    // The open list's hot row, or -1.
+    int HotItem() const { return m_hot; }
+    void SetHotItem(int index) { m_hot = index; }
+    void SetFaceColor(const QColor& color);
+
+    // Colours (ARGB).
+    static constexpr uint32_t kTextColor = 0xFF333333;
+    static constexpr uint32_t kDisabledTextColor = 0xFFC0C0C0;
+    static constexpr uint32_t kFrameColor = 0xFFCECECE;
+    static constexpr uint32_t kArrowColor = 0xFF144678;
+    static constexpr uint32_t kButtonColor = 0xFFDCDCDC;
+    static constexpr uint32_t kHotRowColor = 0xFFF0DB50;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    void showPopup() override;
+    void hidePopup() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    int m_controlId;
+    int m_hot = -1;
+    QColor m_face = Qt::white;
+};
