@@ -1,64 +1,19 @@
 #pragma once
 
-// Shared pieces of the conversion tests: a notify window that records what CVelConvert tells it,
-// bounded event pumping, and a fixture with a media list of real (empty) source files, the fake
-// codec engine and the fake platform services.
+// The fixture of the conversion tests against the fake engine: a media list of real (empty)
+// source files, velcodec_fake, the fake platform services and a recording notify window.
 
-#include "CVelConvert.h"
 #include "FakePlatformServices.h"
 #include "FakeVelCodec.h"
-#include "MessageTarget.h"
+#include "RecordingWindow.h"
 #include "VelSettings.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <functional>
-#include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
+#include <memory>
 
 namespace converttest {
-
-// Handles this thread's events until `done` holds or `limit` passed; returns done().
-bool pumpUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
-void pumpFor(std::chrono::milliseconds duration);
-
-// One 3245 or 3246 message as the notify window saw it.
-struct Seen {
-    unsigned msg = 0;
-    int code = 0;
-    const void* subject = nullptr;
-    std::string path;      // 3246: the posted path; code 6: the path offered
-    int32_t itemState = 0; // codes 1 to 3: the item's state flags when handled
-    int32_t progress = 0;
-    std::thread::id thread;
-};
-
-// The main window's stand-in: records, answers code 6 from a script.
-class RecordingWindow : public MessageTarget {
-public:
-    ~RecordingWindow() override;
-    intptr_t onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) override;
-
-    // Answers code 6; may rewrite the path buffer (at most VELDES_MAX_PATH bytes with the zero).
-    std::function<intptr_t(char* path)> onOutputExists;
-    // Runs on code 4, after recording it.
-    std::function<void()> onConversionOver;
-
-    std::vector<Seen> seen() const;
-    std::vector<int> codes() const;
-    std::vector<std::string> finishedPaths() const;
-    int count(int code) const;
-    void stop() { stopMessages(); }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<Seen> seen_;
-};
 
 class ConvertFixture : public ::testing::Test {
 protected:

@@ -1,0 +1,108 @@
+#include "ConvertOptions.h"
+
+#include <charconv>
+
+namespace {
+
+std::optional<int64_t> milliseconds(const std::string& text) {
+    int64_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+std::string convertUsage() {
+    return "Usage: movara-convert --profile NAME --output DIR [--merge] [--begin MS] [--end MS]\n"
+           "                      [--exists overwrite|skip|rename] FILE...\n"
+           "       movara-convert --list-profiles\n"
+           "\n"
+           "Converts each FILE with the named profile into DIR (or all of them into one file\n"
+           "with --merge). --begin and --end cut every source to a clip, in milliseconds.\n"
+           "An existing output is renamed with a time stamp unless --exists says otherwise.\n"
+           "Progress goes to stderr, each finished output's path to stdout. The exit code is 0\n"
+           "only when every item finished.\n";
+}
+
+std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>& args,
+                                                  std::string* error) {
+    ConvertOptions options;
+    auto fail = [&](const std::string& message) -> std::optional<ConvertOptions> {
+        if (error) {
+            *error = message;
+        }
+        return std::nullopt;
+    };
+    bool filesOnly = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (filesOnly || arg.empty() || arg[0] != '-' || arg == "-") {
+            options.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            filesOnly = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (arg == "--list-profiles") {
+            options.listProfiles = true;
+            continue;
+        }
+        if (arg == "--merge") {
+            options.merge = true;
+            continue;
+        }
+        const bool takesValue = arg == "--profile" || arg == "--output" || arg == "--begin" ||
+                                arg == "--end" || arg == "--exists";
+        if (!takesValue) {
+            return fail("unknown option " + arg);
+        }
+        if (i + 1 >= args.size()) {
+            return fail(arg + " needs a value");
+        }
+        const std::string& value = args[++i];
+        if (arg == "--profile") {
+            options.profile = value;
+        } else if (arg == "--output") {
+            options.outputFolder = value;
+        } else if (arg == "--begin" || arg == "--end") {
+            const auto ms = milliseconds(value);
+            if (!ms) {
+                return fail(arg + " takes a number of milliseconds, not \"" + value + "\"");
+            }
+            (arg == "--begin" ? options.begin : options.end) = *ms;
+        } else if (value == "overwrite") {
+            options.exists = ExistingOutput::Overwrite;
+        } else if (value == "skip") {
+            options.exists = ExistingOutput::Skip;
+        } else if (value == "rename") {
+            options.exists = ExistingOutput::Rename;
+        } else {
+            return fail("--exists takes overwrite, skip or rename, not \"" + value + "\"");
+        }
+    }
+    if (options.help || options.listProfiles) {
+        return options;
+    }
+    if (options.profile.empty()) {
+        return fail("--profile is required");
+    }
+    if (options.outputFolder.empty()) {
+        return fail("--output is required");
+    }
+    if (options.files.empty()) {
+        return fail("no input files");
+    }
+    if (options.begin && options.end && *options.end <= *options.begin) {
+        return fail("--end must come after --begin");
+    }
+    return options;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+// The command line of movara-convert.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class ExistingOutput { Overwrite, Skip, Rename };
+
+struct ConvertOptions {
+    bool help = false;
+    bool listProfiles = false;
+    bool merge = false;
+    std::string profile; // exact profile name
+    std::string outputFolder;
+    std::optional<int64_t> begin; // ms
+    std::optional<int64_t> end;   // ms
+    ExistingOutput exists = ExistingOutput::Rename;
+    std::vector<std::string> files;
+};
+
+// The arguments after the program name. nullopt with *error set on a usage error.
+std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>& args,
+                                                  std::string* error);
+
+// The --help text.
+std::string convertUsage();

@@ -1,0 +1,156 @@
+// The movara-convert program, run as a script would run it.
+#include "MediaGenerators.h"
+#include "MediaProbe.h"
+#include "ProfileCatalogue.h"
+#include "ScratchDir.h"
+#include "ToolRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Bounded: a hung converter fails the test instead of stalling the suite.
+testmedia::ToolResult runConvert(std::vector<std::string> args) {
+    args.insert(args.begin(), {"timeout", "--signal=KILL", "120", MOVARA_CONVERT_BIN});
+    return testmedia::runTool(args);
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::string movie(double seconds = 1.0) {
+    testmedia::SourceSpec spec;
+    spec.width = 320;
+    spec.height = 240;
+    spec.seconds = seconds;
+    spec.sampleRate = 44100;
+    return testmedia::generate(spec);
+}
+
+TEST(MovaraConvert, ListsTheBuiltInProfilesInCatalogueOrder) {
+    const auto result = runConvert({"--list-profiles"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::vector<std::string> names;
+    for (const std::string& line : lines(result.out)) {
+        names.push_back(line.substr(0, line.find('\t')));
+    }
+    std::vector<std::string> expected;
+    for (int category = 0; category < kProfileCategoryCount; ++category) {
+        for (const ProfileRef& p : ProfileCatalogue::instance().list(category)) {
+            expected.push_back(p->name);
+        }
+    }
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(names.size(), 21u);
+}
+
+TEST(MovaraConvert, VideoProfileWithClip) {
+    const std::string source = movie(3.0);
+    ASSERT_FALSE(source.empty());
+    testmedia::ScratchDir out;
+    const auto result =
+        runConvert({"--profile", "3GPP-3rd Generation Partnership Project(176x144)(*.3gp)",
+                    "--begin", "500", "--end", "2000", "--output", out.path(), source});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string expected = out.file(fs::path(source).stem().string() + ".3gp");
+    EXPECT_EQ(lines(result.out), std::vector<std::string>{expected});
+    const testmedia::FileProbe probe = testmedia::probe(expected);
+    ASSERT_TRUE(probe.ok) << probe.error;
+    ASSERT_TRUE(probe.first("video"));
+    ASSERT_TRUE(probe.first("audio"));
+    EXPECT_EQ(probe.first("video")->width, 176);
+    EXPECT_EQ(probe.first("video")->height, 144);
+    EXPECT_EQ(probe.first("audio")->codec, "amr_nb");
+    EXPECT_NEAR(probe.duration, 1.5, 0.3);
+    EXPECT_NE(result.err.find("Finish"), std::string::npos) << result.err;
+}
+
+TEST(MovaraConvert, AudioProfileMergesIntoOneFile) {
+    const std::string source = movie(1.0);
+    ASSERT_FALSE(source.empty());
+    testmedia::ScratchDir work;
+    fs::copy_file(source, work.file("first.mp4"));
+    fs::copy_file(source, work.file("second.mp4"));
+    fs::create_directories(work.file("out"));
+    const auto result =
+        runConvert({"--profile", "MP3-MPEG Layer 3 Audio(*.mp3)", "--merge", "--output",
+                    work.file("out"), work.file("first.mp4"), work.file("second.mp4")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(lines(result.out), std::vector<std::string>{work.file("out/first.mp3")});
+    const testmedia::FileProbe probe = testmedia::probe(work.file("out/first.mp3"));
+    ASSERT_TRUE(probe.ok) << probe.error;
+    EXPECT_EQ(probe.count("video"), 0);
+    ASSERT_TRUE(probe.first("audio"));
+    EXPECT_EQ(probe.first("audio")->codec, "mp3");
+    EXPECT_NEAR(probe.duration, 2.0, 0.3);
+}
+
+TEST(MovaraConvert, ExistingOutputsAndFailuresSetTheExitCode) {
+    const std::string source = movie(1.0);
+    ASSERT_FALSE(source.empty());
+    testmedia::ScratchDir out;
+    const std::string profile = "H.264 Video(*.mp4)";
+    const std::string first = out.file(fs::path(source).stem().string() + ".mp4");
+
+    auto once = runConvert({"--profile", profile, "--output", out.path(), source});
+    ASSERT_EQ(once.exitCode, 0) << once.err;
+    const auto size = fs::file_size(first);
+
+    // Skip: nothing written, the item did not finish.
+    auto skipped =
+        runConvert({"--profile", profile, "--exists", "skip", "--output", out.path(), source});
+    EXPECT_EQ(skipped.exitCode, 1);
+    EXPECT_TRUE(skipped.out.empty());
+    EXPECT_EQ(fs::file_size(first), size);
+
+    // Rename (the default): a second, time-stamped file.
+    auto renamed = runConvert({"--profile", profile, "--output", out.path(), source});
+    ASSERT_EQ(renamed.exitCode, 0) << renamed.err;
+    const auto written = lines(renamed.out);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_NE(written[0], first);
+    EXPECT_TRUE(testmedia::probe(written[0]).ok);
+
+    // A file that is no media, and a profile that does not exist.
+    const std::string junk = out.file("junk.avi");
+    { std::ofstream(junk) << "not a movie"; }
+    auto failed = runConvert({"--profile", profile, "--output", out.path(), junk});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find("Failed to load file :\n" + junk), std::string::npos) << failed.err;
+    auto unknown = runConvert({"--profile", "No Such Profile", "--output", out.path(), source});
+    EXPECT_EQ(unknown.exitCode, 2);
+}
+
+// Every built-in profile produces a file ffprobe reads, with the streams the profile promises.
+TEST(MovaraConvert, EveryBuiltInProfileProducesAReadableFile) {
+    const std::string source = movie(1.0);
+    ASSERT_FALSE(source.empty());
+    for (int category = 0; category < kProfileCategoryCount; ++category) {
+        for (const ProfileRef& p : ProfileCatalogue::instance().list(category)) {
+            SCOPED_TRACE(p->name);
+            testmedia::ScratchDir out;
+            const auto result = runConvert({"--profile", p->name, "--output", out.path(), source});
+            ASSERT_EQ(result.exitCode, 0) << result.err;
+            const auto written = lines(result.out);
+            ASSERT_EQ(written.size(), 1u);
+            const testmedia::FileProbe probe = testmedia::probe(written[0]);
+            ASSERT_TRUE(probe.ok) << probe.error;
+            EXPECT_EQ(probe.count("video") > 0, p->hasVideo());
+            EXPECT_EQ(probe.count("audio") > 0, p->hasAudio());
+        }
+    }
+}
+
+} // namespace
