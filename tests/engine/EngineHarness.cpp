@@ -106,6 +106,7 @@ std::string oddSource(int width, int height, const std::string& rate, double sec
     spec.sampleRate = sampleRate;
     spec.container = "matroska";
     spec.videoCodec = "ffv1";
+    spec.audioCodec = "pcm_s16le"; // no encoder delay: the source lasts exactly `seconds`
     return testmedia::generate(spec);
 }
 

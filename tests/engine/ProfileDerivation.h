@@ -1,0 +1,41 @@
+// The 21 built-in profiles and the export derivation of the conversion engine object, written
+// out here so the engine can be tested with exactly the records the program will send it.
+#pragma once
+
+#include "velcodecapi.h"
+
+#include <string>
+#include <vector>
+
+namespace enginetest {
+
+struct TestProfile {
+    const char* name;
+    int flag;
+    int format;     // format table index
+    int videoCodec; // video codec table index
+    int width, height;
+    int audioCodec; // audio codec table index
+    int channel;    // 0 mono, else stereo
+    int sampleRate;
+    int audioBitrate;
+    int audioQuality;
+    int videoQuality = 60;
+    double frameRate = 0.0; // "auto"
+    int videoBitrate = 0;   // "auto", kbit/s
+    int aspectRatio = 0;
+};
+
+const std::vector<TestProfile>& builtInProfiles();
+const char* engineFormatName(int format);
+int videoEngineId(const TestProfile& p);
+int audioEngineId(const TestProfile& p);
+
+// "Export setting of one source" and "Export info of a run", from the engine's stream records.
+tagVeldesExportSetting deriveExportSetting(const TestProfile& p,
+                                           const std::vector<tagVeldesStreamInfo>& streams);
+tagVeldesExportInfo deriveExportInfo(const TestProfile& p,
+                                     const std::vector<tagVeldesStreamInfo>& streams,
+                                     const std::string& outputPath);
+
+} // namespace enginetest
