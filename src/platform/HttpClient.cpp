@@ -1,0 +1,79 @@
+#include "HttpClient.h"
+
+#include <curl/curl.h>
+
+#include <climits>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+struct Sink {
+    std::string* body;
+    std::size_t maxBytes;
+    bool cut = false;
+};
+
+size_t writeBody(char* data, size_t size, size_t count, void* user) {
+    auto* sink = static_cast<Sink*>(user);
+    const size_t bytes = size * count;
+    const size_t room = sink->maxBytes - sink->body->size();
+    if (bytes > room) {
+        sink->body->append(data, room);
+        sink->cut = true;
+        return 0; // enough: end the transfer
+    }
+    sink->body->append(data, bytes);
+    return bytes;
+}
+
+} // namespace
+
+bool startNetwork() {
+    static std::once_flag once;
+    static bool ready = false;
+    std::call_once(once, [] { ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+    return ready;
+}
+
+int httpGet(const std::string& url, const std::string& agent, std::size_t maxBytes,
+            std::string* body) {
+    std::string local;
+    std::string* out = body ? body : &local;
+    out->clear();
+    if (!startNetwork())
+        return -1;
+    CURL* curl = curl_easy_init();
+    if (!curl)
+        return -1;
+    if (maxBytes > static_cast<std::size_t>(INT_MAX))
+        maxBytes = INT_MAX;
+    Sink sink{out, maxBytes};
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    if (!agent.empty())
+        curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROXY, ""); // a direct connection, whatever the environment
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
+    // A server that stops sending is given up after 30 s instead of holding the worker forever.
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 30L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    const CURLcode code = curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+    const bool ok = code == CURLE_OK || (code == CURLE_WRITE_ERROR && sink.cut);
+    if (!ok) {
+        out->clear();
+        return -1;
+    }
+    return static_cast<int>(out->size());
+}
+
+} // namespace platform

@@ -1,0 +1,20 @@
+// The web client: one GET over a direct connection, read up to a limit.
+#ifndef HTTPCLIENT_H
+#define HTTPCLIENT_H
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// Initialises the web library once per process; false when it cannot be used.
+bool startNetwork();
+
+// Returns the number of bytes stored in *body (at most maxBytes; a longer answer is cut), or -1
+// when there was no answer or the server answered with an HTTP error. Only http and https.
+int httpGet(const std::string& url, const std::string& agent, std::size_t maxBytes,
+            std::string* body);
+
+} // namespace platform
+
+#endif

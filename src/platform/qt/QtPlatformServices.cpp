@@ -1,0 +1,114 @@
+#include "QtPlatformServices.h"
+
+#include "CaptureDeviceList.h"
+#include "DesktopBus.h"
+#include "QtDialogSupport.h"
+
+#include <QColor>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+
+namespace {
+
+ScreenRect toScreenRect(const QRect& r) {
+    return ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+bool looksLikeUrl(const QString& text) {
+    return text.contains("://") || text.startsWith("mailto:", Qt::CaseInsensitive);
+}
+
+} // namespace
+
+std::vector<CaptureDevice> QtPlatformServices::captureDevices(CaptureKind kind) {
+    return platform::listCaptureDevices(kind);
+}
+
+int QtPlatformServices::doMessageBox(const std::string& text, const std::string& caption,
+                                     unsigned buttons, unsigned icon) {
+    QMessageBox box;
+    platform::setUpMessageBox(box, text, caption, buttons, icon);
+    box.exec();
+    return platform::classicAnswer(box.standardButton(box.clickedButton()), buttons);
+}
+
+std::vector<std::string> QtPlatformServices::doOpenFilesDialog(const std::string& caption,
+                                                               const std::string& filter,
+                                                               const std::string& initialFolder) {
+    QFileDialog dialog;
+    platform::setUpOpenFilesDialog(dialog, caption, filter, initialFolder);
+    std::vector<std::string> paths;
+    if (dialog.exec() != QDialog::Accepted)
+        return paths;
+    for (const QString& file : dialog.selectedFiles())
+        paths.push_back(QDir::cleanPath(file).toStdString());
+    return paths;
+}
+
+std::string QtPlatformServices::doBrowseFolder(const std::string& title,
+                                               const std::string& initialFolder) {
+    const QString folder = QFileDialog::getExistingDirectory(
+        nullptr, QString::fromStdString(title), QString::fromStdString(initialFolder),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    return folder.isEmpty() ? std::string() : QDir::cleanPath(folder).toStdString();
+}
+
+std::optional<uint32_t> QtPlatformServices::doChooseColor(uint32_t initial) {
+    const QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
+    const QColor chosen = QColorDialog::getColor(start);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return static_cast<uint32_t>(chosen.red()) | static_cast<uint32_t>(chosen.green()) << 8 |
+           static_cast<uint32_t>(chosen.blue()) << 16;
+}
+
+bool QtPlatformServices::doOpenDocument(const std::string& pathOrUrl) {
+    const QString text = QString::fromStdString(pathOrUrl);
+    if (text.isEmpty())
+        return false;
+    const QUrl url = looksLikeUrl(text) ? QUrl(text) : QUrl::fromLocalFile(text);
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+int QtPlatformServices::doShowInFileManager(const std::string& path) {
+    const QFileInfo info(QString::fromStdString(path));
+    if (path.empty() || !QFileInfo(info.absolutePath()).isDir())
+        return SHELL_PATH_NOT_FOUND;
+    if (info.exists() && platform::showItemsInFileManager(info.absoluteFilePath()))
+        return SHELL_OK;
+    // No file manager answers on the bus (or the file is gone): open the folder instead.
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(info.absolutePath())))
+        return SHELL_OK;
+    return SHELL_FILE_NOT_FOUND;
+}
+
+void QtPlatformServices::doPowerOff() {
+    platform::requestPowerOff();
+}
+
+std::vector<std::string> QtPlatformServices::doFontFamilies() {
+    std::vector<std::string> families;
+    for (const QString& family : QFontDatabase::families()) {
+        if (QFontDatabase::isSmoothlyScalable(family))
+            families.push_back(family.toStdString());
+    }
+    return families;
+}
+
+ScreenRect QtPlatformServices::doScreenGeometry() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? toScreenRect(screen->geometry()) : ScreenRect{};
+}
+
+ScreenRect QtPlatformServices::doWorkArea() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? toScreenRect(screen->availableGeometry()) : ScreenRect{};
+}
