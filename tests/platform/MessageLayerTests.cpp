@@ -88,13 +88,11 @@ public:
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_handle = target.handle();
                 m_id = std::this_thread::get_id();
-                m_target = &target;
             }
             m_started.notify_all();
             loop.exec();
             std::lock_guard<std::mutex> lock(m_mutex);
             m_received = target.received();
-            m_target = nullptr;
         });
         std::unique_lock<std::mutex> lock(m_mutex);
         m_started.wait_for(lock, 5s, [this] { return m_handle != nullptr; });
@@ -125,7 +123,6 @@ private:
     std::condition_variable m_started;
     void* m_handle = nullptr;
     std::thread::id m_id;
-    RecordingTarget* m_target = nullptr;
     std::vector<Received> m_received;
     std::thread m_thread;
 };
