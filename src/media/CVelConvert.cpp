@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-CVelConvert::CVelConvert() {
+CVelConvert::CVelConvert() : gate_(openGate(this)) {
     timeline_ = CreateTimeline(1);
 }
 
@@ -274,7 +274,7 @@ int CVelConvert::startPreview(MediaItem* item) {
     edit.window = previewWindow_;
     edit.window2 = previewWindow_;
     edit.callback = &CVelConvert::previewCallback;
-    edit.user = this;
+    edit.user = gate_;
     if (VeldesEditBegin(timeline_, &edit) != 0) {
         return 0;
     }
@@ -328,7 +328,8 @@ int CVelConvert::thumbnailOnPause(int width, int height) {
     if (!timeline_) {
         return -1;
     }
-    return VeldesGetThumbnailOnPause(timeline_, width, height, &CVelConvert::previewCallback, this);
+    return VeldesGetThumbnailOnPause(timeline_, width, height, &CVelConvert::previewCallback,
+                                     gate_);
 }
 
 // --- shutdown ----------------------------------------------------------------------------------
@@ -345,7 +346,7 @@ void CVelConvert::shutdown() {
         state_.store(kStateIdle);
         VeldesEditEnd(timeline_, 1);
     }
-    waitForCallbacks();
+    closeGate();
     removeAll();
     DestroyTimeline(timeline_);
     timeline_ = nullptr;

@@ -21,7 +21,6 @@
 #include "velcodecapi.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -174,9 +173,12 @@ private:
     static int previewCallback(tagVeldesEvent* event, void* user);
     intptr_t notify(int code, void* subject, bool blocking);
     void postFinished(const char* path);
-    bool enterCallback();
-    void leaveCallback();
-    void waitForCallbacks();
+    // What the engine gets as the callbacks' user value (see CVelConvertRun.cpp).
+    struct CallbackGate;
+    static CallbackGate* openGate(CVelConvert* owner);
+    static CVelConvert* enterCallback(void* user);
+    static void leaveCallback(void* user);
+    void closeGate();
 
     // CVelConvertEdits.cpp: the edits of one source.
     int attachEdits(MediaItem* item, int mediaId);
@@ -202,8 +204,5 @@ private:
     std::vector<std::unique_ptr<Entry>> entries_;
     std::atomic<int> closing_{0};
     int trackOption_ = 1;
-
-    std::mutex callbackMutex_;
-    std::condition_variable callbacksDone_;
-    int activeCallbacks_ = 0;
+    CallbackGate* gate_ = nullptr;
 };

@@ -12,8 +12,11 @@
 #include "ProfileCatalogue.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -86,7 +89,7 @@ int CVelConvert::prepareExportInfo(MediaItem* item) {
         return 0;
     }
     fillExportInfoStreams(exportInfo_, profile, chosen);
-    exportInfo_.user = this;
+    exportInfo_.user = gate_;
     return 1;
 }
 
@@ -231,47 +234,73 @@ void CVelConvert::mergeEnd(const tagVeldesEvent& event) {
 
 // --- callbacks ---------------------------------------------------------------------------------
 
-bool CVelConvert::enterCallback() {
-    std::lock_guard lock(callbackMutex_);
-    if (closing_.load()) {
-        return false;
-    }
-    ++activeCallbacks_;
-    return true;
+// The engine calls back with a gate, not with this object: an engine may still be about to call
+// when the object is gone (a worker that was entering a callback while its timeline was
+// destroyed). The gate outlives every CVelConvert, so such a late call finds it closed and
+// returns; shutdown closes it and waits for callbacks that already entered.
+struct CVelConvert::CallbackGate {
+    std::mutex mutex;
+    std::condition_variable idle;
+    CVelConvert* owner = nullptr;
+    int active = 0;
+};
+
+CVelConvert::CallbackGate* CVelConvert::openGate(CVelConvert* owner) {
+    // Kept for the life of the process (a few bytes per engine object; one in the program).
+    static std::mutex registryMutex;
+    static std::vector<std::unique_ptr<CallbackGate>> gates;
+    std::lock_guard lock(registryMutex);
+    gates.push_back(std::make_unique<CallbackGate>());
+    gates.back()->owner = owner;
+    return gates.back().get();
 }
 
-void CVelConvert::leaveCallback() {
-    std::lock_guard lock(callbackMutex_);
-    if (--activeCallbacks_ == 0) {
-        callbacksDone_.notify_all();
+CVelConvert* CVelConvert::enterCallback(void* user) {
+    auto* gate = static_cast<CallbackGate*>(user);
+    if (!gate) {
+        return nullptr;
+    }
+    std::lock_guard lock(gate->mutex);
+    if (!gate->owner || gate->owner->closing_.load()) {
+        return nullptr;
+    }
+    ++gate->active;
+    return gate->owner;
+}
+
+void CVelConvert::leaveCallback(void* user) {
+    auto* gate = static_cast<CallbackGate*>(user);
+    std::lock_guard lock(gate->mutex);
+    if (--gate->active == 0) {
+        gate->idle.notify_all();
     }
 }
 
-void CVelConvert::waitForCallbacks() {
-    std::unique_lock lock(callbackMutex_);
-    if (!callbacksDone_.wait_for(lock, kCallbackDrainLimit,
-                                 [this] { return activeCallbacks_ == 0; })) {
+void CVelConvert::closeGate() {
+    std::unique_lock lock(gate_->mutex);
+    gate_->owner = nullptr;
+    if (!gate_->idle.wait_for(lock, kCallbackDrainLimit, [this] { return gate_->active == 0; })) {
         std::fprintf(stderr, "CVelConvert: engine callbacks still running at shutdown\n");
     }
 }
 
 int CVelConvert::progressCallback(tagVeldesEvent* event, void* user) {
-    auto* self = static_cast<CVelConvert*>(user);
-    if (!event || !self || !self->enterCallback()) {
+    CVelConvert* self = event ? enterCallback(user) : nullptr;
+    if (!self) {
         return 0;
     }
     self->onProgress(*event);
-    self->leaveCallback();
+    leaveCallback(user);
     return 0;
 }
 
 int CVelConvert::previewCallback(tagVeldesEvent* event, void* user) {
-    auto* self = static_cast<CVelConvert*>(user);
-    if (!event || !self || !self->enterCallback()) {
+    CVelConvert* self = event ? enterCallback(user) : nullptr;
+    if (!self) {
         return 0;
     }
     self->onPreviewEvent(event);
-    self->leaveCallback();
+    leaveCallback(user);
     return 0;
 }
 

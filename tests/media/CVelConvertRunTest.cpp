@@ -191,6 +191,24 @@ TEST_F(ConvertFixture, EventsAfterShutdownAreIgnored) {
     EXPECT_EQ(fake.liveTimelines(), 0);
 }
 
+// An engine may still call back after the object is gone (a worker that was entering the
+// callback while the timeline was destroyed): the call must find nothing to touch.
+TEST_F(ConvertFixture, EventsAfterDestructionAreHarmless) {
+    MediaItem* a = addFile("a.avi");
+    convert->startConversion();
+    const int run = convert->runIdOf(a);
+    const int media = convert->mediaIdOf(a);
+    window->stop();
+    convert.reset();
+    fake.fireProgress(run, media, 10000, 5);
+    tagVeldesEvent preview{};
+    fake.fireEditEvent(preview);
+    ASSERT_TRUE(fake.waitIdle());
+    EXPECT_EQ(fake.deliveredEvents(), 1);
+    EXPECT_EQ(a->stateText(), "Converting");
+    convert = std::make_unique<CVelConvert>(); // for TearDown
+}
+
 TEST_F(ConvertFixture, SuspendResumeAndStopReachEveryRunHeld) {
     MediaItem* a = addFile("a.avi");
     MediaItem* b = addFile("b.avi");
