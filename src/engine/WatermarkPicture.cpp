@@ -47,19 +47,15 @@ void wrapRgba(const RgbaImage& image, AVFrame* frame) {
     frame->linesize[0] = image.width * 4;
 }
 
-// fontconfig pattern syntax reserves a few characters in family names.
-std::string fontPattern(const Watermark& w) {
-    std::string family;
-    for (char c : w.fontFamily.empty() ? std::string("Sans") : w.fontFamily) {
-        if (c == '\\' || c == '-' || c == ':' || c == ',')
-            family += '\\';
-        family += c;
-    }
-    if (w.style & VELDES_TEXT_BOLD)
-        family += ":weight=bold";
-    if (w.style & VELDES_TEXT_ITALIC)
-        family += ":slant=italic";
-    return family;
+// drawtext asks fontconfig for the family in `font` combined with the pattern it parses from
+// `fontfile` when that names no file; the style goes there.
+std::string stylePattern(int style) {
+    std::string pattern;
+    if (style & VELDES_TEXT_BOLD)
+        pattern += ":weight=bold";
+    if (style & VELDES_TEXT_ITALIC)
+        pattern += ":slant=italic";
+    return pattern;
 }
 
 // Draws the text in its colour onto a transparent canvas. The canvas already has the text's
@@ -88,7 +84,8 @@ int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, Rg
     AVFilterContext* rgba = addFilter(graph.get(), "format", {{"pix_fmts", "rgba"}});
     AVFilterContext* text = addFilter(graph.get(), "drawtext",
                                       {{"text", w.text},
-                                       {"font", fontPattern(w)},
+                                       {"font", w.fontFamily.empty() ? "Sans" : w.fontFamily},
+                                       {"fontfile", stylePattern(w.style)},
                                        {"fontsize", std::to_string(pixelSize)},
                                        {"fontcolor", colour},
                                        {"expansion", "none"},
@@ -119,7 +116,7 @@ int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, Rg
             }
     }
     if (w.style & VELDES_TEXT_UNDERLINE) {
-        int top = std::min(height - 1, int(std::lround(pixelSize * 1.02)));
+        int top = std::min(height - 1, int(std::lround(pixelSize * 0.96)));
         int thickness = std::max(1, int(std::lround(pixelSize / 15.0)));
         for (int y = top; y < std::min(height, top + thickness); ++y)
             for (int x = 0; x < inkRight; ++x) {
