@@ -245,6 +245,37 @@ TEST_F(ConvertFixture, LateFinishAfterStopStartsNothing) {
     EXPECT_EQ(window->count(kNotifyConversionOver), 0);
 }
 
+// The user stops while the engine's thread prepares the next item (here: while it waits for the
+// disk message): the run it then starts is ended at once instead of running unseen.
+TEST_F(ConvertFixture, StopWhileTheNextItemIsPreparedEndsItsRun) {
+    MediaItem* a = addFile("a.avi");
+    MediaItem* b = addFile("b.avi");
+    b->outputEstimate = 4 * 1048576;
+    services.setFreeSpace(outputDir.string(), 1048576);
+    services.onMessageBox([&](const FakePlatformServices::MessageBoxCall&) {
+        convert->stop();
+        services.setFreeSpace(outputDir.string(), 1ull << 40);
+    });
+    services.queueMessageBoxAnswer(IDRETRY);
+    convert->startConversion();
+    fake.fireProgress(convert->runIdOf(a), convert->mediaIdOf(a), 10000, 1);
+    ASSERT_TRUE(pumpUntil([&] { return convert->runIdOf(b) >= 0; }));
+    ASSERT_TRUE(fake.waitIdle());
+    const auto skips = fake.callsOf("VeldesSkip");
+    ASSERT_FALSE(skips.empty());
+    EXPECT_EQ(skips.back().runId, convert->runIdOf(b));
+    EXPECT_TRUE(fake.run(convert->runIdOf(b))->skipped);
+}
+
+TEST_F(ConvertFixture, OutputPathTooLongFailsTheItem) {
+    settings.outputFolder = "/" + std::string(4100, 'o');
+    MediaItem* a = addFile("a.avi");
+    convert->startConversion();
+    EXPECT_EQ(a->stateText(), "Convert Failed");
+    EXPECT_EQ(fake.countOf("VeldesRun"), 0u);
+    EXPECT_EQ(window->count(kNotifyConversionOver), 1);
+}
+
 TEST_F(ConvertFixture, NothingToConvertEndsAtOnce) {
     MediaItem* a = addFile("a.avi");
     a->setFlag(kItemChecked, false);
