@@ -105,6 +105,27 @@ TEST_F(ConvertFixture, MergeModePostsOnlyTheMergedOutput) {
     }
 }
 
+// Progress that the window does not take within 200 ms is dropped and the engine goes on; the
+// end of the conversion waits until the window has taken it.
+TEST_F(ConvertFixture, ProgressIsDroppedWhenUnansweredButTheEndWaits) {
+    MediaItem* a = addFile("a.avi");
+    convert->startConversion();
+    const size_t before = window->seen().size();
+    fake.fireProgress(convert->runIdOf(a), convert->mediaIdOf(a), 5000, 1);
+    // This thread does not handle events: the send gives up and the callback returns.
+    ASSERT_TRUE(fake.waitIdle(std::chrono::seconds(3)));
+    pumpFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(window->seen().size(), before);
+    EXPECT_EQ(a->progress.load(), 5000);
+
+    fake.fireProgress(convert->runIdOf(a), convert->mediaIdOf(a), 10000, 2);
+    // Code 1 is dropped after 200 ms, then code 4 blocks the engine's thread.
+    EXPECT_FALSE(fake.waitIdle(std::chrono::milliseconds(600)));
+    ASSERT_TRUE(waitForCode(kNotifyConversionOver));
+    EXPECT_TRUE(fake.waitIdle());
+    EXPECT_EQ(window->codes().back(), kNotifyConversionOver);
+}
+
 TEST_F(ConvertFixture, FailedEventMarksTheItemAndTheNextStarts) {
     MediaItem* a = addFile("a.avi");
     MediaItem* b = addFile("b.avi");
