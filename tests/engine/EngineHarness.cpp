@@ -36,7 +36,7 @@ int RunRecorder::callback(tagVeldesEvent* event, void* user) {
         self->onEvent(*event);
     std::lock_guard lock(self->m_mutex);
     self->m_events.push_back(*event);
-    if (event->status < 0 || (event->mediaId == self->m_lastId && event->progress == 10000)) {
+    if (event->mediaId == self->m_lastId && (event->status < 0 || event->progress == 10000)) {
         self->m_ended = true;
         self->m_succeeded = event->status >= 0;
     }
