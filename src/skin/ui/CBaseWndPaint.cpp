@@ -151,8 +151,10 @@ void CBaseWnd::PaintItemText(QPainter& painter, const PaneItem& item) {
     const QSize imageSize = item.imageId ? usableSize(SkinImage(item.imageId)) : QSize();
     const ItemContent c = layoutContent(item, imageSize, metrics);
     if (c.hasBox) {
-        const int boxId = (item.behaviour & kItemCheckBox) ? m_skin->CheckBoxImageId(item.state)
-                                                           : m_skin->RadioImageId(item.state);
+        // The box shows the checked bit alone, whatever the hover and highlight bits say.
+        const int checked = item.state & kStateChecked;
+        const int boxId = (item.behaviour & kItemCheckBox) ? m_skin->CheckBoxImageId(checked)
+                                                           : m_skin->RadioImageId(checked);
         if (const QImage* box = SkinImage(boxId); box && !box->isNull())
             painter.drawImage(c.box, item.isDisabled() ? greyImage(*box) : *box);
     }
