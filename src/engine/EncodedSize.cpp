@@ -40,19 +40,20 @@ const ContainerCost* costOf(const AVOutputFormat* muxer) {
     return &fallback;
 }
 
-// How much of its target bit rate each kind of video encoder actually spends.
+// How much of its target bit rate each kind of video encoder actually spends, measured on
+// detailed test footage: x264's rate control lands on the target; Xvid spends a little more;
+// the H.263 family cannot go below its coarsest quantiser at low rates and overshoots.
 double videoRealisation(int engineId) {
     switch (engineId) {
     case VELDES_VCODEC_H264:
-        return 0.97;
+        return 0.99;
     case VELDES_VCODEC_XVID:
-        return 0.96;
-    case VELDES_VCODEC_MPEG4:
-        return 0.98;
-    case VELDES_VCODEC_MJPEG:
-        return 1.0;
+        return 1.07;
+    case VELDES_VCODEC_H263:
+    case VELDES_VCODEC_FLV1:
+        return 1.4;
     default:
-        return 0.97;
+        return 1.05;
     }
 }
 
