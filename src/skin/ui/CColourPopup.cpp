@@ -23,7 +23,7 @@ CColourPopup::CColourPopup(MessageTarget* button, const QPoint& topLeft, uint32_
     setFocusPolicy(Qt::StrongFocus);
     Layout();
     m_hot = CellForColour(colour);
-    move(topLeft);
+    setGeometry(QRect(topLeft, size()));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive)
             EndSelection(false);
