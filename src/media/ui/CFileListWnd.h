@@ -1,0 +1,139 @@
+// The file list pane: owns the media list and shows one row per item with a check box, five
+// columns, the focus highlight, its own scroll bar and a header box that checks all items. Every
+// user action is reported to the main window with the pane notification 1124 (FileListNotify.h).
+#pragma once
+
+#include "CBaseWnd.h"
+#include "FileListNotify.h"
+
+#include "MediaItem.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QTimer>
+
+#include <cstdint>
+
+class CFileListWnd : public CBaseWnd {
+public:
+    // List flags.
+    static constexpr uint32_t kHeaderChecked = 0x4;
+    static constexpr uint32_t kLocked = 0x80;
+    static constexpr uint32_t kUpArrowHot = 0x100000;
+    static constexpr uint32_t kDownArrowHot = 0x200000;
+    static constexpr uint32_t kThumbDrag = 0x400000;
+
+    static constexpr int kRepeatFirstDelay = 500; // ms from an arrow press to the first repeat
+    static constexpr int kRepeatDelay = 100;      // ms between repeats while the arrow is held
+
+    // `skin` null: the process-wide skin.
+    explicit CFileListWnd(CBaseSkin* skin = nullptr);
+    ~CFileListWnd() override;
+
+    // --- operations of the main window ---
+    // Appends a copy; the first item of a list without focus becomes focused (11223 sent).
+    // Returns its index, -1 when the copy cannot be made.
+    int Add(const MediaItem& item);
+    // Inserts a copy at `index` (0..count) with the focus rule of Add; -1 for another index.
+    int InsertCopy(const MediaItem& item, int index);
+    // 1 when an item was removed; the focus follows the rules of the list (11223 sent when the
+    // focused item was the one removed).
+    int Remove(int index);
+    int IndexOf(const MediaItem* item) const;
+    // Deletes every item; focus -1 (11223 sent with -1).
+    void Clear();
+    // Sets or clears the header box and the checked bit of every item that exists; ignored
+    // while locked. No notification.
+    void CheckAll(bool on);
+    void MoveUp();
+    void MoveDown();
+    void Lock(bool locked);
+    bool IsLocked() const { return (m_flags & kLocked) != 0; }
+    int Count() const { return static_cast<int>(m_items.size()); }
+    int FocusedIndex() const { return m_focused; }
+    // The item at `index`, or null outside the list.
+    MediaItem* MediaAt(int index) const;
+    int CheckedCount() const;
+    void RepaintRows();
+    // The list itself, owned by this pane; the settings record points at it.
+    MediaList& MediaItems() { return m_items; }
+    const MediaList& MediaItems() const { return m_items; }
+    bool HeaderChecked() const { return (m_flags & kHeaderChecked) != 0; }
+
+    // Adds the two buttons shown while the list is empty: "Add File..." (item 1) and the arrow
+    // that opens the add-media menu (item 2).
+    void AddEmptyListButtons();
+
+    // --- scroll state ---
+    int FirstVisibleRow() const { return m_first; }
+    int VisibleRowCount() const;
+    bool ScrollBarShown() const;
+    // Scrolls so that `row` is the top row, within the bounds of the list.
+    void ScrollTo(int row);
+    uint32_t ListFlags() const { return m_flags; }
+    bool RepeatTimerActive(int timer) const;
+
+    // Draws the whole pane (header, rows or empty-list buttons, scroll bar) as it appears on
+    // screen; the paint handler draws through this into its off-screen bitmap.
+    void Render(QPainter& painter);
+
+    // --- CBaseWnd hooks ---
+    bool PlaceItem(PaneItem& item) override;
+    void OnClick(PaneItem* item, unsigned keys, int x, int y) override;
+    void OnButtonUp(PaneItem* item, unsigned keys, int x, int y) override;
+    void OnDblClick(PaneItem* item, unsigned keys, int x, int y) override;
+    void OnMouseMove(PaneItem* item, unsigned keys, int x, int y) override;
+    bool OnHoverLeave(PaneItem* item, unsigned keys, int x, int y) override;
+    void OnHover(PaneItem* item, unsigned keys, int x, int y) override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    // The width of a row: the client width, less the scroll bar when it is shown.
+    int RowWidth() const;
+    // The row index under a point of the rows area; -1 in the header or on the scroll bar,
+    // Count() or more below the last item, -2 on a row that is only partly visible.
+    int RowAt(int x, int y) const;
+    int InsertAt(const MediaItem& item, int index);
+    // Moves the focus bit to `index` and sends 11223 with it.
+    void SetFocusIndex(int index);
+    // A press on the row's box toggles its checked bit (1633 sent); true when the press was on
+    // the box, whether or not the item could change.
+    bool ToggleRowBox(int index, int x, int y);
+    void PressScrollBar(int x, int y);
+    void OnRepeatTimer(bool down);
+    bool OnArrow(bool down, const QPoint& at) const;
+    void SetFirstRow(int row);
+    void ClearDragAndHover();
+
+    struct PaintStyle;
+    void PaintHeader(QPainter& painter);
+    void PaintRowsArea(QPainter& painter);
+    void PaintRow(QPainter& painter, const PaintStyle& style, const MediaItem& item, int rowTop);
+    void PaintScrollBar(QPainter& painter);
+    void PaintBox(QPainter& painter, int x, int y, bool checked, bool disabled);
+    void FillPaneStyle(QPainter& painter, const QRect& area, bool allowImage);
+
+    MediaList m_items;
+    int m_first = 0;
+    int m_focused = -1;
+    uint32_t m_flags = 0;
+    int m_dragPressY = 0;
+    int m_dragStartRow = 0;
+    bool m_leftDown = false;
+    QPoint m_mouse;
+    QTimer m_repeatUp;   // timer 1
+    QTimer m_repeatDown; // timer 2
+    QImage m_buffer;
+    // Check box images scaled to the box, and their grey forms, made once per skin image.
+    struct BoxCache {
+        qint64 key = 0;
+        QImage normal;
+        QImage grey;
+    };
+    mutable BoxCache m_boxCache[2];
+};

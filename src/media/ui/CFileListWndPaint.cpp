@@ -1,0 +1,256 @@
+// Painting of the file list pane: everything is drawn into an off-screen bitmap and copied to
+// the screen in one step; only rows that fit whole are drawn, so the cost does not grow with the
+// length of the list.
+#include "CFileListWnd.h"
+
+#include "FileListGeometry.h"
+#include "SkinPaint.h"
+
+#include "CBaseSkin.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+
+using namespace filelist;
+
+namespace {
+
+// Style colour numbers of the list.
+constexpr int kColorText = 7;
+constexpr int kColorTextDisabled = 9;
+constexpr int kColorThumb = 104;
+constexpr int kColorBarEmpty = 106;
+constexpr int kColorBarFilled = 107;
+constexpr int kColorArrowHot = 110;
+constexpr int kColorFocus = 113;
+constexpr int kColorFrame = 117;
+// Style fonts: 1 the header, 2 the rows.
+constexpr int kFontHeader = 1;
+constexpr int kFontRow = 2;
+
+constexpr int kHeaderTextTop = 4;
+constexpr int kHeaderTextHeight = 20;
+constexpr int kRowTextTop = 2;
+constexpr int kRowTextHeight = 16;
+constexpr int kFarColumnPadding = 6; // kept free right of the estimated size
+constexpr int kBarInset = 10;        // the bar is 20 px narrower than its cell
+constexpr int kBarTop = 4;
+constexpr int kBarHeight = 12;
+constexpr QRgb kPercentColor = 0xFF000000;
+
+const Qt::Alignment kColumnAlign[kColumnCount] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignLeft,
+                                                  Qt::AlignLeft, Qt::AlignHCenter};
+
+void drawCellText(QPainter& painter, const QFontMetrics& metrics, int column, const Span& span,
+                  int top, int height, const QString& text) {
+    int width = span.width;
+    if (column == 1)
+        width -= kFarColumnPadding;
+    if (width <= 0 || text.isEmpty())
+        return;
+    const QRect cell(span.left, top, width, height);
+    painter.drawText(cell, kColumnAlign[column] | Qt::AlignTop | Qt::TextSingleLine,
+                     pathEllipsis(text, metrics, width));
+}
+
+} // namespace
+
+struct CFileListWnd::PaintStyle {
+    explicit PaintStyle(const QFont& rowFont) : font(rowFont), metrics(rowFont) {}
+    std::array<Span, kColumnCount> columns;
+    int rowWidth = 0;
+    QFont font;
+    QFontMetrics metrics;
+    QColor text;
+    QColor disabled;
+    QColor focus;
+    QColor barEmpty;
+    QColor barFilled;
+    bool locked = false;
+};
+
+void CFileListWnd::paintEvent(QPaintEvent* event) {
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    if (pixels.isEmpty())
+        return;
+    if (m_buffer.size() != pixels) {
+        m_buffer = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_buffer.setDevicePixelRatio(dpr);
+    }
+    {
+        QPainter offscreen(&m_buffer);
+        Render(offscreen);
+    }
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    painter.drawImage(dirty, m_buffer,
+                      QRectF(QPointF(dirty.topLeft()) * dpr, QSizeF(dirty.size()) * dpr));
+}
+
+void CFileListWnd::Render(QPainter& painter) {
+    PaintHeader(painter);
+    PaintRowsArea(painter);
+}
+
+void CFileListWnd::FillPaneStyle(QPainter& painter, const QRect& area, bool allowImage) {
+    const int fill = StyleFill(0, 0);
+    const QColor first = argbColor(StyleColor(0, 0));
+    if (fill == kFillImage && allowImage) {
+        painter.fillRect(area, first);
+        if (const QImage* image = SkinImage(PaneImage()); image && !image->isNull()) {
+            painter.save();
+            painter.setClipRect(area);
+            painter.drawImage(0, 0, *image);
+            painter.restore();
+        }
+        return;
+    }
+    if (!fillByType(painter, area, fill, first, argbColor(StyleColor(0, 1)), StyleFill(0, 1)))
+        painter.fillRect(area, first);
+}
+
+void CFileListWnd::PaintBox(QPainter& painter, int x, int y, bool checked, bool disabled) {
+    const int imageId = Skin()->CheckBoxImageId(checked ? kStateChecked : 0);
+    const QImage* image = SkinImage(imageId);
+    if (!image || image->isNull()) {
+        // A skin without box images still shows where the box is.
+        painter.save();
+        painter.setPen(argbColor(StyleColor(0, disabled ? kColorTextDisabled : kColorText)));
+        painter.setBrush(checked ? painter.pen().color() : QColor(Qt::transparent));
+        painter.drawRect(x, y, kBoxSize - 1, kBoxSize - 1);
+        painter.restore();
+        return;
+    }
+    BoxCache& cache = m_boxCache[checked ? 1 : 0];
+    if (cache.key != image->cacheKey() || cache.normal.isNull()) {
+        cache.key = image->cacheKey();
+        cache.normal =
+            image->size() == QSize(kBoxSize, kBoxSize)
+                ? *image
+                : image->scaled(kBoxSize, kBoxSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        cache.grey = greyImage(cache.normal);
+    }
+    const QImage& box = disabled ? cache.grey : cache.normal;
+    painter.drawImage(x + (kBoxSize - box.width()) / 2, y + (kBoxSize - box.height()) / 2, box);
+}
+
+void CFileListWnd::PaintHeader(QPainter& painter) {
+    const QRect header(0, 0, width(), kHeaderHeight);
+    FillPaneStyle(painter, header, false);
+    PaintBox(painter, kBoxLeft, 7, HeaderChecked(), IsLocked());
+
+    static const QString kTitles[kColumnCount] = {
+        QStringLiteral("Media"), QStringLiteral("Estimated Size"),
+        QStringLiteral("Used / Remaining"), QStringLiteral("State"), QStringLiteral("Progress")};
+    const QFont font = StyleFont(kFontHeader, kFontHeader);
+    const QFontMetrics metrics(font);
+    const auto columns = columnSpans(RowWidth(), kHeaderTextX);
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(argbColor(StyleColor(0, kColorText)));
+    for (int i = 0; i < kColumnCount; ++i)
+        drawCellText(painter, metrics, i, columns[static_cast<size_t>(i)], kHeaderTextTop,
+                     kHeaderTextHeight, kTitles[i]);
+    painter.restore();
+}
+
+void CFileListWnd::PaintRowsArea(QPainter& painter) {
+    const QRect area(0, kHeaderHeight, width(), std::max(0, height() - kHeaderHeight));
+    FillPaneStyle(painter, area, true);
+    if (m_items.empty()) {
+        for (const auto& item : Items())
+            if (!DrawItem(painter, *item))
+                PaintItem(painter, *item);
+        return;
+    }
+    if (ScrollBarShown())
+        PaintScrollBar(painter);
+
+    PaintStyle style(StyleFont(kFontRow, kFontRow));
+    style.rowWidth = RowWidth();
+    style.columns = columnSpans(style.rowWidth, kRowTextX);
+    style.text = argbColor(StyleColor(0, kColorText));
+    style.disabled = argbColor(StyleColor(0, kColorTextDisabled));
+    style.focus = argbColor(StyleColor(0, kColorFocus));
+    style.barEmpty = argbColor(StyleColor(0, kColorBarEmpty));
+    style.barFilled = argbColor(StyleColor(0, kColorBarFilled));
+    style.locked = IsLocked();
+
+    painter.save();
+    painter.setFont(style.font);
+    const int visible = VisibleRowCount();
+    for (int row = 0; row < visible && m_first + row < Count(); ++row)
+        PaintRow(painter, style, *m_items[static_cast<size_t>(m_first + row)],
+                 kHeaderHeight + row * kRowHeight);
+    painter.restore();
+}
+
+void CFileListWnd::PaintRow(QPainter& painter, const PaintStyle& style, const MediaItem& item,
+                            int rowTop) {
+    const int32_t flags = item.stateFlags.load();
+    const bool disabled = (flags & kItemNotExist) || style.locked;
+    PaintBox(painter, kBoxLeft, rowTop + kBoxTopInRow, flags & kItemChecked, disabled);
+    if (flags & kItemFocused)
+        painter.fillRect(QRect(kRowTextX, rowTop, style.rowWidth - kRowTextX, kRowHeight),
+                         style.focus);
+
+    painter.setPen(disabled ? style.disabled : style.text);
+    const int textTop = rowTop + kRowTextTop;
+    const QString texts[] = {
+        QString::fromStdString(item.displayName), QString::fromStdString(item.estimateText()),
+        QString::fromStdString(item.usedRemainingText()), QString::fromStdString(item.stateText())};
+    for (int i = 0; i < 4; ++i)
+        drawCellText(painter, style.metrics, i, style.columns[static_cast<size_t>(i)], textTop,
+                     kRowTextHeight, texts[i]);
+
+    const Span& cell = style.columns[4];
+    const QRect bar(cell.left + kBarInset, rowTop + kBarTop, cell.width - 2 * kBarInset,
+                    kBarHeight);
+    if (bar.width() <= 0)
+        return;
+    painter.fillRect(bar, style.barEmpty);
+    const int progress = std::clamp<int>(item.progress.load(), 0, 10000);
+    if (progress > 0) {
+        painter.fillRect(QRect(bar.left(), bar.top(), bar.width() * progress / 10000, kBarHeight),
+                         style.barFilled);
+        painter.setPen(QColor::fromRgba(kPercentColor));
+        painter.drawText(bar, Qt::AlignCenter | Qt::TextSingleLine,
+                         QString::fromStdString(item.progressText()));
+    }
+}
+
+void CFileListWnd::PaintScrollBar(QPainter& painter) {
+    const int left = width() - kScrollWidth;
+    const ScrollParts parts = scrollParts(height(), m_first, VisibleRowCount(), Count());
+    const QColor frame = argbColor(StyleColor(0, kColorFrame));
+    const QColor idle = argbColor(StyleColor(0, kColorThumb));
+    const QColor hot = argbColor(StyleColor(0, kColorArrowHot));
+
+    painter.save();
+    if (parts.thumbBottom > parts.thumbTop)
+        painter.fillRect(QRect(width() - 10, parts.thumbTop, 8, parts.thumbBottom - parts.thumbTop),
+                         idle);
+    const auto arrow = [&](int top, bool down, bool isHot) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(frame);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(left, top, kScrollWidth - 1, kArrowHeight - 1);
+        const qreal cx = left + kScrollWidth / 2.0;
+        const qreal cy = top + kArrowHeight / 2.0;
+        const qreal tip = down ? cy + 2.5 : cy - 2.5;
+        const qreal base = down ? cy - 2.0 : cy + 2.0;
+        QPolygonF triangle;
+        triangle << QPointF(cx - 3.5, base) << QPointF(cx + 3.5, base) << QPointF(cx, tip);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(isHot ? hot : idle);
+        painter.drawPolygon(triangle);
+    };
+    arrow(parts.upTop, false, m_flags & kUpArrowHot);
+    arrow(parts.downTop, true, m_flags & kDownArrowHot);
+    painter.restore();
+}
