@@ -57,6 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
                                 {kPlaceTopLeft, 40, 10, 2, 0, 3},
                                 {kPlaceTopLeft, 40, 10, 2, 0, 3}},
                                {QRect(2, 3, 40, 10), QRect(44, 3, 40, 10), QRect(2, 16, 40, 10)}},
+                      FlowCase{"AMarginThatWouldPassTheEdgeWraps",
+                               {{kPlaceTopLeft, 46, 10, 5}, {kPlaceTopLeft, 46, 10, 5}},
+                               {QRect(5, 0, 46, 10), QRect(5, 10, 46, 10)}},
                       FlowCase{"EachOnANewLine",
                                {{kPlaceTopLeftLine, 30, 10}, {kPlaceTopLeftLine, 30, 12}},
                                {QRect(0, 0, 30, 10), QRect(0, 10, 30, 12)}},
@@ -106,7 +109,7 @@ protected:
 TEST_F(SkinUiNaturalSize, MeasuredFromImageTextAndBox) {
     CBaseWnd pane(&skin.skin());
     PaneItem item;
-    const QFontMetrics metrics(item.font);
+    const QFontMetrics metrics(pane.ItemFont(item));
     const QSize image = TestSkin::imageSize(CVelSkin::kAddFile);
 
     item.imageId = CVelSkin::kAddFile;
@@ -131,6 +134,14 @@ TEST_F(SkinUiNaturalSize, MeasuredFromImageTextAndBox) {
 
     PaneItem empty;
     EXPECT_EQ(pane.NaturalSize(empty), QSize(40, 20));
+
+    // Items without a font of their own take the skin's; a font given to the item wins.
+    EXPECT_EQ(pane.ItemFont(empty).pointSize(), 9);
+    PaneItem own;
+    own.font = QFont(QStringLiteral("DejaVu Sans"), 20);
+    own.caption = QStringLiteral("Big");
+    EXPECT_EQ(pane.ItemFont(own), own.font);
+    EXPECT_EQ(pane.NaturalSize(own).width(), QFontMetrics(own.font).horizontalAdvance("Big"));
 }
 
 } // namespace

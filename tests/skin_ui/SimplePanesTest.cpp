@@ -37,7 +37,7 @@ TEST_F(SkinUiSimplePanes, ToolBarButtonsFlowFromTheLeftAndTheCheckBoxSitsRight) 
     EXPECT_EQ(rectOf(tool, CToolWnd::kRemove).left(),
               8 + addWidth + 4 * (8 + otherWidth) - otherWidth);
     const PaneItem& box = *tool.FindItem(CToolWnd::kShutdown);
-    const QFontMetrics metrics(box.font);
+    const QFontMetrics metrics(tool.ItemFont(box));
     const int boxWidth = metrics.horizontalAdvance(box.caption) + metrics.height();
     EXPECT_EQ(rectOf(tool, CToolWnd::kShutdown), QRect(880 - 10 - boxWidth, 6, boxWidth, 30));
     EXPECT_EQ(box.behaviour & kItemCheckBox, kItemCheckBox);

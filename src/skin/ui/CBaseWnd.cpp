@@ -42,7 +42,9 @@ bool CBaseWnd::Create(const QString& name, unsigned style, QWidget* parent, int 
 
 bool CBaseWnd::AddItem(const PaneItem& item) {
     auto copy = std::make_unique<PaneItem>(item);
-    if (copy->behaviour & kItemUnderline)
+    // An item drawn in its own font gets the underline now; one drawn in the skin's font gets
+    // it when the font is made (ItemFont).
+    if ((copy->behaviour & kItemUnderline) && copy->font != PaneItem::defaultFont())
         copy->font.setUnderline(true);
     m_items.push_back(std::move(copy));
     OnItemAdded(*m_items.back());
@@ -164,7 +166,7 @@ QSize CBaseWnd::NaturalSize(const PaneItem& item) const {
             height = image->height();
         }
     }
-    const QFontMetrics metrics(item.font);
+    const QFontMetrics metrics(ItemFont(item));
     if (!item.caption.isEmpty()) {
         width += metrics.horizontalAdvance(item.caption) + item.gap;
         height = std::max(height, metrics.height());
@@ -176,6 +178,15 @@ QSize CBaseWnd::NaturalSize(const PaneItem& item) const {
     if (item.placement & kPlaceFixedHeight)
         height = item.bottom - item.top;
     return QSize(width ? width : 40, height ? height : 20);
+}
+
+QFont CBaseWnd::ItemFont(const PaneItem& item) const {
+    if (item.font != PaneItem::defaultFont())
+        return item.font;
+    QFont font = StyleFont(item.id, 0);
+    if (item.behaviour & kItemUnderline)
+        font.setUnderline(true);
+    return font;
 }
 
 uint32_t CBaseWnd::StyleColor(int itemId, int index) const {

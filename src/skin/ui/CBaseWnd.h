@@ -61,6 +61,9 @@ public:
     // The size the layout gives an item: measured from image and text, with its fixed width and
     // height applied and zero sizes replaced by 40 x 20.
     QSize NaturalSize(const PaneItem& item) const;
+    // The font an item's text is measured and drawn with: its own when one was given, else the
+    // skin's font for the item (underlined for kItemUnderline).
+    QFont ItemFont(const PaneItem& item) const;
 
     // --- hooks, in the order of the classic slot table ---
     virtual bool Create(const QString& name, unsigned style, QWidget* parent, int id);

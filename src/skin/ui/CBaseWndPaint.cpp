@@ -28,7 +28,10 @@ ItemContent layoutContent(const PaneItem& item, QSize imageSize, const QFontMetr
     int x0 = r.left();
     if (item.behaviour & (kItemCheckBox | kItemRadio)) {
         c.hasBox = true;
-        c.box = QPoint(r.left() + 2, r.top() + 2);
+        // 2 px from the corner of a line of text; an item taller than its text keeps the box
+        // beside the vertically centred text.
+        c.box =
+            QPoint(r.left() + 2, r.top() + 2 + std::max(0, (r.height() - metrics.height()) / 2));
         x0 += metrics.height();
     }
     const QRect body(x0, r.top(), std::max(0, r.left() + r.width() - x0), r.height());
@@ -139,7 +142,7 @@ void CBaseWnd::PaintItemImage(QPainter& painter, const PaneItem& item) {
     const QImage* image = SkinImage(item.imageId);
     if (!image || image->isNull())
         return;
-    const ItemContent c = layoutContent(item, image->size(), QFontMetrics(item.font));
+    const ItemContent c = layoutContent(item, image->size(), QFontMetrics(ItemFont(item)));
     painter.save();
     painter.setClipRect(item.rect().toQRect(), Qt::IntersectClip);
     painter.drawImage(c.image.topLeft(), item.isDisabled() ? greyImage(*image) : *image);
@@ -147,7 +150,8 @@ void CBaseWnd::PaintItemImage(QPainter& painter, const PaneItem& item) {
 }
 
 void CBaseWnd::PaintItemText(QPainter& painter, const PaneItem& item) {
-    const QFontMetrics metrics(item.font);
+    const QFont font = ItemFont(item);
+    const QFontMetrics metrics(font);
     const QSize imageSize = item.imageId ? usableSize(SkinImage(item.imageId)) : QSize();
     const ItemContent c = layoutContent(item, imageSize, metrics);
     if (c.hasBox) {
@@ -170,7 +174,7 @@ void CBaseWnd::PaintItemText(QPainter& painter, const PaneItem& item) {
     else
         color = StyleColor(item.id, 7);
     painter.save();
-    painter.setFont(item.font);
+    painter.setFont(font);
     painter.setPen(argbColor(color));
     painter.drawText(c.text, c.textAlign | Qt::TextSingleLine,
                      pathEllipsis(item.caption, metrics, c.text.width()));

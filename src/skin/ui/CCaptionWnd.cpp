@@ -18,12 +18,15 @@ bool CCaptionWnd::Create(const QString& name, unsigned style, QWidget* parent, i
         AddButton(kMenuId, skin.MenuImageId(), kPlaceTopRight, QStringLiteral("Main menu"));
     if (m_mask & 0x20) {
         AddButton(kIconId, skin.IconImageId(), kPlaceTopLeft, QString());
-        FindItem(kIconId)->behaviour |= kItemNoHover;
+        PaneItem* icon = FindItem(kIconId);
+        icon->behaviour |= kItemNoHover;
+        icon->marginLeft = 5; // keeps the icon off the window's edge
     }
     PaneItem title;
     title.id = kTitleId;
     title.placement = kPlaceTopLeft | kPlaceNatural;
     title.marginTop = 6;
+    title.marginLeft = 6;
     title.caption = parent ? parent->windowTitle() : QString();
     AddItem(title);
     return true;

@@ -19,6 +19,10 @@ CColorButton::~CColorButton() {
         delete m_popup.data();
 }
 
+CColourPopup* CColorButton::Popup() const {
+    return m_popup.data();
+}
+
 void CColorButton::SetColour(uint32_t colour) {
     m_colour = colour;
     update();

@@ -33,7 +33,7 @@ public:
     void SetTrackSelection(bool track) { m_trackSelection = track; }
     bool TrackSelection() const { return m_trackSelection; }
     bool IsPopupOpen() const { return m_popupOpen; }
-    CColourPopup* Popup() const { return m_popup; }
+    CColourPopup* Popup() const;
 
     intptr_t onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) override;
     QSize sizeHint() const override;

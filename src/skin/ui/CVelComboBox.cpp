@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
 
@@ -39,6 +40,18 @@ private:
     CVelComboBox* m_combo;
 };
 
+// A drop-down list: the open list hangs below the face instead of covering it.
+class DropDownStyle : public QProxyStyle {
+public:
+    DropDownStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 } // namespace
 
 CVelComboBox::CVelComboBox(QWidget* parent, int controlId)
@@ -48,6 +61,9 @@ CVelComboBox::CVelComboBox(QWidget* parent, int controlId)
     setFont(own);
     setEditable(false);
     setFocusPolicy(Qt::StrongFocus);
+    auto* style = new DropDownStyle();
+    style->setParent(this);
+    setStyle(style);
     setItemDelegate(new RowDelegate(this));
 }
 

@@ -13,8 +13,10 @@ bool is(const PaneItem& item, int32_t bit) {
 // How an earlier item `e` shrinks the area available to an item of width `width` placed `i`.
 void reduceByEarlier(LayoutRect& a, const LayoutRect& client, const PaneItem& e, const PaneItem& i,
                      int width) {
-    const bool leftFlowFits = e.right + width <= client.right;
-    const bool rightFlowFits = e.left - width >= client.left;
+    // An item fits beside E when it does with its outer margin too; otherwise a margin would
+    // push it past the pane's edge.
+    const bool leftFlowFits = e.right + i.marginLeft + width <= client.right;
+    const bool rightFlowFits = e.left - i.marginRight - width >= client.left;
     if (is(e, kPlaceTopLeftLine | kPlaceTopLeft)) {
         if (is(i, kPlaceTopLeftLine)) {
             a.top = e.bottom;
