@@ -18,7 +18,22 @@ int CMediaSource::interruptCallback(void* opaque) {
     return self->m_abort && self->m_abort->load(std::memory_order_relaxed) ? 1 : 0;
 }
 
-int CMediaSource::open(const std::string& path, const std::atomic<bool>* abort) {
+static bool headersDescribeStreams(const AVFormatContext* ctx) {
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        const AVCodecParameters* par = ctx->streams[i]->codecpar;
+        bool described = par->codec_id != AV_CODEC_ID_NONE &&
+                         (par->codec_type == AVMEDIA_TYPE_VIDEO ? par->width > 0 && par->height > 0
+                          : par->codec_type == AVMEDIA_TYPE_AUDIO
+                              ? par->sample_rate > 0 && par->ch_layout.nb_channels > 0
+                              : true);
+        if (!described)
+            return false;
+    }
+    return ctx->nb_streams > 0;
+}
+
+int CMediaSource::open(const std::string& path, const std::atomic<bool>* abort,
+                       const MediaProbe* known) {
     quietFfmpegLog();
     m_abort = abort;
     AVFormatContext* ctx = avformat_alloc_context();
@@ -30,10 +45,13 @@ int CMediaSource::open(const std::string& path, const std::atomic<bool>* abort) 
     if (r < 0)
         return r; // avformat_open_input frees the context on failure
     m_input.reset(ctx);
-    r = avformat_find_stream_info(ctx, nullptr);
-    if (r < 0)
-        return r;
-    m_startTime = ctx->start_time == AV_NOPTS_VALUE ? 0 : ctx->start_time;
+    if (known && headersDescribeStreams(ctx)) {
+        m_startTime = known->startTime;
+    } else {
+        if ((r = avformat_find_stream_info(ctx, nullptr)) < 0)
+            return r;
+        m_startTime = ctx->start_time == AV_NOPTS_VALUE ? 0 : ctx->start_time;
+    }
     m_packet = makePacket();
     return m_packet ? 0 : AVERROR(ENOMEM);
 }
@@ -104,6 +122,7 @@ int CMediaSource::probe(MediaProbe* out) {
     }
     out->durationMs = duration / 1000;
     out->durationEstimated = ctx->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
+    out->startTime = m_startTime;
     return out->streams.empty() ? AVERROR_STREAM_NOT_FOUND : 0;
 }
 
@@ -166,15 +185,20 @@ int CMediaSource::seek(double seconds) {
     for (unsigned i = 0; i < ctx->nb_streams; ++i)
         if (ctx->streams[i] != m_video.stream && ctx->streams[i] != m_audio.stream)
             ctx->streams[i]->discard = AVDISCARD_ALL;
-    if (seconds <= 0.0)
+    if (seconds <= 0.0 && !m_started)
         return 0;
-    int64_t target = m_startTime + int64_t(seconds * AV_TIME_BASE);
+    int64_t target = m_startTime + int64_t(std::max(0.0, seconds) * AV_TIME_BASE);
     int r = avformat_seek_file(ctx, -1, INT64_MIN, target, target, 0);
-    if (r < 0) // not seekable: read from the start and drop
-        return 0;
-    for (Decoder* d : {&m_video, &m_audio})
+    if (r < 0)
+        return m_started ? r : 0; // not seekable: read from the start and drop
+    for (Decoder* d : {&m_video, &m_audio}) {
         if (d->decoder)
             avcodec_flush_buffers(d->decoder.get());
+        d->flushed = false;
+    }
+    m_draining = nullptr;
+    m_endOfFile = false;
+    m_readError = false;
     return 0;
 }
 
@@ -213,6 +237,7 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
             continue;
         }
         int r = av_read_frame(m_input.get(), m_packet.get());
+        m_started = true;
         if (r < 0) {
             if (r == AVERROR_EXIT)
                 return r; // interrupted by a skip

@@ -18,6 +18,7 @@ struct MediaProbe {
     std::vector<int> streamIndex;             // the file's stream index of each record
     int64_t durationMs = 0;                   // 0 = unknown
     bool durationEstimated = false;           // guessed from the bit rate, not stored in the file
+    int64_t startTime = 0;                    // of the whole file, AV_TIME_BASE units
     int firstVideoWidth = 0, firstVideoHeight = 0;
 };
 
@@ -32,7 +33,10 @@ public:
     CMediaSource& operator=(const CMediaSource&) = delete;
 
     // Opens the file; `abort` (may be null) interrupts blocking reads when it becomes true.
-    int open(const std::string& path, const std::atomic<bool>* abort);
+    // With what an earlier probe learnt (`known`), the costly stream analysis is skipped when the
+    // file's headers already describe every stream.
+    int open(const std::string& path, const std::atomic<bool>* abort,
+             const MediaProbe* known = nullptr);
     int probe(MediaProbe* out);
 
     // Opens the decoder of a stream: `preferred` is a file stream index or -1 for the best one.
@@ -47,7 +51,8 @@ public:
     AVCodecContext* videoDecoder() const { return m_video.decoder.get(); }
     AVCodecContext* audioDecoder() const { return m_audio.decoder.get(); }
 
-    // Positions the reader on the keyframe at or before `seconds` from the media's start.
+    // Positions the reader at `seconds` from the media's start: on the keyframe at or before it
+    // where the format can tell; some (MPEG-TS, MP3) land near it. 0 goes back to the start.
     int seek(double seconds);
 
     // The next decoded frame of an open stream: 1 with *type set, 0 at the end of the file.
@@ -79,6 +84,7 @@ private:
     Decoder m_video, m_audio;
     Decoder* m_draining = nullptr;
     PacketPtr m_packet;
+    bool m_started = false; // packets were read
     bool m_endOfFile = false;
     bool m_readError = false;
     int64_t m_decodeErrors = 0;

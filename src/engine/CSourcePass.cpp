@@ -39,7 +39,7 @@ int64_t CSourcePass::audioTarget() const {
 }
 
 int CSourcePass::openSource() {
-    int r = m_reader.open(m_source.probe.path, m_control.abortFlag());
+    int r = m_reader.open(m_source.probe.path, m_control.abortFlag(), &m_source.probe);
     if (r < 0)
         return r;
     if (m_plan.video && (r = m_reader.openVideo(m_source.videoStream, &m_hasVideo)) < 0)
@@ -68,7 +68,59 @@ int CSourcePass::openSource() {
         m_audioFilter.configure(*m_plan.audio);
     m_videoDone = !m_hasVideo;
     m_audioDone = !m_hasAudio;
-    return m_reader.seek(m_begin);
+    return position();
+}
+
+// Seeks to the clip's begin and makes sure the reader really is at or before it: formats
+// without an index (MPEG-TS, MP3...) may land after it, on a later keyframe. Then it backs off
+// further and further, at worst to the start of the file. What was decoded while checking is
+// kept for the main loop.
+int CSourcePass::position() {
+    if (m_begin <= 0.0 || (!m_hasVideo && !m_hasAudio))
+        return m_reader.seek(0.0);
+    const AVMediaType leading = m_hasVideo ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
+    for (double backoff = 0.0;; backoff = backoff > 0.0 ? backoff * 2.0 : 1.0) {
+        double at = std::max(0.0, m_begin - backoff);
+        int r = m_reader.seek(at);
+        if (r < 0)
+            return r;
+        m_replay.clear();
+        if (at <= 0.0)
+            return 0;
+        for (;;) {
+            if (!m_control.proceed())
+                return kAborted;
+            Decoded d{makeFrame(), AVMEDIA_TYPE_UNKNOWN, 0.0, 0.0};
+            r = m_reader.next(d.frame.get(), &d.type);
+            if (r <= 0)
+                return r;
+            d.t = m_reader.frameSeconds(d.frame.get(), d.type, &d.length) - m_begin;
+            bool landed = d.type == leading;
+            bool early = d.t <= 0.0005;
+            m_replay.push_back(std::move(d));
+            if (landed) {
+                if (early)
+                    return 0;
+                break;
+            }
+        }
+    }
+}
+
+int CSourcePass::nextFrame(AVFrame* frame, AVMediaType* type, double* t, double* length) {
+    if (!m_replay.empty()) {
+        Decoded& d = m_replay.front();
+        av_frame_move_ref(frame, d.frame.get());
+        *type = d.type;
+        *t = d.t;
+        *length = d.length;
+        m_replay.pop_front();
+        return 1;
+    }
+    int r = m_reader.next(frame, type);
+    if (r == 1)
+        *t = m_reader.frameSeconds(frame, *type, length) - m_begin;
+    return r;
 }
 
 int CSourcePass::run(double timelineStart, double* length) {
@@ -76,7 +128,7 @@ int CSourcePass::run(double timelineStart, double* length) {
     m_firstFrame = m_writer.videoFrames();
     m_firstSample = m_writer.audioSamples();
     int r = openSource();
-    if (r < 0)
+    if (r != 0)
         return r;
 
     FramePtr frame = makeFrame();
@@ -85,7 +137,8 @@ int CSourcePass::run(double timelineStart, double* length) {
         if (!m_control.proceed())
             return kAborted;
         AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
-        r = m_reader.next(frame.get(), &type);
+        double t = 0.0, length = 0.0;
+        r = nextFrame(frame.get(), &type, &t, &length);
         if (r == AVERROR_EXIT && !m_control.proceed())
             return kAborted;
         if (r < 0)
@@ -94,8 +147,6 @@ int CSourcePass::run(double timelineStart, double* length) {
             endOfFile = true;
             break;
         }
-        double length = 0.0;
-        double t = m_reader.frameSeconds(frame.get(), type, &length) - m_begin;
         r = type == AVMEDIA_TYPE_VIDEO ? handleVideo(frame.get(), t, length)
                                        : handleAudio(frame.get(), t, length);
         av_frame_unref(frame.get());

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 
 namespace vel {
 
@@ -47,6 +48,9 @@ public:
 
 private:
     int openSource();
+    int position();
+    // The next frame with its time from the clip's begin: 1, 0 at the end, or an error.
+    int nextFrame(AVFrame* frame, AVMediaType* type, double* t, double* length);
     // t: the frame's time from the clip's begin; length: how long it lasts.
     int handleVideo(AVFrame* frame, double t, double length);
     int handleAudio(AVFrame* frame, double t, double length);
@@ -79,7 +83,13 @@ private:
     double m_videoEnd = 0.0, m_audioEnd = 0.0;   // furthest decoded time
     int64_t m_firstFrame = 0, m_firstSample = 0; // writer positions when the clip began
     AVRational m_videoTimeBase{1, 25};
-    FramePtr m_held; // last picture before the clip begins
+    struct Decoded {
+        FramePtr frame;
+        AVMediaType type;
+        double t, length;
+    };
+    std::deque<Decoded> m_replay; // decoded while positioning, not yet handled
+    FramePtr m_held;              // last picture before the clip begins
     FramePtr m_lastPicture;
     FramePtr m_black;
     int m_lastProgress = -1;

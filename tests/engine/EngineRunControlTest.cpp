@@ -22,8 +22,9 @@ constexpr int kSlowdown = 1;
 #endif
 
 // 25 fps, 5 s; the luma of frame N is 2N, keyframes every 2 s: clip edges fall between them.
-std::string countingSource() {
+std::string countingSource(const std::string& container = "mp4") {
     testmedia::SourceSpec spec;
+    spec.container = container;
     spec.width = 64;
     spec.height = 48;
     spec.videoFilter = "color=c=black:s=64x48:r=25,format=yuv420p,geq=lum='2*N':cb=128:cr=128";
@@ -87,6 +88,34 @@ TEST(EngineClip, BeginAndEndBetweenKeyframesAreExact) {
     EXPECT_NEAR(lumaAt(out, 0.04), grayOf(66), 2.0);
     // The last picture is frame 91 (3.64 s), the one showing just before 3.70 s.
     EXPECT_NEAR(lumaAt(out, 2.355), grayOf(182), 2.0);
+}
+
+TEST(EngineClip, PositionsCountFromTheStartOfTheMedia) {
+    // MPEG-TS files start at a timestamp well above zero.
+    std::string source = countingSource("mpegts");
+    ASSERT_FALSE(source.empty());
+    ASSERT_GT(testmedia::probe(source).startTime, 0.5);
+    testmedia::ScratchDir dir;
+    Timeline t;
+    int id = t.add(source);
+    ASSERT_GE(id, 0);
+    VeldesSetMediaBeginPos(t.handle(), id, 1000);
+    VeldesSetMediaStopPos(t.handle(), id, 2000);
+    OutputSpec spec;
+    spec.width = 64;
+    spec.height = 48;
+    spec.videoBitrate = 1000000;
+    std::string out = dir.file("clip.mp4");
+    RunRecorder recorder(id);
+    ASSERT_GE(t.runAndWait({id}, exportInfo(spec, out), &recorder), 0);
+    ASSERT_TRUE(recorder.succeeded());
+    EXPECT_NEAR(testmedia::probe(out).duration, 1.0, 0.05);
+    // The pictures start 21 ms after the file (the audio's priming), so the one showing at
+    // 1.000 s is frame 24 (0.981 s), not 25.
+    testmedia::FileProbe in = testmedia::probe(source);
+    ASSERT_NEAR(in.first("video")->startTime - in.startTime, 0.021, 0.002);
+    EXPECT_NEAR(lumaAt(out, 0.0), grayOf(48), 2.0);
+    EXPECT_NEAR(lumaAt(out, 0.04), grayOf(50), 2.0);
 }
 
 TEST(EngineClip, StopBeforeBeginOrBeyondTheEndMeansToTheEnd) {

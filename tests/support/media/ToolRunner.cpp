@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,8 +75,11 @@ ToolResult runTool(const std::vector<std::string>& argv) {
         }
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
+    result.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
