@@ -1,0 +1,207 @@
+// The main window: a skinned dialog with the tool bar, status bar, action pane, save-to pane,
+// file list, play control and video surface, the four pop-up menus, the profile combos and the
+// output path box. It owns the conversion engine object and routes every command, pane
+// notification and private message.
+//
+// Life cycle: construct, Create() (window creation: the panes), InitDialog() (menus, save-to
+// pane, profile combos, settings file, skin, command states, the start timer), run (DoModal), then
+// Destroy() (engine items released, settings saved, panes and menus deleted). DoModal runs the
+// steps not run yet and ends with Destroy.
+#pragma once
+
+#include "CBaseDialog.h"
+#include "CVelConvert.h"
+#include "Profile.h"
+
+#include <QBasicTimer>
+#include <QPointer>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CActionWnd;
+class CBaseWnd;
+class CFileListWnd;
+class CMenuEx;
+class CPlayCtrlWnd;
+class CSavetoWnd;
+class CStatusWnd;
+class CToolWnd;
+class CVelComboBox;
+class CVelEdit;
+class CVideoWnd;
+class ProfileCatalogue;
+struct SettingsFileContents;
+struct VelSettings;
+
+class CMovaraDlg : public CBaseDialog {
+public:
+    static constexpr int kMinWidth = 880;
+    static constexpr int kMinHeight = 560;
+    static constexpr unsigned kCaptionMask = 47;
+    // The classic dialog template's size in pixels, never below the minimum.
+    static constexpr int kInitialWidth = 894;
+    static constexpr int kInitialHeight = 560;
+
+    // `settings` and `catalogue` are the process-wide records unless a caller hands its own.
+    explicit CMovaraDlg(VelSettings& settings, ProfileCatalogue& catalogue,
+                        QWidget* parent = nullptr);
+    CMovaraDlg();
+    ~CMovaraDlg() override;
+
+    // --- life cycle ---
+    // Window creation: title, window style and the seven panes in layout order. -1 when a pane
+    // cannot be made, else 0.
+    int Create();
+    // Dialog initialisation, in the fixed order (see the file comment). False without Create.
+    bool InitDialog();
+    bool Initialised() const { return m_initialised; }
+    // Runs the steps not run yet, the modal loop, then Destroy. IDOK after "Exit", IDCANCEL
+    // after the caption's close button (or when the window could not be created).
+    int DoModal();
+    // Window destruction, once: engine items released, settings file written, panes and menus
+    // deleted. The object stays, as an empty window.
+    void Destroy();
+    // Writes the settings file now ("Movara.cfg" in the program's writable folder).
+    bool SaveSettings();
+    std::string SettingsPath() const;
+
+    // --- operations other parts call ---
+    // Move up/down, remove, edit, play, duplicate, file information, open the folder, from the
+    // list's focused index and count.
+    void UpdateCommandStates();
+    // Called when a conversion starts and ends.
+    void LockForConversion();
+    void Unlock();
+    // 1: the item counts; 2: the focused item's profile (or the selected one).
+    void UpdateStatusText(int selector);
+    // Shows the profile's category in combo 1001 (refilling combo 1000 when the category
+    // changes) and the profile in combo 1000 (by record, else by exact name).
+    void SelectProfileInCombos(const ProfileRef& profile);
+    // Opens the list's item at `index` in the engine and fills in its duration and estimate.
+    // On failure the message is shown, the item is removed again, and the result is 0.
+    int LoadItem(int index);
+    // The window's activity: the engine object's state (idle, converting, suspended,
+    // previewing, preview paused).
+    int State() const { return m_convert.state(); }
+
+    // --- commands ---
+    // A command of the menus or the panes; a command whose feature this build lacks does
+    // nothing.
+    void OnCommand(int commandId);
+    // The window's enable state of a command (what lock, unlock and the list decide); the
+    // menu items are greyed when this is false or the command is not available.
+    bool IsCommandEnabled(int commandId) const;
+    void EnableCommand(int commandId, bool enabled);
+    // Greys menu 131's items for a right click on row `index` (-1: below the rows).
+    void PrepareListMenu(int index);
+
+    // --- parts ---
+    CVelConvert& Convert() { return m_convert; }
+    VelSettings& Settings() const { return m_settings; }
+    ProfileCatalogue& Catalogue() const { return m_catalogue; }
+    CToolWnd* ToolBar() const { return m_toolBar; }
+    CStatusWnd* StatusBar() const { return m_statusBar; }
+    CActionWnd* ActionPane() const { return m_actionPane; }
+    CSavetoWnd* SavetoPane() const { return m_savetoPane; }
+    CFileListWnd* FileList() const { return m_fileList; }
+    CPlayCtrlWnd* PlayControl() const { return m_playControl; }
+    CVideoWnd* VideoSurface() const { return m_videoSurface; }
+    CVelComboBox* ProfileCombo() const { return m_profileCombo; }
+    CVelComboBox* CategoryCombo() const { return m_categoryCombo; }
+    CVelEdit* OutputPathEdit() const { return m_outputPath; }
+    CMenuEx* Menu(int menuId) const;
+    // The profile the window works with: new items get it, the focused item has it.
+    ProfileRef CurrentProfile() const { return m_currentProfile; }
+    // The profile selected in combo 1000, or null.
+    ProfileRef SelectedProfile() const;
+
+    // --- messages and pane notifications ---
+    intptr_t onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) override;
+    intptr_t OnPaneNotify(unsigned code, const PaneNotify* notify) override;
+    void OnPaneClick(const PaneNotify& notify) override;
+    void OnPaneDblClick(const PaneNotify& notify) override;
+    void OnMenuButton() override;
+    void OnIconButton() override;
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    // CMovaraDlg.cpp: life cycle and routing.
+    void CreateMenus();
+    void ApplySettingsContents(const SettingsFileContents& contents);
+    // Loads the skin named in the settings when its file exists; 1 loaded, else 0.
+    int ApplySkin(const std::string& skinFile);
+    std::string LoadedSkinName() const;
+    void InvalidateAll();
+    // Shows `menu` at a screen point and runs the chosen command.
+    void PopupMenu(CMenuEx* menu, const QPoint& globalPos);
+    bool Busy() const; // converting or conversion paused
+    static void EnableItem(CBaseWnd* pane, int itemId, bool enabled);
+
+    // CMovaraDlgCommands.cpp: the list commands, help, homepage, about.
+    void OnClear();
+    void OnRemove();
+    void OnDuplicate();
+    void OnMoveUp();
+    void OnMoveDown();
+    void OnSelectAll(bool on);
+    void OnOpenFolder();
+    void OnHelpTopics();
+    void OnHomepage();
+    void OnAbout();
+    void OnFocusChanged(int index);
+    void OnListRightClick(int index);
+    void OnToolClick(int itemId, const PaneItem& item);
+    void OnListButtonClick(int itemId, const PaneItem& item);
+    // Where adding files through the dialogs lands (the empty list's button, the double click
+    // below the rows, command 32780).
+    void OnAddFiles();
+
+    // CMovaraDlgSaveto.cpp: the save-to pane, the profile combos.
+    void FillSavetoPane();
+    void FillCategories();
+    void InsertRecentCategory();
+    void RefillProfiles(int category);
+    int CategoryIndex(int category) const;
+    void OnSavetoClick(int itemId, const PaneItem& item);
+    void OnCategorySelected(int index);
+    void OnProfileSelected(int index);
+    // The current profile becomes `profile`; the focused item gets it, its estimate is redone.
+    void GiveProfileToFocused(const ProfileRef& profile);
+    void OnBrowseOutput();
+    void OnOpenOutputFolder();
+    void OnApplyToAll();
+    void ApplySameAsInput(bool checked);
+    void ApplyFlagsToChecks();
+
+    VelSettings& m_settings;
+    ProfileCatalogue& m_catalogue;
+    CVelConvert m_convert;
+    CToolWnd* m_toolBar = nullptr;
+    CStatusWnd* m_statusBar = nullptr;
+    CActionWnd* m_actionPane = nullptr;
+    CSavetoWnd* m_savetoPane = nullptr;
+    CFileListWnd* m_fileList = nullptr;
+    CPlayCtrlWnd* m_playControl = nullptr;
+    CVideoWnd* m_videoSurface = nullptr;
+    CVelComboBox* m_profileCombo = nullptr;
+    CVelComboBox* m_categoryCombo = nullptr;
+    CVelEdit* m_outputPath = nullptr;
+    std::unique_ptr<CMenuEx> m_mainMenu;
+    std::unique_ptr<CMenuEx> m_listMenu;
+    std::unique_ptr<CMenuEx> m_snapshotMenu;
+    std::unique_ptr<CMenuEx> m_addMediaMenu;
+    std::map<int, bool> m_commandEnabled;
+    ProfileRef m_currentProfile;
+    // The records listed in combo 1000, entry by entry, and the category they belong to.
+    std::vector<ProfileRef> m_comboProfiles;
+    int m_listedCategory = -1;
+    QBasicTimer m_versionTimer; // timer 1
+    bool m_created = false;
+    bool m_initialised = false;
+    bool m_destroyed = false;
+};

@@ -1,0 +1,152 @@
+#include "MovaraMenus.h"
+
+#include "CommandIds.h"
+
+#include "CMenuEx.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Entry {
+    int command; // 0: separator
+    const char* text;
+};
+
+void append(CMenuEx& menu, std::initializer_list<Entry> entries) {
+    for (const Entry& entry : entries) {
+        if (entry.command == 0)
+            menu.AppendSeparator();
+        else
+            menu.AppendItem(entry.command, QString::fromUtf8(entry.text));
+    }
+}
+
+constexpr Entry kSeparator{0, nullptr};
+
+} // namespace
+
+std::unique_ptr<CMenuEx> buildMainMenu(QWidget* owner) {
+    auto menu = std::make_unique<CMenuEx>(owner);
+    append(*menu->AppendPopup(QStringLiteral("File")), {{kCmdAddFile, "Add File..."},
+                                                        {kCmdAddFolder, "Add Folder..."},
+                                                        {kCmdAddDevice, "Add Device..."},
+                                                        {kCmdScreenRecorder, "Screen Recorder..."},
+                                                        kSeparator,
+                                                        {kCmdProfileSetting, "Profile Setting..."},
+                                                        {kCmdPreferences, "Preferences..."},
+                                                        kSeparator,
+                                                        {kCmdExit, "Exit"}});
+    append(*menu->AppendPopup(QStringLiteral("Edit")), {{kCmdDuplicate, "Duplicate"},
+                                                        {kCmdRemove, "Remove"},
+                                                        {kCmdClear, "Clear"},
+                                                        kSeparator,
+                                                        {kCmdMoveUp, "Move Up"},
+                                                        {kCmdMoveDown, "Move Down"},
+                                                        kSeparator,
+                                                        {kCmdSelectAll, "Select All"},
+                                                        {kCmdUnselectAll, "Unselect All"},
+                                                        kSeparator,
+                                                        {kCmdOpenFolder, "Open the folder"},
+                                                        {kCmdFileInfo, "File information..."},
+                                                        {kCmdVideoEdit, "Video Edit..."}});
+    append(*menu->AppendPopup(QStringLiteral("Help")), {{kCmdHelpTopics, "Help topics..."},
+                                                        kSeparator,
+                                                        {kCmdHomepage, "Visit homepage..."},
+                                                        {kCmdCheckUpdates, "Check for updates"},
+                                                        kSeparator,
+                                                        {kCmdAboutBox, "About..."}});
+    return menu;
+}
+
+std::unique_ptr<CMenuEx> buildListMenu(QWidget* owner) {
+    auto menu = std::make_unique<CMenuEx>(owner);
+    append(*menu, {{kCmdAddFile, "Add File..."},
+                   {kCmdAddFolder, "Add Folder..."},
+                   {kCmdAddDevice, "Add Device..."},
+                   {kCmdScreenRecorder, "Screen Recorder..."},
+                   kSeparator,
+                   {kCmdDuplicate, "Duplicate"},
+                   {kCmdRemove, "Remove"},
+                   {kCmdClear, "Clear"},
+                   kSeparator,
+                   {kCmdSelectAll, "Select All"},
+                   {kCmdUnselectAll, "Unselect All"},
+                   kSeparator,
+                   {kCmdOpenFolder, "Open the folder"},
+                   {kCmdFileInfo, "File information..."}});
+    return menu;
+}
+
+std::unique_ptr<CMenuEx> buildAddMediaMenu(QWidget* owner) {
+    auto menu = std::make_unique<CMenuEx>(owner);
+    append(*menu, {{kCmdAddFile, "Add File..."},
+                   {kCmdAddFolder, "Add Folder...   "},
+                   {kCmdAddDevice, "Add Device..."},
+                   {kCmdScreenRecorder, "Screen Recorder..."}});
+    return menu;
+}
+
+std::unique_ptr<CMenuEx> buildSnapshotMenu(QWidget* owner) {
+    auto menu = std::make_unique<CMenuEx>(owner);
+    append(*menu, {{kCmdSnapshot, "Snapshot"},
+                   {kCmdOpenSnapshotFolder, "Open Snapshot Folder"},
+                   {kCmdChangeSnapshotFolder, "Change Snapshot Folder..."}});
+    return menu;
+}
+
+bool isCommandAvailable(int commandId) {
+    switch (commandId) {
+    // Adding files and folders arrives with the loading of media into the list.
+    case kCmdAddFile:
+    case kCmdAddFolder:
+    // Capture sources arrive with the device and screen recorder dialogs.
+    case kCmdAddDevice:
+    case kCmdScreenRecorder:
+    // Each of these arrives with its own dialog.
+    case kCmdProfileSetting:
+    case kCmdPreferences:
+    case kCmdVideoEdit:
+    case kCmdFileInfo:
+    case kCmdCheckUpdates:
+    // Snapshots arrive with the player.
+    case kCmdSnapshot:
+    case kCmdOpenSnapshotFolder:
+    case kCmdChangeSnapshotFolder:
+        return false;
+    default:
+        return true;
+    }
+}
+
+const std::vector<int>& menuCommands() {
+    static const std::vector<int> commands = [] {
+        std::vector<int> all{kCmdAddFile,
+                             kCmdAddFolder,
+                             kCmdDuplicate,
+                             kCmdRemove,
+                             kCmdClear,
+                             kCmdSelectAll,
+                             kCmdUnselectAll,
+                             kCmdOpenFolder,
+                             kCmdFileInfo,
+                             kCmdMoveDown,
+                             kCmdMoveUp,
+                             kCmdPreferences,
+                             kCmdProfileSetting,
+                             kCmdHelpTopics,
+                             kCmdHomepage,
+                             kCmdCheckUpdates,
+                             kCmdAboutBox,
+                             kCmdSnapshot,
+                             kCmdOpenSnapshotFolder,
+                             kCmdChangeSnapshotFolder,
+                             kCmdExit,
+                             kCmdVideoEdit,
+                             kCmdAddDevice,
+                             kCmdScreenRecorder};
+        std::sort(all.begin(), all.end());
+        return all;
+    }();
+    return commands;
+}

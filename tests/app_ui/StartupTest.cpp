@@ -1,0 +1,179 @@
+// The application object's start and end: the single-instance lock, the default skin, the
+// network layer, a termination request, and what is released when the run ends.
+#include "AppUiTestSupport.h"
+
+#include "CMovaraApp.h"
+#include "CommandIds.h"
+
+#include "CVelSkin.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+
+#include <csignal>
+
+namespace {
+
+// The fake services with the real single-instance lock of this platform.
+class RealLockServices : public FakePlatformServices {
+public:
+    bool acquireInstanceLock(const std::string& name) override {
+        return PlatformServices::acquireInstanceLock(name);
+    }
+    void releaseInstanceLock() override { PlatformServices::releaseInstanceLock(); }
+};
+
+int mainWindowsOnScreen() {
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (dynamic_cast<CMovaraDlg*>(widget))
+            ++count;
+    return count;
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testApp();
+        m_runtime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", scratch.filePath("runtime").toUtf8());
+        QDir().mkpath(scratch.filePath("runtime"));
+        QFile::setPermissions(scratch.filePath("runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writable = scratch.filePath("bin").toStdString();
+        data = scratch.filePath("data").toStdString();
+        QDir().mkpath(QString::fromStdString(writable));
+        QDir().mkpath(QString::fromStdString(data + "/skin"));
+        for (FakePlatformServices* s :
+             std::initializer_list<FakePlatformServices*>{&services, &first}) {
+            s->setWritableFolder(writable);
+            s->setDocumentsFolder(scratch.filePath("documents").toStdString());
+            s->setDataFolder(data);
+        }
+        installed = std::make_unique<ScopedPlatformServices>(services);
+        FakeVelCodec::instance().reset();
+    }
+    void TearDown() override {
+        installed.reset();
+        first.releaseInstanceLock();
+        FakeVelCodec::instance().reset();
+        if (m_runtime.isEmpty())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", m_runtime);
+    }
+    void InstallSkin() {
+        ASSERT_TRUE(QFile::copy(QString::fromStdString(builtSkinPath()),
+                                QString::fromStdString(data + "/skin/Default.skin")));
+    }
+    std::string settingsPath() const { return writable + "/Movara.cfg"; }
+    // Runs the application; the hook ends the main window's run at once.
+    int RunAndClose(bool* windowShown = nullptr) {
+        CMovaraApp app;
+        app.SetWindowHook([windowShown](CMovaraDlg& dlg) {
+            if (windowShown)
+                *windowShown = true;
+            QTimer::singleShot(0, &dlg, [&dlg] { dlg.reject(); });
+        });
+        return app.Run();
+    }
+
+    QTemporaryDir scratch;
+    std::string writable;
+    std::string data;
+    RealLockServices services; // the instance under test
+    RealLockServices first;    // an instance already running
+    std::unique_ptr<ScopedPlatformServices> installed;
+
+private:
+    QByteArray m_runtime;
+};
+
+} // namespace
+
+TEST_F(StartupTest, ASecondInstanceSaysSoAndLeavesTheFirstInstanceAlone) {
+    InstallSkin();
+    ASSERT_TRUE(first.acquireInstanceLock("Movara"));
+    writeFile(settingsPath(), "the first instance's settings");
+    // The skin in use is the first instance's (another archive than the default).
+    const std::string dark = builtDataFolder() + "/skin/Dark.skin";
+    ASSERT_GE(theSkin().Load(dark), 0);
+
+    bool shown = false;
+    EXPECT_EQ(RunAndClose(&shown), CMovaraApp::kAlreadyRunning);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(mainWindowsOnScreen(), 0);
+    ASSERT_EQ(services.messageBoxes().size(), 1u);
+    const auto box = services.messageBoxes()[0];
+    EXPECT_EQ(box.text, "The program is already running!");
+    EXPECT_EQ(box.caption, "Movara");
+    EXPECT_EQ(box.buttons, MB_OK);
+    EXPECT_EQ(box.icon, MB_ICONINFORMATION);
+    EXPECT_EQ(readFile(settingsPath()), "the first instance's settings");
+    EXPECT_EQ(theSkin().CurrentArchive(), dark);
+    EXPECT_NE(theSkin().Image(CVelSkin::kProgLogo), nullptr);
+
+    // Once the first instance ends, a start succeeds.
+    first.releaseInstanceLock();
+    EXPECT_EQ(RunAndClose(&shown), IDCANCEL);
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(StartupTest, AMissingSkinEndsBeforeAnyWindowAndALaterStartSucceeds) {
+    bool shown = false;
+    EXPECT_EQ(RunAndClose(&shown), CMovaraApp::kSkinFailed);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(mainWindowsOnScreen(), 0);
+    ASSERT_EQ(services.messageBoxes().size(), 1u);
+    EXPECT_EQ(services.messageBoxes()[0].text, "Failed to Load skin file \"Default.skin!\"");
+    EXPECT_EQ(services.messageBoxes()[0].caption, "Movara");
+    EXPECT_EQ(services.messageBoxes()[0].icon, MB_ICONERROR);
+    EXPECT_TRUE(readFile(settingsPath()).empty());
+    // The lock was given back: another process could take it now.
+    ASSERT_TRUE(first.acquireInstanceLock("Movara"));
+    first.releaseInstanceLock();
+
+    InstallSkin();
+    EXPECT_EQ(RunAndClose(&shown), IDCANCEL);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(services.messageBoxes().size(), 1u);
+    EXPECT_NE(readFile(settingsPath()).find("<VelConfig"), std::string::npos);
+}
+
+TEST_F(StartupTest, TheRunReleasesTheLockAndTheSkinAfterExit) {
+    InstallSkin();
+    CMovaraApp app;
+    app.SetWindowHook(
+        [](CMovaraDlg& dlg) { QTimer::singleShot(0, &dlg, [&dlg] { dlg.OnCommand(kCmdExit); }); });
+    EXPECT_EQ(app.Run(), IDOK);
+    EXPECT_TRUE(first.acquireInstanceLock("Movara"));
+    EXPECT_EQ(theSkin().Image(CVelSkin::kProgLogo), nullptr);
+    EXPECT_EQ(mainWindowsOnScreen(), 0);
+}
+
+TEST_F(StartupTest, ATerminationRequestClosesTheWindowAndKeepsTheSettings) {
+    InstallSkin();
+    struct sigaction before {};
+    ::sigaction(SIGTERM, nullptr, &before);
+    CMovaraApp app;
+    app.SetWindowHook(
+        [](CMovaraDlg& dlg) { QTimer::singleShot(20, &dlg, [] { ::raise(SIGTERM); }); });
+    EXPECT_EQ(app.Run(), IDCANCEL);
+    EXPECT_NE(readFile(settingsPath()).find("<SkinFileName>skin/Default.skin</SkinFileName>"),
+              std::string::npos);
+    struct sigaction after {};
+    ::sigaction(SIGTERM, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+TEST_F(StartupTest, NoNetworkLayerEndsTheStartFirst) {
+    InstallSkin();
+    services.setNetworkAvailable(false);
+    EXPECT_EQ(RunAndClose(), CMovaraApp::kNetworkFailed);
+    ASSERT_EQ(services.messageBoxes().size(), 1u);
+    EXPECT_EQ(services.messageBoxes()[0].text, "Windows sockets initialization failed.");
+    EXPECT_EQ(services.messageBoxes()[0].caption, "Movara");
+    EXPECT_EQ(services.messageBoxes()[0].icon, MB_ICONNONE);
+    EXPECT_TRUE(first.acquireInstanceLock("Movara"));
+}
