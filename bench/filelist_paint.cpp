@@ -2,10 +2,10 @@
 // scrolled to a different place each time. Only the visible rows are drawn, so the time should
 // not depend on the length of the list (target: under 5 ms).
 //
-//   filelist_paint [--skin PATH] [--png PATH]
+//   filelist_paint [--skin PATH] [--png PATH [--empty] [--locked]]
 //
-// --png writes a picture of the pane with a few items (focused, converting, missing, scroll bar)
-// instead of measuring.
+// --png writes a picture of the pane with a few items (focused, converting, missing, scroll bar),
+// or of the empty list, or of the list locked for a conversion, instead of measuring.
 #include "CFileListWnd.h"
 
 #include "CVelSkin.h"
@@ -53,9 +53,11 @@ MediaItem benchItem(int i) {
     return item;
 }
 
-int writePicture(CFileListWnd& list, QWidget& host, const char* path) {
+int writePicture(CFileListWnd& list, QWidget& host, const char* path, bool empty, bool locked) {
     host.resize(kWidth, 240);
     list.setGeometry(0, 0, kWidth, 240);
+    if (empty)
+        return list.grab().save(QString::fromLocal8Bit(path)) ? 0 : 1;
     MediaItem first = benchItem(3);
     first.displayName = "Summer holiday by the sea with a very long file name.mp4";
     list.Add(first);
@@ -76,6 +78,7 @@ int writePicture(CFileListWnd& list, QWidget& host, const char* path) {
         list.Add(more);
     }
     list.ScrollTo(0);
+    list.Lock(locked);
     QApplication::processEvents();
     if (!list.grab().save(QString::fromLocal8Bit(path))) {
         std::fprintf(stderr, "filelist_paint: cannot write %s\n", path);
@@ -94,11 +97,16 @@ int main(int argc, char** argv) {
 
     std::string skinPath = MOVARA_DEFAULT_SKIN;
     const char* png = nullptr;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (!std::strcmp(argv[i], "--skin"))
+    bool empty = false, locked = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--skin") && i + 1 < argc)
             skinPath = argv[++i];
-        else if (!std::strcmp(argv[i], "--png"))
+        else if (!std::strcmp(argv[i], "--png") && i + 1 < argc)
             png = argv[++i];
+        else if (!std::strcmp(argv[i], "--empty"))
+            empty = true;
+        else if (!std::strcmp(argv[i], "--locked"))
+            locked = true;
     }
     if (theSkin().Load(skinPath) != 1)
         std::fprintf(stderr, "filelist_paint: skin %s not loaded; drawing without images\n",
@@ -114,7 +122,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
 
     if (png)
-        return writePicture(*list, host, png);
+        return writePicture(*list, host, png, empty, locked);
 
     for (int i = 0; i < kItems; ++i)
         list->Add(benchItem(i));

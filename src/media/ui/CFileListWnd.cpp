@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 
@@ -410,7 +411,8 @@ void CFileListWnd::OnMouseMove(PaneItem* item, unsigned keys, int x, int y) {
             const int track = parts.trackBottom - parts.trackTop;
             const int dy = y - m_dragPressY;
             const int rows =
-                track > 0 ? static_cast<int>(int64_t(Count()) * std::abs(dy) / track) : 0;
+                track > 0 ? static_cast<int>(std::lround(double(Count()) * std::abs(dy) / track))
+                          : 0;
             const int target = dy < 0 ? m_dragStartRow - rows : m_dragStartRow + rows;
             SetFirstRow(clampFirstRow(target, VisibleRowCount(), Count()));
             return;

@@ -5,6 +5,7 @@
 
 #include "CBaseWnd.h"
 #include "FileListNotify.h"
+#include "FileListTextCache.h"
 
 #include "MediaItem.h"
 
@@ -136,4 +137,7 @@ private:
         QImage grey;
     };
     mutable BoxCache m_boxCache[2];
+    FileListTextCache m_headerText;
+    FileListTextCache m_rowText;
+    FileListTextCache m_percentText;
 };

@@ -8,6 +8,7 @@
 
 #include "CBaseSkin.h"
 
+#include <QFontInfo>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
@@ -44,26 +45,28 @@ constexpr QRgb kPercentColor = 0xFF000000;
 const Qt::Alignment kColumnAlign[kColumnCount] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignLeft,
                                                   Qt::AlignLeft, Qt::AlignHCenter};
 
-void drawCellText(QPainter& painter, const QFontMetrics& metrics, int column, const Span& span,
+void drawCellText(QPainter& painter, FileListTextCache& cache, int column, const Span& span,
                   int top, int height, const QString& text) {
     int width = span.width;
     if (column == 1)
         width -= kFarColumnPadding;
-    if (width <= 0 || text.isEmpty())
-        return;
-    const QRect cell(span.left, top, width, height);
-    painter.drawText(cell, kColumnAlign[column] | Qt::AlignTop | Qt::TextSingleLine,
-                     pathEllipsis(text, metrics, width));
+    cache.Draw(painter, QRect(span.left, top, width, height), kColumnAlign[column], text);
+}
+
+// The percentage goes over a bar 12 px high: the row's font, made small enough to fit it.
+QFont percentFont(const QFont& rowFont) {
+    QFont font = rowFont;
+    int pixels = QFontInfo(rowFont).pixelSize();
+    while (pixels > 7 && QFontMetrics(font).height() > kBarHeight + 1)
+        font.setPixelSize(--pixels);
+    return font;
 }
 
 } // namespace
 
 struct CFileListWnd::PaintStyle {
-    explicit PaintStyle(const QFont& rowFont) : font(rowFont), metrics(rowFont) {}
     std::array<Span, kColumnCount> columns;
     int rowWidth = 0;
-    QFont font;
-    QFontMetrics metrics;
     QColor text;
     QColor disabled;
     QColor focus;
@@ -146,14 +149,15 @@ void CFileListWnd::PaintHeader(QPainter& painter) {
     static const QString kTitles[kColumnCount] = {
         QStringLiteral("Media"), QStringLiteral("Estimated Size"),
         QStringLiteral("Used / Remaining"), QStringLiteral("State"), QStringLiteral("Progress")};
-    const QFont font = StyleFont(kFontHeader, kFontHeader);
-    const QFontMetrics metrics(font);
+    // A line in the pane's border colour sets the header off from the rows.
+    painter.fillRect(QRect(0, kHeaderHeight - 1, width(), 1), argbColor(StyleColor(0, 2)));
+    m_headerText.SetFont(StyleFont(kFontHeader, kFontHeader));
     const auto columns = columnSpans(RowWidth(), kHeaderTextX);
     painter.save();
-    painter.setFont(font);
+    painter.setFont(m_headerText.Font());
     painter.setPen(argbColor(StyleColor(0, kColorText)));
     for (int i = 0; i < kColumnCount; ++i)
-        drawCellText(painter, metrics, i, columns[static_cast<size_t>(i)], kHeaderTextTop,
+        drawCellText(painter, m_headerText, i, columns[static_cast<size_t>(i)], kHeaderTextTop,
                      kHeaderTextHeight, kTitles[i]);
     painter.restore();
 }
@@ -170,7 +174,12 @@ void CFileListWnd::PaintRowsArea(QPainter& painter) {
     if (ScrollBarShown())
         PaintScrollBar(painter);
 
-    PaintStyle style(StyleFont(kFontRow, kFontRow));
+    const QFont rowFont = StyleFont(kFontRow, kFontRow);
+    if (rowFont != m_rowText.Font() || m_percentText.Font() == QFont()) {
+        m_rowText.SetFont(rowFont);
+        m_percentText.SetFont(percentFont(rowFont));
+    }
+    PaintStyle style;
     style.rowWidth = RowWidth();
     style.columns = columnSpans(style.rowWidth, kRowTextX);
     style.text = argbColor(StyleColor(0, kColorText));
@@ -181,7 +190,7 @@ void CFileListWnd::PaintRowsArea(QPainter& painter) {
     style.locked = IsLocked();
 
     painter.save();
-    painter.setFont(style.font);
+    painter.setFont(m_rowText.Font());
     const int visible = VisibleRowCount();
     for (int row = 0; row < visible && m_first + row < Count(); ++row)
         PaintRow(painter, style, *m_items[static_cast<size_t>(m_first + row)],
@@ -204,7 +213,7 @@ void CFileListWnd::PaintRow(QPainter& painter, const PaintStyle& style, const Me
         QString::fromStdString(item.displayName), QString::fromStdString(item.estimateText()),
         QString::fromStdString(item.usedRemainingText()), QString::fromStdString(item.stateText())};
     for (int i = 0; i < 4; ++i)
-        drawCellText(painter, style.metrics, i, style.columns[static_cast<size_t>(i)], textTop,
+        drawCellText(painter, m_rowText, i, style.columns[static_cast<size_t>(i)], textTop,
                      kRowTextHeight, texts[i]);
 
     const Span& cell = style.columns[4];
@@ -218,8 +227,10 @@ void CFileListWnd::PaintRow(QPainter& painter, const PaintStyle& style, const Me
         painter.fillRect(QRect(bar.left(), bar.top(), bar.width() * progress / 10000, kBarHeight),
                          style.barFilled);
         painter.setPen(QColor::fromRgba(kPercentColor));
-        painter.drawText(bar, Qt::AlignCenter | Qt::TextSingleLine,
-                         QString::fromStdString(item.progressText()));
+        painter.setFont(m_percentText.Font());
+        m_percentText.Draw(painter, bar, Qt::AlignHCenter,
+                           QString::fromStdString(item.progressText()), true);
+        painter.setFont(m_rowText.Font());
     }
 }
 

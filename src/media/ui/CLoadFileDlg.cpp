@@ -86,6 +86,12 @@ void CLoadFileDlg::RunBatch() {
 bool CLoadFileDlg::PaintBackground(QPainter& painter, int fillType) {
     fillByType(painter, rect(), fillType, argbColor(DialogColor(0)), argbColor(DialogColor(1)),
                DialogFill(1));
+    // Without a caption or a platform frame, a border in the skin's colour marks the edge.
+    painter.save();
+    painter.setPen(argbColor(DialogColor(2)));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.restore();
     if (m_current.empty())
         return true;
     QFont font(QStringLiteral("Arial"));
