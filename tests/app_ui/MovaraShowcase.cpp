@@ -31,10 +31,11 @@ int main(int argc, char* argv[]) {
             if (index >= 0)
                 dlg.LoadItem(index);
         }
-        const int looks[][2] = {{1, kItemConverting}, {2, kItemFinish}, {3, kItemConvertFailed}};
+        const int looks[][2] = {
+            {1, kItemConverting}, {2, kItemFinish}, {3, kItemConvertFailed}, {4, kItemNotExist}};
         for (const auto& [index, state] : looks)
             if (MediaItem* item = list->MediaAt(index)) {
-                item->setState(state);
+                item->setState(state, state == kItemNotExist ? kItemChecked : 0);
                 item->progress = state == kItemFinish ? 10000 : 4250;
                 item->elapsed = 12000;
             }

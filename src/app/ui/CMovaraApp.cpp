@@ -6,7 +6,8 @@
 #include "CVelSkin.h"
 #include "PlatformServices.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QSessionManager>
 
 #include <memory>
@@ -14,6 +15,24 @@
 namespace {
 
 constexpr const char* kCaption = "Movara";
+
+// Ends the modal run from wherever the window is: open menus close, dialogs and message boxes
+// above the main window are cancelled (their loops end as the stack unwinds), then the main
+// window closes the normal way.
+void endRun(CMovaraDlg& window) {
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup)
+            break;
+        popup->close();
+    }
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog && dialog != &window && dialog->isVisible())
+            dialog->reject();
+    }
+    window.reject();
+}
 
 } // namespace
 
@@ -53,7 +72,7 @@ int CMovaraApp::Run() {
         dialog->InitDialog();
         // A logout or a stop request closes the window the normal way, which writes the
         // settings; the session manager's save request writes them at once as well.
-        TerminationSignals stopRequests([dialog](int) { dialog->reject(); });
+        TerminationSignals stopRequests([dialog](int) { endRun(*dialog); });
         QMetaObject::Connection commit;
         if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
             commit = QObject::connect(gui, &QGuiApplication::commitDataRequest, dialog,

@@ -4,12 +4,18 @@
 #include "MovaraLinks.h"
 
 #include "CBaseWnd.h"
+#include "CCaptionWnd.h"
 #include "CVelSkin.h"
 #include "PlatformServices.h"
+#include "SkinPaint.h"
+
+#include <QPainter>
 
 namespace {
 
 constexpr int kSide = 20;
+// The skin's colour of control frames.
+constexpr int kFrameColorId = 117;
 
 PaneItem line(int id, const QString& text, int marginTop, int width) {
     PaneItem item;
@@ -22,14 +28,15 @@ PaneItem line(int id, const QString& text, int marginTop, int width) {
     return item;
 }
 
-PaneItem link(int id, const char* address) {
+// A link sits on the line its label started.
+PaneItem link(int id, const char* address, int marginTop) {
     PaneItem item;
     item.id = id;
     item.caption = QString::fromUtf8(address);
     item.tooltip = item.caption;
     item.setSize(0, 20);
     item.placement = kPlaceTopLeft | kPlaceNatural | kPlaceFixedHeight;
-    item.marginTop = 4;
+    item.marginTop = marginTop;
     item.behaviour = kItemUnderline | kItemSpecialText;
     return item;
 }
@@ -41,9 +48,15 @@ CVelAboutDlg::CVelAboutDlg(QWidget* parent, CBaseSkin* skin)
     SetTitle(QStringLiteral("About Movara"));
     setFixedSize(kWidth, kHeight);
 
+    // Over the main window the dialog needs an edge of its own: every pane sits 1 px inside
+    // the frame PaintBackground draws.
+    if (PanePlacement* caption = FindPane(Caption()))
+        caption->inset = 1;
     m_pane = new CBaseWnd(Skin());
     m_pane->Create(QStringLiteral("about"), 0, this, kAboutPaneId);
-    AddPane(PanePlacement::make(m_pane, kAboutPaneId, kAnchorTop | kAnchorLeft));
+    PanePlacement pane = PanePlacement::make(m_pane, kAboutPaneId, kAnchorTop | kAnchorLeft);
+    pane.inset = 1;
+    AddPane(pane);
 
     PaneItem product;
     product.id = kProductImage;
@@ -54,10 +67,17 @@ CVelAboutDlg::CVelAboutDlg(QWidget* parent, CBaseSkin* skin)
     m_pane->AddItem(product);
     m_pane->AddItem(line(kVersionText, VersionText(), 14, kWidth - 2 * kSide));
     m_pane->AddItem(line(kSupportLabel, QStringLiteral("Support : "), 8, 84));
-    m_pane->AddItem(link(kSupportLink, kSupportUrl));
+    m_pane->AddItem(link(kSupportLink, kSupportUrl, 8));
     m_pane->AddItem(line(kHomeLabel, QStringLiteral("Home Page : "), 4, 84));
-    m_pane->AddItem(link(kHomeLink, kHomePageUrl));
+    m_pane->AddItem(link(kHomeLink, kHomePageUrl, 4));
     Relayout();
+}
+
+bool CVelAboutDlg::PaintBackground(QPainter& painter, int fillType) {
+    painter.fillRect(rect(), argbColor(DialogColor(0)));
+    painter.setPen(argbColor(DialogColor(kFrameColorId)));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    return true;
 }
 
 QString CVelAboutDlg::VersionText() {

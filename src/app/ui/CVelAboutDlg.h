@@ -27,6 +27,7 @@ public:
     static QString VersionText();
 
     bool IsFixedSize() const override { return true; }
+    bool PaintBackground(QPainter& painter, int fillType) override;
     void OnPaneClick(const PaneNotify& notify) override;
 
 private:
