@@ -164,3 +164,19 @@ void VeldesChangeVolume(VeldesTimeline, int) {}
 void VeldesShowVideoEffect(VeldesTimeline, int) {}
 
 } // extern "C"
+
+#if defined(__SANITIZE_THREAD__)
+// FFmpeg is not built for ThreadSanitizer: the hand-offs between its codec threads use atomics
+// the sanitizer cannot see, so frames and buffers passed on by them look unsynchronised.
+// Those reports are about FFmpeg's insides, not about this engine. Weak, so a program that
+// brings its own list replaces this one.
+extern "C" __attribute__((weak)) const char* __tsan_default_suppressions() {
+    return "race:libavcodec.so\n"
+           "race:libavutil.so\n"
+           "race:libavfilter.so\n"
+           "race:libswscale.so\n"
+           "race:libx264.so\n"
+           "race:libxvidcore.so\n"
+           "mutex:libavcodec.so\n";
+}
+#endif

@@ -282,10 +282,14 @@ TEST(EngineRunControl, DestroyingTheTimelineNeverWaitsForABlockedCallback) {
     EXPECT_EQ(DestroyTimeline(handle), 0);
     EXPECT_LT(elapsedMs(start), 50.0 * kSlowdown);
 
-    int callsBefore = calls;
     closed.unlock(); // the receiver answers; the run ends on its own, silently
+    // The blocked event is recorded once its callback returned; nothing comes after it.
+    for (int i = 0; i < 200 && recorder.events().size() < size_t(calls.load()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 * kSlowdown));
+    int callsAfterUnblock = calls;
+    EXPECT_EQ(recorder.events().size(), size_t(callsAfterUnblock));
     for (int i = 0; i < 100 && !folderEmpty(dir.path()); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10 * kSlowdown));
     EXPECT_TRUE(folderEmpty(dir.path()));
-    EXPECT_EQ(calls, callsBefore);
+    EXPECT_EQ(calls, callsAfterUnblock);
 }
