@@ -92,6 +92,8 @@ int CTimeline::addMedia(const tagVeldesTrackInfo* track) {
     }
     probe.path = path;
     std::lock_guard lock(m_mutex);
+    if (m_closed)
+        return -1;
     int id = m_nextMediaId++;
     m_media[id].probe = std::move(probe);
     return id;
@@ -203,6 +205,8 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
     request.user = info->user;
 
     std::lock_guard lock(m_mutex);
+    if (m_closed)
+        return -1;
     for (int i = 0; i < count; ++i) {
         Media* media = find(mediaIds[i]);
         if (!media)
@@ -361,6 +365,7 @@ void CTimeline::shutdown() {
     std::map<int, std::shared_ptr<CRunWorker>> runs;
     {
         std::lock_guard lock(m_mutex);
+        m_closed = true;
         runs.swap(m_runs);
         m_media.clear();
         m_editMediaId = -1;

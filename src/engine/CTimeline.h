@@ -66,6 +66,7 @@ private:
     std::map<int, Media> m_media;
     std::map<int, std::shared_ptr<CRunWorker>> m_runs;
     int m_editMediaId = -1; // media of the open edit bracket
+    bool m_closed = false;  // shut down: a callback still running may not start new runs
 };
 
 } // namespace vel
