@@ -372,6 +372,35 @@ TEST_F(MainWndCommands, AboutShowsTheVersionAndOpensItsLinks) {
               (std::vector<std::string>{kSupportUrl, kHomePageUrl}));
 }
 
+TEST_F(MainWndCommands, TheCaptionIconOffersTheAboutBox) {
+    OpenWindow();
+    QStringList texts;
+    auto seen = onNextPopup([&](QMenu& menu) {
+        for (const QAction* action : menu.actions())
+            texts << action->text();
+    });
+    clickItem(dlg->Caption(), CCaptionWnd::kIconId);
+    ASSERT_TRUE(waitUntil([&] { return *seen; }));
+    EXPECT_EQ(texts, QStringList{QStringLiteral("&About Movara...")});
+}
+
+TEST_F(MainWndCommands, TheMenuButtonOpensTheMainMenuBelowIt) {
+    OpenWindow();
+    QPoint at;
+    QStringList texts;
+    auto seen = onNextPopup([&](QMenu& menu) {
+        at = menu.pos();
+        for (const QAction* action : menu.actions())
+            texts << action->text();
+    });
+    clickItem(dlg->Caption(), CCaptionWnd::kMenuId);
+    ASSERT_TRUE(waitUntil([&] { return *seen; }));
+    EXPECT_EQ(texts, (QStringList{"File", "Edit", "Help"}));
+    const PaneItem* button = dlg->Caption()->FindItem(CCaptionWnd::kMenuId);
+    // Below the button (the screen's edge may push it sideways).
+    EXPECT_EQ(at.y(), dlg->Caption()->mapToGlobal(QPoint(button->left, button->bottom)).y());
+}
+
 TEST_F(MainWndCommands, ExitEndsWithOkAndTheCloseButtonWithCancel) {
     dlg = std::make_unique<CMovaraDlg>(settings, catalogue);
     QTimer::singleShot(0, dlg.get(), [this] { dlg->OnCommand(kCmdExit); });

@@ -277,3 +277,29 @@ TEST_F(MainWndSaveto, AWindowThatNeverReadTheFileDoesNotWriteIt) {
     dlg->Destroy();
     EXPECT_EQ(readFile(env->settingsPath()), "keep me");
 }
+
+TEST_F(MainWndSaveto, TheSkinNamedInTheSettingsIsAppliedAndWrittenBack) {
+    writeFile(env->settingsPath(), configFile("<SkinFileName>skin/Dark.skin</SkinFileName>\r\n"));
+    OpenWindow();
+    EXPECT_EQ(theSkin().CurrentArchive(), builtDataFolder() + "/skin/Dark.skin");
+    EXPECT_TRUE(env->services.messageBoxes().empty());
+    dlg->Destroy();
+    EXPECT_NE(readFile(env->settingsPath()).find("<SkinFileName>skin/Dark.skin</SkinFileName>"),
+              std::string::npos);
+}
+
+TEST_F(MainWndSaveto, ASkinThatIsMissingOrNoArchiveChangesNothingSilently) {
+    QTemporaryDir data;
+    QDir().mkpath(data.filePath("skin"));
+    writeFile(data.filePath("skin/Broken.skin").toStdString(), "not an archive");
+    env->services.setDataFolder(data.path().toStdString());
+    for (const char* name : {"skin/Missing.skin", "skin/Broken.skin"}) {
+        SCOPED_TRACE(name);
+        writeFile(env->settingsPath(),
+                  configFile(std::string("<SkinFileName>") + name + "</SkinFileName>\r\n"));
+        OpenWindow();
+        EXPECT_EQ(theSkin().CurrentArchive(), builtSkinPath());
+        EXPECT_TRUE(env->services.messageBoxes().empty());
+        dlg.reset();
+    }
+}
