@@ -132,16 +132,4 @@ TEST_F(FileListPaint, EmptyListButtonsShowOnlyWhileTheListIsEmpty) {
     EXPECT_GT(inButton(grab()), add.width() * add.height() / 2);
 }
 
-TEST_F(FileListPaint, RepaintingALongListDrawsTheRowsOnScreen) {
-    for (int i = 0; i < 10000; ++i)
-        list->Add(makeItem("long" + std::to_string(i) + ".mp4"));
-    list->ScrollTo(5000);
-    QImage image = grab();
-    // The first visible row is item 5000, not item 0.
-    EXPECT_EQ(image.pixel(kRowWidth - 2, rowTop(0) + 10), ListTestSkin::kPane);
-    list->ScrollTo(0);
-    image = grab();
-    EXPECT_EQ(image.pixel(kRowWidth - 2, rowTop(0) + 10), ListTestSkin::kFocus);
-}
-
 } // namespace
