@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
                 item->elapsed = 12000;
             }
         list->RepaintRows();
+        dlg.UpdateStatusText(1);
     });
     return movara.Run() >= 0 ? 0 : 1;
 }
