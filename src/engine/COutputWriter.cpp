@@ -7,12 +7,22 @@ extern "C" {
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 namespace vel {
 
-std::string COutputWriter::temporaryPath(const std::string& finalPath, int runId) {
-    return finalPath + ".movara-partial-" + std::to_string(getpid()) + "-" + std::to_string(runId);
+std::string COutputWriter::temporaryPath(const std::string& finalPath) {
+    static std::atomic<unsigned> sequence{0};
+    std::string suffix =
+        ".movara-partial-" + std::to_string(getpid()) + "-" + std::to_string(++sequence);
+    size_t slash = finalPath.rfind('/');
+    size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    // The temporary name must stay a legal file name even when the final one is near the limit.
+    constexpr size_t kMaxName = 255;
+    size_t keep = std::min(finalPath.size() - nameStart, kMaxName - suffix.size());
+    return finalPath.substr(0, nameStart + keep) + suffix;
 }
 
 COutputWriter::~COutputWriter() {
@@ -86,11 +96,11 @@ int COutputWriter::openAudio(const AudioPlan& plan) {
     return m_fifo && m_audioFrame ? 0 : AVERROR(ENOMEM);
 }
 
-int COutputWriter::open(const OutputPlan& plan, const std::string& finalPath, int runId,
+int COutputWriter::open(const OutputPlan& plan, const std::string& finalPath,
                         const AVIOInterruptCB& interrupt) {
     m_plan = plan;
     m_finalPath = finalPath;
-    m_tempPath = temporaryPath(finalPath, runId);
+    m_tempPath = temporaryPath(finalPath);
     m_packet = makePacket();
     int r = avformat_alloc_output_context2(&m_output, plan.muxer, nullptr, m_tempPath.c_str());
     if (r < 0 || !m_output || !m_packet)

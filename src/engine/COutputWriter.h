@@ -17,11 +17,11 @@ public:
     COutputWriter(const COutputWriter&) = delete;
     COutputWriter& operator=(const COutputWriter&) = delete;
 
-    // The temporary name of a run's output: recognisable, so leftovers of a crashed process can
-    // be found and removed ("<final name>.movara-partial-<pid>-<run>").
-    static std::string temporaryPath(const std::string& finalPath, int runId);
+    // A fresh temporary name next to the final one, recognisable so leftovers of a crashed
+    // process can be found and removed: "<final name>.movara-partial-<pid>-<n>".
+    static std::string temporaryPath(const std::string& finalPath);
 
-    int open(const OutputPlan& plan, const std::string& finalPath, int runId,
+    int open(const OutputPlan& plan, const std::string& finalPath,
              const AVIOInterruptCB& interrupt);
 
     // Encodes one picture as the next frame (its pts is overwritten).

@@ -148,7 +148,7 @@ void CRunWorker::main() {
     AVIOInterruptCB interruptCallback{&CRunWorker::interrupt, this};
     m_sourceStart = m_lastEvent = Clock::now();
     const int lastId = m_request.sources.back().mediaId;
-    int r = writer.open(m_request.plan, m_request.outputPath, m_request.runId, interruptCallback);
+    int r = writer.open(m_request.plan, m_request.outputPath, interruptCallback);
     if (r < 0) {
         writer.discard();
         m_failedId = m_request.sources.front().mediaId;

@@ -36,10 +36,6 @@ int linkChain(const std::vector<AVFilterContext*>& chain) {
     return 0;
 }
 
-std::initializer_list<std::pair<const char*, std::string>> noOptions() {
-    return {};
-}
-
 std::string number(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%.4f", v);
@@ -145,9 +141,9 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
                                        {"y", std::to_string(((height - cropHeight) / 2) & ~1)}}));
     }
     if (m_edits.flip & 1)
-        chain.push_back(addFilter(g, "hflip", noOptions()));
+        chain.push_back(addFilter(g, "hflip", {}));
     if (m_edits.flip & 2)
-        chain.push_back(addFilter(g, "vflip", noOptions()));
+        chain.push_back(addFilter(g, "vflip", {}));
     // Colour edits of -100..100 on eq's scales: 0 is neutral, the ends clearly visible without
     // turning the picture into a flat field (contrast 0.4..2.5, saturation 0.33..3).
     if (m_edits.colourChanged()) {
@@ -199,7 +195,7 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
     }
     chain.push_back(
         addFilter(g, "format", {{"pix_fmts", av_get_pix_fmt_name(m_plan.pixelFormat)}}));
-    m_sink = addFilter(g, "buffersink", noOptions());
+    m_sink = addFilter(g, "buffersink", {});
     chain.push_back(m_sink);
     int r = linkChain(chain);
     if (r < 0)
@@ -279,7 +275,7 @@ int CAudioFilter::build(const AVFrame* like) {
                           {"sample_rate", std::to_string(m_rate)},
                           {"sample_fmt", av_get_sample_fmt_name(m_format)},
                           {"channel_layout", layout}});
-    m_sink = addFilter(g, "abuffersink", noOptions());
+    m_sink = addFilter(g, "abuffersink", {});
     int r = linkChain(
         {m_source, addFilter(g, "aresample", {{"sample_rate", std::to_string(m_plan.sampleRate)}}),
          addFilter(g, "aformat",

@@ -297,6 +297,19 @@ TEST(EngineMedia, ReplacesAnExistingOutputOnlyWhenComplete) {
     EXPECT_TRUE(testmedia::probe(out).ok);
 }
 
+TEST(EngineMedia, AnOutputNameAtTheLengthLimitStillConverts) {
+    std::string source = smallSource();
+    ScratchDir dir;
+    Timeline t;
+    int id = t.add(source);
+    std::string out = dir.file(std::string(251, 'n') + ".mp4"); // 255 bytes
+    RunRecorder recorder(id);
+    ASSERT_GE(t.runAndWait({id}, exportInfo({}, out), &recorder), 0);
+    EXPECT_TRUE(recorder.succeeded());
+    EXPECT_TRUE(testmedia::probe(out).ok);
+    EXPECT_EQ(folderEntries(dir.path()).size(), 1u);
+}
+
 TEST(EngineMedia, DiskFullFailsWithoutAPartialFile) {
     std::string source = smallSource();
     ScratchDir dir;
