@@ -11,45 +11,7 @@
 
 #include <fstream>
 
-QApplication& testApp() {
-    static int argc = 1;
-    static char name[] = "media_ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-void pumpEvents(int ms) {
-    waitUntil([] { return false; }, ms);
-}
-
 namespace {
-
-std::string pngOf(QSize size, QRgb color) {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(QColor::fromRgba(color));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
 
 const char* const kSheet = R"(<?xml version="1.0" encoding="UTF-8"?>
 <velskin>
@@ -75,22 +37,14 @@ const char* const kSheet = R"(<?xml version="1.0" encoding="UTF-8"?>
 } // namespace
 
 ListTestSkin::ListTestSkin() {
-    std::vector<SkinArchiveItem> items;
-    for (int id = m_skin.FirstImageId(); id != -1; id = m_skin.NextImageId(id)) {
-        QSize size(24, 24);
-        QRgb color = QColor::fromHsv((id * 37) % 360, 200, 220).rgba();
-        if (id == CVelSkin::kCheckboxNormal || id == CVelSkin::kCheckboxChecked) {
-            size = QSize(10, 10);
-            color = id == CVelSkin::kCheckboxChecked ? kBoxChecked : kBoxNormal;
-        }
-        items.push_back({m_skin.ImageName(id), pngOf(size, color)});
-    }
-    items.push_back({"velskin.xml", kSheet});
-    std::string bytes, error;
-    EXPECT_EQ(buildSkinArchive(items, bytes, error), 1) << error;
-    const std::string path = m_dir.filePath("List.skin").toStdString();
-    std::ofstream(path, std::ios::binary) << bytes;
-    EXPECT_EQ(m_skin.Load(path), 1);
+    const int loaded = loadTestSkin(m_skin, m_dir.path(), "List.skin", kSheet, [](int id) {
+        if (id == CVelSkin::kCheckboxNormal || id == CVelSkin::kCheckboxChecked)
+            return TestImage{
+                QSize(10, 10),
+                QColor::fromRgba(id == CVelSkin::kCheckboxChecked ? kBoxChecked : kBoxNormal)};
+        return TestImage{QSize(24, 24), QColor::fromHsv((id * 37) % 360, 200, 220)};
+    });
+    EXPECT_EQ(loaded, 1);
 }
 
 NotifyRecorder::NotifyRecorder() = default;
@@ -157,22 +111,4 @@ bool bluish(QRgb c) {
 
 bool reddish(QRgb c) {
     return qRed(c) > qBlue(c) + 60 && qRed(c) > qGreen(c) + 60;
-}
-
-namespace {
-
-class AppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { testApp(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
-
-} // namespace
-
-// Under the address sanitizer: fontconfig keeps a cache for the life of the process, which the
-// leak checker would report at exit of every test that draws text.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
 }

@@ -7,6 +7,7 @@
 #include "CVelSkin.h"
 #include "MediaItem.h"
 #include "MessageTarget.h"
+#include "QtTestSupport.h"
 
 #include <QApplication>
 #include <QColor>
@@ -17,11 +18,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-QApplication& testApp();
-// Runs events until `done` holds or `timeoutMs` passed; returns whether it holds.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000);
-void pumpEvents(int ms);
 
 // A skin made by the test: solid images of known sizes and colours, and a style sheet whose
 // list colours are far apart.

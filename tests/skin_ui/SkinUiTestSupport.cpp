@@ -11,34 +11,6 @@
 
 #include <fstream>
 
-QApplication& testApp() {
-    static int argc = 1;
-    static char name[] = "skin_ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM",
-                qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-void pumpEvents(int ms) {
-    waitUntil([] { return false; }, ms);
-}
-
 QSize TestSkin::imageSize(int id) {
     if (id == CVelSkin::kAddFile)
         return QSize(26, 24);
@@ -61,16 +33,6 @@ QColor TestSkin::imageColor(int id) {
 
 namespace {
 
-std::string pngOf(QSize size, QColor color) {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
-
 const char* const kSheet = R"(<?xml version="1.0" encoding="UTF-8"?>
 <velskin>
 <wnd id="0" bkmode="1" gradmode="1" bkbegin="40,40,40" bkend="40,40,40" border="0,0,0">
@@ -84,15 +46,9 @@ const char* const kSheet = R"(<?xml version="1.0" encoding="UTF-8"?>
 } // namespace
 
 TestSkin::TestSkin() {
-    std::vector<SkinArchiveItem> items;
-    for (int id = m_skin.FirstImageId(); id != -1; id = m_skin.NextImageId(id))
-        items.push_back({m_skin.ImageName(id), pngOf(imageSize(id), imageColor(id))});
-    items.push_back({"velskin.xml", kSheet});
-    std::string bytes, error;
-    EXPECT_EQ(buildSkinArchive(items, bytes, error), 1) << error;
-    const std::string path = m_dir.filePath("Test.skin").toStdString();
-    std::ofstream(path, std::ios::binary) << bytes;
-    const int loaded = m_skin.Load(path);
+    const int loaded = loadTestSkin(m_skin, m_dir.path(), "Test.skin", kSheet, [](int id) {
+        return TestImage{imageSize(id), imageColor(id)};
+    });
     EXPECT_EQ(loaded, 1);
 }
 
@@ -130,23 +86,4 @@ std::vector<RecordingTarget::Call> RecordingTarget::callsOf(unsigned msg) const 
         if (call.msg == msg)
             out.push_back(call);
     return out;
-}
-
-namespace {
-
-// Every test finds the application object made before its fixture's windows.
-class AppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { testApp(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
-
-} // namespace
-
-// Under the address sanitizer: fontconfig keeps a cache for the life of the process, which the
-// leak checker would report at exit of every test that draws text.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
 }

@@ -7,6 +7,7 @@
 
 #include "CVelSkin.h"
 #include "MessageTarget.h"
+#include "QtTestSupport.h"
 
 #include <QApplication>
 #include <QColor>
@@ -19,13 +20,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-QApplication& testApp();
-
-// Runs events until `done` holds or `timeoutMs` passed; returns whether it holds.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000);
-// Runs events for `ms` milliseconds.
-void pumpEvents(int ms);
 
 // A skin archive made by the test: every image a solid colour of a known size, and a style
 // sheet with solid fills in known colours.
