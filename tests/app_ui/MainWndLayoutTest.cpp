@@ -164,10 +164,10 @@ TEST_F(MainWndLayout, MenusHoldTheirCommandsInOrder) {
 TEST_F(MainWndLayout, CommandsOfFeaturesNotBuiltStayGreyedWhateverTheState) {
     OpenWindow();
     AddItems(2);
-    const int notBuilt[] = {kCmdAddFile,        kCmdAddFolder,          kCmdAddDevice,
-                            kCmdScreenRecorder, kCmdProfileSetting,     kCmdPreferences,
-                            kCmdVideoEdit,      kCmdFileInfo,           kCmdCheckUpdates,
-                            kCmdSnapshot,       kCmdOpenSnapshotFolder, kCmdChangeSnapshotFolder};
+    const int notBuilt[] = {kCmdAddDevice,           kCmdScreenRecorder, kCmdProfileSetting,
+                            kCmdPreferences,         kCmdVideoEdit,      kCmdFileInfo,
+                            kCmdCheckUpdates,        kCmdSnapshot,       kCmdOpenSnapshotFolder,
+                            kCmdChangeSnapshotFolder};
     for (int command : notBuilt) {
         EXPECT_FALSE(isCommandAvailable(command)) << command;
         for (int menuId : {kMenuMain, kMenuList, kMenuAddMedia, kMenuSnapshot}) {
@@ -187,7 +187,8 @@ TEST_F(MainWndLayout, CommandsOfFeaturesNotBuiltStayGreyedWhateverTheState) {
     EXPECT_TRUE(dlg->IsCommandEnabled(kCmdFileInfo));
     EXPECT_TRUE(dlg->IsCommandEnabled(kCmdVideoEdit));
     // The built ones are enabled.
-    for (int command : {kCmdHelpTopics, kCmdHomepage, kCmdAboutBox, kCmdExit, kCmdClear})
+    for (int command : {kCmdHelpTopics, kCmdHomepage, kCmdAboutBox, kCmdExit, kCmdClear,
+                        kCmdAddFile, kCmdAddFolder})
         EXPECT_TRUE(menuEnabled(dlg->Menu(kMenuMain), command)) << command;
 }
 

@@ -79,6 +79,7 @@ int CMovaraDlg::Create() {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kInitialWidth, kInitialHeight);
+    setAcceptDrops(true);
 
     m_toolBar = makePane<CToolWnd>(*this, "ToolBarWindow", CToolWnd::kPaneId,
                                    kAnchorTop | kAnchorLeft, 0, CToolWnd::kHeight);
@@ -282,22 +283,34 @@ void CMovaraDlg::PopupMenu(CMenuEx* menu, const QPoint& globalPos) {
 intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) {
     switch (msg) {
     case kMsgLoadFilePath:
-    case kMsgBrowseFile:
-        // Adding one file by path arrives with the loading of media; until then the loading
-        // dialog and the folder scanner are answered "nothing added, stop".
+        if (lParam)
+            AddFileByPath(reinterpret_cast<const char*>(lParam));
         return 0;
+    case kMsgBrowseFile:
+        return OnBrowseFile(reinterpret_cast<const char*>(wParam));
     case kMsgConvertNotify: {
         const auto* note = reinterpret_cast<const VelNotification*>(lParam);
         if (!m_fileList || !note)
             return 0;
-        // Item state, progress and failure show in the list; the end of a conversion and the
-        // existing-output question arrive with the conversion control, preview events with
-        // the player.
-        if (note->code == kNotifyItemState || note->code == kNotifyProgress ||
-            note->code == kNotifyItemFailed)
+        switch (note->code) {
+        case kNotifyItemState:
+        case kNotifyProgress:
+        case kNotifyItemFailed:
             m_fileList->RepaintRows();
-        return 0;
+            return 0;
+        case kNotifyConversionOver:
+            OnConversionOver();
+            return 0;
+        case kNotifyOutputExists:
+            return OnOutputExists(static_cast<char*>(note->subject));
+        default:
+            // Preview events arrive with the player.
+            return 0;
+        }
     }
+    case kMsgOutputFinished:
+        OnOutputFinished(reinterpret_cast<const char*>(lParam));
+        return 0;
     default:
         return CBaseDialog::onMessage(msg, wParam, lParam);
     }
@@ -343,9 +356,11 @@ void CMovaraDlg::OnPaneClick(const PaneNotify& notify) {
     case kFileListPaneId:
         OnListButtonClick(notify.item->id, *notify.item);
         break;
+    case CActionWnd::kPaneId:
+        OnActionClick(notify.item->id);
+        break;
     default:
-        // The action pane's start, pause and stop arrive with the conversion control, the play
-        // control's buttons with the player.
+        // The play control's buttons arrive with the player.
         break;
     }
 }
@@ -395,6 +410,9 @@ void CMovaraDlg::OnCommand(int commandId) {
     switch (commandId) {
     case kCmdAddFile:
         OnAddFiles();
+        break;
+    case kCmdAddFolder:
+        OnAddFolder();
         break;
     case kCmdDuplicate:
         OnDuplicate();

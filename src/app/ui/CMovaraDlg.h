@@ -33,6 +33,7 @@ class CVelComboBox;
 class CVelEdit;
 class CVideoWnd;
 class ProfileCatalogue;
+class ScanEscapeLatch;
 struct SettingsFileContents;
 struct VelSettings;
 
@@ -87,6 +88,26 @@ public:
     // previewing, preview paused).
     int State() const { return m_convert.state(); }
 
+    // --- adding media (CMovaraDlgAdd.cpp) ---
+    // Builds an item for the path, appends it to the list and loads it. The item's index, or -1
+    // when the engine refused it (the message was shown and the item removed again).
+    int AddFileByPath(const std::string& path);
+    // Scans the folder (media patterns, subfolders depth first) and adds each file found; Escape
+    // ends the scan, keeping what was added. Never changes the process's current directory.
+    // 1 when the scan ran to its end, 0 when it stopped early or the folder was no folder.
+    int AddFolder(const std::string& path);
+    // Dropped paths in order: folders scanned, anything else added as a file. Nothing while a
+    // conversion runs or is paused.
+    void AddDroppedPaths(const std::vector<std::string>& paths);
+
+    // --- conversion control (CMovaraDlgConvert.cpp) ---
+    // Start with the merge bit or without it: 1 when the conversion started, 0 when a check
+    // stopped it (the message was shown, nothing changed).
+    int StartConversion(bool merge);
+    void PauseConversion();
+    void ResumeConversion();
+    void StopConversion();
+
     // --- commands ---
     // A command of the menus or the panes; a command whose feature this build lacks does
     // nothing.
@@ -128,6 +149,9 @@ public:
 
 protected:
     void timerEvent(QTimerEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // CMovaraDlg.cpp: life cycle and routing.
@@ -160,6 +184,20 @@ private:
     // Where adding files through the dialogs lands (the empty list's button, the double click
     // below the rows, command 32780).
     void OnAddFiles();
+
+    // CMovaraDlgAdd.cpp: the add-files and add-folder commands, messages 1225 and 2046.
+    void OnAddFolder();
+    // 1 to go on with a folder scan, 0 once Escape was pressed since the last file.
+    intptr_t OnBrowseFile(const char* path);
+
+    // CMovaraDlgConvert.cpp: the action pane, messages 3245 and 3246, the completion actions.
+    void OnActionClick(int itemId);
+    // The two elements' images and tooltips: idle, converting or suspended.
+    void SetActionLook(int state);
+    void OnConversionOver();
+    // The file rename dialog for an existing output; the answer goes back to the engine.
+    intptr_t OnOutputExists(char* pathBuffer);
+    void OnOutputFinished(const char* path);
 
     // CMovaraDlgSaveto.cpp: the save-to pane, the profile combos.
     void FillSavetoPane();
@@ -201,6 +239,8 @@ private:
     std::vector<ProfileRef> m_comboProfiles;
     int m_listedCategory = -1;
     QBasicTimer m_versionTimer; // timer 1
+    // Latches Escape while a folder scan runs (null otherwise).
+    ScanEscapeLatch* m_scanLatch = nullptr;
     bool m_created = false;
     bool m_initialised = false;
     bool m_destroyed = false;

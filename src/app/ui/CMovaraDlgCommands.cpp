@@ -162,8 +162,3 @@ void CMovaraDlg::OnListButtonClick(int itemId, const PaneItem& item) {
         PopupMenu(m_addMediaMenu.get(),
                   m_fileList->mapToGlobal(QPoint(item.left - 1, item.bottom + 1)));
 }
-
-void CMovaraDlg::OnAddFiles() {
-    // The open-file dialog and the loading dialog arrive with the loading of media; until then
-    // "Add File..." stays greyed and the empty list's button does nothing.
-}

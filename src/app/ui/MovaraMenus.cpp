@@ -97,9 +97,6 @@ std::unique_ptr<CMenuEx> buildSnapshotMenu(QWidget* owner) {
 
 bool isCommandAvailable(int commandId) {
     switch (commandId) {
-    // Adding files and folders arrives with the loading of media into the list.
-    case kCmdAddFile:
-    case kCmdAddFolder:
     // Capture sources arrive with the device and screen recorder dialogs.
     case kCmdAddDevice:
     case kCmdScreenRecorder:

@@ -1,0 +1,174 @@
+// Adding media to the main window's list: the add-files dialog with the loading dialog, the
+// add-folder scan, dropped files and folders, and one item per path.
+#include "CMovaraDlg.h"
+
+#include "CommandIds.h"
+#include "MediaFileTypes.h"
+
+#include "CFileListWnd.h"
+#include "CLoadFileDlg.h"
+#include "CMsgBrowseDir.h"
+#include "FileListNotify.h"
+#include "PlatformServices.h"
+#include "ProfileCatalogue.h"
+
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+// Latches an Escape press anywhere in the application while a folder scan runs; the scan asks
+// after each file.
+class ScanEscapeLatch : public QObject {
+public:
+    ScanEscapeLatch() { QCoreApplication::instance()->installEventFilter(this); }
+    ~ScanEscapeLatch() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool pressed = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            pressed = true;
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+namespace {
+
+constexpr const char* kFolderTitle = "Please select a folder : ";
+
+std::string fileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool isFolder(const std::string& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+} // namespace
+
+int CMovaraDlg::AddFileByPath(const std::string& path) {
+    if (!m_fileList)
+        return -1;
+    MediaItem item;
+    item.sourcePath = path;
+    item.displayName = fileNameOf(path);
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::exists(status)) {
+        std::error_code sizeError;
+        const auto bytes = fs::file_size(path, sizeError);
+        if (!sizeError)
+            item.sourceSize = static_cast<int32_t>(bytes / 1024);
+    } else if (ec != std::errc::permission_denied) {
+        // Missing (not merely unreadable): shown as "Not Exist" and left out of conversions.
+        item.setState(kItemNotExist, kItemChecked);
+    }
+    item.profile = SelectedProfile();
+    if (!item.profile)
+        item.profile = m_catalogue.defaultProfile();
+    const int index = m_fileList->Add(item);
+    if (index < 0)
+        return -1;
+    return LoadItem(index) ? index : -1;
+}
+
+int CMovaraDlg::AddFolder(const std::string& path) {
+    // The scanner works with absolute paths; the process's current directory stays where it
+    // is (files opened by bare name must not land in the user's media folders).
+    CMsgBrowseDir scanner(this, kMsgBrowseFile);
+    if (!scanner.SetInitDir(path))
+        return 0;
+    ScanEscapeLatch latch;
+    ScanEscapeLatch* outer = m_scanLatch;
+    m_scanLatch = &latch;
+    const bool complete = scanner.BeginBrowse(joinedMediaPatterns());
+    m_scanLatch = outer;
+    return complete ? 1 : 0;
+}
+
+intptr_t CMovaraDlg::OnBrowseFile(const char* path) {
+    if (!path || m_destroyed)
+        return 0;
+    AddFileByPath(path);
+    // Let the row show and a key press arrive before the next file is looked at.
+    QCoreApplication::processEvents();
+    if (m_destroyed)
+        return 0;
+    if (m_scanLatch && m_scanLatch->pressed)
+        return 0;
+    return 1;
+}
+
+void CMovaraDlg::OnAddFiles() {
+    if (Busy() || m_destroyed)
+        return;
+    const std::vector<std::string> paths =
+        platformServices().openFilesDialog("Open", mediaOpenFilter(), "");
+    if (paths.empty())
+        return;
+    CLoadFileDlg loading(paths, this, this, Skin());
+    loading.exec();
+}
+
+void CMovaraDlg::OnAddFolder() {
+    if (Busy() || m_destroyed)
+        return;
+    const std::string folder = platformServices().browseFolder(kFolderTitle, "");
+    if (!folder.empty())
+        AddFolder(folder);
+}
+
+void CMovaraDlg::AddDroppedPaths(const std::vector<std::string>& paths) {
+    if (Busy() || m_destroyed)
+        return;
+    for (const std::string& path : paths) {
+        if (m_destroyed)
+            return;
+        if (isFolder(path))
+            AddFolder(path);
+        else
+            AddFileByPath(path);
+    }
+}
+
+void CMovaraDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && !Busy())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CMovaraDlg::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls() && !Busy())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CMovaraDlg::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.push_back(url.toLocalFile().toStdString());
+    if (paths.empty() || Busy()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Added after the drop returns, so the program the files came from is not held up by a
+    // long folder scan.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { AddDroppedPaths(paths); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,158 @@
+// Conversion control from the action pane: start (merged or one output per item), pause,
+// resume, stop; the engine's end-of-conversion and existing-output messages; the completion
+// actions (the finished file in the file manager, power off after a countdown).
+#include "CMovaraDlg.h"
+
+#include "CCountdownDlg.h"
+
+#include "CActionWnd.h"
+#include "CFileListWnd.h"
+#include "CFileRenameDlg.h"
+#include "CVelEdit.h"
+#include "PlatformServices.h"
+#include "VelSettings.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+// Skin image ids of the action pane's two elements.
+constexpr int kImageStart = 24;
+constexpr int kImageMerge = 25;
+constexpr int kImageStop = 26;
+constexpr int kImagePause = 27;
+constexpr int kImageResume = 28;
+
+constexpr int kShutdownSeconds = 60;
+constexpr const char* kShutdownPrompt = "Your computer will be closed after : ";
+
+bool isFolder(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_directory(path, ec);
+}
+
+} // namespace
+
+void CMovaraDlg::OnActionClick(int itemId) {
+    const int state = State();
+    if (itemId == CActionWnd::kMerge) {
+        switch (state) {
+        case kStateConverting:
+            PauseConversion();
+            break;
+        case kStateSuspended:
+            ResumeConversion();
+            break;
+        default:
+            StartConversion(true);
+            break;
+        }
+    } else if (itemId == CActionWnd::kStart) {
+        if (state == kStateConverting || state == kStateSuspended)
+            StopConversion();
+        else
+            StartConversion(false);
+    }
+}
+
+void CMovaraDlg::SetActionLook(int state) {
+    if (!m_actionPane)
+        return;
+    switch (state) {
+    case kStateConverting:
+        m_actionPane->SetItemImage(CActionWnd::kMerge, kImagePause);
+        m_actionPane->SetItemTooltip(CActionWnd::kMerge, QStringLiteral("Pause conversion"));
+        m_actionPane->SetItemImage(CActionWnd::kStart, kImageStop);
+        m_actionPane->SetItemTooltip(CActionWnd::kStart, QStringLiteral("Stop conversion"));
+        break;
+    case kStateSuspended:
+        m_actionPane->SetItemImage(CActionWnd::kMerge, kImageResume);
+        m_actionPane->SetItemTooltip(CActionWnd::kMerge, QStringLiteral("Resume conversion"));
+        m_actionPane->SetItemImage(CActionWnd::kStart, kImageStop);
+        m_actionPane->SetItemTooltip(CActionWnd::kStart, QStringLiteral("Stop conversion"));
+        break;
+    default:
+        m_actionPane->SetItemImage(CActionWnd::kMerge, kImageMerge);
+        m_actionPane->SetItemTooltip(CActionWnd::kMerge, QStringLiteral("Merge media"));
+        m_actionPane->SetItemImage(CActionWnd::kStart, kImageStart);
+        m_actionPane->SetItemTooltip(CActionWnd::kStart, QStringLiteral("Start conversion"));
+        break;
+    }
+    m_actionPane->update();
+}
+
+int CMovaraDlg::StartConversion(bool merge) {
+    if (!m_fileList || !m_outputPath || Busy())
+        return 0;
+    if (State() == kStatePreviewing || State() == kStatePreviewPaused)
+        m_convert.stopPreview();
+    if (m_fileList->CheckedCount() == 0) {
+        platformServices().messageBox("Please select at least one file item", "Movara", MB_OK,
+                                      MB_ICONINFORMATION);
+        return 0;
+    }
+    m_settings.outputFolder = m_outputPath->text().toStdString();
+    // Even when the outputs go beside their sources the box must name a folder.
+    if (!isFolder(m_settings.outputFolder)) {
+        platformServices().messageBox("The chosen path does not exist, please re-select", "Movara",
+                                      MB_OK, MB_ICONINFORMATION);
+        m_outputPath->setFocus();
+        return 0;
+    }
+    m_settings.setOption(kOptionMerge, merge);
+    // The video edit dialog is closed here once it exists.
+    SetActionLook(kStateConverting);
+    LockForConversion();
+    m_convert.startConversion();
+    return 1;
+}
+
+void CMovaraDlg::PauseConversion() {
+    SetActionLook(kStateSuspended);
+    m_convert.suspend();
+}
+
+void CMovaraDlg::ResumeConversion() {
+    SetActionLook(kStateConverting);
+    m_convert.resume();
+}
+
+void CMovaraDlg::StopConversion() {
+    SetActionLook(kStateIdle);
+    m_convert.stop();
+    Unlock();
+    if (m_fileList)
+        m_fileList->RepaintRows();
+}
+
+void CMovaraDlg::OnConversionOver() {
+    // A conversion stopped by the person already did this; the completion actions still run.
+    if (Busy())
+        StopConversion();
+    if (!m_settings.option(kOptionShutdown))
+        return;
+    CCountdownDlg countdown(QString::fromUtf8(kShutdownPrompt), kShutdownSeconds, nullptr, Skin());
+    if (countdown.exec() == 1)
+        platformServices().powerOff();
+}
+
+intptr_t CMovaraDlg::OnOutputExists(char* pathBuffer) {
+    if (!pathBuffer)
+        return 0;
+    CFileRenameDlg rename(pathBuffer, m_settings, this, Skin());
+    const int result = rename.exec();
+    if (result != kRenameAccepted)
+        return result;
+    const std::string path = rename.NewFullPath();
+    // The dialog keeps names within this platform's limits, which the engine's buffer holds.
+    if (path.size() >= VELDES_MAX_PATH)
+        return kRenameSkip;
+    std::memcpy(pathBuffer, path.c_str(), path.size() + 1);
+    return kRenameAccepted;
+}
+
+void CMovaraDlg::OnOutputFinished(const char* path) {
+    if (path && *path)
+        platformServices().showInFileManager(path);
+}
