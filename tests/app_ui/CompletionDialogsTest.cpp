@@ -130,3 +130,26 @@ TEST_F(CompletionDialogs, UncheckingAlwaysShowClearsTheBitAndCancelSkips) {
     QTimer::singleShot(0, [&] { clickItem(again.Pane(), CFileRenameDlg::kAuto); });
     EXPECT_EQ(again.exec(), 102);
 }
+
+TEST_F(CompletionDialogs, RenameDialogRowsDoNotOverlap) {
+    const std::string path = env->scratch.path().toStdString() + "/clip.mp4";
+    CFileRenameDlg dlg(path, settings);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    const QRect pane = dlg.Pane()->rect();
+    const QRect edit = dlg.NameEdit()->geometry();
+    int lastBottom = 0;
+    for (int id :
+         {CFileRenameDlg::kExistsText, CFileRenameDlg::kEnterText, CFileRenameDlg::kAutoText}) {
+        const QRect row = dlg.Pane()->FindItem(id)->rect().toQRect();
+        EXPECT_GE(row.top(), lastBottom) << id;
+        lastBottom = row.bottom();
+    }
+    EXPECT_GT(edit.top(), lastBottom);
+    for (int id : {CFileRenameDlg::kOk, CFileRenameDlg::kCancel, CFileRenameDlg::kAuto,
+                   CFileRenameDlg::kAlwaysShow}) {
+        const QRect button = dlg.Pane()->FindItem(id)->rect().toQRect();
+        EXPECT_GT(button.top(), edit.bottom()) << id;
+        EXPECT_TRUE(pane.contains(button)) << id;
+    }
+}

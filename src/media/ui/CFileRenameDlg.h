@@ -30,7 +30,7 @@ public:
     static constexpr int kPaneId = 114;
     static constexpr int kEditId = 1003;
     static constexpr int kWidth = 520;
-    static constexpr int kHeight = 250;
+    static constexpr int kHeight = 214;
 
     CFileRenameDlg(const std::string& fullPath, VelSettings& settings, QWidget* parent = nullptr,
                    CBaseSkin* skin = nullptr);
