@@ -15,30 +15,6 @@
 #include <fstream>
 #include <sstream>
 
-QApplication& testApp() {
-    static int argc = 1;
-    static char name[] = "app_ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
 std::string builtDataFolder() {
     return MOVARA_BIN_DIR;
 }

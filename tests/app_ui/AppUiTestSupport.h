@@ -8,6 +8,7 @@
 #include "FakePlatformServices.h"
 #include "FakeVelCodec.h"
 #include "ProfileCatalogue.h"
+#include "QtTestSupport.h"
 #include "VelSettings.h"
 
 #include <QApplication>
@@ -23,8 +24,6 @@ class CBaseWnd;
 class CMenuEx;
 class QMenu;
 
-QApplication& testApp();
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 // The built skins' folder (bin/skin) and the folder holding it.
 std::string builtDataFolder();
 std::string builtSkinPath();

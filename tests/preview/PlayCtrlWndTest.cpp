@@ -7,36 +7,16 @@
 #include "CVelSkin.h"
 #include "MediaItem.h"
 
-#include <QApplication>
+#include "QtTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "preview_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
-
-// The application object exists before any fixture builds its windows.
-class AppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { app(); }
-};
-[[maybe_unused]] ::testing::Environment* const appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
-
 class PlayCtrlWnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        app();
+        testApp();
         ASSERT_GE(theSkin().Load(std::string(MOVARA_BIN_DIR) + "/skin/Default.skin"), 0);
         ASSERT_TRUE(pane.Create(QStringLiteral("PlayControlWindow"), 0, &host, 110));
         host.resize(380, 88);
@@ -182,7 +162,7 @@ TEST_F(PlayCtrlWnd, PaintsTrackAndSliderInTheSkinsColours) {
 }
 
 TEST(VideoWnd, FillsItselfWithTheSurfaceColour) {
-    app();
+    testApp();
     ASSERT_GE(theSkin().Load(std::string(MOVARA_BIN_DIR) + "/skin/Default.skin"), 0);
     QWidget host;
     CVideoWnd surface;
