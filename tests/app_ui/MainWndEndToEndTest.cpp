@@ -22,6 +22,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include "QtTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,30 +32,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "app_ui_e2e_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 void clickItem(CBaseWnd* pane, int itemId) {
     const PaneItem* item = pane->FindItem(itemId);
@@ -69,7 +47,7 @@ void copyAs(const std::string& from, const std::string& to) {
 class MainWndEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        app();
+        testApp();
         ASSERT_TRUE(scratch.isValid());
         root = scratch.path().toStdString();
         out = root + "/out";
