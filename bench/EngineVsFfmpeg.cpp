@@ -146,7 +146,7 @@ double median(std::vector<double> values) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     testmedia::SourceSpec spec;
     spec.width = 1920;
     spec.height = 1080;
