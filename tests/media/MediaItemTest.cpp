@@ -1,4 +1,5 @@
 #include "MediaItem.h"
+#include "DecimalCommaLocale.h"
 #include "VelSettings.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,16 @@ TEST(MediaItem, SizeTexts) {
             EXPECT_EQ(item.sourceSizeText(), c.text) << c.value;
         }
     }
+}
+
+TEST(MediaItem, SizeTextsIgnoreTheProcessLocale) {
+    DecimalCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    MediaItem item;
+    item.sourceSize = 1536;
+    item.outputEstimate = 1536LL << 20;
+    EXPECT_EQ(item.sourceSizeText(), "1.5MB");
+    EXPECT_EQ(item.estimateText(), "1.50GB");
 }
 
 TEST(MediaItem, TimeAndProgressTexts) {
