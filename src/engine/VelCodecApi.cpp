@@ -166,10 +166,11 @@ void VeldesShowVideoEffect(VeldesTimeline, int) {}
 } // extern "C"
 
 #if defined(__SANITIZE_THREAD__)
-// FFmpeg is not built for ThreadSanitizer: the hand-offs between its codec threads use atomics
-// the sanitizer cannot see, so frames and buffers passed on by them look unsynchronised.
-// Those reports are about FFmpeg's insides, not about this engine. Weak, so a program that
-// brings its own list replaces this one.
+// FFmpeg is not built for ThreadSanitizer: the hand-offs between its codec and filter threads use
+// atomics the sanitizer cannot see, so frames and buffers passed on by them look unsynchronised,
+// and their allocations and frees look racy. Those reports are about FFmpeg's insides, not about
+// this engine; everything our own code does stays checked. Weak, so a program that brings its
+// own list replaces this one; every program linking the engine (tests, movara-convert) gets it.
 extern "C" __attribute__((weak)) const char* __tsan_default_suppressions() {
     return "race:libavcodec.so\n"
            "race:libavutil.so\n"
@@ -177,6 +178,12 @@ extern "C" __attribute__((weak)) const char* __tsan_default_suppressions() {
            "race:libswscale.so\n"
            "race:libx264.so\n"
            "race:libxvidcore.so\n"
-           "mutex:libavcodec.so\n";
+           "mutex:libavcodec.so\n"
+           "called_from_lib:libavcodec.so\n"
+           "called_from_lib:libavutil.so\n"
+           "called_from_lib:libavformat.so\n"
+           "called_from_lib:libavfilter.so\n"
+           "called_from_lib:libswscale.so\n"
+           "called_from_lib:libswresample.so\n";
 }
 #endif

@@ -1,5 +1,4 @@
 // The movara-convert program, run as a script would run it.
-#include "FfmpegTsanSuppressions.h"
 #include "MediaGenerators.h"
 #include "MediaProbe.h"
 #include "ProfileCatalogue.h"
@@ -18,8 +17,7 @@ namespace fs = std::filesystem;
 
 // Bounded: a hung converter fails the test instead of stalling the suite.
 testmedia::ToolResult runConvert(std::vector<std::string> args) {
-    args.insert(args.begin(), {"env", "TSAN_OPTIONS=" + childTsanOptions(), "timeout",
-                               "--signal=KILL", "120", MOVARA_CONVERT_BIN});
+    args.insert(args.begin(), {"timeout", "--signal=KILL", "120", MOVARA_CONVERT_BIN});
     return testmedia::runTool(args);
 }
 
