@@ -35,15 +35,7 @@ CCountdownDlg::CCountdownDlg(const QString& prompt, int seconds, QWidget* parent
     SetTitle(QStringLiteral("Warning"));
     setWindowTitle(QStringLiteral("Warning"));
     setModal(true);
-    setFixedSize(kWidth, kHeight);
-    if (PanePlacement* caption = FindPane(Caption()))
-        caption->inset = 1;
-
-    m_pane = new CBaseWnd(Skin());
-    m_pane->Create(QStringLiteral("Countdown"), 0, this, kPaneId);
-    PanePlacement pane = PanePlacement::make(m_pane, kPaneId, kAnchorTop | kAnchorLeft);
-    pane.inset = 1;
-    AddPane(pane);
+    m_pane = AddFramedContentPane(QStringLiteral("Countdown"), kPaneId, kWidth, kHeight);
 
     PaneItem text;
     text.id = kText;

@@ -46,17 +46,7 @@ PaneItem link(int id, const char* address, int marginTop) {
 CVelAboutDlg::CVelAboutDlg(QWidget* parent, CBaseSkin* skin)
     : CBaseDialog(kAboutDialogId, parent, kCaptionClose, skin) {
     SetTitle(QStringLiteral("About Movara"));
-    setFixedSize(kWidth, kHeight);
-
-    // Over the main window the dialog needs an edge of its own: every pane sits 1 px inside
-    // the frame PaintBackground draws.
-    if (PanePlacement* caption = FindPane(Caption()))
-        caption->inset = 1;
-    m_pane = new CBaseWnd(Skin());
-    m_pane->Create(QStringLiteral("about"), 0, this, kAboutPaneId);
-    PanePlacement pane = PanePlacement::make(m_pane, kAboutPaneId, kAnchorTop | kAnchorLeft);
-    pane.inset = 1;
-    AddPane(pane);
+    m_pane = AddFramedContentPane(QStringLiteral("about"), kAboutPaneId, kWidth, kHeight);
 
     PaneItem product;
     product.id = kProductImage;

@@ -50,15 +50,7 @@ CFileRenameDlg::CFileRenameDlg(const std::string& fullPath, VelSettings& setting
     SetTitle(QStringLiteral("Rename"));
     setWindowTitle(QStringLiteral("Rename"));
     setModal(true);
-    setFixedSize(kWidth, kHeight);
-    if (PanePlacement* caption = FindPane(Caption()))
-        caption->inset = 1;
-
-    m_pane = new CBaseWnd(Skin());
-    m_pane->Create(QStringLiteral("File Rename"), 0, this, kPaneId);
-    PanePlacement pane = PanePlacement::make(m_pane, kPaneId, kAnchorTop | kAnchorLeft);
-    pane.inset = 1;
-    AddPane(pane);
+    m_pane = AddFramedContentPane(QStringLiteral("File Rename"), kPaneId, kWidth, kHeight);
 
     const int lineWidth = kWidth - 2 * kSide;
     m_pane->AddItem(text(kExistsText, QString::fromStdString(m_logic.existsText()), 14, lineWidth));

@@ -1,5 +1,6 @@
 #include "CBaseDialog.h"
 
+#include "CBaseWnd.h"
 #include "CCaptionWnd.h"
 #include "SkinPaint.h"
 
@@ -98,6 +99,19 @@ PanePlacement* CBaseDialog::FindPane(const QWidget* window) {
         if (record->window == window)
             return record.get();
     return nullptr;
+}
+
+CBaseWnd* CBaseDialog::AddFramedContentPane(const QString& paneName, int paneId, int width,
+                                            int height) {
+    setFixedSize(width, height);
+    if (PanePlacement* caption = FindPane(Caption()))
+        caption->inset = 1;
+    auto* pane = new CBaseWnd(Skin());
+    pane->Create(paneName, 0, this, paneId);
+    PanePlacement record = PanePlacement::make(pane, paneId, kAnchorTop | kAnchorLeft);
+    record.inset = 1;
+    AddPane(record);
+    return pane;
 }
 
 void CBaseDialog::Relayout() {

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 class CBaseSkin;
+class CBaseWnd;
 class CCaptionWnd;
 class QPainter;
 
@@ -43,6 +44,10 @@ public:
     void Relayout();
     const PanePlacementList& Panes() const { return m_panes; }
     PanePlacement* FindPane(const QWidget* window);
+    // The frame of the small dialogs (about, countdown, rename): a fixed size, and the caption
+    // and one content pane below it, each 1 px inside the edge the background draws, so the
+    // dialog stands out over the main window. Returns the content pane.
+    CBaseWnd* AddFramedContentPane(const QString& paneName, int paneId, int width, int height);
 
     CCaptionWnd* Caption() const { return m_caption; }
     unsigned CaptionMask() const { return m_captionMask; }
