@@ -11,6 +11,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -285,6 +287,19 @@ void readInt(const CXmlparse& xml, const char* attribute, int32_t& field) {
         field = parseOptionInt(value);
 }
 
+// An element names what it defines by "id", or else by "name" through `byName`. nullopt when it
+// has neither, and the element is then skipped.
+std::optional<int32_t> elementId(const CXmlparse& xml,
+                                 const std::function<int(const std::string&)>& byName) {
+    const std::string idText = xml.getAttrib("id");
+    if (!idText.empty())
+        return parseOptionInt(idText);
+    const std::string name = xml.getAttrib("name");
+    if (name.empty())
+        return std::nullopt;
+    return byName(name);
+}
+
 } // namespace
 
 int CBaseSkin::ParseStyleSheet(const char* text, size_t length) {
@@ -313,16 +328,11 @@ int CBaseSkin::ParseWindow(CXmlparse& xml) {
     auto zero = windowStyles.find(0);
     const SkinWindowStyle& defaults = zero != windowStyles.end() ? zero->second : builtIn;
 
-    int32_t id = 0;
-    const std::string idText = xml.getAttrib("id");
-    if (!idText.empty()) {
-        id = parseOptionInt(idText);
-    } else {
-        const std::string name = xml.getAttrib("name");
-        if (name.empty())
-            return 0;
-        id = WindowIdByName(name);
-    }
+    const std::optional<int32_t> named =
+        elementId(xml, [this](const std::string& name) { return WindowIdByName(name); });
+    if (!named)
+        return 0;
+    const int32_t id = *named;
     if (id < 0)
         return 0;
 
@@ -359,16 +369,11 @@ int CBaseSkin::ParseObject(CXmlparse& xml, int windowId, SkinObjectTable& object
     auto zero = objects.find(0);
     SkinObjectStyle object = zero != objects.end() ? zero->second : DefaultObjectStyle();
 
-    int32_t id = 0;
-    const std::string idText = xml.getAttrib("id");
-    if (!idText.empty()) {
-        id = parseOptionInt(idText);
-    } else {
-        const std::string name = xml.getAttrib("name");
-        if (name.empty())
-            return 0;
-        id = ObjectIdByName(windowId, name);
-    }
+    const std::optional<int32_t> named =
+        elementId(xml, [&](const std::string& name) { return ObjectIdByName(windowId, name); });
+    if (!named)
+        return 0;
+    const int32_t id = *named;
 
     readInt(xml, "bkmode", object.bkmode);
     readInt(xml, "gradmode", object.gradmode);
@@ -392,16 +397,11 @@ int CBaseSkin::ParseObject(CXmlparse& xml, int windowId, SkinObjectTable& object
 }
 
 int CBaseSkin::ParseColorElement(CXmlparse& xml) {
-    int32_t id = 0;
-    const std::string idText = xml.getAttrib("id");
-    if (!idText.empty()) {
-        id = parseOptionInt(idText);
-    } else {
-        const std::string name = xml.getAttrib("name");
-        if (name.empty())
-            return 0;
-        id = ColorIdByName(name);
-    }
+    const std::optional<int32_t> named =
+        elementId(xml, [this](const std::string& name) { return ColorIdByName(name); });
+    if (!named)
+        return 0;
+    const int32_t id = *named;
     const std::string value = xml.getAttrib("value");
     if (value.empty())
         return 0;
