@@ -209,6 +209,43 @@ typedef struct tagVeldesEvent {
     int32_t width, height; // edit, snapshot events
 } tagVeldesEvent;
 
+// --- The renderer: how the engine presents pictures in a preview window -----------------------
+// Both messages are sent with VelSendMessage from an engine thread and wait for the handler.
+
+// wParam: video width, lParam: video height. The window rebuilds its display objects for frames
+// of that size.
+#define VELDES_MSG_VIDEO_SIZE 3036
+// lParam: tagVeldesRenderRequest*. The window answers -4 when the pointer is null, else 0.
+#define VELDES_MSG_RENDER 1426
+
+// Types of a render request.
+enum {
+    VELDES_RENDER_STORE_INTS = 0,   // keep slot1 (low 32 bits) and value as two integers
+    VELDES_RENDER_REPAINT = 1,      // repaint the whole window
+    VELDES_RENDER_STORE_SCALES = 2, // keep the two slots as two doubles
+    VELDES_RENDER_STORE_THIRD = 4,  // value < 0: clear the third integer and repaint; else keep it
+    VELDES_RENDER_PRESENT = 5,      // value: const tagVeldesFrame*, or 0 (then just repaint)
+    VELDES_RENDER_CLIENT_SIZE = 7,  // slots point to two int32_t: client width and height, even
+    VELDES_RENDER_GET_SCALES = 8    // slots point to two doubles (each may be null): the kept ones
+};
+
+// What message 1426 carries. A slot holds a double (its bits), an integer or a pointer, by type.
+typedef struct tagVeldesRenderRequest {
+    int32_t type;
+    intptr_t value;
+    int64_t slot1;
+    int64_t slot2;
+} tagVeldesRenderRequest;
+
+// One planar 4:2:0 picture to present (Y, U, V), valid while the message is being handled.
+typedef struct tagVeldesFrame {
+    int32_t width, height;
+    int64_t positionMs; // position of the picture in its media
+    int32_t reserved;
+    const uint8_t* planes[3];
+    int32_t pitches[3];
+} tagVeldesFrame;
+
 VeldesTimeline CreateTimeline(int option);
 int DestroyTimeline(VeldesTimeline timeline);
 
