@@ -100,10 +100,19 @@ int CTimeline::addMedia(const tagVeldesTrackInfo* track) {
 }
 
 int CTimeline::removeMedia(int mediaId) {
-    std::lock_guard lock(m_mutex);
-    if (m_editMediaId == mediaId)
-        m_editMediaId = -1;
-    return m_media.erase(mediaId) ? 0 : -1;
+    std::shared_ptr<CPlayer> player;
+    int result;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_editMediaId == mediaId) {
+            m_editMediaId = -1;
+            player = takePlayer();
+        }
+        result = m_media.erase(mediaId) ? 0 : -1;
+    }
+    if (player)
+        player->release();
+    return result;
 }
 
 int CTimeline::mediaInfo(int mediaId, tagVeldesStreamInfo** streams) {
@@ -253,20 +262,143 @@ int CTimeline::skip(int runId) {
     return 0;
 }
 
+std::shared_ptr<CPlayer> CTimeline::takePlayer() {
+    m_editCallback = nullptr;
+    m_editUser = nullptr;
+    return std::move(m_player);
+}
+
 int CTimeline::editBegin(const tagVeldesEditInfo* edit) {
-    if (!edit || edit->callback)
-        return -1; // the preview player is not part of this engine yet
-    std::lock_guard lock(m_mutex);
-    if (!find(edit->mediaId))
+    if (!edit)
         return -1;
-    m_editMediaId = edit->mediaId;
-    return 0;
+    std::shared_ptr<CPlayer> previous;
+    int result = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        Media* media = find(edit->mediaId);
+        if (!media || m_closed) {
+            result = -1;
+        } else {
+            previous = takePlayer();
+            m_editMediaId = edit->mediaId;
+            if (edit->callback) {
+                // A preview: the caller attaches the item's edits right after, so the player
+                // starts from none and follows each one as it arrives.
+                media->edits = MediaEdits();
+                PlayerSetup setup;
+                setup.probe = media->probe;
+                if (media->setting) {
+                    setup.videoStream = streamIndexFromValues(media->setting->videoValues);
+                    setup.audioStream = streamIndexFromValues(media->setting->audioValues);
+                }
+                setup.window = edit->window;
+                setup.callback = edit->callback;
+                setup.user = edit->user;
+                setup.volume = m_volume;
+                setup.showEffects = m_showEffects;
+                m_editCallback = edit->callback;
+                m_editUser = edit->user;
+                m_player = CPlayer::start(std::move(setup));
+            }
+        }
+    }
+    if (previous)
+        previous->release();
+    return result;
 }
 
 int CTimeline::editEnd() {
-    std::lock_guard lock(m_mutex);
-    m_editMediaId = -1;
+    std::shared_ptr<CPlayer> player;
+    {
+        std::lock_guard lock(m_mutex);
+        m_editMediaId = -1;
+        player = takePlayer();
+    }
+    if (player)
+        player->release();
     return 0;
+}
+
+void CTimeline::editsChanged(int mediaId) {
+    Media* media = find(mediaId);
+    if (m_player && media && mediaId == m_editMediaId)
+        m_player->setEdits(media->edits);
+}
+
+std::shared_ptr<CPlayer> CTimeline::player() {
+    std::lock_guard lock(m_mutex);
+    return m_player;
+}
+
+int CTimeline::play() {
+    auto p = player();
+    if (!p)
+        return -1;
+    p->play();
+    return 0;
+}
+
+int CTimeline::pause() {
+    auto p = player();
+    if (!p)
+        return -1;
+    p->pause();
+    return 0;
+}
+
+int CTimeline::setPosition(int64_t ms) {
+    auto p = player();
+    if (!p)
+        return -1;
+    p->seek(ms);
+    return 0;
+}
+
+void CTimeline::refresh() {
+    if (auto p = player())
+        p->refresh();
+}
+
+void CTimeline::setVolume(int volume) {
+    std::shared_ptr<CPlayer> p;
+    {
+        std::lock_guard lock(m_mutex);
+        m_volume = std::clamp(volume, 0, 100);
+        p = m_player;
+    }
+    if (p)
+        p->setVolume(volume);
+}
+
+void CTimeline::showEffects(bool on) {
+    std::shared_ptr<CPlayer> p;
+    {
+        std::lock_guard lock(m_mutex);
+        m_showEffects = on;
+        p = m_player;
+    }
+    if (p)
+        p->showEffects(on);
+}
+
+int CTimeline::thumbnail(int mediaId, int width, int height) {
+    std::shared_ptr<CPlayer> p;
+    VeldesEventCallback callback;
+    void* user;
+    {
+        std::lock_guard lock(m_mutex);
+        if (mediaId != m_editMediaId)
+            return -1;
+        p = m_player;
+        callback = m_editCallback;
+        user = m_editUser;
+    }
+    return p ? p->snapshot(width, height, callback, user) : -1;
+}
+
+int CTimeline::thumbnailOnPause(int width, int height, VeldesEventCallback callback, void* user) {
+    auto p = player();
+    return p ? p->snapshot(width, height, callback, user) : -1;
 }
 
 int CTimeline::addFilter(int filterId, const tagVeldesFilterInfo* f) {
@@ -278,30 +410,41 @@ int CTimeline::addFilter(int filterId, const tagVeldesFilterInfo* f) {
     switch (filterId) {
     case VELDES_FILTER_CROP: {
         CropRect c{f->left, f->top, f->right, f->bottom};
+        if (c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0) {
+            e.crop.reset(); // an empty rectangle: no crop
+            e.cropScale.reset();
+            editsChanged(m_editMediaId);
+            return 0;
+        }
         bool finite = std::isfinite(c.left) && std::isfinite(c.top) && std::isfinite(c.right) &&
                       std::isfinite(c.bottom);
         if (!finite || c.left < 0 || c.top < 0 || c.right - c.left < 2 || c.bottom - c.top < 2)
             return -1;
         e.crop = c;
+        editsChanged(m_editMediaId);
         return 0;
     }
     case VELDES_FILTER_CROP_SCALE:
         if (!f->scaleEnabled) {
             e.cropScale.reset();
+            editsChanged(m_editMediaId);
             return 0;
         }
         if (f->cropWidth <= 0 || f->cropHeight <= 0)
             return -1;
         e.cropScale =
             CropScale{f->sourceWidth, f->sourceHeight, f->cropWidth & ~1, f->cropHeight & ~1};
+        editsChanged(m_editMediaId);
         return 0;
     case VELDES_FILTER_FLIP:
         e.flip = f->flip & 3;
+        editsChanged(m_editMediaId);
         return 0;
     case VELDES_FILTER_COLOR:
         e.brightness = std::clamp(f->brightness, -100, 100);
         e.contrast = std::clamp(f->contrast, -100, 100);
         e.saturation = std::clamp(f->saturation, -100, 100);
+        editsChanged(m_editMediaId);
         return 0;
     default:
         return -1;
@@ -345,6 +488,7 @@ int CTimeline::addWatermark(int filterId, const tagVeldesFilterInfo* f) {
     if (!media)
         return -1;
     media->edits.watermark = std::move(w);
+    editsChanged(m_editMediaId);
     return 0;
 }
 
@@ -353,23 +497,33 @@ int CTimeline::removeWatermark(int mediaId) {
     Media* media = find(mediaId);
     if (!media)
         return -1;
-    // The caller removes the watermark before it attaches an entry's edits anew and adds only
-    // the filters in force, so everything attached earlier goes here too; otherwise a colour
-    // set back to neutral would stay in force. (A preview's live watermark change will keep
-    // the other filters: that bracket is the preview's own.)
+    if (m_player && mediaId == m_editMediaId) {
+        // A live watermark change in the preview: the other edits stay (the preview started
+        // from none, and each later change replaces its own kind).
+        media->edits.watermark.reset();
+        editsChanged(mediaId);
+        return 0;
+    }
+    // Outside a preview the caller removes the watermark before it attaches an entry's edits
+    // anew and adds only the edits in force, so everything attached earlier goes here too;
+    // otherwise a colour set back to neutral would stay in force.
     media->edits = MediaEdits();
     return 0;
 }
 
 void CTimeline::shutdown() {
     std::map<int, std::shared_ptr<CRunWorker>> runs;
+    std::shared_ptr<CPlayer> player;
     {
         std::lock_guard lock(m_mutex);
         m_closed = true;
         runs.swap(m_runs);
         m_media.clear();
         m_editMediaId = -1;
+        player = takePlayer();
     }
+    if (player)
+        player->release();
     for (auto& [id, run] : runs)
         run->skip();
     for (auto& [id, run] : runs)

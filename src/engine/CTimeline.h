@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CMediaSource.h"
+#include "CPlayer.h"
 #include "CRunWorker.h"
 #include "MediaEdits.h"
 #include "velcodecapi.h"
@@ -42,6 +43,18 @@ public:
     int addWatermark(int filterId, const tagVeldesFilterInfo* filter);
     int removeWatermark(int mediaId);
 
+    // The preview player of the open edit (an edit opened with a callback).
+    int play();
+    int pause();
+    int setPosition(int64_t ms);
+    void refresh();
+    void setVolume(int volume);
+    void showEffects(bool on);
+    int thumbnail(int mediaId, int width, int height);
+    int thumbnailOnPause(int width, int height, VeldesEventCallback callback, void* user);
+    // The open preview's player, or null (tests and benchmarks read its figures).
+    std::shared_ptr<CPlayer> player();
+
     // Stops every run (signals, then joins those not inside a callback) and drops all media.
     void shutdown();
 
@@ -55,6 +68,10 @@ private:
     };
 
     Media* find(int mediaId);
+    // Hands the edits of the previewed media to its player (lock held).
+    void editsChanged(int mediaId);
+    // Takes the player out (lock held); the caller releases it after unlocking.
+    std::shared_ptr<CPlayer> takePlayer();
     Media* editedMedia();
     std::shared_ptr<CRunWorker> findRun(int runId);
     // Joins runs whose thread has finished (cheap: they have nothing left to do).
@@ -67,6 +84,11 @@ private:
     std::map<int, std::shared_ptr<CRunWorker>> m_runs;
     int m_editMediaId = -1; // media of the open edit bracket
     bool m_closed = false;  // shut down: a callback still running may not start new runs
+    std::shared_ptr<CPlayer> m_player;
+    VeldesEventCallback m_editCallback = nullptr;
+    void* m_editUser = nullptr;
+    int m_volume = 100;
+    bool m_showEffects = true;
 };
 
 } // namespace vel

@@ -113,8 +113,11 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
                           {"time_base", rationalText(m_timeBase)},
                           {"pixel_aspect", rationalText(sampleAspect)}});
     // Frames are dropped or repeated first, so nothing is scaled that will not be encoded.
-    std::vector<AVFilterContext*> chain = {
-        m_source, addFilter(g, "fps", {{"fps", rationalText(m_plan.frameRate)}})};
+    std::vector<AVFilterContext*> chain = {m_source};
+    // A plan without a frame rate (the preview) keeps the source's timing.
+    const bool retime = m_plan.frameRate.num > 0 && m_plan.frameRate.den > 0;
+    if (retime)
+        chain.push_back(addFilter(g, "fps", {{"fps", rationalText(m_plan.frameRate)}}));
 
     // Edits address the source's first video stream; follow a stream of another size.
     int spaceWidth = m_sourceWidth > 0 ? m_sourceWidth : width;
@@ -180,7 +183,8 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
         markSource = addFilter(g, "buffer",
                                {{"video_size", sizeText(mark.width, mark.height)},
                                 {"pix_fmt", "rgba"},
-                                {"time_base", rationalText(av_inv_q(m_plan.frameRate))},
+                                {"time_base", rationalText(retime ? av_inv_q(m_plan.frameRate)
+                                                                  : m_timeBase)},
                                 {"pixel_aspect", "1/1"}});
         int x = padX + int(std::lround(m_edits.watermark->x * scaleX));
         int y = padY + int(std::lround(m_edits.watermark->y * scaleY));

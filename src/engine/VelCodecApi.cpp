@@ -142,26 +142,46 @@ int VeldesRemoveWatermark(VeldesTimeline handle, int mediaId) {
     return t ? t->removeWatermark(mediaId) : -1;
 }
 
-// The preview player, snapshots and thumbnails come with the preview surface; until then they
-// refuse (or do nothing) without side effects.
-int VeldesPlay(VeldesTimeline) {
-    return -1;
+int VeldesPlay(VeldesTimeline handle) {
+    auto t = lookup(handle);
+    return t ? t->play() : -1;
 }
-int VeldesPause(VeldesTimeline) {
-    return -1;
+
+int VeldesPause(VeldesTimeline handle) {
+    auto t = lookup(handle);
+    return t ? t->pause() : -1;
 }
-int VeldesSetCurPos(VeldesTimeline, int64_t, int) {
-    return -1;
+
+int VeldesSetCurPos(VeldesTimeline handle, int64_t positionMs, int) {
+    auto t = lookup(handle);
+    return t ? t->setPosition(positionMs) : -1;
 }
-int VeldesGetThumbnail(VeldesTimeline, int, int, int, const char*) {
-    return -1;
+
+int VeldesGetThumbnail(VeldesTimeline handle, int mediaId, int width, int height, const char*) {
+    auto t = lookup(handle);
+    return t ? t->thumbnail(mediaId, width, height) : -1;
 }
-int VeldesGetThumbnailOnPause(VeldesTimeline, int, int, VeldesEventCallback, void*) {
-    return -1;
+
+int VeldesGetThumbnailOnPause(VeldesTimeline handle, int width, int height,
+                              VeldesEventCallback callback, void* user) {
+    auto t = lookup(handle);
+    return t ? t->thumbnailOnPause(width, height, callback, user) : -1;
 }
-void VeldesRefreshOutputWindow(VeldesTimeline) {}
-void VeldesChangeVolume(VeldesTimeline, int) {}
-void VeldesShowVideoEffect(VeldesTimeline, int) {}
+
+void VeldesRefreshOutputWindow(VeldesTimeline handle) {
+    if (auto t = lookup(handle))
+        t->refresh();
+}
+
+void VeldesChangeVolume(VeldesTimeline handle, int volume) {
+    if (auto t = lookup(handle))
+        t->setVolume(volume);
+}
+
+void VeldesShowVideoEffect(VeldesTimeline handle, int withEffects) {
+    if (auto t = lookup(handle))
+        t->showEffects(withEffects != 0);
+}
 
 } // extern "C"
 

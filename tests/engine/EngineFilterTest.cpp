@@ -286,9 +286,6 @@ TEST_F(EngineFilter, EditsNeedAnOpenBracketAndValidValues) {
     EXPECT_LT(imageWatermark(id, notAnImage, 0, 0, 10, 10, 255), 0);
     EXPECT_LT(imageWatermark(id, m_dir.file("missing.png"), 0, 0, 10, 10, 255), 0);
     VeldesEditEnd(m_timeline.handle(), 1);
-    // A preview edit (with a callback) belongs to the preview player, which is not here yet.
-    edit.callback = [](tagVeldesEvent*, void*) { return 0; };
-    EXPECT_NE(VeldesEditBegin(m_timeline.handle(), &edit), 0);
 }
 
 TEST_F(EngineFilter, ImageWatermarkCoversItsBoxWithItsOpacity) {

@@ -1,0 +1,338 @@
+// The preview player on generated media, with SDL's dummy sound driver as the clock and a
+// recording stand-in for the preview window.
+#include "CTimeline.h"
+#include "EngineHarness.h"
+#include "MediaGenerators.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono;
+using enginetest::Timeline;
+using Clock = steady_clock;
+
+struct Presented {
+    double at;          // seconds since the recorder was reset
+    int64_t positionMs; // of the picture
+    int width, height;
+    int centreLuma;
+};
+
+// Stands in for the preview window and the edit callback: everything the player hands over.
+struct Window {
+    std::mutex mutex;
+    std::condition_variable changed;
+    Clock::time_point start = Clock::now();
+    std::vector<Presented> frames;
+    std::vector<std::pair<int, int>> sizes;
+    std::vector<tagVeldesEvent> events;
+    std::vector<double> eventTimes;
+    std::vector<uint8_t> snapshot; // BGRA of the last snapshot event
+    int withdrawn = 0;             // presents that arrived without a picture
+    bool block = false;            // the "user-interface thread" is busy: sends wait
+    int inSend = 0;
+
+    void reset() {
+        std::lock_guard lock(mutex);
+        start = Clock::now();
+        frames.clear();
+        events.clear();
+        eventTimes.clear();
+    }
+    double now() const { return duration<double>(Clock::now() - start).count(); }
+    template <typename Pred>
+    bool waitFor(Pred pred, milliseconds timeout = milliseconds(10000)) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, timeout, [&] { return pred(); });
+    }
+    bool ended() {
+        for (const auto& e : events)
+            if (e.kind == VELDES_EVENT_POSITION && (e.subKind == 5 || e.subKind == 7))
+                return true;
+        return false;
+    }
+};
+
+Window g_window;
+
+int onEvent(tagVeldesEvent* event, void*) {
+    std::lock_guard lock(g_window.mutex);
+    g_window.events.push_back(*event);
+    g_window.eventTimes.push_back(g_window.now());
+    if (event->kind == VELDES_EVENT_SNAPSHOT) {
+        auto* p = static_cast<const uint8_t*>(event->pixels);
+        g_window.snapshot.assign(p, p + size_t(event->width) * event->height * 4);
+    }
+    g_window.changed.notify_all();
+    return 0;
+}
+
+} // namespace
+
+// The host's window message, as the engine sees it.
+extern "C" intptr_t VelSendMessage(VeldesWindow, unsigned int msg, uintptr_t wParam,
+                                   intptr_t lParam) {
+    std::unique_lock lock(g_window.mutex);
+    ++g_window.inSend;
+    g_window.changed.notify_all();
+    g_window.changed.wait(lock, [] { return !g_window.block; });
+    --g_window.inSend;
+    if (msg == VELDES_MSG_VIDEO_SIZE) {
+        g_window.sizes.emplace_back(int(wParam), int(lParam));
+    } else if (msg == VELDES_MSG_RENDER) {
+        auto* request = reinterpret_cast<const tagVeldesRenderRequest*>(lParam);
+        auto* frame = reinterpret_cast<const tagVeldesFrame*>(request->value);
+        if (!frame) {
+            ++g_window.withdrawn;
+        } else {
+            int cx = frame->width / 2, cy = frame->height / 2;
+            g_window.frames.push_back({g_window.now(), frame->positionMs, frame->width,
+                                       frame->height,
+                                       frame->planes[0][size_t(cy) * frame->pitches[0] + cx]});
+        }
+    }
+    g_window.changed.notify_all();
+    return 0;
+}
+
+namespace {
+
+class EnginePlayer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { setenv("SDL_AUDIODRIVER", "dummy", 0); }
+    void SetUp() override {
+        g_window.reset();
+        std::lock_guard lock(g_window.mutex);
+        g_window.sizes.clear();
+        g_window.withdrawn = 0;
+        g_window.block = false;
+    }
+
+    static std::string clip(int sampleRate, double seconds = 3.0, const std::string& filter = "") {
+        testmedia::SourceSpec spec;
+        spec.width = 320;
+        spec.height = 240;
+        spec.seconds = seconds;
+        spec.sampleRate = sampleRate;
+        spec.gop = 25;
+        spec.videoFilter = filter;
+        return testmedia::generate(spec);
+    }
+
+    int begin(const std::string& path) {
+        m_id = m_timeline.add(path);
+        EXPECT_GE(m_id, 0);
+        tagVeldesEditInfo edit;
+        std::memset(&edit, 0, sizeof edit);
+        edit.mediaId = m_id;
+        edit.aspect = 4.0 / 3.0;
+        edit.window = edit.window2 = reinterpret_cast<VeldesWindow>(0x1);
+        edit.callback = &onEvent;
+        return VeldesEditBegin(m_timeline.handle(), &edit);
+    }
+    VeldesTimeline h() const { return m_timeline.handle(); }
+    size_t frameCount() {
+        std::lock_guard lock(g_window.mutex);
+        return g_window.frames.size();
+    }
+
+    Timeline m_timeline;
+    int m_id = -1;
+};
+
+// One run proves the pace (positions and pictures follow the sound clock in real time), the
+// picture size announced first, nearly every picture shown, and the end event.
+TEST_F(EnginePlayer, PlaysInRealTimeAndEnds) {
+    ASSERT_EQ(begin(clip(44100)), 0);
+    g_window.reset();
+    ASSERT_EQ(VeldesPlay(h()), 0);
+    ASSERT_TRUE(g_window.waitFor([] { return g_window.ended(); }));
+    VeldesEditEnd(h(), 1);
+
+    std::lock_guard lock(g_window.mutex);
+    ASSERT_FALSE(g_window.sizes.empty());
+    EXPECT_EQ(g_window.sizes.front(), std::make_pair(320, 240));
+    EXPECT_GE(g_window.frames.size(), 70u) << "75 pictures in the clip";
+    const tagVeldesEvent& last = g_window.events.back();
+    EXPECT_EQ(last.subKind, VELDES_SUBKIND_END);
+    EXPECT_EQ(last.position, 3000);
+    // Pace: between the first event after a second and the last before the end, positions
+    // advance as fast as the wall clock, within 10 %.
+    int first = -1, final = -1;
+    for (size_t i = 0; i + 1 < g_window.events.size(); ++i) {
+        if (g_window.events[i].kind != VELDES_EVENT_POSITION || g_window.events[i].subKind != 0)
+            continue;
+        if (first < 0 && g_window.events[i].position >= 500)
+            first = int(i);
+        final = int(i);
+    }
+    ASSERT_GE(first, 0);
+    double media = (g_window.events[final].position - g_window.events[first].position) / 1000.0;
+    double wall = g_window.eventTimes[final] - g_window.eventTimes[first];
+    ASSERT_GT(wall, 1.5);
+    EXPECT_NEAR(media / wall, 1.0, 0.1);
+    // Each picture is shown when the clock reaches it.
+    double offset = g_window.frames[10].at - g_window.frames[10].positionMs / 1000.0;
+    for (const Presented& f : g_window.frames)
+        EXPECT_NEAR(f.at - f.positionMs / 1000.0, offset, 0.1) << f.positionMs;
+}
+
+// Seeking lands on the picture showing at the target, while paused too, and a paused player
+// holds its picture and position.
+TEST_F(EnginePlayer, SeeksToTheFrameAndHoldsWhilePaused) {
+    ASSERT_EQ(begin(clip(44100)), 0);
+    ASSERT_EQ(VeldesPlay(h()), 0);
+    ASSERT_TRUE(g_window.waitFor([this] { return !g_window.frames.empty(); }));
+    VeldesPause(h());
+    std::this_thread::sleep_for(milliseconds(100));
+    for (int64_t target : {1234, 2960, 0, 455}) {
+        size_t before = frameCount();
+        VeldesSetCurPos(h(), target, -1);
+        ASSERT_TRUE(g_window.waitFor([&] { return g_window.frames.size() > before; }));
+        std::this_thread::sleep_for(milliseconds(300));
+        std::lock_guard lock(g_window.mutex);
+        ASSERT_EQ(g_window.frames.size(), before + 1) << "paused: one picture per seek";
+        int64_t shown = g_window.frames.back().positionMs;
+        EXPECT_LE(shown, target);
+        EXPECT_GT(shown + 40, target) << "the 40 ms picture covering " << target;
+    }
+    VeldesPlay(h());
+    size_t before = frameCount();
+    ASSERT_TRUE(g_window.waitFor([&] { return g_window.frames.size() > before + 5; }));
+    std::lock_guard lock(g_window.mutex);
+    EXPECT_GT(g_window.frames.back().positionMs, 455);
+    VeldesEditEnd(h(), 1);
+}
+
+// The colour edit and the effect switch change the picture on show, and back.
+TEST_F(EnginePlayer, EditsAndTheEffectSwitchRepaintThePausedPicture) {
+    ASSERT_EQ(begin(clip(0, 2.0, "color=c=0x808080:s=320x240:r=25")), 0);
+    ASSERT_EQ(VeldesPlay(h()), 0);
+    ASSERT_TRUE(g_window.waitFor([] { return !g_window.frames.empty(); }));
+    VeldesPause(h());
+    std::this_thread::sleep_for(milliseconds(100));
+    auto lumaAfter = [this](auto change) {
+        size_t before = frameCount();
+        change();
+        EXPECT_TRUE(g_window.waitFor([&] { return g_window.frames.size() > before; }));
+        std::lock_guard lock(g_window.mutex);
+        return g_window.frames.back().centreLuma;
+    };
+    int plain = lumaAfter([this] { VeldesRefreshOutputWindow(h()); });
+    tagVeldesFilterInfo colour{};
+    colour.id = VELDES_FILTER_COLOR;
+    colour.brightness = 60;
+    int brighter = lumaAfter([&] { VeldesAddFilter(h(), VELDES_FILTER_COLOR, &colour); });
+    int original = lumaAfter([this] { VeldesShowVideoEffect(h(), 0); });
+    int again = lumaAfter([this] { VeldesShowVideoEffect(h(), 1); });
+    EXPECT_GT(brighter, plain + 30);
+    EXPECT_NEAR(original, plain, 2);
+    EXPECT_EQ(again, brighter);
+    VeldesEditEnd(h(), 1);
+}
+
+// Snapshots come as top-down BGRA pixels at the requested size or the picture's own.
+TEST_F(EnginePlayer, SnapshotsArriveAtTheRequestedSize) {
+    ASSERT_EQ(begin(clip(0, 2.0, "color=c=0x2060C0:s=320x240:r=25")), 0);
+    ASSERT_EQ(VeldesPlay(h()), 0);
+    ASSERT_TRUE(g_window.waitFor([] { return !g_window.frames.empty(); }));
+    struct Case {
+        bool paused;
+        int width, height, wantWidth, wantHeight;
+    } cases[] = {{false, 160, 100, 160, 100}, {true, 0, 0, 320, 240}};
+    for (const Case& c : cases) {
+        if (c.paused)
+            VeldesPause(h());
+        size_t before;
+        {
+            std::lock_guard lock(g_window.mutex);
+            before = g_window.events.size();
+        }
+        int r = c.paused ? VeldesGetThumbnailOnPause(h(), c.width, c.height, &onEvent, nullptr)
+                         : VeldesGetThumbnail(h(), m_id, c.width, c.height, nullptr);
+        ASSERT_EQ(r, 0);
+        ASSERT_TRUE(g_window.waitFor([&] {
+            for (size_t i = before; i < g_window.events.size(); ++i)
+                if (g_window.events[i].kind == VELDES_EVENT_SNAPSHOT)
+                    return true;
+            return false;
+        }));
+        std::lock_guard lock(g_window.mutex);
+        const tagVeldesEvent* shot = nullptr;
+        for (size_t i = before; i < g_window.events.size(); ++i)
+            if (g_window.events[i].kind == VELDES_EVENT_SNAPSHOT)
+                shot = &g_window.events[i];
+        EXPECT_EQ(shot->width, c.wantWidth);
+        EXPECT_EQ(shot->height, c.wantHeight);
+        const uint8_t* px = g_window.snapshot.data() + (size_t(c.wantHeight / 2) * c.wantWidth +
+                                                        c.wantWidth / 2) * 4;
+        EXPECT_NEAR(px[0], 0xC0, 8); // blue
+        EXPECT_NEAR(px[1], 0x60, 8); // green
+        EXPECT_NEAR(px[2], 0x20, 8); // red
+    }
+    VeldesEditEnd(h(), 1);
+}
+
+// Sound without pictures plays to its end; nothing is presented.
+TEST_F(EnginePlayer, SoundOnlyPlaysAndEnds) {
+    testmedia::SourceSpec spec;
+    spec.seconds = 1.0;
+    spec.sampleRate = 22050;
+    spec.container = "wav";
+    spec.audioCodec = "pcm_s16le";
+    ASSERT_EQ(begin(testmedia::generate(spec)), 0);
+    auto started = Clock::now();
+    ASSERT_EQ(VeldesPlay(h()), 0);
+    ASSERT_TRUE(g_window.waitFor([] { return g_window.ended(); }));
+    EXPECT_GT(duration<double>(Clock::now() - started).count(), 0.9);
+    EXPECT_EQ(frameCount(), 0u);
+    VeldesEditEnd(h(), 1);
+}
+
+// Stopping returns at once: during playback, and while the window keeps a picture's send
+// waiting (the stop then withdraws that picture instead of waiting for it).
+TEST_F(EnginePlayer, StoppingNeverWaitsForTheWindow) {
+    std::string path = clip(44100);
+    double worst = 0.0;
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(begin(path), 0);
+        VeldesPlay(h());
+        std::this_thread::sleep_for(milliseconds(i % 7 * 5));
+        auto t0 = Clock::now();
+        VeldesEditEnd(h(), 1);
+        worst = std::max(worst, duration<double>(Clock::now() - t0).count());
+        VeldesRemoveMedia(h(), m_id);
+    }
+    EXPECT_LT(worst, 0.2);
+
+    ASSERT_EQ(begin(path), 0);
+    VeldesPlay(h());
+    ASSERT_TRUE(g_window.waitFor([] { return !g_window.frames.empty(); }));
+    {
+        std::lock_guard lock(g_window.mutex);
+        g_window.block = true;
+    }
+    ASSERT_TRUE(g_window.waitFor([] { return g_window.inSend > 0; }));
+    auto t0 = Clock::now();
+    VeldesEditEnd(h(), 1);
+    EXPECT_LT(duration<double>(Clock::now() - t0).count(), 0.2);
+    size_t shown = frameCount();
+    {
+        std::lock_guard lock(g_window.mutex);
+        g_window.block = false;
+        g_window.changed.notify_all();
+    }
+    ASSERT_TRUE(g_window.waitFor([] { return g_window.inSend == 0; }));
+    std::this_thread::sleep_for(milliseconds(100));
+    std::lock_guard lock(g_window.mutex);
+    EXPECT_EQ(g_window.frames.size(), shown) << "no picture after the stop";
+}
+
+} // namespace
