@@ -16,6 +16,9 @@ constexpr size_t kVideoQueueHard = 24;
 constexpr double kAudioQueue = 0.5;
 constexpr double kAudioLow = 0.15;
 constexpr auto kPoll = std::chrono::milliseconds(10);
+// Decoding pictures nobody refers to resumes this far before a seek target (more than the
+// decoder's own delay), so the picture at the target is always decoded.
+constexpr double kSkipAhead = 0.3;
 
 const tagVeldesStreamInfo* chosenAudio(const MediaProbe& probe, int streamIndex) {
     const tagVeldesStreamInfo* found = nullptr;
@@ -222,6 +225,8 @@ void CPlayer::takeSeek(std::unique_lock<std::mutex>& lock, CMediaSource* source,
     lock.unlock();
     m_wake.notify_all();
     source->seek(target);
+    if (source->videoDecoder())
+        source->videoDecoder()->skip_frame = AVDISCARD_DEFAULT;
     if (m_hasAudio) {
         AudioPlan plan;
         plan.sampleRate = m_audio.sampleRate();
@@ -285,6 +290,10 @@ void CPlayer::readerMain() {
             double length = 0.0;
             double t = source.frameSeconds(frame.get(), type, &length);
             if (type == AVMEDIA_TYPE_VIDEO) {
+                // Far before a seek target, pictures nothing refers to are not even decoded:
+                // they would be dropped anyway, and a seek lands sooner without them.
+                source.videoDecoder()->skip_frame =
+                    t < dropBefore - kSkipAhead ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
                 FramePtr queued = makeFrame();
                 av_frame_move_ref(queued.get(), frame.get());
                 queueVideo(std::move(queued), t, length, dropBefore);
