@@ -16,6 +16,8 @@ constexpr size_t kVideoQueueHard = 24;
 constexpr double kAudioQueue = 0.5;
 constexpr double kAudioLow = 0.15;
 constexpr auto kPoll = std::chrono::milliseconds(10);
+// How long a stop waits for the threads to end before letting them finish on their own.
+constexpr auto kReleaseWait = std::chrono::milliseconds(100);
 // Decoding pictures nobody refers to resumes this far before a seek target (more than the
 // decoder's own delay), so the picture at the target is always decoded.
 constexpr double kSkipAhead = 0.3;
@@ -55,8 +57,18 @@ std::shared_ptr<CPlayer> CPlayer::start(PlayerSetup setup) {
             chosenAudio(player->m_setup.probe, player->m_setup.audioStream))
         player->m_audioOpen = player->m_audio.open(audio->sampleRate,
                                                    std::clamp(audio->channels, 1, 2));
-    player->m_reader = std::thread([player] { player->readerMain(); });
-    player->m_presenter = std::thread([player] { player->presenterMain(); });
+    player->m_reader = std::thread([player] {
+        player->readerMain();
+        std::lock_guard lock(player->m_mutex);
+        player->m_readerDone = true;
+        player->m_wake.notify_all();
+    });
+    player->m_presenter = std::thread([player] {
+        player->presenterMain();
+        std::lock_guard lock(player->m_mutex);
+        player->m_presenterDone = true;
+        player->m_wake.notify_all();
+    });
     return player;
 }
 
@@ -140,24 +152,27 @@ int CPlayer::snapshot(int width, int height, VeldesEventCallback callback, void*
 }
 
 void CPlayer::release() {
-    bool presenterBusy;
-    {
-        std::lock_guard lock(m_mutex);
-        m_abort.store(true);
-        presenterBusy = m_presenterInHost;
-        // A picture already on its way to the window is withdrawn: the window then only repaints,
-        // so nothing of a stopped preview shows up after the stop.
-        if (presenterBusy && m_render.type == VELDES_RENDER_PRESENT)
-            m_render.value = 0;
-    }
+    std::unique_lock lock(m_mutex);
+    m_abort.store(true);
+    // A picture already on its way to the window is withdrawn: the window then only repaints, so
+    // nothing of a stopped preview shows up after the stop.
+    if (m_presenterInHost && m_render.type == VELDES_RENDER_PRESENT)
+        m_render.value = 0;
     m_wake.notify_all();
-    if (m_reader.joinable())
-        m_reader.join(); // never calls the host
-    if (m_presenter.joinable()) {
-        if (presenterBusy || m_presenter.get_id() == std::this_thread::get_id())
-            m_presenter.detach();
+    // Threads usually end at once; one still opening a decoder or inside a send to the host is
+    // let go (it holds the player alive and never calls the host again), so stopping stays quick.
+    m_wake.wait_for(lock, kReleaseWait, [this] {
+        return m_readerDone && (m_presenterDone || m_presenterInHost);
+    });
+    bool readerDone = m_readerDone, presenterDone = m_presenterDone;
+    lock.unlock();
+    for (auto [thread, done] : {std::pair{&m_reader, readerDone}, {&m_presenter, presenterDone}}) {
+        if (!thread->joinable())
+            continue;
+        if (done && thread->get_id() != std::this_thread::get_id())
+            thread->join();
         else
-            m_presenter.join();
+            thread->detach();
     }
     if (m_audioOpen)
         m_audio.close();

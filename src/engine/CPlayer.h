@@ -6,8 +6,8 @@
 //
 // Threads. Every public operation is called on the host's user-interface thread and only sets
 // requests and wakes the threads; none of them waits for a thread that may be inside a send to
-// that same user-interface thread. release() joins the threads that are not inside a host call
-// and lets the others finish on their own: each thread holds the player alive until it ends.
+// that same user-interface thread. release() joins the threads that end promptly and lets the
+// others finish on their own: each thread holds the player alive until it ends.
 #pragma once
 
 #include "AvUtil.h"
@@ -143,6 +143,7 @@ private:
     MediaEdits m_edits;
     std::deque<SnapshotRequest> m_snapshots;
     bool m_presenterInHost = false;
+    bool m_readerDone = false, m_presenterDone = false;
     tagVeldesRenderRequest m_render{}; // the request in flight (withdrawn by release())
     PlayerStats m_stats;
     std::chrono::steady_clock::time_point m_playTime{}, m_seekTime{};
