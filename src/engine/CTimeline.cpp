@@ -80,8 +80,6 @@ int CTimeline::addMedia(const tagVeldesTrackInfo* track) {
     if (!track || !track->path || !*track->path)
         return -1;
     std::string path = track->path;
-    if (IsDevicePath(path))
-        return -1; // capture devices are not opened by this engine yet
     MediaProbe probe;
     {
         CMediaSource source;
