@@ -1,5 +1,6 @@
 #include "CTimeline.h"
 
+#include "DevicePath.h"
 #include "EncodedSize.h"
 #include "WatermarkPicture.h"
 #include "velcodecutil.h"
@@ -210,6 +211,7 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
     request.outputPath.assign(info->outputPath, pathLength);
     request.callback = info->callback;
     request.user = info->user;
+    request.previewWindow = info->previewWindow;
 
     std::lock_guard lock(m_mutex);
     if (m_closed)
@@ -224,6 +226,8 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
         source.beginMs = media->beginMs;
         source.stopMs = media->stopMs;
         source.edits = media->edits;
+        VEL_DEVICE_INFO device;
+        source.preview = parseDevicePath(media->probe.path, &device) && device.preview != 0;
         if (media->setting) {
             source.videoStream = streamIndexFromValues(media->setting->videoValues);
             source.audioStream = streamIndexFromValues(media->setting->audioValues);

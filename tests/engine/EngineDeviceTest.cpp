@@ -134,10 +134,12 @@ TEST(EngineDevice, RecordsAScreenRegion) {
     enginetest::OutputSpec spec;
     spec.audioCodec = 0;
     RunRecorder recorder(id);
+    enginetest::Window& window = enginetest::previewWindow();
+    window.reset();
+    tagVeldesExportInfo info = enginetest::exportInfo(spec, dir.file("screen.mp4"));
+    info.previewWindow = reinterpret_cast<VeldesWindow>(0x1); // shown while converting
     auto started = std::chrono::steady_clock::now();
-    ASSERT_GE(timeline.runAndWait({id}, enginetest::exportInfo(spec, dir.file("screen.mp4")),
-                                  &recorder),
-              0);
+    ASSERT_GE(timeline.runAndWait({id}, info, &recorder), 0);
     ASSERT_TRUE(recorder.succeeded());
     EXPECT_GT(std::chrono::steady_clock::now() - started, 1800ms) << "recorded in real time";
     // Progress is the recorded share of the clip.
@@ -145,6 +147,12 @@ TEST(EngineDevice, RecordsAScreenRegion) {
     for (const tagVeldesEvent& e : recorder.events()) {
         EXPECT_GE(e.progress, last);
         last = e.progress;
+    }
+    {
+        std::lock_guard lock(window.mutex);
+        EXPECT_GE(window.frames.size(), 10u) << "pictures shown while recording";
+        if (!window.frames.empty())
+            EXPECT_EQ(window.frames.back().width, 320);
     }
     testmedia::FileProbe probe = testmedia::probe(dir.file("screen.mp4"));
     ASSERT_TRUE(probe.ok) << probe.error;
