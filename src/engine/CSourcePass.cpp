@@ -22,7 +22,7 @@ constexpr double kAudioGapSeconds = 0.02;
 
 } // namespace
 
-CSourcePass::CSourcePass(const PassSource& source, const OutputPlan& plan, COutputWriter& writer,
+CSourcePass::CSourcePass(const PassSource& source, const OutputPlan& plan, CWriterThread& writer,
                          IPassControl& control)
     : m_source(source), m_plan(plan), m_writer(writer), m_control(control) {}
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "CMediaSource.h"
-#include "COutputWriter.h"
+#include "CWriterThread.h"
 #include "FilterGraph.h"
 #include "MediaEdits.h"
 #include "OutputPlan.h"
@@ -42,7 +42,7 @@ class CSourcePass {
 public:
     static constexpr int kAborted = 1;
 
-    CSourcePass(const PassSource& source, const OutputPlan& plan, COutputWriter& writer,
+    CSourcePass(const PassSource& source, const OutputPlan& plan, CWriterThread& writer,
                 IPassControl& control);
 
     // Appends the clip, which starts at `timelineStart` seconds of the output. Returns 0 with
@@ -71,7 +71,7 @@ private:
 
     const PassSource& m_source;
     const OutputPlan& m_plan;
-    COutputWriter& m_writer;
+    CWriterThread& m_writer;
     IPassControl& m_control;
     CMediaSource m_reader;
     CVideoFilter m_videoFilter;
