@@ -168,7 +168,8 @@ void CMovaraDlg::OnPreviewEvent(const tagVeldesEvent* event) {
         OnSnapshotPixels(event->pixels, event->width, event->height);
         return;
     }
-    if (event->kind != VELDES_EVENT_POSITION)
+    // Positions that were on their way when the preview stopped move nothing.
+    if (event->kind != VELDES_EVENT_POSITION || !isPreviewState(State()))
         return;
     const MediaItem* item = m_playControl->CurrentItem();
     const int64_t duration = item ? item->duration : 0;
