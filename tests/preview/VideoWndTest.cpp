@@ -26,38 +26,24 @@ public:
     int repaintRequests = 0;
 };
 
-// A planar 4:2:0 picture, left half red and right half blue, with padded rows.
+// A planar 4:2:0 picture with padded rows: left half red, right half blue.
 struct Picture {
-    Picture(int width, int height) : width(width), height(height) {
-        const int cw = (width + 1) / 2, ch = (height + 1) / 2;
-        pitches[0] = width + 7;
-        pitches[1] = pitches[2] = cw + 5;
-        y.assign(size_t(pitches[0]) * height, 0);
-        u.assign(size_t(pitches[1]) * ch, 0);
-        v.assign(size_t(pitches[1]) * ch, 0);
-        for (int row = 0; row < height; ++row)
-            for (int x = 0; x < width; ++x)
-                y[row * pitches[0] + x] = x < width / 2 ? 81 : 41;
-        for (int row = 0; row < ch; ++row)
-            for (int x = 0; x < cw; ++x) {
-                u[row * pitches[1] + x] = x < cw / 2 ? 90 : 240;
-                v[row * pitches[1] + x] = x < cw / 2 ? 240 : 110;
-            }
+    Picture(int w, int h) {
+        const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+        frame = {w, h, 0, 0, {}, {w + 7, cw + 5, cw + 5}};
+        for (int plane = 0; plane < 3; ++plane) {
+            const int rows = plane ? ch : h, columns = plane ? cw : w;
+            bytes[plane].assign(size_t(frame.pitches[plane]) * rows, 0);
+            for (int y = 0; y < rows; ++y)
+                for (int x = 0; x < columns; ++x)
+                    bytes[plane][y * frame.pitches[plane] + x] =
+                        kRedBlue[plane][x < columns / 2 ? 0 : 1];
+            frame.planes[plane] = bytes[plane].data();
+        }
     }
-    tagVeldesFrame frame() const {
-        tagVeldesFrame f{};
-        f.width = width;
-        f.height = height;
-        f.planes[0] = y.data();
-        f.planes[1] = u.data();
-        f.planes[2] = v.data();
-        for (int i = 0; i < 3; ++i)
-            f.pitches[i] = pitches[i];
-        return f;
-    }
-    int width, height;
-    int pitches[3];
-    std::vector<uint8_t> y, u, v;
+    static constexpr uint8_t kRedBlue[3][2] = {{81, 41}, {90, 240}, {240, 110}}; // Y, U, V
+    tagVeldesFrame frame;
+    std::vector<uint8_t> bytes[3];
 };
 
 bool near(QColor a, QColor b) {
@@ -138,7 +124,7 @@ TEST_F(VideoWnd, PresentsFramesScaledToThePaneOnEitherSurface) {
         ASSERT_EQ(surface.SurfaceKind(), c.kind);
         surface.SetDisplayState(CVideoWnd::kPlaying);
         const Picture picture(c.width, c.height);
-        EXPECT_EQ(present(picture.frame()), 0);
+        EXPECT_EQ(present(picture.frame), 0);
         EXPECT_EQ(surface.VideoWidth(), c.width);
         EXPECT_EQ(surface.VideoHeight(), c.height);
         const QImage shot = surface.grab().toImage();
@@ -150,12 +136,11 @@ TEST_F(VideoWnd, PresentsFramesScaledToThePaneOnEitherSurface) {
     }
     // A frame whose pitches are shorter than its width is not read.
     Picture bad(64, 48);
-    tagVeldesFrame frame = bad.frame();
-    frame.pitches[1] = 10;
-    EXPECT_EQ(present(frame), 0);
-    frame.planes[2] = nullptr;
-    frame.pitches[1] = bad.pitches[1];
-    EXPECT_EQ(present(frame), 0);
+    bad.frame.pitches[1] = 10;
+    EXPECT_EQ(present(bad.frame), 0);
+    bad.frame.pitches[1] = 37;
+    bad.frame.planes[2] = nullptr;
+    EXPECT_EQ(present(bad.frame), 0);
 }
 
 TEST_F(VideoWnd, PaintsByStateAndRebuildsOn3036) {
@@ -163,7 +148,7 @@ TEST_F(VideoWnd, PaintsByStateAndRebuildsOn3036) {
     surface.SetVideo(true, 64, 48);
     surface.BuildDisplayObjects();
     const Picture picture(64, 48);
-    present(picture.frame());
+    present(picture.frame);
     struct Case {
         const char* name;
         int state;
@@ -193,7 +178,7 @@ TEST_F(VideoWnd, PaintsByStateAndRebuildsOn3036) {
     host.repaintRequests = 0;
     surface.SetVideo(true, 64, 48);
     surface.SetDisplayState(CVideoWnd::kPaused);
-    present(picture.frame());
+    present(picture.frame);
     surface.grab();
     EXPECT_EQ(host.repaintRequests, 0);
 
