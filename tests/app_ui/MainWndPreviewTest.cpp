@@ -87,6 +87,9 @@ TEST_F(MainWndPreview, ElementClicksFollowTheStateTable) {
         EXPECT_EQ(itemDisabled(Pane(), 2), s.state == 0);
         EXPECT_EQ(itemDisabled(Pane(), 3), s.state == 0);
         EXPECT_EQ(dlg->VideoSurface()->DisplayState(), s.surface);
+        // Painting the paused surface has the engine present its frame again.
+        dlg->VideoSurface()->grab();
+        EXPECT_EQ(fake.countOf("VeldesRefreshOutputWindow") > 0, s.state == 4);
     }
     EXPECT_EQ(fake.callsOf("VeldesEditEnd").at(0).value, 1);
 
@@ -259,7 +262,9 @@ TEST_F(MainWndPreview, SnapshotsAskTheEngineBySizeAndStateAndSaveThePixels) {
     EXPECT_FALSE(SnapshotMenuItemEnabled()); // no preview
     Click(1);
     EXPECT_FALSE(SnapshotMenuItemEnabled()); // no picture
-    AddMedia("holiday.avi");
+    AddMedia("holiday.avi"); // adding and the focus change stop the preview
+    EXPECT_EQ(dlg->State(), kStateIdle);
+    EXPECT_EQ(fake.openEdits(), 0);
     Click(1);
     EXPECT_TRUE(SnapshotMenuItemEnabled());
 
