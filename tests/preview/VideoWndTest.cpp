@@ -141,6 +141,9 @@ TEST_F(VideoWnd, PresentsFramesScaledToThePaneOnEitherSurface) {
     bad.frame.pitches[1] = 37;
     bad.frame.planes[2] = nullptr;
     EXPECT_EQ(present(bad.frame), 0);
+    const QImage kept = surface.grab().toImage();
+    EXPECT_TRUE(near(kept.pixelColor(30, 60), QColor(255, 0, 0)));
+    EXPECT_TRUE(near(kept.pixelColor(130, 60), QColor(0, 0, 255)));
 }
 
 TEST_F(VideoWnd, PaintsByStateAndRebuildsOn3036) {
