@@ -122,13 +122,13 @@ bool CMovaraDlg::InitDialog() {
     const std::string defaults = SettingsFile::defaultFolder(platformServices().documentsFolder());
     SettingsFile::load(SettingsPath(), m_settings, m_catalogue, defaults, &contents);
     ApplySettingsContents(contents);
+    ApplyPreviewSettings();
     ApplySkin(m_settings.skinFile);
 
     UpdateCommandStates();
     m_playControl->SetItemState(CPlayCtrlWnd::kSnapshot, 0, kStateDisabled);
     m_playControl->SetItemState(CPlayCtrlWnd::kStop, 0, kStateDisabled);
-    // The preview surface joins when playback arrives with the player.
-    m_convert.attach(nullptr, handle(), &m_settings);
+    m_convert.attach(m_videoSurface->handle(), handle(), &m_settings);
     UpdateStatusText(1);
     m_versionTimer.start(kVersionCheckDelayMs, this);
     m_initialised = true;
@@ -155,7 +155,7 @@ void CMovaraDlg::Destroy() {
     // An engine thread blocked in a send to this window returns at once from here on.
     stopMessages();
     m_convert.shutdown();
-    // The video surface stops with the player; the custom profiles are written by their store.
+    // The custom profiles are written by their store.
     // A window that never read the settings file does not overwrite it with defaults.
     if (m_initialised)
         SaveSettings();
@@ -303,11 +303,19 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
             return 0;
         case kNotifyOutputExists:
             return OnOutputExists(static_cast<char*>(note->subject));
+        case kNotifyPreviewEvent:
+            OnPreviewEvent(static_cast<const tagVeldesEvent*>(note->subject));
+            return 0;
         default:
-            // Preview events arrive with the player.
             return 0;
         }
     }
+    case kMsgPreviewEnd:
+        StopPreviewIfActive();
+        return 0;
+    case CVideoWnd::kMsgRepaintPaused:
+        m_convert.refreshOutputWindow();
+        return 0;
     case kMsgOutputFinished:
         OnOutputFinished(reinterpret_cast<const char*>(lParam));
         return 0;
@@ -321,8 +329,12 @@ intptr_t CMovaraDlg::OnPaneNotify(unsigned code, const PaneNotify* notify) {
         return 0;
     if (code == kNotifyClick || code == kNotifyDblClick)
         return CBaseDialog::OnPaneNotify(code, notify);
+    if (notify->paneId == CPlayCtrlWnd::kPaneId) {
+        OnPlayControlValue(code, *notify);
+        return 0;
+    }
     if (notify->paneId != kFileListPaneId)
-        return 0; // the play control's track and slider arrive with the player
+        return 0;
     switch (code) {
     case kFileListRightClick:
         OnListRightClick(notify->index);
@@ -359,8 +371,10 @@ void CMovaraDlg::OnPaneClick(const PaneNotify& notify) {
     case CActionWnd::kPaneId:
         OnActionClick(notify.item->id);
         break;
+    case CPlayCtrlWnd::kPaneId:
+        OnPlayControlClick(notify.item->id, *notify.item);
+        break;
     default:
-        // The play control's buttons arrive with the player.
         break;
     }
 }
@@ -450,6 +464,15 @@ void CMovaraDlg::OnCommand(int commandId) {
         break;
     case kCmdExit:
         accept();
+        break;
+    case kCmdSnapshot:
+        TakeSnapshot();
+        break;
+    case kCmdOpenSnapshotFolder:
+        OnOpenSnapshotFolder();
+        break;
+    case kCmdChangeSnapshotFolder:
+        OnChangeSnapshotFolder();
         break;
     default:
         break;

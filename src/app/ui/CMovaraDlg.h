@@ -108,6 +108,16 @@ public:
     void ResumeConversion();
     void StopConversion();
 
+    // --- the preview player (CMovaraDlgPreview.cpp) ---
+    // Plays the focused item (a missing file is told and marked); pause, resume; stop closes the
+    // preview edit and gives the pane and the surface their idle look.
+    void StartPreview();
+    void PausePreview();
+    void ResumePreview();
+    void StopPreview();
+    // Stops only when a preview is open (before adding, a focus change, a conversion).
+    void StopPreviewIfActive();
+
     // --- commands ---
     // A command of the menus or the panes; a command whose feature this build lacks does
     // nothing.
@@ -198,6 +208,25 @@ private:
     // The file rename dialog for an existing output; the answer goes back to the engine.
     intptr_t OnOutputExists(char* pathBuffer);
     void OnOutputFinished(const char* path);
+
+    // CMovaraDlgPreview.cpp: the play control, preview events, volume, picture, snapshots.
+    MediaItem* PreviewTarget() const; // the list's focused item
+    bool PreviewHasVideo();           // the pane's item has a video stream
+    void SetPlayLook(bool playing);
+    void OnPlayControlClick(int itemId, const PaneItem& item);
+    // Message 1124 from the play control without an item: a handle's value.
+    void OnPlayControlValue(unsigned code, const PaneNotify& notify);
+    void OnPreviewEvent(const tagVeldesEvent* event);
+    void SetVolumeLevel(int level);
+    void ToggleMute();
+    void ApplyEffectSetting();
+    // After the settings are loaded: the volume (or mute) and the picture, to pane and engine.
+    void ApplyPreviewSettings();
+    void UpdateSnapshotCommand();
+    void TakeSnapshot();
+    void OnSnapshotPixels(const void* pixels, int width, int height);
+    void OnOpenSnapshotFolder();
+    void OnChangeSnapshotFolder();
 
     // CMovaraDlgSaveto.cpp: the save-to pane, the profile combos.
     void FillSavetoPane();

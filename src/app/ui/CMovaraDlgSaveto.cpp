@@ -327,6 +327,6 @@ void CMovaraDlg::ApplyFlagsToChecks() {
     ApplySameAsInput(sameAsInput);
     setChecked(m_savetoPane, kOpenWhenFinished, m_settings.option(kOptionOpenOutputFolder));
     setChecked(m_toolBar, CToolWnd::kShutdown, m_settings.option(kOptionShutdown));
-    // The switch offers the other picture; the preview shows it once the player arrives.
+    // The switch's look; the engine is told with the volume (ApplyPreviewSettings).
     m_playControl->SetEffectShown(m_settings.option(kOptionEffectPicture));
 }

@@ -165,8 +165,7 @@ int CMovaraDlg::LoadItem(int index) {
     MediaItem* item = m_fileList->MediaAt(index);
     if (!item)
         return 0;
-    if (State() == kStatePreviewing || State() == kStatePreviewPaused)
-        m_convert.stopPreview();
+    StopPreviewIfActive();
     if (!m_convert.addItem(item)) {
         const bool device = isDevice(item);
         const std::string text =

@@ -106,10 +106,6 @@ bool isCommandAvailable(int commandId) {
     case kCmdVideoEdit:
     case kCmdFileInfo:
     case kCmdCheckUpdates:
-    // Snapshots arrive with the player.
-    case kCmdSnapshot:
-    case kCmdOpenSnapshotFolder:
-    case kCmdChangeSnapshotFolder:
         return false;
     default:
         return true;
