@@ -3,6 +3,7 @@
 // streams become black pictures or silence, short ones are held or padded to the clip's end).
 #pragma once
 
+#include "CDecodeAhead.h"
 #include "CMediaSource.h"
 #include "CWriterThread.h"
 #include "FilterGraph.h"
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <memory>
 
 namespace vel {
 
@@ -74,6 +76,7 @@ private:
     CWriterThread& m_writer;
     IPassControl& m_control;
     CMediaSource m_reader;
+    std::unique_ptr<CDecodeAhead> m_ahead; // started once the clip's begin is reached
     CVideoFilter m_videoFilter;
     CAudioFilter m_audioFilter;
 
