@@ -14,7 +14,9 @@
 #include "CVelComboBox.h"
 #include "CVelEdit.h"
 #include "CVelSkin.h"
+#include "CVideoEditDlg.h"
 #include "CVideoWnd.h"
+#include "EditMessages.h"
 #include "OutputNaming.h"
 #include "PlatformServices.h"
 #include "ProfileCatalogue.h"
@@ -170,6 +172,7 @@ void CMovaraDlg::Destroy() {
     destroyPane(m_statusBar);
     destroyPane(m_toolBar);
     destroyPane(m_videoSurface);
+    destroyPane(m_editDialog);
     m_mainMenu.reset();
     m_listMenu.reset();
     m_snapshotMenu.reset();
@@ -311,6 +314,10 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
     case kMsgOutputFinished:
         OnOutputFinished(reinterpret_cast<const char*>(lParam));
         return 0;
+    case kMsgEffectChanged:
+    case kMsgWatermarkChanged:
+    case kMsgCropChanged:
+        return OnEditChanged(msg, wParam, lParam);
     default:
         return CBaseDialog::onMessage(msg, wParam, lParam);
     }
@@ -450,6 +457,9 @@ void CMovaraDlg::OnCommand(int commandId) {
         break;
     case kCmdExit:
         accept();
+        break;
+    case kCmdVideoEdit:
+        OpenEditDialog(0);
         break;
     default:
         break;
