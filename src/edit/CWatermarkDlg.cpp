@@ -11,6 +11,8 @@
 #include "PlatformServices.h"
 #include "Profile.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
@@ -197,8 +199,10 @@ bool CWatermarkDlg::OnSpinStep(Spin spin, int pos, int delta) {
     if (!item)
         return false;
     const int next = pos + delta;
-    const bool valid = spin == kAlpha ? next >= 0 && next <= 255 : next >= 0;
-    if (!valid)
+    // Held to the spin's range (alpha 0 to 255, the others 0 to the picture's size), so the
+    // item never holds a value the page cannot show.
+    const CSpinCtrl* control = m_spins[spin];
+    if (next < std::max(0, control->Lower()) || next > control->Upper())
         return false;
     MediaWatermark& mark = item->watermark;
     int32_t* fields[kSpinCount] = {&mark.left, &mark.top, &mark.alpha, &mark.width, &mark.height};

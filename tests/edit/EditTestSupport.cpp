@@ -1,6 +1,10 @@
 #include "EditTestSupport.h"
 
+#include "CBaseWnd.h"
+#include "PaneItem.h"
 #include "Profile.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -32,4 +36,18 @@ std::unique_ptr<MediaItem> editItem(bool audioOnlyProfile) {
     item->profile = profile;
     item->sourcePath = "/in/clip.mp4";
     return item;
+}
+
+void clickElement(CBaseWnd* pane, int itemId) {
+    const PaneItem* item = pane->FindItem(itemId);
+    ASSERT_NE(item, nullptr) << "item " << itemId;
+    QTest::mouseClick(pane, Qt::LeftButton, {}, item->rect().toQRect().center());
+}
+
+bool elementChecked(const CBaseWnd* pane, int itemId) {
+    return (pane->ItemState(itemId) & kStateChecked) != 0;
+}
+
+bool elementDisabled(const CBaseWnd* pane, int itemId) {
+    return (pane->ItemState(itemId) & kStateDisabled) != 0;
 }

@@ -28,6 +28,12 @@ public:
     std::vector<EditMessage> seen;
 };
 
+class CBaseWnd;
+// A press and release of the left button on the pane item's centre.
+void clickElement(CBaseWnd* pane, int itemId);
+bool elementChecked(const CBaseWnd* pane, int itemId);
+bool elementDisabled(const CBaseWnd* pane, int itemId);
+
 // Stream records of a source: a video stream of the size (none for 0 x 0) and an audio stream.
 StreamList streamsOf(int width, int height, bool audio = true);
 // An item with a video profile (or an audio-only one).
