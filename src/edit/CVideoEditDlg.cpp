@@ -5,8 +5,12 @@
 #include "CWatermarkDlg.h"
 
 #include "CBaseWnd.h"
+#include "CCaptionWnd.h"
 #include "OutlookTabCtrlEx.h"
 #include "PaneItem.h"
+#include "SkinPaint.h"
+
+#include <QPainter>
 
 #include <QResizeEvent>
 
@@ -18,6 +22,8 @@ constexpr int kPageTop = 31;
 constexpr int kPageBottomGap = 41;
 constexpr int kButtonWidth = 80;
 constexpr int kButtonHeight = 24;
+// The skin's colour of control frames: the dialog's edge, so it stands out over the main window.
+constexpr int kFrameColorId = 117;
 
 PaneItem bottomButton(int id, const char* text, int marginRight) {
     PaneItem item;
@@ -39,6 +45,8 @@ CVideoEditDlg::CVideoEditDlg(MessageTarget* mainWindow, QWidget* owner, CBaseSki
     setWindowTitle(QStringLiteral("Video Edit"));
     setModal(false);
     setFixedSize(kWidth, kHeight);
+    if (PanePlacement* caption = FindPane(Caption()))
+        caption->inset = 1;
 
     m_tabs = new OutlookTabCtrlEx(this, kTabControlId);
     QFont tabFont(QStringLiteral("Times New Roman"));
@@ -63,13 +71,21 @@ CVideoEditDlg::CVideoEditDlg(MessageTarget* mainWindow, QWidget* owner, CBaseSki
 
 void CVideoEditDlg::PlaceChildren() {
     const int w = width(), h = height();
-    m_tabs->setGeometry(0, kTabTop, kTabWidth, h - kTabTop - kTabBottomGap);
+    // One pixel in from the left edge, where the frame is drawn.
+    m_tabs->setGeometry(1, kTabTop, kTabWidth - 1, h - kTabTop - kTabBottomGap);
     const QRect pageRect(kTabWidth, kPageTop, w - 1 - kTabWidth, h - kPageTop - kPageBottomGap);
     for (CVideoEditPage* page : m_pages)
         if (page)
             page->setGeometry(pageRect);
-    m_buttons->setGeometry(1, h - kTabBottomGap, w - 2, kTabBottomGap - 1);
+    m_buttons->setGeometry(1, h - kTabBottomGap, w - 2, kTabBottomGap - 2);
     m_buttons->ArrangeItems();
+}
+
+bool CVideoEditDlg::PaintBackground(QPainter& painter, int fillType) {
+    painter.fillRect(rect(), argbColor(DialogColor(0)));
+    painter.setPen(argbColor(DialogColor(kFrameColorId)));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    return true;
 }
 
 void CVideoEditDlg::resizeEvent(QResizeEvent* event) {

@@ -43,6 +43,7 @@ public:
     void Cancel();
 
     bool IsFixedSize() const override { return true; }
+    bool PaintBackground(QPainter& painter, int fillType) override;
     void OnPaneClick(const PaneNotify& notify) override;
     void OnCloseButton() override;
     // Escape: as "Cancel".

@@ -261,7 +261,8 @@ void CMovaraDlg::InvalidateAll() {
     update();
     for (QWidget* pane :
          std::initializer_list<QWidget*>{m_playControl, m_savetoPane, Caption(), m_statusBar,
-                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface})
+                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface,
+                                         m_editDialog})
         if (pane)
             pane->update();
 }
