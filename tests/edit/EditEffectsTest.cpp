@@ -7,6 +7,7 @@
 #include "CWatermarkDlg.h"
 #include "EditMessages.h"
 #include "EditTestSupport.h"
+#include "OutlookTabCtrlEx.h"
 #include "QtTestSupport.h"
 
 #include <QTest>
@@ -124,6 +125,21 @@ TEST_F(EffectsPage, CancelReachesOnlyThePageShown) {
     EXPECT_EQ(item->watermark.left, 15) << "the watermark page was not shown";
     ASSERT_EQ(mainWindow.seen.size(), 1u);
     EXPECT_EQ(mainWindow.seen[0].msg, kMsgEffectChanged);
+}
+
+TEST_F(EffectsPage, TabsShowTheirPagesMadeOnFirstUse) {
+    EXPECT_EQ(dialog->PageAt(CVideoEditDlg::kWatermark), nullptr);
+    OutlookTabCtrlEx* tabs = dialog->Tabs();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->ItemRect(CVideoEditDlg::kCrop).center());
+    EXPECT_EQ(dialog->ShownPage(), CVideoEditDlg::kCrop);
+    ASSERT_NE(dialog->PageAt(CVideoEditDlg::kCrop), nullptr);
+    EXPECT_TRUE(dialog->PageAt(CVideoEditDlg::kCrop)->isVisible());
+    EXPECT_EQ(dialog->PageAt(CVideoEditDlg::kCrop)->Item(), item.get());
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_EQ(dialog->PageAt(CVideoEditDlg::kWatermark), nullptr);
+    // The page fills the area beside the strip and above the buttons.
+    EXPECT_EQ(dialog->PageAt(CVideoEditDlg::kCrop)->geometry(),
+              QRect(120, 31, CVideoEditDlg::kWidth - 121, CVideoEditDlg::kHeight - 72));
 }
 
 TEST_F(EffectsPage, WithoutAnItemZerosAndNoConfirm) {
