@@ -255,6 +255,8 @@ void CWatermarkDlg::ShowItem(MediaItem* item, const StreamList& streams) {
     CheckElement(kApplyToAll, false);
     if (!item || Streams().empty()) {
         ResetControls();
+        // The neutral look: nothing enabled, and no refusal for a watermark nobody asked for.
+        CheckElement(kEnable, false);
         ApplyEnablingRule(false);
         if (item)
             m_saved = item->watermark;

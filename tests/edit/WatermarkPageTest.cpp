@@ -59,6 +59,11 @@ TEST_F(WatermarkPage, EnablingNeedsAVideoTargetAndAVideoSource) {
             EXPECT_FALSE(page->TextEdit()->isEnabled());
         } else {
             EXPECT_EQ(shown.size(), boxes);
+            // Going to no item afterwards shows the neutral look without a message.
+            page->ShowItem(nullptr, {});
+            EXPECT_EQ(services.messageBoxes().size(), boxes);
+            EXPECT_FALSE(elementChecked(page->Panel(), CWatermarkDlg::kEnable));
+            page->ShowItem(item.get(), c.streams);
             EXPECT_EQ(item->watermark.mode, kWatermarkText);
             ASSERT_EQ(mainWindow.seen.size(), 1u);
             EXPECT_EQ(mainWindow.seen[0].msg, kMsgWatermarkChanged);
