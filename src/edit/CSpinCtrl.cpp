@@ -8,9 +8,21 @@
 
 #include <algorithm>
 
+namespace {
+
+constexpr int kRepeatDelay = 400;   // ms before a held arrow repeats
+constexpr int kRepeatInterval = 60; // ms between repeated steps
+
+} // namespace
+
 CSpinCtrl::CSpinCtrl(QWidget* parent, int controlId) : QWidget(parent), m_controlId(controlId) {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
+    connect(&m_repeat, &QTimer::timeout, this, [this] {
+        m_repeat.setInterval(kRepeatInterval);
+        if (m_pressed != 0)
+            Step(m_pressed);
+    });
 }
 
 void CSpinCtrl::SetBuddy(QLineEdit* buddy) {
@@ -98,16 +110,21 @@ void CSpinCtrl::mousePressEvent(QMouseEvent* event) {
     m_pressed = event->position().y() < height() / 2 ? 1 : -1;
     update();
     Step(m_pressed);
+    m_repeat.start(kRepeatDelay);
 }
 
 void CSpinCtrl::mouseReleaseEvent(QMouseEvent*) {
+    m_repeat.stop();
     m_pressed = 0;
     update();
 }
 
 void CSpinCtrl::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::EnabledChange)
+    if (event->type() == QEvent::EnabledChange) {
+        m_repeat.stop();
+        m_pressed = 0;
         update();
+    }
     QWidget::changeEvent(event);
 }
 

@@ -3,6 +3,7 @@
 // the position moves by the step, held to the range, and the buddy shows it.
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -49,5 +50,6 @@ private:
     int m_upper = 100;
     int m_pos = 0;
     int m_pressed = 0; // +1 upper arrow, -1 lower arrow
+    QTimer m_repeat;   // an arrow held down keeps stepping
     std::function<bool(int, int)> m_onDelta;
 };

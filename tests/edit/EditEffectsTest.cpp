@@ -44,7 +44,10 @@ TEST_F(EffectsPage, SpinStepsStoreInsideTheRangeAndAlwaysAnnounce) {
         item->brightness = item->contrast = item->saturation = c.start;
         dialog->SetItem(item.get(), streamsOf(320, 240));
         mainWindow.seen.clear();
-        page->Spin(c.value)->Step(c.step);
+        // A click on the upper or lower arrow, as a person steps.
+        CSpinCtrl* spin = page->Spin(c.value);
+        QTest::mouseClick(spin, Qt::LeftButton, {},
+                          QPoint(spin->width() / 2, c.step > 0 ? 2 : spin->height() - 3));
         const int32_t stored = c.value == CVideoEffectDlg::kBrightness ? item->brightness
                                : c.value == CVideoEffectDlg::kContrast ? item->contrast
                                                                         : item->saturation;
