@@ -5,6 +5,7 @@
 
 #include "CFileListWnd.h"
 #include "CSpinCtrl.h"
+#include "CToolWnd.h"
 #include "CVideoEditDlg.h"
 #include "CVideoEffectDlg.h"
 #include "CommandIds.h"
@@ -21,7 +22,8 @@ TEST_F(MainWndEdit, TheDialogOpensOverTheListAndFollowsTheFocus) {
     AddItems(3);
     ClickRow(1);
     EXPECT_EQ(dlg->EditDialog(), nullptr) << "made on first use";
-    dlg->OnCommand(kCmdVideoEdit);
+    EXPECT_TRUE(menuEnabled(dlg->Menu(kMenuMain), kCmdVideoEdit));
+    clickItem(dlg->ToolBar(), CToolWnd::kEditMedia);
     CVideoEditDlg* edit = dlg->EditDialog();
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(edit->isVisible());
