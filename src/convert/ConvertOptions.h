@@ -2,6 +2,8 @@
 
 // The command line of movara-convert.
 
+#include "ConvertEdits.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +20,7 @@ struct ConvertOptions {
     std::optional<int64_t> begin; // ms
     std::optional<int64_t> end;   // ms
     ExistingOutput exists = ExistingOutput::Rename;
+    ConvertEdits edits;
     std::vector<std::string> files;
 };
 

@@ -88,6 +88,7 @@ std::unique_ptr<MediaItem> itemFor(const std::string& file, const ProfileRef& pr
     if (options.end) {
         item->clipEnd = *options.end;
     }
+    applyEdits(options.edits, *item);
     return item;
 }
 
@@ -113,6 +114,14 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
             std::fprintf(stderr, "Failed to load file :\n%s\n", file.c_str());
             allLoaded = false;
             continue;
+        }
+        tagVeldesStreamInfo* streams = nullptr;
+        const int count = convert.mediaInfo(item.get(), &streams);
+        if (!fitCropToSource(options.edits, *item,
+                             streams && count > 0
+                                 ? std::vector<tagVeldesStreamInfo>(streams, streams + count)
+                                 : std::vector<tagVeldesStreamInfo>{})) {
+            std::fprintf(stderr, "movara-convert: %s has no picture to crop\n", file.c_str());
         }
         convert.updateDuration(item.get());
         convert.estimate(item.get());
@@ -175,6 +184,10 @@ int main(int argc, char** argv) {
     if (!profile) {
         std::fprintf(stderr, "movara-convert: no profile is named \"%s\" (see --list-profiles)\n",
                      options->profile.c_str());
+        return kExitUsage;
+    }
+    if (const std::string refusal = editsRefusal(options->edits, *profile); !refusal.empty()) {
+        std::fprintf(stderr, "movara-convert: %s\n", refusal.c_str());
         return kExitUsage;
     }
     std::error_code ec;

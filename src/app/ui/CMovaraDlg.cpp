@@ -14,7 +14,9 @@
 #include "CVelComboBox.h"
 #include "CVelEdit.h"
 #include "CVelSkin.h"
+#include "CVideoEditDlg.h"
 #include "CVideoWnd.h"
+#include "EditMessages.h"
 #include "OutputNaming.h"
 #include "PlatformServices.h"
 #include "ProfileCatalogue.h"
@@ -170,6 +172,7 @@ void CMovaraDlg::Destroy() {
     destroyPane(m_statusBar);
     destroyPane(m_toolBar);
     destroyPane(m_videoSurface);
+    destroyPane(m_editDialog);
     m_mainMenu.reset();
     m_listMenu.reset();
     m_snapshotMenu.reset();
@@ -258,7 +261,8 @@ void CMovaraDlg::InvalidateAll() {
     update();
     for (QWidget* pane :
          std::initializer_list<QWidget*>{m_playControl, m_savetoPane, Caption(), m_statusBar,
-                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface})
+                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface,
+                                         m_editDialog})
         if (pane)
             pane->update();
 }
@@ -319,6 +323,10 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
     case kMsgOutputFinished:
         OnOutputFinished(reinterpret_cast<const char*>(lParam));
         return 0;
+    case kMsgEffectChanged:
+    case kMsgWatermarkChanged:
+    case kMsgCropChanged:
+        return OnEditChanged(msg, wParam, lParam);
     default:
         return CBaseDialog::onMessage(msg, wParam, lParam);
     }
@@ -473,6 +481,9 @@ void CMovaraDlg::OnCommand(int commandId) {
         break;
     case kCmdChangeSnapshotFolder:
         OnChangeSnapshotFolder();
+        break;
+    case kCmdVideoEdit:
+        OpenEditDialog(0);
         break;
     default:
         break;

@@ -31,6 +31,7 @@ class CStatusWnd;
 class CToolWnd;
 class CVelComboBox;
 class CVelEdit;
+class CVideoEditDlg;
 class CVideoWnd;
 class ProfileCatalogue;
 class ScanEscapeLatch;
@@ -140,6 +141,8 @@ public:
     CFileListWnd* FileList() const { return m_fileList; }
     CPlayCtrlWnd* PlayControl() const { return m_playControl; }
     CVideoWnd* VideoSurface() const { return m_videoSurface; }
+    // Null until the first "Video Edit...".
+    CVideoEditDlg* EditDialog() const { return m_editDialog; }
     CVelComboBox* ProfileCombo() const { return m_profileCombo; }
     CVelComboBox* CategoryCombo() const { return m_categoryCombo; }
     CVelEdit* OutputPathEdit() const { return m_outputPath; }
@@ -227,6 +230,14 @@ private:
     void OnSnapshotPixels(const void* pixels, int width, int height);
     void OnOpenSnapshotFolder();
     void OnChangeSnapshotFolder();
+    // CMovaraDlgEdit.cpp: the video edit dialog.
+    // Creates it on first use, shows the page over the file list and hands it the focused item.
+    void OpenEditDialog(int page);
+    // The item (or none) and its stream records go to the dialog, when it exists.
+    void GiveItemToEditDialog(MediaItem* item);
+    void CloseEditDialog();
+    // 4809, 4806, 4812: the changed setting to an open preview, and to all items when asked.
+    intptr_t OnEditChanged(unsigned msg, uintptr_t wParam, intptr_t lParam);
 
     // CMovaraDlgSaveto.cpp: the save-to pane, the profile combos.
     void FillSavetoPane();
@@ -255,6 +266,7 @@ private:
     CFileListWnd* m_fileList = nullptr;
     CPlayCtrlWnd* m_playControl = nullptr;
     CVideoWnd* m_videoSurface = nullptr;
+    CVideoEditDlg* m_editDialog = nullptr; // modeless, made on first use
     CVelComboBox* m_profileCombo = nullptr;
     CVelComboBox* m_categoryCombo = nullptr;
     CVelEdit* m_outputPath = nullptr;

@@ -107,6 +107,7 @@ void CMovaraDlg::OnFocusChanged(int index) {
     if (State() == kStateIdle)
         UpdateCommandStates();
     MediaItem* item = m_fileList->MediaAt(index);
+    GiveItemToEditDialog(item);
     if (!item) {
         m_playControl->SetCurrentItem(nullptr);
         return;

@@ -75,6 +75,8 @@ void CMovaraDlg::UpdateCommandStates() {
 void CMovaraDlg::LockForConversion() {
     if (!m_fileList)
         return;
+    // The engine reads the items' edits while converting: nothing may change them meanwhile.
+    CloseEditDialog();
     m_fileList->Lock(true);
     m_fileList->RepaintRows();
     m_playControl->SetPlayEnabled(false);
@@ -180,8 +182,10 @@ int CMovaraDlg::LoadItem(int index) {
         m_convert.updateDuration(item);
     m_convert.estimate(item);
     m_fileList->RepaintRows();
-    if (index == m_fileList->FocusedIndex())
+    if (index == m_fileList->FocusedIndex()) {
         m_playControl->SetCurrentItem(item);
+        GiveItemToEditDialog(item);
+    }
     UpdateCommandStates();
     UpdateStatusText(1);
     return 1;

@@ -103,7 +103,6 @@ bool isCommandAvailable(int commandId) {
     // Each of these arrives with its own dialog.
     case kCmdProfileSetting:
     case kCmdPreferences:
-    case kCmdVideoEdit:
     case kCmdFileInfo:
     case kCmdCheckUpdates:
         return false;
