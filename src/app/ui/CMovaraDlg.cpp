@@ -18,6 +18,7 @@
 #include "OutputNaming.h"
 #include "PlatformServices.h"
 #include "ProfileCatalogue.h"
+#include "ProfileComboPair.h"
 #include "SettingsFile.h"
 #include "VelSettings.h"
 
@@ -155,11 +156,14 @@ void CMovaraDlg::Destroy() {
     // An engine thread blocked in a send to this window returns at once from here on.
     stopMessages();
     m_convert.shutdown();
-    // The video surface stops with the player; the custom profiles are written by their store.
-    // A window that never read the settings file does not overwrite it with defaults.
-    if (m_initialised)
+    // The video surface stops with the player. A window that never read the settings file does
+    // not overwrite it with defaults.
+    if (m_initialised) {
+        SaveCustomProfiles();
         SaveSettings();
+    }
     m_settings.mediaList = nullptr;
+    m_profileCombos.reset();
     m_profileCombo = nullptr;
     m_categoryCombo = nullptr;
     m_outputPath = nullptr;
@@ -447,6 +451,9 @@ void CMovaraDlg::OnCommand(int commandId) {
     case kCmdAbout:
     case kCmdAboutBox:
         OnAbout();
+        break;
+    case kCmdProfileSetting:
+        OnProfileSetting();
         break;
     case kCmdExit:
         accept();

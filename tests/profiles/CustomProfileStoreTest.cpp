@@ -1,0 +1,254 @@
+#include "CustomProfileStore.h"
+#include "DecimalCommaLocale.h"
+#include "ProfileCatalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        path_ = fs::temp_directory_path() /
+                ("movara-store-" + std::to_string(::getpid()) + "-" + std::to_string(++counter_));
+        fs::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    static inline int counter_ = 0;
+    fs::path path_;
+};
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A stored profile; `video` and `audio` are the StandardSetting contents.
+std::string profileElement(const std::string& attributes, const std::string& video,
+                           const std::string& audio) {
+    return "<Profile " + attributes + "><Video><Setting><StandardSetting>" + video +
+           "</StandardSetting><ExtendedSetting/></Setting></Video><Audio><Setting>"
+           "<StandardSetting>" +
+           audio + "</StandardSetting><ExtendedSetting/></Setting></Audio></Profile>";
+}
+
+std::string store(const std::string& profiles) {
+    return "<?xml version=\"1.0\"?><VelProfile Version=\"1.0.0\">" + profiles + "</VelProfile>";
+}
+
+const std::string kVideo = "<Codec>9</Codec><Bitrate>512</Bitrate><FrameRate>15.000000</FrameRate>"
+                           "<Width>320</Width><Height>240</Height><AspectRatio>1</AspectRatio>"
+                           "<Quality>70</Quality>";
+const std::string kAudio = "<Codec>1</Codec><Bitrate>64000</Bitrate><SampleRate>32000</SampleRate>"
+                           "<Channel>0</Channel><Quality>50</Quality>";
+
+} // namespace
+
+TEST(CustomProfileStore, AStoreWithoutProfilesLoadsNothingAndIsNotRewritten) {
+    ScratchFolder folder;
+    const std::string path = folder.file("VelCustomProfile.xml");
+    const std::string text = "<VelProfile Version=\"1.0.0\"/>";
+    writeText(path, text);
+    ProfileCatalogue catalogue;
+    EXPECT_TRUE(loadCustomProfiles(catalogue, path));
+    EXPECT_EQ(catalogue.count(kCustomCategory), 0);
+    EXPECT_FALSE(saveCustomProfiles(catalogue, path));
+    EXPECT_EQ(readText(path), text);
+}
+
+// Which stored profiles are taken, and what a taken one holds.
+TEST(CustomProfileStore, StoredProfilesResolveTheirSourceAndPassValidation) {
+    struct Case {
+        const char* what;
+        std::string attributes;
+        std::string video;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"13th 3GP Mobile profile", R"(Flag="16" Index="720908" Name="a" Desc="d")", kVideo, true},
+        {"past the 3GP Mobile list", R"(Flag="0" Index="720909" Name="a")", kVideo, false},
+        {"category above 17", R"(Index="1179648" Name="a")", kVideo, false},
+        {"empty name", R"(Index="0" Name="")", kVideo, false},
+        {"frame rate above 30", R"(Index="0" Name="a")",
+         "<Codec>8</Codec><Bitrate>0</Bitrate><FrameRate>31</FrameRate>", false},
+        {"quality above 100", R"(Index="0" Name="a")",
+         "<Codec>8</Codec><Bitrate>0</Bitrate><FrameRate>0</FrameRate><Width>0</Width>"
+         "<Height>0</Height><AspectRatio>0</AspectRatio><Quality>101</Quality>",
+         false},
+        {"video codec 25", R"(Index="0" Name="a")", "<Codec>25</Codec>", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProfileCatalogue catalogue;
+        EXPECT_TRUE(readCustomProfiles(catalogue, store(profileElement(c.attributes, c.video, kAudio))));
+        ASSERT_EQ(catalogue.count(kCustomCategory), c.taken ? 1 : 0);
+        EXPECT_EQ(catalogue.customChanged(), c.taken);
+    }
+
+    ProfileCatalogue catalogue;
+    readCustomProfiles(catalogue, store(profileElement(cases[0].attributes, kVideo, kAudio)));
+    const Profile& source = *catalogue.at(11, 12);
+    Profile expected = source;
+    expected.category = kCustomCategory;
+    expected.flag = 16;
+    expected.index = 720908;
+    expected.name = "a";
+    expected.desc = "d";
+    expected.videoCodec = 9;
+    expected.videoBitrate = 512;
+    expected.frameRate = 15.0f;
+    expected.width = 320;
+    expected.height = 240;
+    expected.aspectRatio = 1;
+    expected.videoQuality = 70;
+    expected.audioCodec = 1;
+    expected.audioBitrate = 64000;
+    expected.sampleRate = 32000;
+    expected.channel = 0;
+    expected.audioQuality = 50;
+    EXPECT_EQ(*catalogue.at(kCustomCategory, 0), expected);
+}
+
+TEST(CustomProfileStore, FrameRateWordsAndOrderOfValueElements) {
+    struct Case {
+        const char* what;
+        std::string video;
+        float frameRate;
+        int32_t videoCodec;
+        int32_t videoBitrate;
+    };
+    const Profile defaults;
+    const Case cases[] = {
+        {"original", "<Codec>8</Codec><Bitrate>200</Bitrate><FrameRate>original</FrameRate>", 1.0f,
+         8, 200},
+        {"auto", "<Codec>8</Codec><Bitrate>200</Bitrate><FrameRate>auto</FrameRate>", 0.0f, 8, 200},
+        {"six decimals", "<Codec>8</Codec><Bitrate>200</Bitrate><FrameRate>29.969999</FrameRate>",
+         29.97f, 8, 200},
+        // Found only after the element read before it: Codec is read, Bitrate is then missing,
+        // and nothing after it is read.
+        {"out of order", "<Bitrate>200</Bitrate><Codec>11</Codec><FrameRate>12</FrameRate>",
+         defaults.frameRate, 11, defaults.videoBitrate},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProfileCatalogue catalogue;
+        readCustomProfiles(catalogue, store(profileElement(R"(Index="0" Name="a")", c.video, kAudio)));
+        ASSERT_EQ(catalogue.count(kCustomCategory), 1);
+        const Profile& loaded = *catalogue.at(kCustomCategory, 0);
+        EXPECT_EQ(loaded.frameRate, c.frameRate);
+        EXPECT_EQ(loaded.videoCodec, c.videoCodec);
+        EXPECT_EQ(loaded.videoBitrate, c.videoBitrate);
+    }
+}
+
+TEST(CustomProfileStore, AMissingValueKeepsThePreviousStoredProfilesValue) {
+    ProfileCatalogue catalogue;
+    // The second profile has no video at all and stops its audio after the codec.
+    const std::string second = R"(<Profile Index="0" Name="b"><Audio><Setting><StandardSetting>)"
+                               "<Codec>5</Codec></StandardSetting></Setting></Audio></Profile>";
+    readCustomProfiles(catalogue,
+                       store(profileElement(R"(Index="0" Name="a")", kVideo, kAudio) + second));
+    ASSERT_EQ(catalogue.count(kCustomCategory), 2);
+    const Profile& b = *catalogue.at(kCustomCategory, 1);
+    EXPECT_EQ(b.name, "b");
+    EXPECT_EQ(b.videoCodec, 9);
+    EXPECT_EQ(b.width, 320);
+    EXPECT_EQ(b.videoQuality, 70);
+    EXPECT_EQ(b.audioCodec, 5);
+    EXPECT_EQ(b.audioBitrate, 64000);
+    EXPECT_EQ(b.audioQuality, 50);
+}
+
+// The whole file for one profile, byte for byte, in a locale that writes decimal commas.
+TEST(CustomProfileStore, SavedFileLayout) {
+    DecimalCommaLocale comma;
+    ScratchFolder folder;
+    const std::string path = folder.file("VelCustomProfile.xml");
+    ProfileCatalogue catalogue;
+    Profile mine = *catalogue.at(0, 0);
+    mine.category = kCustomCategory;
+    mine.name = "Mine";
+    mine.frameRate = 29.97f;
+    ASSERT_EQ(catalogue.add(mine), 1);
+    EXPECT_TRUE(saveCustomProfiles(catalogue, path));
+    EXPECT_FALSE(catalogue.customChanged());
+    const std::string expected =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+        "<VelProfile Version=\"1.0.0\">\r\n"
+        "<Profile Flag=\"0\" Index=\"0\" Name=\"Mine\" Desc=\"\">\r\n"
+        "<Video>\r\n<Setting>\r\n<StandardSetting>\r\n"
+        "<Codec>8</Codec>\r\n<Bitrate>0</Bitrate>\r\n<FrameRate>29.969999</FrameRate>\r\n"
+        "<Width>480</Width>\r\n<Height>320</Height>\r\n<AspectRatio>0</AspectRatio>\r\n"
+        "<Quality>60</Quality>\r\n"
+        "</StandardSetting>\r\n<ExtendedSetting/>\r\n</Setting>\r\n</Video>\r\n"
+        "<Audio>\r\n<Setting>\r\n<StandardSetting>\r\n"
+        "<Codec>5</Codec>\r\n<Bitrate>128000</Bitrate>\r\n<SampleRate>44100</SampleRate>\r\n"
+        "<Channel>1</Channel>\r\n<Quality>60</Quality>\r\n"
+        "</StandardSetting>\r\n<ExtendedSetting/>\r\n</Setting>\r\n</Audio>\r\n"
+        "</Profile>\r\n"
+        "</VelProfile>\r\n";
+    EXPECT_EQ(readText(path), expected);
+}
+
+TEST(CustomProfileStore, NamesWithMarkupCharactersSurviveASaveAndALoad) {
+    ScratchFolder folder;
+    const std::string path = folder.file("VelCustomProfile.xml");
+    ProfileCatalogue first;
+    Profile mine = *first.at(11, 4);
+    mine.category = kCustomCategory;
+    mine.index = (11 << 16) | 4;
+    mine.name = R"(Tom & "Jerry's" <best>)";
+    mine.desc = R"(a&b "c")";
+    mine.width = 352;
+    mine.height = 288;
+    first.add(mine);
+    ASSERT_TRUE(saveCustomProfiles(first, path));
+
+    ProfileCatalogue second;
+    ASSERT_TRUE(loadCustomProfiles(second, path));
+    ASSERT_EQ(second.count(kCustomCategory), 1);
+    EXPECT_EQ(*second.at(kCustomCategory, 0), *first.at(kCustomCategory, 0));
+}
+
+// A file the start cannot read gives no profiles; it is neither rewritten empty nor lost when a
+// new custom profile is saved later.
+TEST(CustomProfileStore, ABrokenFileIsKeptAside) {
+    ScratchFolder folder;
+    const std::string path = folder.file("VelCustomProfile.xml");
+    const std::string broken = store(profileElement(R"(Index="0" Name="a")", kVideo, kAudio))
+                                   .substr(0, 120);
+    writeText(path, broken);
+    ProfileCatalogue catalogue;
+    EXPECT_FALSE(loadCustomProfiles(catalogue, path));
+    EXPECT_EQ(catalogue.count(kCustomCategory), 0);
+    EXPECT_FALSE(saveCustomProfiles(catalogue, path));
+    EXPECT_EQ(readText(path), broken);
+
+    Profile mine = *catalogue.at(0, 1);
+    mine.category = kCustomCategory;
+    mine.name = "new";
+    catalogue.add(mine);
+    EXPECT_TRUE(saveCustomProfiles(catalogue, path));
+    EXPECT_EQ(readText(path + ".broken"), broken);
+    ProfileCatalogue reread;
+    EXPECT_TRUE(loadCustomProfiles(reread, path));
+    EXPECT_EQ(reread.count(kCustomCategory), 1);
+}
