@@ -164,7 +164,7 @@ TEST_F(MainWndLayout, MenusHoldTheirCommandsInOrder) {
 TEST_F(MainWndLayout, CommandsOfFeaturesNotBuiltStayGreyedWhateverTheState) {
     OpenWindow();
     AddItems(2);
-    const int notBuilt[] = {kCmdAddDevice,           kCmdScreenRecorder, kCmdProfileSetting,
+    const int notBuilt[] = {kCmdAddDevice,           kCmdScreenRecorder,
                             kCmdPreferences,         kCmdVideoEdit,      kCmdFileInfo,
                             kCmdCheckUpdates,        kCmdSnapshot,       kCmdOpenSnapshotFolder,
                             kCmdChangeSnapshotFolder};
@@ -178,7 +178,7 @@ TEST_F(MainWndLayout, CommandsOfFeaturesNotBuiltStayGreyedWhateverTheState) {
     }
     // Their pane buttons too.
     EXPECT_TRUE(itemDisabled(dlg->SavetoPane(), 2));
-    EXPECT_TRUE(itemDisabled(dlg->SavetoPane(), 3));
+    EXPECT_FALSE(itemDisabled(dlg->SavetoPane(), 3)); // "Settting" has its dialog
     EXPECT_TRUE(itemDisabled(dlg->ToolBar(), CToolWnd::kEditMedia));
     dlg->Unlock();
     EXPECT_TRUE(itemDisabled(dlg->SavetoPane(), 2));
@@ -188,7 +188,7 @@ TEST_F(MainWndLayout, CommandsOfFeaturesNotBuiltStayGreyedWhateverTheState) {
     EXPECT_TRUE(dlg->IsCommandEnabled(kCmdVideoEdit));
     // The built ones are enabled.
     for (int command : {kCmdHelpTopics, kCmdHomepage, kCmdAboutBox, kCmdExit, kCmdClear,
-                        kCmdAddFile, kCmdAddFolder})
+                        kCmdAddFile, kCmdAddFolder, kCmdProfileSetting})
         EXPECT_TRUE(menuEnabled(dlg->Menu(kMenuMain), command)) << command;
 }
 

@@ -3,6 +3,7 @@
 #include "CProfileSaveasDlg.h"
 #include "ProfileComboPair.h"
 #include "ProfileDialogPaint.h"
+#include "SkinPaint.h"
 
 #include "CBaseWnd.h"
 #include "CCaptionWnd.h"
@@ -24,9 +25,11 @@ constexpr int kLabelWidth = 104;
 constexpr int kSpinWidth = 90;
 constexpr int kButtonWidth = 84;
 constexpr int kArrowWidth = 18;
-constexpr int kProfilePaneHeight = 24 + 2 * (kRowHeight + kRowGap) - 4;
+constexpr int kProfilePaneHeight = 2 * (kRowHeight + kRowGap) + 8;
 constexpr int kButtonPaneHeight = 46;
 constexpr const char* kControlIdProperty = "controlId";
+// The skin's colour of control frames.
+constexpr int kFrameColorId = 117;
 
 PaneItem label(const char* text, int width = kLabelWidth) {
     PaneItem item;
@@ -137,11 +140,12 @@ void CProfileSettingDlg::BuildProfilePane() {
     m_profilePane->AddItem(label("Profile Type:"));
     m_profilePane->AddItem(hosted(categories, 200));
     // Right to left on the first line: the arrow at the edge, the button before it.
-    PaneItem arrow = button(kSaveAsArrow, "", "", kArrowWidth, kPlaceTopRight, kSide, 8, 0);
+    PaneItem arrow =
+        button(kSaveAsArrow, "", "", kArrowWidth, kPlaceTopRight, kSide, kRowGap - 1, 0);
     arrow.imageId = CVelSkin::kDownMenu;
     m_profilePane->AddItem(arrow);
     m_profilePane->AddItem(button(kSaveAs, "Save as Profile", "Save as custom profile", 120,
-                                  kPlaceTopRight, 0, 8, 0));
+                                  kPlaceTopRight, 0, kRowGap - 1, 0));
     m_profilePane->AddItem(label("Profile:"));
     m_profilePane->AddItem(hosted(profiles, 0));
 }
@@ -388,6 +392,7 @@ void CProfileSettingDlg::OnCloseButton() {
 }
 
 bool CProfileSettingDlg::PaintBackground(QPainter& painter, int fillType) {
-    paintFramedDialog(*this, painter);
+    // The one-pixel gaps around the panes show the frame colour: lines between the panes.
+    painter.fillRect(rect(), argbColor(DialogColor(kFrameColorId)));
     return true;
 }

@@ -64,7 +64,7 @@ public:
     static constexpr int kVideoPaneId = 117;
     static constexpr int kAudioPaneId = 118;
     static constexpr int kWidth = 620;
-    static constexpr int kHeight = 420;
+    static constexpr int kHeight = 400;
     static constexpr int kMaxFrameDimension = 2000;
 
     // `profile` null: the first profile of category 0.

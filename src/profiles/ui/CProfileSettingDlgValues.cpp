@@ -112,6 +112,7 @@ void CProfileSettingDlg::LoadVideo(const Profile& profile) {
             spin->setValue(0);
             spin->setEnabled(false);
         }
+        aspect->clear();
         aspect->setEnabled(false);
         return;
     }
