@@ -170,8 +170,8 @@ int main(int argc, char** argv) {
     }
     const ProfileCatalogue& catalogue = ProfileCatalogue::instance();
     // The window's custom profiles, from the same writable folder; this program never writes them.
-    loadProcessCustomProfiles(platform::writableFolderFor(platform::executableFolder(),
-                                                          platform::configHome()));
+    loadProcessCustomProfiles(
+        platform::writableFolderFor(platform::executableFolder(), platform::configHome()));
     if (options->listProfiles) {
         listProfiles(catalogue);
         return 0;

@@ -88,9 +88,8 @@ void writeStream(CXmlparse& xml, const char* kind, const std::array<ValueElement
     xml.addElem("StandardSetting");
     xml.intoElem();
     for (const ValueElement& value : values)
-        xml.addElem(value.name, value.floatField
-                                    ? sixDecimals(profile.*value.floatField)
-                                    : std::to_string(profile.*value.intField));
+        xml.addElem(value.name, value.floatField ? sixDecimals(profile.*value.floatField)
+                                                 : std::to_string(profile.*value.intField));
     xml.outOfElem();
     xml.addElem("ExtendedSetting");
     xml.outOfElem();

@@ -98,7 +98,8 @@ TEST(CustomProfileStore, StoredProfilesResolveTheirSourceAndPassValidation) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ProfileCatalogue catalogue;
-        EXPECT_TRUE(readCustomProfiles(catalogue, store(profileElement(c.attributes, c.video, kAudio))));
+        EXPECT_TRUE(
+            readCustomProfiles(catalogue, store(profileElement(c.attributes, c.video, kAudio))));
         ASSERT_EQ(catalogue.count(kCustomCategory), c.taken ? 1 : 0);
         EXPECT_EQ(catalogue.customChanged(), c.taken);
     }
@@ -150,7 +151,8 @@ TEST(CustomProfileStore, FrameRateWordsAndOrderOfValueElements) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ProfileCatalogue catalogue;
-        readCustomProfiles(catalogue, store(profileElement(R"(Index="0" Name="a")", c.video, kAudio)));
+        readCustomProfiles(catalogue,
+                           store(profileElement(R"(Index="0" Name="a")", c.video, kAudio)));
         ASSERT_EQ(catalogue.count(kCustomCategory), 1);
         const Profile& loaded = *catalogue.at(kCustomCategory, 0);
         EXPECT_EQ(loaded.frameRate, c.frameRate);
@@ -233,8 +235,8 @@ TEST(CustomProfileStore, NamesWithMarkupCharactersSurviveASaveAndALoad) {
 TEST(CustomProfileStore, ABrokenFileIsKeptAside) {
     ScratchFolder folder;
     const std::string path = folder.file("VelCustomProfile.xml");
-    const std::string broken = store(profileElement(R"(Index="0" Name="a")", kVideo, kAudio))
-                                   .substr(0, 120);
+    const std::string broken =
+        store(profileElement(R"(Index="0" Name="a")", kVideo, kAudio)).substr(0, 120);
     writeText(path, broken);
     ProfileCatalogue catalogue;
     EXPECT_FALSE(loadCustomProfiles(catalogue, path));

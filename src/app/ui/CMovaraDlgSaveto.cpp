@@ -14,8 +14,8 @@
 #include "CVelSkin.h"
 #include "OutputNaming.h"
 #include "PlatformServices.h"
-#include "ProfileComboPair.h"
 #include "ProfileCatalogue.h"
+#include "ProfileComboPair.h"
 #include "VelSettings.h"
 #include "velcodecutil.h"
 
@@ -104,7 +104,8 @@ void CMovaraDlg::FillSavetoPane() {
     m_categoryCombo = new CVelComboBox(&pane, kCtrlCategoryCombo);
     m_profileCombo = new CVelComboBox(&pane, kCtrlProfileCombo);
     m_outputPath = new CVelEdit(&pane, kCtrlOutputPath);
-    m_profileCombos = std::make_unique<ProfileComboPair>(m_catalogue, m_categoryCombo, m_profileCombo);
+    m_profileCombos =
+        std::make_unique<ProfileComboPair>(m_catalogue, m_categoryCombo, m_profileCombo);
     m_categoryCombo->setMaxVisibleItems(18);
     m_profileCombo->setMaxVisibleItems(20);
     // A person's choice only (the classic selection-change notification), not refills.

@@ -112,8 +112,8 @@ CProfileSettingDlg::~CProfileSettingDlg() = default;
 
 namespace {
 
-CBaseWnd* makePane(CProfileSettingDlg& dialog, const char* name, int id, int32_t anchors,
-                   int width, int height) {
+CBaseWnd* makePane(CProfileSettingDlg& dialog, const char* name, int id, int32_t anchors, int width,
+                   int height) {
     auto* pane = new CBaseWnd(dialog.Skin());
     pane->Create(QString::fromUtf8(name), 0, &dialog, id);
     PanePlacement record = PanePlacement::make(pane, id, anchors, width, height);
@@ -125,8 +125,8 @@ CBaseWnd* makePane(CProfileSettingDlg& dialog, const char* name, int id, int32_t
 } // namespace
 
 void CProfileSettingDlg::BuildProfilePane() {
-    m_profilePane = makePane(*this, "Profile", kProfilePaneId, kAnchorTop | kAnchorLeft, 0,
-                             kProfilePaneHeight);
+    m_profilePane =
+        makePane(*this, "Profile", kProfilePaneId, kAnchorTop | kAnchorLeft, 0, kProfilePaneHeight);
     auto* categories = new CVelComboBox(m_profilePane, kCategoryCombo);
     auto* profiles = new CVelComboBox(m_profilePane, kProfileCombo);
     categories->setMaxVisibleItems(18);
@@ -151,8 +151,8 @@ void CProfileSettingDlg::BuildProfilePane() {
 }
 
 void CProfileSettingDlg::BuildButtonPane() {
-    m_buttonPane = makePane(*this, "Button", kButtonPaneId, kAnchorBottom | kAnchorLeft, 0,
-                            kButtonPaneHeight);
+    m_buttonPane =
+        makePane(*this, "Button", kButtonPaneId, kAnchorBottom | kAnchorLeft, 0, kButtonPaneHeight);
     m_buttonPane->AddItem(
         button(kCancel, "Cancel", "", kButtonWidth, kPlaceBottomRight, kSide, 0, 10));
     m_buttonPane->AddItem(button(kOk, "OK", "", kButtonWidth, kPlaceBottomRight, 8, 0, 10));
@@ -167,9 +167,9 @@ void CProfileSettingDlg::BuildVideoPane() {
     CVelComboBox* sizes = AddComboRow(m_videoPane, "Frame Size", kFrameSizeCombo);
     QObject::connect(sizes, &QComboBox::activated, this,
                      [this](int index) { OnFrameSizeChosen(index); });
-    for (QSpinBox* dimension : {AddSpinRow(m_videoPane, "Width", kWidthEdit, kMaxFrameDimension, 0),
-                                AddSpinRow(m_videoPane, "Height", kHeightEdit, kMaxFrameDimension,
-                                           0)})
+    for (QSpinBox* dimension :
+         {AddSpinRow(m_videoPane, "Width", kWidthEdit, kMaxFrameDimension, 0),
+          AddSpinRow(m_videoPane, "Height", kHeightEdit, kMaxFrameDimension, 0)})
         QObject::connect(dimension, &QSpinBox::valueChanged, this,
                          [this](int) { OnDimensionEdited(); });
     AddComboRow(m_videoPane, "Aspect ratio", kAspectRatioCombo);
@@ -252,8 +252,7 @@ void CProfileSettingDlg::OnOk() {
         return;
     }
     if (result == kBadFrameSize) {
-        platformServices().messageBox("The frame size is incorrect!", kCaption, MB_OK,
-                                      MB_ICONSTOP);
+        platformServices().messageBox("The frame size is incorrect!", kCaption, MB_OK, MB_ICONSTOP);
         return;
     }
     done(IDOK);

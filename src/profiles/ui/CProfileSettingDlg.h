@@ -46,8 +46,8 @@ public:
         kSampleRateCombo = 1013,
         kAudioBitrateCombo = 1014,
         kCategoryCombo = 1015,
-        kWidthEdit = 1016, // spin 1017
-        kHeightEdit = 1018, // spin 1019
+        kWidthEdit = 1016,        // spin 1017
+        kHeightEdit = 1018,       // spin 1019
         kVideoQualityEdit = 1020, // spin 1021
         kAudioQualityEdit = 1022, // spin 1023
     };

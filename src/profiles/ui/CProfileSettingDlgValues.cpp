@@ -20,7 +20,8 @@ void addEntry(CVelComboBox* combo, std::string_view text, intptr_t data) {
 }
 
 // The entries whose bit is set in `mask`, named by `nameOf`, item data the number.
-template <class NameOf> void fillByMask(CVelComboBox* combo, uint64_t mask, int count, NameOf nameOf) {
+template <class NameOf>
+void fillByMask(CVelComboBox* combo, uint64_t mask, int count, NameOf nameOf) {
     combo->clear();
     for (int i = 0; i < count && i < 64; ++i)
         if ((mask >> i) & 1u)
@@ -117,7 +118,7 @@ void CProfileSettingDlg::LoadVideo(const Profile& profile) {
         return;
     }
     for (QWidget* control : std::initializer_list<QWidget*>{codec, bitrate, rate, size, aspect,
-                                                           width, height, quality})
+                                                            width, height, quality})
         control->setEnabled(true);
 
     fillByMask(codec, profile.videoCodecMask, kVideoCodecCount,
@@ -196,8 +197,10 @@ int CProfileSettingDlg::ApplyControls() {
     if (!video && !audio)
         return kNoStream;
     Profile values = *m_shown;
-    values.flag = video ? values.flag & ~kProfileVideoDisabled : values.flag | kProfileVideoDisabled;
-    values.flag = audio ? values.flag & ~kProfileAudioDisabled : values.flag | kProfileAudioDisabled;
+    values.flag =
+        video ? values.flag & ~kProfileVideoDisabled : values.flag | kProfileVideoDisabled;
+    values.flag =
+        audio ? values.flag & ~kProfileAudioDisabled : values.flag | kProfileAudioDisabled;
     if (video) {
         takeData(Combo(kVideoCodecCombo), values.videoCodec);
         values.videoBitrate = parseOptionInt(selectedText(Combo(kVideoBitrateCombo)));

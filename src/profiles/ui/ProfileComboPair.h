@@ -12,8 +12,7 @@ class ProfileCatalogue;
 
 class ProfileComboPair {
 public:
-    ProfileComboPair(ProfileCatalogue& catalogue, CVelComboBox* categories,
-                     CVelComboBox* profiles);
+    ProfileComboPair(ProfileCatalogue& catalogue, CVelComboBox* categories, CVelComboBox* profiles);
 
     // "Recent" first when the recent list is not empty, the categories 0..15 that hold profiles,
     // then "Custom" when custom profiles exist. The profile combo is left as it is.

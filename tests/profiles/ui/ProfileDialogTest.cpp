@@ -150,8 +150,8 @@ TEST_F(ProfileDialog, OkAppliesOrRefusesWithItsMessage) {
         {true, false, 640, 360, nullptr},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " v" << c.video << " a"
-                                        << c.audio);
+        SCOPED_TRACE(testing::Message()
+                     << c.width << "x" << c.height << " v" << c.video << " a" << c.audio);
         const ProfileRef profile = catalogue.at(0, 1);
         const Profile before = *profile;
         Open(profile);
@@ -237,7 +237,8 @@ TEST_F(ProfileDialog, AnAudioOnlyProfileKeepsItsStreamBoxesFixed) {
     EXPECT_EQ(entries(dlg->Combo(CProfileSettingDlg::kAudioCodecCombo)), QStringList{"MP3"});
     ClickPane(CProfileSettingDlg::kButtonPaneId, CProfileSettingDlg::kOk);
     EXPECT_EQ(dlg->result(), IDOK);
-    EXPECT_EQ(ProfileCatalogue::audioEngineId(*mp3), ProfileCatalogue::audioEngineId(*catalogue.at(1, 2)));
+    EXPECT_EQ(ProfileCatalogue::audioEngineId(*mp3),
+              ProfileCatalogue::audioEngineId(*catalogue.at(1, 2)));
     EXPECT_TRUE(mp3->hasAudio());
 }
 
@@ -340,5 +341,4 @@ TEST_F(ProfileDialog, SaveAsRenameAndDeleteCustomProfiles) {
     EXPECT_EQ(categories->currentIndex(), 0);
     EXPECT_EQ(dlg->ShownProfile(), catalogue.at(0, 0));
     EXPECT_TRUE(catalogue.customChanged());
-
 }
