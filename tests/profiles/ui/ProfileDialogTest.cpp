@@ -211,8 +211,9 @@ TEST_F(ProfileDialog, LoadingAProfileSelectsByItsRules) {
         catalogue.replace(c.profile, values);
         Open(c.profile);
         const CVelComboBox* sizes = dlg->Combo(CProfileSettingDlg::kFrameSizeCombo);
-        if (!c.sizes.isEmpty())
+        if (!c.sizes.isEmpty()) {
             EXPECT_EQ(entries(sizes), c.sizes);
+        }
         EXPECT_EQ(sizes->currentText(), c.size);
         EXPECT_EQ(dlg->Combo(CProfileSettingDlg::kFrameRateCombo)->currentText(), c.rate);
         EXPECT_EQ(dlg->Spin(CProfileSettingDlg::kWidthEdit)->value(), c.width);
