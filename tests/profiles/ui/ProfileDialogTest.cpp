@@ -13,8 +13,10 @@
 #include "QtTestSupport.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -342,4 +344,27 @@ TEST_F(ProfileDialog, SaveAsRenameAndDeleteCustomProfiles) {
     EXPECT_EQ(categories->currentIndex(), 0);
     EXPECT_EQ(dlg->ShownProfile(), catalogue.at(0, 0));
     EXPECT_TRUE(catalogue.customChanged());
+}
+
+TEST_F(ProfileDialog, TheArrowOpensTheSaveasMenuBelowTheButton) {
+    Open(catalogue.at(0, 0));
+    QStringList items;
+    QPoint at;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        poll.stop();
+        for (const QAction* action : menu->actions())
+            items << action->text() + (action->isEnabled() ? "" : " (greyed)");
+        at = menu->pos();
+        menu->close();
+    });
+    poll.start(10);
+    ClickPane(CProfileSettingDlg::kProfilePaneId, CProfileSettingDlg::kSaveAsArrow);
+    EXPECT_EQ(items, (QStringList{"Save as...", "Rename... (greyed)", "Delete (greyed)"}));
+    const CBaseWnd* pane = dlg->Pane(CProfileSettingDlg::kProfilePaneId);
+    const PaneItem* button = pane->FindItem(CProfileSettingDlg::kSaveAs);
+    EXPECT_EQ(at, pane->mapToGlobal(QPoint(button->left, button->bottom)));
 }
