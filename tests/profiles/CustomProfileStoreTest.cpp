@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -74,7 +75,8 @@ TEST(CustomProfileStore, AStoreWithoutProfilesLoadsNothingAndIsNotRewritten) {
     EXPECT_EQ(readText(path), text);
 }
 
-// Which stored profiles are taken, and what a taken one holds.
+// Which stored profiles are taken, what a taken one holds, and what a missing or misplaced value
+// element leaves: the value the previous stored profile had.
 TEST(CustomProfileStore, StoredProfilesResolveTheirSourceAndPassValidation) {
     struct Case {
         const char* what;
@@ -89,94 +91,56 @@ TEST(CustomProfileStore, StoredProfilesResolveTheirSourceAndPassValidation) {
         {"empty name", R"(Index="0" Name="")", kVideo, false},
         {"frame rate above 30", R"(Index="0" Name="a")",
          "<Codec>8</Codec><Bitrate>0</Bitrate><FrameRate>31</FrameRate>", false},
-        {"quality above 100", R"(Index="0" Name="a")",
-         "<Codec>8</Codec><Bitrate>0</Bitrate><FrameRate>0</FrameRate><Width>0</Width>"
-         "<Height>0</Height><AspectRatio>0</AspectRatio><Quality>101</Quality>",
-         false},
         {"video codec 25", R"(Index="0" Name="a")", "<Codec>25</Codec>", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ProfileCatalogue catalogue;
-        EXPECT_TRUE(
-            readCustomProfiles(catalogue, store(profileElement(c.attributes, c.video, kAudio))));
-        ASSERT_EQ(catalogue.count(kCustomCategory), c.taken ? 1 : 0);
+        readCustomProfiles(catalogue, store(profileElement(c.attributes, c.video, kAudio)));
+        EXPECT_EQ(catalogue.count(kCustomCategory), c.taken ? 1 : 0);
         EXPECT_EQ(catalogue.customChanged(), c.taken);
     }
 
+    // The second profile has no video and its audio stops after the codec; the third lists its
+    // values out of order: Codec is found after Bitrate, then Bitrate is not found after it.
     ProfileCatalogue catalogue;
-    readCustomProfiles(catalogue, store(profileElement(cases[0].attributes, kVideo, kAudio)));
-    const Profile& source = *catalogue.at(11, 12);
-    Profile expected = source;
-    expected.category = kCustomCategory;
-    expected.flag = 16;
-    expected.index = 720908;
-    expected.name = "a";
-    expected.desc = "d";
-    expected.videoCodec = 9;
-    expected.videoBitrate = 512;
-    expected.frameRate = 15.0f;
-    expected.width = 320;
-    expected.height = 240;
-    expected.aspectRatio = 1;
-    expected.videoQuality = 70;
-    expected.audioCodec = 1;
-    expected.audioBitrate = 64000;
-    expected.sampleRate = 32000;
-    expected.channel = 0;
-    expected.audioQuality = 50;
-    EXPECT_EQ(*catalogue.at(kCustomCategory, 0), expected);
-}
-
-TEST(CustomProfileStore, FrameRateWordsAndOrderOfValueElements) {
-    struct Case {
-        const char* what;
-        std::string video;
-        float frameRate;
-        int32_t videoCodec;
-        int32_t videoBitrate;
-    };
-    const Profile defaults;
-    const Case cases[] = {
-        {"original", "<Codec>8</Codec><Bitrate>200</Bitrate><FrameRate>original</FrameRate>", 1.0f,
-         8, 200},
-        {"auto", "<Codec>8</Codec><Bitrate>200</Bitrate><FrameRate>auto</FrameRate>", 0.0f, 8, 200},
-        {"six decimals", "<Codec>8</Codec><Bitrate>200</Bitrate><FrameRate>29.969999</FrameRate>",
-         29.97f, 8, 200},
-        // Found only after the element read before it: Codec is read, Bitrate is then missing,
-        // and nothing after it is read.
-        {"out of order", "<Bitrate>200</Bitrate><Codec>11</Codec><FrameRate>12</FrameRate>",
-         defaults.frameRate, 11, defaults.videoBitrate},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ProfileCatalogue catalogue;
-        readCustomProfiles(catalogue,
-                           store(profileElement(R"(Index="0" Name="a")", c.video, kAudio)));
-        ASSERT_EQ(catalogue.count(kCustomCategory), 1);
-        const Profile& loaded = *catalogue.at(kCustomCategory, 0);
-        EXPECT_EQ(loaded.frameRate, c.frameRate);
-        EXPECT_EQ(loaded.videoCodec, c.videoCodec);
-        EXPECT_EQ(loaded.videoBitrate, c.videoBitrate);
-    }
-}
-
-TEST(CustomProfileStore, AMissingValueKeepsThePreviousStoredProfilesValue) {
-    ProfileCatalogue catalogue;
-    // The second profile has no video at all and stops its audio after the codec.
     const std::string second = R"(<Profile Index="0" Name="b"><Audio><Setting><StandardSetting>)"
                                "<Codec>5</Codec></StandardSetting></Setting></Audio></Profile>";
     readCustomProfiles(catalogue,
-                       store(profileElement(R"(Index="0" Name="a")", kVideo, kAudio) + second));
-    ASSERT_EQ(catalogue.count(kCustomCategory), 2);
+                       store(profileElement(cases[0].attributes, kVideo, kAudio) + second +
+                             profileElement(R"(Index="0" Name="c")",
+                                            "<Bitrate>200</Bitrate><Codec>11</Codec>", kAudio)));
+    ASSERT_EQ(catalogue.count(kCustomCategory), 3);
+    const Profile& a = *catalogue.at(kCustomCategory, 0);
+    const Profile& source = *catalogue.at(11, 12);
+    EXPECT_EQ(a.format, source.format);
+    EXPECT_EQ(a.frameSizeMask(), source.frameSizeMask());
+    EXPECT_EQ(a.audioBitrateOptions, source.audioBitrateOptions);
+    EXPECT_EQ(std::tie(a.flag, a.index, a.desc, a.videoCodec, a.videoBitrate, a.width, a.height,
+                       a.aspectRatio, a.videoQuality, a.audioCodec, a.audioBitrate, a.sampleRate,
+                       a.channel, a.audioQuality),
+              std::make_tuple(16, 720908, std::string("d"), 9, 512, 320, 240, 1, 70, 1, 64000,
+                              32000, 0, 50));
     const Profile& b = *catalogue.at(kCustomCategory, 1);
-    EXPECT_EQ(b.name, "b");
-    EXPECT_EQ(b.videoCodec, 9);
-    EXPECT_EQ(b.width, 320);
-    EXPECT_EQ(b.videoQuality, 70);
-    EXPECT_EQ(b.audioCodec, 5);
-    EXPECT_EQ(b.audioBitrate, 64000);
-    EXPECT_EQ(b.audioQuality, 50);
+    EXPECT_EQ(std::tie(b.videoCodec, b.width, b.videoQuality, b.audioCodec, b.audioBitrate),
+              std::make_tuple(9, 320, 70, 5, 64000));
+    EXPECT_EQ(b.format, catalogue.at(0, 0)->format);
+    const Profile& c = *catalogue.at(kCustomCategory, 2);
+    EXPECT_EQ(std::tie(c.videoCodec, c.videoBitrate), std::make_tuple(11, 512));
+}
+
+TEST(CustomProfileStore, FrameRateWords) {
+    for (const auto& [text, rate] :
+         {std::pair{"original", 1.0f}, std::pair{"auto", 0.0f}, std::pair{"29.969999", 29.97f}}) {
+        ProfileCatalogue catalogue;
+        readCustomProfiles(
+            catalogue, store(profileElement(R"(Index="0" Name="a")",
+                                            "<Codec>8</Codec><Bitrate>200</Bitrate><FrameRate>" +
+                                                std::string(text) + "</FrameRate>",
+                                            kAudio)));
+        ASSERT_EQ(catalogue.count(kCustomCategory), 1) << text;
+        EXPECT_EQ(catalogue.at(kCustomCategory, 0)->frameRate, rate) << text;
+    }
 }
 
 // The whole file for one profile, byte for byte, in a locale that writes decimal commas.
