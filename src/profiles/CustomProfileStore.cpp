@@ -119,9 +119,19 @@ bool readStore(ProfileCatalogue& catalogue, CXmlparse& xml) {
     return true;
 }
 
-bool isReadableStore(const std::string& path) {
+// True when a start would take every profile the file holds.
+bool takesEveryStoredProfile(const std::string& path) {
     CXmlparse xml;
-    return xml.load(path) && xml.getPositions().size() > 1 && xml.findElem("VelProfile");
+    ProfileCatalogue scratch;
+    if (!xml.load(path) || !readStore(scratch, xml))
+        return false;
+    xml.resetPos();
+    xml.findElem("VelProfile");
+    xml.intoElem();
+    int stored = 0;
+    while (xml.findElem("Profile"))
+        ++stored;
+    return stored == scratch.count(kCustomCategory);
 }
 
 } // namespace
@@ -170,10 +180,11 @@ bool saveCustomProfiles(ProfileCatalogue& catalogue, const std::string& path) {
     catalogue.setCustomChanged(false);
     if (path.empty())
         return false;
-    // A file the start could not read (hand-broken, cut short) still holds the user's work.
+    // A file the start could not read whole (cut short, or hand-edited into profiles that
+    // are dropped) still holds the user's work: it is kept beside the new one.
     if (std::FILE* existing = std::fopen(path.c_str(), "rb")) {
         std::fclose(existing);
-        if (!isReadableStore(path))
+        if (!takesEveryStoredProfile(path))
             std::rename(path.c_str(), (path + ".broken").c_str());
     }
     CXmlparse xml;

@@ -23,8 +23,9 @@ bool loadCustomProfiles(ProfileCatalogue& catalogue, const std::string& path);
 bool readCustomProfiles(ProfileCatalogue& catalogue, std::string_view text);
 
 // Writes the whole custom list, atomically, when the catalogue's customChanged is set, and clears
-// the flag whatever the outcome. True when a file was written. A file already there that is not
-// a readable store is kept beside it as "<name>.broken" rather than lost.
+// the flag whatever the outcome. True when a file was written. A file already there that a start
+// could not take whole (unreadable, or holding profiles that are dropped) is kept beside it as
+// "<name>.broken" rather than lost.
 bool saveCustomProfiles(ProfileCatalogue& catalogue, const std::string& path);
 // The document saveCustomProfiles writes, after the declaration line.
 std::string customProfilesDocument(const ProfileCatalogue& catalogue);

@@ -194,27 +194,46 @@ TEST(CustomProfileStore, NamesWithMarkupCharactersSurviveASaveAndALoad) {
     EXPECT_EQ(*second.at(kCustomCategory, 0), *first.at(kCustomCategory, 0));
 }
 
-// A file the start cannot read gives no profiles; it is neither rewritten empty nor lost when a
-// new custom profile is saved later.
-TEST(CustomProfileStore, ABrokenFileIsKeptAside) {
-    ScratchFolder folder;
-    const std::string path = folder.file("VelCustomProfile.xml");
-    const std::string broken =
-        store(profileElement(R"(Index="0" Name="a")", kVideo, kAudio)).substr(0, 120);
-    writeText(path, broken);
-    ProfileCatalogue catalogue;
-    EXPECT_FALSE(loadCustomProfiles(catalogue, path));
-    EXPECT_EQ(catalogue.count(kCustomCategory), 0);
-    EXPECT_FALSE(saveCustomProfiles(catalogue, path));
-    EXPECT_EQ(readText(path), broken);
+// A file the start cannot read, or cannot take whole, is neither rewritten empty nor lost when
+// the custom list is saved later; a file taken whole is simply replaced.
+TEST(CustomProfileStore, AFileNotTakenWholeIsKeptAside) {
+    const std::string good = store(profileElement(R"(Index="0" Name="a")", kVideo, kAudio));
+    const std::string dropped = store(profileElement(R"(Index="720909" Name="x")", kVideo, kAudio));
+    struct Case {
+        const char* what;
+        std::string text;
+        bool loads;
+        bool keptAside;
+    };
+    const Case cases[] = {
+        {"cut short", good.substr(0, 120), false, true},
+        {"a profile dropped",
+         good.substr(0, good.size() - 13) + dropped.substr(dropped.find("<Profile")), true, true},
+        {"taken whole", good, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder folder;
+        const std::string path = folder.file("VelCustomProfile.xml");
+        writeText(path, c.text);
+        ProfileCatalogue catalogue;
+        EXPECT_EQ(loadCustomProfiles(catalogue, path), c.loads);
+        EXPECT_EQ(catalogue.count(kCustomCategory), c.loads ? 1 : 0);
+        catalogue.setCustomChanged(false);
+        EXPECT_FALSE(saveCustomProfiles(catalogue, path));
+        EXPECT_EQ(readText(path), c.text);
 
-    Profile mine = *catalogue.at(0, 1);
-    mine.category = kCustomCategory;
-    mine.name = "new";
-    catalogue.add(mine);
-    EXPECT_TRUE(saveCustomProfiles(catalogue, path));
-    EXPECT_EQ(readText(path + ".broken"), broken);
-    ProfileCatalogue reread;
-    EXPECT_TRUE(loadCustomProfiles(reread, path));
-    EXPECT_EQ(reread.count(kCustomCategory), 1);
+        Profile mine = *catalogue.at(0, 1);
+        mine.category = kCustomCategory;
+        mine.name = "new";
+        catalogue.add(mine);
+        EXPECT_TRUE(saveCustomProfiles(catalogue, path));
+        EXPECT_EQ(fs::exists(path + ".broken"), c.keptAside);
+        if (c.keptAside) {
+            EXPECT_EQ(readText(path + ".broken"), c.text);
+        }
+        ProfileCatalogue reread;
+        EXPECT_TRUE(loadCustomProfiles(reread, path));
+        EXPECT_EQ(reread.count(kCustomCategory), catalogue.count(kCustomCategory));
+    }
 }
