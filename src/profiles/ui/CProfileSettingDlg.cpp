@@ -78,6 +78,16 @@ PaneItem checkBox(int id, const char* text) {
     return item;
 }
 
+CBaseWnd* makePane(CProfileSettingDlg& dialog, const char* name, int id, int32_t anchors, int width,
+                   int height) {
+    auto* pane = new CBaseWnd(dialog.Skin());
+    pane->Create(QString::fromUtf8(name), 0, &dialog, id);
+    PanePlacement record = PanePlacement::make(pane, id, anchors, width, height);
+    record.inset = 1;
+    dialog.AddPane(record);
+    return pane;
+}
+
 } // namespace
 
 CProfileSettingDlg::CProfileSettingDlg(ProfileCatalogue& catalogue, ProfileRef profile,
@@ -109,20 +119,6 @@ CProfileSettingDlg::CProfileSettingDlg(ProfileCatalogue& catalogue, ProfileRef p
 }
 
 CProfileSettingDlg::~CProfileSettingDlg() = default;
-
-namespace {
-
-CBaseWnd* makePane(CProfileSettingDlg& dialog, const char* name, int id, int32_t anchors, int width,
-                   int height) {
-    auto* pane = new CBaseWnd(dialog.Skin());
-    pane->Create(QString::fromUtf8(name), 0, &dialog, id);
-    PanePlacement record = PanePlacement::make(pane, id, anchors, width, height);
-    record.inset = 1;
-    dialog.AddPane(record);
-    return pane;
-}
-
-} // namespace
 
 void CProfileSettingDlg::BuildProfilePane() {
     m_profilePane =
