@@ -105,7 +105,6 @@ TEST_F(ProfileDialog, SaveasChecksTheNameThenSavesACopyOrRenames) {
          "H.264 Video(*.mp4)", nullptr, 1},
         {"copy of a custom keeps its reference", custom, CProfileSaveasDlg::kSaveAs, "Mine 2",
          nullptr, (11 << 16) | 4},
-        {"rename", custom, CProfileSaveasDlg::kRename, "Yours", nullptr, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -124,15 +123,13 @@ TEST_F(ProfileDialog, SaveasChecksTheNameThenSavesACopyOrRenames) {
             EXPECT_EQ(box.caption, saveas.windowTitle().toStdString());
             EXPECT_EQ(box.icon, MB_ICONSTOP);
             EXPECT_EQ(catalogue.count(kCustomCategory), customs);
-        } else if (c.mode == CProfileSaveasDlg::kSaveAs) {
+        } else {
             ASSERT_EQ(catalogue.count(kCustomCategory), customs + 1);
             const ProfileRef created = saveas.Created();
             EXPECT_EQ(created, catalogue.list(kCustomCategory).back());
             EXPECT_EQ(created->name, c.name);
             EXPECT_EQ(created->index, c.index);
             EXPECT_EQ(created->videoCodec, c.record->videoCodec);
-        } else {
-            EXPECT_EQ(custom->name, c.name);
         }
     }
 }
@@ -344,27 +341,4 @@ TEST_F(ProfileDialog, SaveAsRenameAndDeleteCustomProfiles) {
     EXPECT_EQ(categories->currentIndex(), 0);
     EXPECT_EQ(dlg->ShownProfile(), catalogue.at(0, 0));
     EXPECT_TRUE(catalogue.customChanged());
-}
-
-TEST_F(ProfileDialog, TheArrowOpensTheSaveasMenuBelowTheButton) {
-    Open(catalogue.at(0, 0));
-    QStringList items;
-    QPoint at;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        poll.stop();
-        for (const QAction* action : menu->actions())
-            items << action->text() + (action->isEnabled() ? "" : " (greyed)");
-        at = menu->pos();
-        menu->close();
-    });
-    poll.start(10);
-    ClickPane(CProfileSettingDlg::kProfilePaneId, CProfileSettingDlg::kSaveAsArrow);
-    EXPECT_EQ(items, (QStringList{"Save as...", "Rename... (greyed)", "Delete (greyed)"}));
-    const CBaseWnd* pane = dlg->Pane(CProfileSettingDlg::kProfilePaneId);
-    const PaneItem* button = pane->FindItem(CProfileSettingDlg::kSaveAs);
-    EXPECT_EQ(at, pane->mapToGlobal(QPoint(button->left, button->bottom)));
 }
