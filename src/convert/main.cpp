@@ -5,7 +5,9 @@
 #include "CVelConvert.h"
 #include "ConsolePlatformServices.h"
 #include "ConvertOptions.h"
+#include "CustomProfileStore.h"
 #include "ProfileCatalogue.h"
+#include "SystemFolders.h"
 #include "VelSettings.h"
 
 #include <QCoreApplication>
@@ -176,6 +178,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     const ProfileCatalogue& catalogue = ProfileCatalogue::instance();
+    // The window's custom profiles, from the same writable folder; this program never writes them.
+    loadProcessCustomProfiles(
+        platform::writableFolderFor(platform::executableFolder(), platform::configHome()));
     if (options->listProfiles) {
         listProfiles(catalogue);
         return 0;

@@ -20,6 +20,7 @@
 #include "OutputNaming.h"
 #include "PlatformServices.h"
 #include "ProfileCatalogue.h"
+#include "ProfileComboPair.h"
 #include "SettingsFile.h"
 #include "VelSettings.h"
 
@@ -157,11 +158,13 @@ void CMovaraDlg::Destroy() {
     // An engine thread blocked in a send to this window returns at once from here on.
     stopMessages();
     m_convert.shutdown();
-    // The custom profiles are written by their store.
     // A window that never read the settings file does not overwrite it with defaults.
-    if (m_initialised)
+    if (m_initialised) {
+        SaveCustomProfiles();
         SaveSettings();
+    }
     m_settings.mediaList = nullptr;
+    m_profileCombos.reset();
     m_profileCombo = nullptr;
     m_categoryCombo = nullptr;
     m_outputPath = nullptr;
@@ -469,6 +472,9 @@ void CMovaraDlg::OnCommand(int commandId) {
     case kCmdAbout:
     case kCmdAboutBox:
         OnAbout();
+        break;
+    case kCmdProfileSetting:
+        OnProfileSetting();
         break;
     case kCmdExit:
         accept();

@@ -34,6 +34,7 @@ class CVelEdit;
 class CVideoEditDlg;
 class CVideoWnd;
 class ProfileCatalogue;
+class ProfileComboPair;
 class ScanEscapeLatch;
 struct SettingsFileContents;
 struct VelSettings;
@@ -243,8 +244,6 @@ private:
     void FillSavetoPane();
     void FillCategories();
     void InsertRecentCategory();
-    void RefillProfiles(int category);
-    int CategoryIndex(int category) const;
     void OnSavetoClick(int itemId, const PaneItem& item);
     void OnCategorySelected(int index);
     void OnProfileSelected(int index);
@@ -255,6 +254,12 @@ private:
     void OnApplyToAll();
     void ApplySameAsInput(bool checked);
     void ApplyFlagsToChecks();
+
+    // CMovaraDlgProfiles.cpp: the profile setting dialog and the custom profiles' file.
+    void OnProfileSetting();
+    // A profile the user chose: into the recent list, current, given to the focused item.
+    void TakeChosenProfile(const ProfileRef& profile);
+    void SaveCustomProfiles();
 
     VelSettings& m_settings;
     ProfileCatalogue& m_catalogue;
@@ -276,9 +281,8 @@ private:
     std::unique_ptr<CMenuEx> m_addMediaMenu;
     std::map<int, bool> m_commandEnabled;
     ProfileRef m_currentProfile;
-    // The records listed in combo 1000, entry by entry, and the category they belong to.
-    std::vector<ProfileRef> m_comboProfiles;
-    int m_listedCategory = -1;
+    // Combos 1001 and 1000 and the records listed in 1000.
+    std::unique_ptr<ProfileComboPair> m_profileCombos;
     QBasicTimer m_versionTimer; // timer 1
     // Latches Escape while a folder scan runs (null otherwise).
     ScanEscapeLatch* m_scanLatch = nullptr;

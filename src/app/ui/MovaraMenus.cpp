@@ -101,7 +101,6 @@ bool isCommandAvailable(int commandId) {
     case kCmdAddDevice:
     case kCmdScreenRecorder:
     // Each of these arrives with its own dialog.
-    case kCmdProfileSetting:
     case kCmdPreferences:
     case kCmdFileInfo:
     case kCmdCheckUpdates:
