@@ -174,8 +174,10 @@ void CPlayer::release() {
         else
             thread->detach();
     }
+    // Closing the sound device waits for SDL's own thread, longer than a stop may take: it is
+    // done aside, with the player kept alive until then.
     if (m_audioOpen)
-        m_audio.close();
+        std::thread([self = shared_from_this()] { self->m_audio.close(); }).detach();
 }
 
 PlayerStats CPlayer::stats() const {
