@@ -17,7 +17,7 @@ constexpr double kAudioQueue = 0.5;
 constexpr double kAudioLow = 0.15;
 constexpr auto kPoll = std::chrono::milliseconds(10);
 // How long a stop waits for the threads to end before letting them finish on their own.
-constexpr auto kReleaseWait = std::chrono::milliseconds(100);
+constexpr auto kReleaseWait = std::chrono::milliseconds(30);
 // Decoding pictures nobody refers to resumes this far before a seek target (more than the
 // decoder's own delay), so the picture at the target is always decoded.
 constexpr double kSkipAhead = 0.3;
