@@ -125,6 +125,7 @@ bool CMovaraDlg::InitDialog() {
     ApplySkin(m_settings.skinFile);
 
     UpdateCommandStates();
+    EnableDialogButtons();
     m_playControl->SetItemState(CPlayCtrlWnd::kSnapshot, 0, kStateDisabled);
     m_playControl->SetItemState(CPlayCtrlWnd::kStop, 0, kStateDisabled);
     // The preview surface joins when playback arrives with the player.
@@ -154,6 +155,8 @@ void CMovaraDlg::Destroy() {
     m_versionTimer.stop();
     // An engine thread blocked in a send to this window returns at once from here on.
     stopMessages();
+    // A version check still fetching is left to end on its own; it reports to nobody.
+    m_versionCheck.reset();
     m_convert.shutdown();
     // The video surface stops with the player; the custom profiles are written by their store.
     // A window that never read the settings file does not overwrite it with defaults.
@@ -311,6 +314,9 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
     case kMsgOutputFinished:
         OnOutputFinished(reinterpret_cast<const char*>(lParam));
         return 0;
+    case kMsgVersionResult:
+        OnVersionResult(reinterpret_cast<const VersionCheckResult*>(lParam));
+        return 0;
     default:
         return CBaseDialog::onMessage(msg, wParam, lParam);
     }
@@ -399,9 +405,9 @@ void CMovaraDlg::timerEvent(QTimerEvent* event) {
         CBaseDialog::timerEvent(event);
         return;
     }
-    // One-shot. The silent background version check starts here once the version checker
-    // arrives.
+    // One-shot: the silent background version check.
     m_versionTimer.stop();
+    StartAutomaticVersionCheck();
 }
 
 void CMovaraDlg::OnCommand(int commandId) {
@@ -447,6 +453,15 @@ void CMovaraDlg::OnCommand(int commandId) {
     case kCmdAbout:
     case kCmdAboutBox:
         OnAbout();
+        break;
+    case kCmdFileInfo:
+        OnFileInfo();
+        break;
+    case kCmdPreferences:
+        OnPreferences();
+        break;
+    case kCmdCheckUpdates:
+        OnCheckUpdates();
         break;
     case kCmdExit:
         accept();

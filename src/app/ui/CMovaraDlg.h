@@ -11,6 +11,7 @@
 
 #include "CBaseDialog.h"
 #include "CVelConvert.h"
+#include "CVelVersionUpdate.h"
 #include "Profile.h"
 
 #include <QBasicTimer>
@@ -139,6 +140,12 @@ public:
     // The profile selected in combo 1000, or null.
     ProfileRef SelectedProfile() const;
 
+    // --- dialogs (CMovaraDlgDialogs.cpp) ---
+    // Where the version checks ask; the maker's server unless a test points elsewhere.
+    void SetVersionServer(const std::string& server) { m_versionServer = server; }
+    // The silent check's checker (null before the start timer fired).
+    CVelVersionUpdate* VersionChecker() const { return m_versionCheck.get(); }
+
     // --- messages and pane notifications ---
     intptr_t onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) override;
     intptr_t OnPaneNotify(unsigned code, const PaneNotify* notify) override;
@@ -199,6 +206,15 @@ private:
     intptr_t OnOutputExists(char* pathBuffer);
     void OnOutputFinished(const char* path);
 
+    // CMovaraDlgDialogs.cpp: media information, preferences, version checks.
+    void EnableDialogButtons();
+    void OnFileInfo();
+    void OnPreferences();
+    void OnCheckUpdates();
+    std::shared_ptr<CVelVersionUpdate> MakeVersionChecker() const;
+    void StartAutomaticVersionCheck();
+    void OnVersionResult(const VersionCheckResult* result);
+
     // CMovaraDlgSaveto.cpp: the save-to pane, the profile combos.
     void FillSavetoPane();
     void FillCategories();
@@ -239,6 +255,9 @@ private:
     std::vector<ProfileRef> m_comboProfiles;
     int m_listedCategory = -1;
     QBasicTimer m_versionTimer; // timer 1
+    VersionCheckerHold<CVelVersionUpdate> m_versionCheck;
+    std::string m_versionServer = kVelUpdateServer;
+    bool m_liveUpdateOpen = false;
     // Latches Escape while a folder scan runs (null otherwise).
     ScanEscapeLatch* m_scanLatch = nullptr;
     bool m_created = false;

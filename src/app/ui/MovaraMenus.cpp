@@ -102,10 +102,7 @@ bool isCommandAvailable(int commandId) {
     case kCmdScreenRecorder:
     // Each of these arrives with its own dialog.
     case kCmdProfileSetting:
-    case kCmdPreferences:
     case kCmdVideoEdit:
-    case kCmdFileInfo:
-    case kCmdCheckUpdates:
     // Snapshots arrive with the player.
     case kCmdSnapshot:
     case kCmdOpenSnapshotFolder:
