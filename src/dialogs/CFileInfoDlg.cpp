@@ -4,7 +4,9 @@
 #include "SkinPaint.h"
 
 #include <QPainter>
+
 #include <QPlainTextEdit>
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +59,14 @@ CFileInfoDlg::CFileInfoDlg(const MediaItem& item, const tagVeldesStreamInfo* str
     m_textBox->setObjectName(QString::number(kTextBoxId));
     m_textBox->setReadOnly(true);
     m_textBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The labels end with one or two tabs so that their colons line up: a tab stop beyond the
+    // short labels ("Bitrate", "Channels") and within reach of the long ones.
+    const QFontMetrics metrics(m_textBox->font());
+    const auto width = [&](const char* text) { return metrics.horizontalAdvance(text); };
+    const int shortest = std::min(
+        {width("FrameRate"), width("Resolution"), width("AspectRatio"), width("SampleRate")});
+    const int shortLabels = std::max(width("Bitrate"), width("Channels"));
+    m_textBox->setTabStopDistance((shortest + shortLabels) / 2.0 + 1);
     AddItems(item);
     SetMode(kInfoModeOriginal);
     m_pane->ArrangeItems();
@@ -67,8 +77,7 @@ void CFileInfoDlg::AddItems(const MediaItem& item) {
     const int32_t flow = kPlaceTopLeft;
     m_pane->AddItem(textItem(kFileType, qs("File Type : " + mediaTypeText(item)),
                              flow | kPlaceFixedWidth | kPlaceFixedHeight, 140, 10));
-    m_pane->AddItem(textItem(kResolution,
-                             qs("Resolution : " + mediaResolutionText(item, m_first)),
+    m_pane->AddItem(textItem(kResolution, qs("Resolution : " + mediaResolutionText(item, m_first)),
                              flow | kPlaceFixedHeight, 0, 10));
     m_pane->AddItem(textItem(kFileSize, qs("File Size   : " + item.sourceSizeText()),
                              flow | kPlaceFixedWidth | kPlaceFixedHeight, 140, 6));
@@ -87,10 +96,10 @@ void CFileInfoDlg::AddItems(const MediaItem& item) {
     box.setMargins(10, 10, 10, 50);
     box.behaviour = kItemNoHover;
     m_pane->AddItem(box);
-    m_pane->AddItem(button(kOriginal, "Original", "Show original stream information",
-                           kPlaceBottomLeft, 12));
-    m_pane->AddItem(button(kEncoder, "Encoder", "Show encode stream information",
-                           kPlaceBottomLeft, 10));
+    m_pane->AddItem(
+        button(kOriginal, "Original", "Show original stream information", kPlaceBottomLeft, 12));
+    m_pane->AddItem(
+        button(kEncoder, "Encoder", "Show encode stream information", kPlaceBottomLeft, 10));
     m_pane->AddItem(button(kConfirm, "Confirm", "", kPlaceBottomRight, 12));
 }
 

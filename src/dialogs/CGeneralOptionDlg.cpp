@@ -12,18 +12,19 @@ CGeneralOptionDlg::CGeneralOptionDlg(VelSettings& settings, QWidget* parent, CBa
     : CBaseSetup(kTemplateId, parent, skin), m_settings(settings) {
     m_pane = makePagePane(*this, "GeneralOptionWnd", kPaneId);
     m_mode = new CVelComboBox(m_pane, kModeComboId);
-    m_mode->addItems({QStringLiteral("Rename"), QStringLiteral("Skip"), QStringLiteral("Overwrite")});
+    m_mode->addItems(
+        {QStringLiteral("Rename"), QStringLiteral("Skip"), QStringLiteral("Overwrite")});
     QObject::connect(m_mode, &QComboBox::currentIndexChanged, this,
                      [this](int) { UpdateRenameCheck(); });
 
     m_pane->AddItem(label(kModeLabel, "When Output File Exist : ", 20));
     m_pane->AddItem(hosted(kModeComboItem, m_mode, 140, 20));
     m_pane->AddItem(checkBox(kShowRenameDialog, "Show file rename dialog",
-                             "When the file exists to display the file rename dialog box", 14));
+                             "When the file exists to display the file rename dialog box", 12));
     m_pane->AddItem(
-        checkBox(kEnableQuickTime, "Enable QuickTime", "Enable Quicktime decode function", 14));
+        checkBox(kEnableQuickTime, "Enable QuickTime", "Enable Quicktime decode function", 12));
     m_pane->AddItem(
-        checkBox(kEnableDirectShow, "Enable DirectShow", "Enable DirectShow decode function", 8));
+        checkBox(kEnableDirectShow, "Enable DirectShow", "Enable DirectShow decode function", 12));
     Fill();
 }
 
@@ -56,8 +57,8 @@ void CGeneralOptionDlg::Store() {
     uint32_t flags = m_settings.optionFlags.load();
     uint32_t wanted;
     do {
-        wanted = flags & ~(kOptionOverwrite | kOptionSkip | kOptionRename | kOptionShowRenameDialog |
-                           kOptionQuickTime | kOptionDirectShow);
+        wanted = flags & ~(kOptionOverwrite | kOptionSkip | kOptionRename |
+                           kOptionShowRenameDialog | kOptionQuickTime | kOptionDirectShow);
         wanted |= mode;
         if (checked(m_pane, kShowRenameDialog))
             wanted |= kOptionShowRenameDialog;

@@ -9,6 +9,9 @@ CRangeSpinBox::CRangeSpinBox(int controlId, int minimum, int maximum, QWidget* p
 }
 
 QValidator::State CRangeSpinBox::validate(QString& input, int& pos) const {
+    // A sign on its own is the start of a number, which is then brought into range.
+    if (input.trimmed() == QLatin1String("-"))
+        return QValidator::Intermediate;
     bool ok = false;
     const qlonglong typed = input.trimmed().toLongLong(&ok);
     if (ok && (typed < minimum() || typed > maximum())) {

@@ -19,6 +19,7 @@ namespace {
 constexpr int kLabelWidth = 100;
 constexpr int kComboWidth = 150;
 constexpr int kBrowseWidth = 24;
+constexpr int kPathWidth = 270;
 
 bool isFolder(const std::string& path) {
     std::error_code ec;
@@ -27,8 +28,8 @@ bool isFolder(const std::string& path) {
 
 void setupCombo(CVelComboBox* combo) {
     // List rows 18 px high, the selection field 12 px high.
-    combo->setStyleSheet(QStringLiteral("QAbstractItemView::item { height: %1px; }")
-                             .arg(CVelComboBox::kRowHeight));
+    combo->setStyleSheet(
+        QStringLiteral("QAbstractItemView::item { height: %1px; }").arg(CVelComboBox::kRowHeight));
 }
 
 } // namespace
@@ -65,17 +66,17 @@ CThumbnailDlg::CThumbnailDlg(VelSettings& settings, QWidget* parent, CBaseSkin* 
     m_pane->AddItem(hosted(kHeightItem, m_height, 70, 8));
     m_pane->AddItem(checkBox(kOpenAfterSnapshot, "Open the path after snapshot", "", 10));
     m_pane->AddItem(label(kSaveToLabel, "Save to : ", 10, kLabelWidth));
+    m_pane->AddItem(hosted(kSaveToItem, m_saveTo, kPathWidth, 10, 0));
     PaneItem browse;
     browse.id = kBrowse;
     browse.imageId = CVelSkin::kBtnBrowse;
     browse.tooltip = QStringLiteral("Select the save path of snapshot");
     browse.setSize(kBrowseWidth, kRowHeight);
-    browse.placement = kPlaceTopRight | kPlaceFixedWidth | kPlaceFixedHeight;
-    browse.setMargins(0, kSide, 10, 0);
+    browse.placement = kPlaceTopLeft | kPlaceFixedWidth | kPlaceFixedHeight;
+    browse.setMargins(4, kSide, 10, 0);
     browse.behaviour = kItemFrame | kItemBackground;
     browse.imageAlign = kAlignImageCenter | kAlignImageVCenter;
     m_pane->AddItem(browse);
-    m_pane->AddItem(hosted(kSaveToItem, m_saveTo, 0, 10, kSide + kBrowseWidth + 4));
     Fill();
 }
 
@@ -87,7 +88,7 @@ void CThumbnailDlg::Fill() {
             format = static_cast<int>(i);
     m_format->setCurrentIndex(format);
     m_size->setCurrentIndex(m_settings.option(kOptionSnapshotCustomSize) ? kCustomSize
-                                                                          : kOriginalSize);
+                                                                         : kOriginalSize);
     m_width->setValue(m_settings.snapshotWidth);
     m_height->setValue(m_settings.snapshotHeight);
     setChecked(m_pane, kOpenAfterSnapshot, m_settings.option(kOptionOpenSnapshotFolder));

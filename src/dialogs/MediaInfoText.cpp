@@ -112,8 +112,7 @@ std::string encodedAudio(const Profile& profile, const tagVeldesStreamInfo* audi
     else
         kbps = channels * sampleRate * 16 / 1000;
     return "Audio Stream Information\r\n" + format("Bitrate\t\t: %d kbps\r\n", kbps) +
-           format("Channels\t\t: %d\r\n", channels) +
-           format("SampleRate\t: %d Hz\r\n", sampleRate);
+           format("Channels\t\t: %d\r\n", channels) + format("SampleRate\t: %d Hz\r\n", sampleRate);
 }
 
 } // namespace

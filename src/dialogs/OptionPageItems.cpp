@@ -10,8 +10,8 @@ PaneItem label(int id, const char* text, int marginTop, int width) {
     item.id = id;
     item.caption = QString::fromUtf8(text);
     item.setSize(width, kRowHeight);
-    item.placement = kPlaceTopLeftLine | kPlaceFixedHeight |
-                     (width > 0 ? kPlaceFixedWidth : kPlaceNatural);
+    item.placement =
+        kPlaceTopLeftLine | kPlaceFixedHeight | (width > 0 ? kPlaceFixedWidth : kPlaceNatural);
     item.setMargins(kSide, 0, marginTop, 0);
     item.behaviour = kItemNoHover;
     return item;

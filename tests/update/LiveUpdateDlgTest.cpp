@@ -35,7 +35,7 @@ TEST(LiveUpdateDlg, EveryPageWithItsTextsAndButtons) {
 
     struct Case {
         const char* name;
-        std::optional<std::string> body; // checking mode: the server's answer
+        std::optional<std::string> body;  // checking mode: the server's answer
         const VersionCheckResult* result; // result mode
         CLiveUpdateDlg::Page page;
         const char* message;
@@ -75,8 +75,8 @@ TEST(LiveUpdateDlg, EveryPageWithItsTextsAndButtons) {
                       "Geting the version information, please waiting a moment ...");
             EXPECT_FALSE(dlg->TextBox()->isVisible());
         }
-        ASSERT_TRUE(waitUntil([&] { return dlg->CurrentPage() != CLiveUpdateDlg::kPageChecking; },
-                              10000));
+        ASSERT_TRUE(
+            waitUntil([&] { return dlg->CurrentPage() != CLiveUpdateDlg::kPageChecking; }, 10000));
         EXPECT_EQ(dlg->CurrentPage(), c.page);
         EXPECT_EQ(caption(dlg->Pane(), CLiveUpdateDlg::kMessageText), c.message);
         // Checking mode asks the server once, forced; result mode never.

@@ -109,7 +109,8 @@ void LocalHttpServer::answer(int client) {
                                   *body;
         size_t sent = 0;
         while (sent < reply.size()) {
-            const ssize_t n = ::send(client, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(client, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
             if (n <= 0)
                 break;
             sent += static_cast<size_t>(n);

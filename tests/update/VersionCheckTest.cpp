@@ -61,8 +61,9 @@ TEST(VersionRules, NewerVersionsTextsAndVersionFiles) {
          false},
         {"an id that is no number",
          "<Movara><MajorId>5x4</MajorId><MinorId>0</MinorId><Desc>x</Desc></Movara>", false},
-        {"another product", "<Other><MajorId>514</MajorId><MinorId>0</MinorId><Desc>x</Desc>"
-                            "</Other>",
+        {"another product",
+         "<Other><MajorId>514</MajorId><MinorId>0</MinorId><Desc>x</Desc>"
+         "</Other>",
          false},
         {"not XML", "Service Unavailable", false},
     };

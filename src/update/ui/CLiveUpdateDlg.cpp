@@ -126,14 +126,12 @@ void CLiveUpdateDlg::ShowPage(Page page, const QString& message) {
         m_pane->AddItem(button(kCloseButton, "Close", kSide));
         break;
     case kPageNewVersion: {
-        m_pane->AddItem(line(kCurrentText,
-                             QStringLiteral("Current Version : ") +
-                                 versionOf(kOwnMajorId, kOwnMinorId),
-                             8));
-        m_pane->AddItem(line(kLatestText,
-                             QStringLiteral("Lastest Version : ") +
-                                 versionOf(m_fetchedMajor, m_fetchedMinor),
-                             4));
+        m_pane->AddItem(
+            line(kCurrentText,
+                 QStringLiteral("Current Version : ") + versionOf(kOwnMajorId, kOwnMinorId), 8));
+        m_pane->AddItem(line(
+            kLatestText,
+            QStringLiteral("Lastest Version : ") + versionOf(m_fetchedMajor, m_fetchedMinor), 4));
         PaneItem box;
         box.id = kTextBoxItem;
         box.hosted = m_textBox;
@@ -143,9 +141,10 @@ void CLiveUpdateDlg::ShowPage(Page page, const QString& message) {
         m_pane->AddItem(box);
         m_pane->AddItem(button(kCancelButton, "Cancel", kSide));
         m_pane->AddItem(button(kOkButton, "OK", 10));
-        m_textBox->setPlainText(QStringLiteral("Version ") +
-                                versionOf(m_fetchedMajor, m_fetchedMinor) +
-                                QStringLiteral(" :\n") + m_description);
+        m_textBox->setPlainText(
+            QStringLiteral("Version ") + versionOf(m_fetchedMajor, m_fetchedMinor) +
+            QStringLiteral(" :\n") +
+            QString(m_description).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         break;
     }
     }
