@@ -26,12 +26,6 @@ bool isFolder(const std::string& path) {
     return !path.empty() && std::filesystem::is_directory(path, ec);
 }
 
-void setupCombo(CVelComboBox* combo) {
-    // List rows 18 px high, the selection field 12 px high.
-    combo->setStyleSheet(
-        QStringLiteral("QAbstractItemView::item { height: %1px; }").arg(CVelComboBox::kRowHeight));
-}
-
 } // namespace
 
 CThumbnailDlg::CThumbnailDlg(VelSettings& settings, QWidget* parent, CBaseSkin* skin)
@@ -39,8 +33,6 @@ CThumbnailDlg::CThumbnailDlg(VelSettings& settings, QWidget* parent, CBaseSkin* 
     m_pane = makePagePane(*this, "Thumbnail", kPaneId);
     m_format = new CVelComboBox(m_pane);
     m_size = new CVelComboBox(m_pane);
-    setupCombo(m_format);
-    setupCombo(m_size);
     for (const char* format : kFormats)
         m_format->addItem(QString::fromUtf8(format));
     m_size->addItems({QStringLiteral("Original"), QStringLiteral("Custom")});
