@@ -111,6 +111,9 @@ TEST_F(MainWndDialogs, TheSilentCheckFollowsThePreferencesAndShowsOnlyANewerVers
                 page = live->CurrentPage();
         });
         OpenWindowChecking();
+        if (c.enabled) { // timer 1 has fired
+            ASSERT_TRUE(waitUntil([&] { return dlg->VersionChecker() != nullptr; }));
+        }
         if (c.asks) {
             ASSERT_TRUE(waitUntil([&] {
                 return env->services.httpRequests().size() > asked && dlg->VersionChecker() &&
