@@ -148,7 +148,10 @@ bool CVersionUpdate::start(bool force, void* window) {
     m_window = window;
     m_startDay = platformServices().utcTime();
     m_running.store(true, std::memory_order_release);
-    m_thread = std::thread([self] { self->run(); });
+    m_thread = std::thread([self] {
+        self->run();
+        self->m_running.store(false, std::memory_order_release);
+    });
     return true;
 }
 
@@ -177,7 +180,6 @@ int CVersionUpdate::run() {
     } else {
         notify(VersionCheckResult{});
     }
-    m_running.store(false, std::memory_order_release);
     return 0;
 }
 
