@@ -7,6 +7,8 @@
 //   estimate-median <percent>   (of the absolute errors)
 //   estimate-worst <percent>
 // Targets: median within 8 %, worst within 15 %. Exit status 1 when a target is missed.
+// With ESTIMATE_DETAIL set, each pair also prints what a model may use on stderr: the source's
+// bits per pixel and codec, and the target's size, rate and bit rates.
 #include "MediaGenerators.h"
 #include "ProfileDerivation.h"
 #include "ScratchDir.h"
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -76,6 +79,16 @@ bool convert(const std::string& source, const TestProfile& profile, const std::s
         VeldesSetExportSetting(timeline, id, &setting);
         VeldesGetMediaEncodedSize(timeline, id, estimate);
         tagVeldesExportInfo info = deriveExportInfo(profile, streams, out);
+        if (std::getenv("ESTIMATE_DETAIL")) {
+            const tagVeldesStreamInfo* v = nullptr;
+            for (const auto& st : streams)
+                if (st.type == VELDES_STREAM_VIDEO)
+                    v = &st;
+            std::fprintf(stderr, "detail src-bpp %.5f src-codec %d target %dx%d@%.2f vb %d ab %d\n",
+                         v ? v->bitRate / (double(v->width) * v->height * v->frameRate) : 0.0,
+                         v ? v->videoValues[1] : 0, info.width, info.height, info.frameRate,
+                         info.videoBitrate, info.audioBitrate);
+        }
         Done done;
         done.lastId = id;
         info.callback = &onEvent;
