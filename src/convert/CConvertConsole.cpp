@@ -37,7 +37,7 @@ void CConvertConsole::progress(const MediaItem& item) {
     const int value = item.progress.load();
     if (tty_) {
         // Back to the start of the line and clear what a longer line left there.
-        std::fprintf(err_, "\r%s\x1b[K", progressLineText(item).c_str());
+        std::fprintf(err_, "\r%s\x1b[K", progressLine_.text(item).c_str());
         openLine_ = true;
     } else {
         const int step = value / kLogStep;
@@ -46,7 +46,7 @@ void CConvertConsole::progress(const MediaItem& item) {
         }
         lastItem_ = &item;
         lastStep_ = step;
-        std::fprintf(err_, "%s\n", progressLineText(item).c_str());
+        std::fprintf(err_, "%s\n", progressLine_.text(item).c_str());
     }
     std::fflush(err_);
 }
