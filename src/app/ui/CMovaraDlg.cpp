@@ -129,6 +129,7 @@ bool CMovaraDlg::InitDialog() {
     ApplySkin(m_settings.skinFile);
 
     UpdateCommandStates();
+    EnableDialogButtons();
     m_playControl->SetItemState(CPlayCtrlWnd::kSnapshot, 0, kStateDisabled);
     m_playControl->SetItemState(CPlayCtrlWnd::kStop, 0, kStateDisabled);
     m_convert.attach(m_videoSurface->handle(), handle(), &m_settings);
@@ -157,6 +158,8 @@ void CMovaraDlg::Destroy() {
     m_versionTimer.stop();
     // An engine thread blocked in a send to this window returns at once from here on.
     stopMessages();
+    // A version check still fetching is left to end on its own; it reports to nobody.
+    m_versionCheck.reset();
     m_convert.shutdown();
     // A window that never read the settings file does not overwrite it with defaults.
     if (m_initialised) {
@@ -330,6 +333,9 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
     case kMsgWatermarkChanged:
     case kMsgCropChanged:
         return OnEditChanged(msg, wParam, lParam);
+    case kMsgVersionResult:
+        OnVersionResult(reinterpret_cast<const VersionCheckResult*>(lParam));
+        return 0;
     default:
         return CBaseDialog::onMessage(msg, wParam, lParam);
     }
@@ -424,9 +430,9 @@ void CMovaraDlg::timerEvent(QTimerEvent* event) {
         CBaseDialog::timerEvent(event);
         return;
     }
-    // One-shot. The silent background version check starts here once the version checker
-    // arrives.
+    // One-shot: the silent background version check.
     m_versionTimer.stop();
+    StartAutomaticVersionCheck();
 }
 
 void CMovaraDlg::OnCommand(int commandId) {
@@ -475,6 +481,15 @@ void CMovaraDlg::OnCommand(int commandId) {
         break;
     case kCmdProfileSetting:
         OnProfileSetting();
+        break;
+    case kCmdFileInfo:
+        OnFileInfo();
+        break;
+    case kCmdPreferences:
+        OnPreferences();
+        break;
+    case kCmdCheckUpdates:
+        OnCheckUpdates();
         break;
     case kCmdExit:
         accept();

@@ -11,6 +11,7 @@
 
 #include "CBaseDialog.h"
 #include "CVelConvert.h"
+#include "CVelVersionUpdate.h"
 #include "Profile.h"
 
 #include <QBasicTimer>
@@ -153,6 +154,12 @@ public:
     // The profile selected in combo 1000, or null.
     ProfileRef SelectedProfile() const;
 
+    // --- dialogs (CMovaraDlgDialogs.cpp) ---
+    // Where the version checks ask; the maker's server unless a test points elsewhere.
+    void SetVersionServer(const std::string& server) { m_versionServer = server; }
+    // The silent check's checker (null before the start timer fired).
+    CVelVersionUpdate* VersionChecker() const { return m_versionCheck.get(); }
+
     // --- messages and pane notifications ---
     intptr_t onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) override;
     intptr_t OnPaneNotify(unsigned code, const PaneNotify* notify) override;
@@ -239,6 +246,14 @@ private:
     void CloseEditDialog();
     // 4809, 4806, 4812: the changed setting to an open preview, and to all items when asked.
     intptr_t OnEditChanged(unsigned msg, uintptr_t wParam, intptr_t lParam);
+    // CMovaraDlgDialogs.cpp: media information, preferences, version checks.
+    void EnableDialogButtons();
+    void OnFileInfo();
+    void OnPreferences();
+    void OnCheckUpdates();
+    std::shared_ptr<CVelVersionUpdate> MakeVersionChecker() const;
+    void StartAutomaticVersionCheck();
+    void OnVersionResult(const VersionCheckResult* result);
 
     // CMovaraDlgSaveto.cpp: the save-to pane, the profile combos.
     void FillSavetoPane();
@@ -284,6 +299,9 @@ private:
     // Combos 1001 and 1000 and the records listed in 1000.
     std::unique_ptr<ProfileComboPair> m_profileCombos;
     QBasicTimer m_versionTimer; // timer 1
+    VersionCheckerHold<CVelVersionUpdate> m_versionCheck;
+    std::string m_versionServer = kVelUpdateServer;
+    bool m_liveUpdateOpen = false;
     // Latches Escape while a folder scan runs (null otherwise).
     ScanEscapeLatch* m_scanLatch = nullptr;
     bool m_created = false;

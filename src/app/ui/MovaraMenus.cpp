@@ -100,10 +100,6 @@ bool isCommandAvailable(int commandId) {
     // Capture sources arrive with the device and screen recorder dialogs.
     case kCmdAddDevice:
     case kCmdScreenRecorder:
-    // Each of these arrives with its own dialog.
-    case kCmdPreferences:
-    case kCmdFileInfo:
-    case kCmdCheckUpdates:
         return false;
     default:
         return true;
