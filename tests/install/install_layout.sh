@@ -28,6 +28,20 @@ for img in $(grep -o 'src="[^"]*"' "$prefix/share/movara/help/index.html" | cut 
   [ -s "$prefix/share/movara/help/$img" ] || fail "the guide's $img is not installed"
 done
 
+# Both programs answer --help and --version with no display at all, and agree on the version.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/movara" --version)" = "Movara $version" ] \
+  || fail "movara --version does not say $version"
+[ "$("$prefix/bin/movara-convert" --version)" = "movara-convert $version" ] \
+  || fail "movara-convert --version does not say $version"
+grep -q "<release version=\"$version\"" "$prefix/share/metainfo/movara.metainfo.xml" \
+  || fail "the AppStream data has no release $version"
+for page in movara movara-convert; do
+  grep -q "\"Movara $version\"" "$prefix/share/man/man1/$page.1" || fail "$page.1 is not for $version"
+done
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/movara" --help | grep -q '^Usage: movara' \
+  || fail "movara --help prints no usage"
+
 export XDG_CONFIG_HOME=$scratch/config XDG_RUNTIME_DIR=$scratch/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 "$prefix/bin/movara-convert" --list-profiles | grep -q $'\t3gp$' || fail "movara-convert lists no profiles"
