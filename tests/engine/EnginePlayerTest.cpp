@@ -81,6 +81,9 @@ TEST_F(EnginePlayer, PlaysInRealTimeAndEnds) {
     g_window.reset();
     ASSERT_EQ(VeldesPlay(h()), 0);
     ASSERT_TRUE(g_window.waitFor([] { return g_window.ended(); }));
+    // Each picture was shown when the sound clock reached it.
+    vel::PlayerStats stats = static_cast<vel::CTimeline*>(h())->player()->stats();
+    EXPECT_LT(stats.worstOffset, 0.1);
     VeldesEditEnd(h(), 1);
 
     std::lock_guard lock(g_window.mutex);
@@ -105,13 +108,6 @@ TEST_F(EnginePlayer, PlaysInRealTimeAndEnds) {
     double wall = g_window.eventTimes[final] - g_window.eventTimes[first];
     ASSERT_GT(wall, 1.5);
     EXPECT_NEAR(media / wall, 1.0, 0.1);
-    // Pictures are shown when the clock reaches them: nearly all within 100 ms of a steady
-    // offset (a loaded machine may hold up a few).
-    double offset = g_window.frames[10].at - g_window.frames[10].positionMs / 1000.0;
-    size_t late = 0;
-    for (const Presented& f : g_window.frames)
-        late += std::abs(f.at - f.positionMs / 1000.0 - offset) > 0.1;
-    EXPECT_LE(late, g_window.frames.size() / 10);
 }
 
 // Seeking lands on the picture showing at the target, while paused too, and a paused player
