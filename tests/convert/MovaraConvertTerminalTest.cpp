@@ -44,9 +44,10 @@ TerminalRun runOnTerminal(const std::vector<std::string>& args) {
 
 TEST(MovaraConvertProgress, RewritesOneLineOnATerminalAndWritesPlainLinesOtherwise) {
     testmedia::SourceSpec spec;
-    spec.width = 320;
-    spec.height = 240;
-    spec.seconds = 3.0;
+    // Long enough that converting it takes more than the tenth of a second a speed needs.
+    spec.width = 640;
+    spec.height = 480;
+    spec.seconds = 10.0;
     spec.sampleRate = 44100;
     const std::string source = testmedia::generate(spec);
     ASSERT_FALSE(source.empty());
