@@ -13,6 +13,7 @@ enum class ExistingOutput { Overwrite, Skip, Rename };
 
 struct ConvertOptions {
     bool help = false;
+    bool version = false;
     bool listProfiles = false;
     bool merge = false;
     std::string profile; // exact profile name
@@ -30,3 +31,5 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
 
 // The --help text.
 std::string convertUsage();
+// The --version line.
+std::string convertVersion();

@@ -177,6 +177,10 @@ int main(int argc, char** argv) {
         std::printf("%s", convertUsage().c_str());
         return 0;
     }
+    if (options->version) {
+        std::printf("%s", convertVersion().c_str());
+        return 0;
+    }
     const ProfileCatalogue& catalogue = ProfileCatalogue::instance();
     // The window's custom profiles, from the same writable folder; this program never writes them.
     loadProcessCustomProfiles(
