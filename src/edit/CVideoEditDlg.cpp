@@ -20,21 +20,11 @@ constexpr int kTabTop = 30;
 constexpr int kTabBottomGap = 39;
 constexpr int kPageTop = 31;
 constexpr int kPageBottomGap = 41;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 24;
 // The skin's colour of control frames: the dialog's edge, so it stands out over the main window.
 constexpr int kFrameColorId = 117;
 
 PaneItem bottomButton(int id, const char* text, int marginRight) {
-    PaneItem item;
-    item.id = id;
-    item.caption = QString::fromUtf8(text);
-    item.setSize(kButtonWidth, kButtonHeight);
-    item.placement = kPlaceBottomRight | kPlaceFixedWidth | kPlaceFixedHeight;
-    item.setMargins(0, marginRight, 0, 7);
-    item.behaviour = kItemFrame | kItemBackground;
-    item.imageAlign = kAlignImageCenter | kAlignImageVCenter;
-    return item;
+    return bottomRightButton(id, text, marginRight, 7);
 }
 
 } // namespace

@@ -10,21 +10,11 @@
 namespace {
 
 constexpr int kSide = 16;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 24;
 // The skin's colour of control frames.
 constexpr int kFrameColorId = 117;
 
 PaneItem button(int id, const char* text, int marginRight) {
-    PaneItem item;
-    item.id = id;
-    item.caption = QString::fromUtf8(text);
-    item.setSize(kButtonWidth, kButtonHeight);
-    item.placement = kPlaceBottomRight | kPlaceFixedWidth | kPlaceFixedHeight;
-    item.setMargins(0, marginRight, 0, 14);
-    item.behaviour = kItemFrame | kItemBackground;
-    item.imageAlign = kAlignImageCenter | kAlignImageVCenter;
-    return item;
+    return bottomRightButton(id, text, marginRight, 14);
 }
 
 } // namespace

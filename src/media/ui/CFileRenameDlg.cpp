@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kSide = 16;
 constexpr int kLine = 20;
-constexpr int kButtonWidth = 80;
 constexpr int kButtonHeight = 24;
 constexpr int kLabelWidth = 110;
 // The skin's colour of control frames.
@@ -30,15 +29,8 @@ PaneItem text(int id, const QString& caption, int marginTop, int width) {
 }
 
 PaneItem button(int id, const char* caption, const char* tip, int marginRight) {
-    PaneItem item;
-    item.id = id;
-    item.caption = QString::fromUtf8(caption);
+    PaneItem item = bottomRightButton(id, caption, marginRight, 14);
     item.tooltip = QString::fromUtf8(tip);
-    item.setSize(kButtonWidth, kButtonHeight);
-    item.placement = kPlaceBottomRight | kPlaceFixedWidth | kPlaceFixedHeight;
-    item.setMargins(0, marginRight, 0, 14);
-    item.behaviour = kItemFrame | kItemBackground;
-    item.imageAlign = kAlignImageCenter | kAlignImageVCenter;
     return item;
 }
 

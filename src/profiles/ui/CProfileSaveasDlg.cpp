@@ -9,19 +9,9 @@
 namespace {
 
 constexpr int kSide = 16;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 24;
 
 PaneItem button(int id, const char* caption, int marginRight) {
-    PaneItem item;
-    item.id = id;
-    item.caption = QString::fromUtf8(caption);
-    item.setSize(kButtonWidth, kButtonHeight);
-    item.placement = kPlaceBottomRight | kPlaceFixedWidth | kPlaceFixedHeight;
-    item.setMargins(0, marginRight, 0, 14);
-    item.behaviour = kItemFrame | kItemBackground;
-    item.imageAlign = kAlignImageCenter | kAlignImageVCenter;
-    return item;
+    return bottomRightButton(id, caption, marginRight, 14);
 }
 
 } // namespace

@@ -24,3 +24,15 @@ QFont PaneItem::defaultFont() {
     font.setPointSize(10);
     return font;
 }
+
+PaneItem bottomRightButton(int id, const char* caption, int marginRight, int marginBottom) {
+    PaneItem item;
+    item.id = id;
+    item.caption = QString::fromUtf8(caption);
+    item.setSize(80, 24);
+    item.placement = kPlaceBottomRight | kPlaceFixedWidth | kPlaceFixedHeight;
+    item.setMargins(0, marginRight, 0, marginBottom);
+    item.behaviour = kItemFrame | kItemBackground;
+    item.imageAlign = kAlignImageCenter | kAlignImageVCenter;
+    return item;
+}

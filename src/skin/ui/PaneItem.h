@@ -90,3 +90,7 @@ struct PaneItem {
     // "Times New Roman", 10 point.
     static QFont defaultFont();
 };
+
+// A framed text button of a dialog's button row (80 x 24), placed from the pane's bottom-right
+// corner: `marginRight` from the button to its right, `marginBottom` from the pane's bottom.
+PaneItem bottomRightButton(int id, const char* caption, int marginRight, int marginBottom);
