@@ -19,6 +19,7 @@ std::optional<int64_t> milliseconds(const std::string& text) {
 std::string convertUsage() {
     return "Usage: movara-convert --profile NAME --output DIR [--merge] [--begin MS] [--end MS]\n"
            "                      [--exists overwrite|skip|rename] [EDITS] FILE...\n"
+           "       movara-convert --estimate --profile NAME [--begin MS] [--end MS] [EDITS] FILE...\n"
            "       movara-convert --list-profiles | --help | --version\n"
            "\n"
            "Converts each FILE with the named profile into DIR/<name>.<extension of the profile>.\n"
@@ -31,6 +32,9 @@ std::string convertUsage() {
            "                           when an output is already there: replace it once the new\n"
            "                           one is complete, skip the item, or (the default) add a\n"
            "                           time stamp _YYYY_MM_DD_hh_mm_ss to the new name\n"
+           "  --estimate               convert nothing: print each FILE's estimated output size\n"
+           "                           in bytes (with the profile, clip and edits), a tab, and\n"
+           "                           the FILE; --output is not needed\n"
            "  --list-profiles          print the catalogue: name, category and extension, by tabs\n"
            "  --help                   print this help\n"
            "  --version                print the version\n"
@@ -86,6 +90,10 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
             options.merge = true;
             continue;
         }
+        if (arg == "--estimate") {
+            options.estimate = true;
+            continue;
+        }
         if (isEditOption(arg)) {
             if (i + 1 >= args.size()) {
                 return fail(arg + " needs a value");
@@ -131,7 +139,7 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
     if (options.profile.empty()) {
         return fail("--profile is required");
     }
-    if (options.outputFolder.empty()) {
+    if (options.outputFolder.empty() && !options.estimate) {
         return fail("--output is required");
     }
     if (options.files.empty()) {

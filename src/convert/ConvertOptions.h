@@ -16,6 +16,7 @@ struct ConvertOptions {
     bool version = false;
     bool listProfiles = false;
     bool merge = false;
+    bool estimate = false; // print the size estimates, convert nothing
     std::string profile; // exact profile name
     std::string outputFolder;
     std::optional<int64_t> begin; // ms

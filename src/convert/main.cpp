@@ -101,7 +101,10 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
 
     VelSettings& settings = VelSettings::instance();
     settings.optionFlags = optionFlagsFor(options);
-    settings.outputFolder = std::filesystem::absolute(options.outputFolder).string();
+    std::error_code absoluteError;
+    if (!options.outputFolder.empty()) // an estimate names no folder
+        settings.outputFolder =
+            std::filesystem::absolute(options.outputFolder, absoluteError).string();
     MediaList items;
     settings.mediaList = &items;
 
@@ -127,7 +130,13 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
         }
         convert.updateDuration(item.get());
         convert.estimate(item.get());
+        if (options.estimate)
+            std::printf("%lld\t%s\n", static_cast<long long>(item->outputEstimate), file.c_str());
         items.push_back(std::move(item));
+    }
+    if (options.estimate) {
+        convert.shutdown();
+        return allLoaded ? kExitFinished : kExitNotAllFinished;
     }
 
     bool interrupted = false;
@@ -200,7 +209,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     std::error_code ec;
-    if (!std::filesystem::is_directory(options->outputFolder, ec)) {
+    if (!options->estimate && !std::filesystem::is_directory(options->outputFolder, ec)) {
         std::fprintf(stderr, "movara-convert: the output folder \"%s\" does not exist\n",
                      options->outputFolder.c_str());
         return kExitUsage;

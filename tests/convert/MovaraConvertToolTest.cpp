@@ -77,6 +77,28 @@ TEST(MovaraConvert, VideoProfileWithClip) {
     EXPECT_NE(result.err.find("Finish"), std::string::npos) << result.err;
 }
 
+// --estimate converts nothing and prints, per file, the size the conversion then comes close to;
+// the clip halves it; a file that is not media fails the run.
+TEST(MovaraConvert, EstimatesWithoutConverting) {
+    const std::string source = movie(3.0);
+    const std::string profile = "3GPP-3rd Generation Partnership Project(176x144)(*.3gp)";
+    const auto whole = runConvert({"--estimate", "--profile", profile, source, "/no/such.mp4"});
+    EXPECT_EQ(whole.exitCode, 1);
+    const std::vector<std::string> out = lines(whole.out);
+    ASSERT_EQ(out.size(), 1u) << whole.out;
+    ASSERT_EQ(out[0].substr(out[0].find('\t') + 1), source);
+    const long long estimate = std::stoll(out[0]);
+    const auto clipped =
+        runConvert({"--estimate", "--profile", profile, "--end", "1500", source});
+    ASSERT_EQ(clipped.exitCode, 0) << clipped.err;
+    EXPECT_NEAR(double(std::stoll(clipped.out)) / double(estimate), 0.5, 0.05);
+
+    testmedia::ScratchDir dir;
+    ASSERT_EQ(runConvert({"--profile", profile, "--output", dir.path(), source}).exitCode, 0);
+    const double real = double(fs::file_size(dir.file(fs::path(source).stem().string() + ".3gp")));
+    EXPECT_NEAR(double(estimate) / real, 1.0, 0.15);
+}
+
 TEST(MovaraConvert, AudioProfileMergesIntoOneFile) {
     const std::string source = movie(1.0);
     ASSERT_FALSE(source.empty());
