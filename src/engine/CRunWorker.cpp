@@ -81,7 +81,8 @@ int64_t CRunWorker::elapsedSeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(worked).count();
 }
 
-void CRunWorker::emit(int mediaId, int progress, int64_t status) {
+void CRunWorker::emit(int mediaId, int progress, int64_t status, const char* outputPath,
+                      const char* message) {
     if (!m_request.callback)
         return;
     {
@@ -95,11 +96,18 @@ void CRunWorker::emit(int mediaId, int progress, int64_t status) {
     event.progress = progress;
     event.elapsed = elapsedSeconds();
     event.status = status;
+    event.outputPath = outputPath;
+    event.message = message;
     m_lastEvent = Clock::now();
     m_lastReported = progress;
     m_request.callback(&event, m_request.user);
     std::lock_guard lock(m_mutex);
     m_inCallback = false;
+}
+
+void CRunWorker::emitFailure(int mediaId, int progress, int status, const COutputWriter& writer) {
+    std::string message = writer.error().empty() ? avErrorText(status) : writer.error();
+    emit(mediaId, progress, status, nullptr, message.c_str());
 }
 
 void CRunWorker::progress(int mediaId, int value) {
@@ -126,7 +134,7 @@ int CRunWorker::exportAll(COutputWriter* writer) {
             // The partial file is gone before anyone hears of the failure.
             writer->discard();
             m_failedId = source.mediaId;
-            emit(source.mediaId, std::max(0, m_lastReported), r);
+            emitFailure(source.mediaId, std::max(0, m_lastReported), r, *writer);
             return r;
         }
         timeline += length;
@@ -134,11 +142,14 @@ int CRunWorker::exportAll(COutputWriter* writer) {
         if (i + 1 < sources.size())
             emit(source.mediaId, 10000, 0);
     }
+    // A run stopped while its last frames were written is not given a name.
+    if (m_abort)
+        return CSourcePass::kAborted;
     int r = writer->finish();
     if (r < 0) {
         writer->discard();
         m_failedId = sources.back().mediaId;
-        emit(m_failedId, std::max(0, m_lastReported), r);
+        emitFailure(m_failedId, std::max(0, m_lastReported), r, *writer);
     }
     return r;
 }
@@ -148,21 +159,22 @@ void CRunWorker::main() {
     AVIOInterruptCB interruptCallback{&CRunWorker::interrupt, this};
     m_sourceStart = m_lastEvent = Clock::now();
     const int lastId = m_request.sources.back().mediaId;
-    int r = writer.open(m_request.plan, m_request.outputPath, interruptCallback);
+    int r = writer.open(m_request.plan, m_request.outputPath, interruptCallback,
+                        m_request.replaceExisting);
     if (r < 0) {
         writer.discard();
         m_failedId = m_request.sources.front().mediaId;
-        emit(m_failedId, 0, r);
+        emitFailure(m_failedId, 0, r, writer);
     } else {
         r = exportAll(&writer);
         if (r != 0)
             writer.discard();
         if (r == 0)
-            emit(lastId, 10000, 0);
+            emit(lastId, 10000, 0, writer.path().c_str());
     }
     // A merged run always ends with an event of its last source.
     if (r < 0 && m_failedId != lastId)
-        emit(lastId, 0, r);
+        emitFailure(lastId, 0, r, writer);
     m_finished = true;
 }
 

@@ -23,6 +23,7 @@ struct RunRequest {
     std::vector<PassSource> sources; // in export order
     OutputPlan plan;
     std::string outputPath;
+    bool replaceExisting = false;
     VeldesEventCallback callback = nullptr;
     void* user = nullptr;
 };
@@ -49,7 +50,10 @@ private:
     explicit CRunWorker(RunRequest request);
     void main();
     int exportAll(COutputWriter* writer);
-    void emit(int mediaId, int progress, int64_t status);
+    void emit(int mediaId, int progress, int64_t status, const char* outputPath = nullptr,
+              const char* message = nullptr);
+    // A failure event carrying the writer's account of it, else FFmpeg's text of the code.
+    void emitFailure(int mediaId, int progress, int status, const COutputWriter& writer);
     int64_t elapsedSeconds();
 
     bool proceed() override;

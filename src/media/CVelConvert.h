@@ -57,6 +57,7 @@ inline constexpr int kStatePreviewPaused = 4;
 
 // Results of the checks before a run.
 inline constexpr int kDiskCheckCancelled = -3;
+inline constexpr int kDiskCheckItemSkipped = -4; // only with setDiskShortageSkipsItem
 inline constexpr int kOutputSkipped = -1;
 
 // Answers of the code-6 notification (the file rename dialog's results).
@@ -133,7 +134,11 @@ public:
     int runIdOf(const MediaItem* item) const;
 
     // --- checks before a run (exposed for the window and for tests) ---------------------------
-    // 0 to go on; kDiskCheckCancelled after the user cancelled at the message (code 4 was sent).
+    // Where nobody can be asked (the command line), an item too big for the disk is skipped
+    // ("Convert Failed" with the reason) and the conversion goes on, instead of the message.
+    void setDiskShortageSkipsItem(bool skip) { diskShortageSkipsItem_ = skip; }
+    // 0 to go on; kDiskCheckCancelled after the user cancelled at the message (code 4 was sent);
+    // kDiskCheckItemSkipped in skip mode (code 4 was sent for a merge run).
     int checkDiskSpace(MediaItem* item, bool merge);
     // On the current export info's output path: 0 to go on (the path may have changed) or
     // kOutputSkipped (in merge mode code 4 was sent).
@@ -204,5 +209,6 @@ private:
     std::vector<std::unique_ptr<Entry>> entries_;
     std::atomic<int> closing_{0};
     int trackOption_ = 1;
+    bool diskShortageSkipsItem_ = false;
     CallbackGate* gate_ = nullptr;
 };

@@ -50,6 +50,16 @@ int CVelConvert::checkDiskSpace(MediaItem* item, bool merge) {
         } else if (!shortage) {
             return 0;
         }
+        if (diskShortageSkipsItem_) {
+            item->failureReason =
+                diskSpaceText(services.mountPointOf(folder), lastFree, requiredKiB);
+            item->setState(kItemConvertFailed);
+            notify(kNotifyItemState, item, false);
+            if (merge) {
+                notify(kNotifyConversionOver, nullptr, true);
+            }
+            return kDiskCheckItemSkipped;
+        }
         const int answer =
             services.messageBox(diskSpaceText(services.mountPointOf(folder), lastFree, requiredKiB),
                                 "Movara", MB_RETRYCANCEL, MB_ICONWARNING);

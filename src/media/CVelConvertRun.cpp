@@ -11,6 +11,7 @@
 #include "OutputNaming.h"
 #include "ProfileCatalogue.h"
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -63,6 +64,7 @@ void CVelConvert::postFinished(const char* path) {
 
 int CVelConvert::prepareExportInfo(MediaItem* item) {
     std::memset(&exportInfo_, 0, sizeof exportInfo_);
+    item->failureReason.clear();
     exportInfo_.callback = &CVelConvert::progressCallback;
     const Entry* entry = entryOf(item);
     if (!entry || !item->profile) {
@@ -86,8 +88,13 @@ int CVelConvert::prepareExportInfo(MediaItem* item) {
     // A path this platform cannot open is a failure of this item, never a truncated name.
     if (!copyField(exportInfo_.outputPath, sizeof exportInfo_.outputPath,
                    outputPathOf(*item, *job_))) {
+        item->failureReason = std::strerror(ENAMETOOLONG);
         return 0;
     }
+    // Only the overwrite mode lets the output replace a file; in every other mode a name taken
+    // while the item converted (by another program, or another run) is never replaced.
+    const uint32_t flags = job_->optionFlags.load();
+    exportInfo_.replaceExisting = !(flags & (kOptionSkip | kOptionRename)) ? 1 : 0;
     fillExportInfoStreams(exportInfo_, profile, chosen);
     exportInfo_.user = gate_;
     return 1;
@@ -115,6 +122,7 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
     Entry* entry = entryOf(item);
     if (!entry) {
         // The engine never accepted this source: nothing can run for it.
+        item->failureReason = "the source could not be opened";
         item->setState(kItemConvertFailed);
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
@@ -124,10 +132,17 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
     }
-    if (checkDiskSpace(item, false) == kDiskCheckCancelled) {
+    const int room = checkDiskSpace(item, false);
+    if (room == kDiskCheckCancelled) {
         return RunOutcome::Ended;
     }
+    if (room == kDiskCheckItemSkipped) {
+        return RunOutcome::MoveOn;
+    }
     if (!prepareExportInfo(item)) {
+        if (item->failureReason.empty()) {
+            item->failureReason = "the source's streams could not be read";
+        }
         item->setState(kItemConvertFailed);
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
@@ -149,6 +164,8 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
     const int mediaId = entry->mediaId;
     const int runId = VeldesRun(timeline_, &mediaId, 1, &exportInfo_);
     if (runId < 0) {
+        item->failureReason = "the conversion could not start (engine status " +
+                              std::to_string(runId) + ")";
         item->setState(kItemConvertFailed);
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
@@ -169,10 +186,13 @@ void CVelConvert::mergeRun(MediaItem* item) {
         notify(kNotifyConversionOver, nullptr, true);
         return;
     }
-    if (checkDiskSpace(item, true) == kDiskCheckCancelled) {
+    if (checkDiskSpace(item, true) != 0) {
         return;
     }
     if (!prepareExportInfo(item)) {
+        if (item->failureReason.empty()) {
+            item->failureReason = "the source's streams could not be read";
+        }
         item->setState(kItemConvertFailed);
         notify(kNotifyConversionOver, nullptr, true);
         return;
@@ -203,6 +223,8 @@ void CVelConvert::mergeRun(MediaItem* item) {
     item->setState(kItemConverting);
     const int runId = VeldesRun(timeline_, ids.data(), static_cast<int>(ids.size()), &exportInfo_);
     if (runId < 0) {
+        item->failureReason = "the conversion could not start (engine status " +
+                              std::to_string(runId) + ")";
         item->setState(kItemConvertFailed);
         notify(kNotifyConversionOver, nullptr, true);
         return;
@@ -227,7 +249,7 @@ void CVelConvert::mergeEnd(const tagVeldesEvent& event) {
         return;
     }
     if (event.status >= 0 && job_->option(kOptionOpenOutputFolder) && notifyWindow_) {
-        postFinished(exportInfo_.outputPath);
+        postFinished(event.outputPath ? event.outputPath : exportInfo_.outputPath);
     }
     notify(kNotifyConversionOver, nullptr, true);
 }
@@ -314,6 +336,7 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
     bool done = false;
     int code = kNotifyProgress;
     if (event.status < 0) {
+        item->failureReason = event.message ? event.message : "";
         item->setState(kItemConvertFailed);
         code = kNotifyItemFailed;
         done = true;
@@ -325,7 +348,8 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
             code = kNotifyItemState;
             done = true;
             if (job_->option(kOptionOpenOutputFolder) && !merge && notifyWindow_) {
-                postFinished(exportInfo_.outputPath);
+                // The engine names the path the output got: a name taken meanwhile moves it on.
+                postFinished(event.outputPath ? event.outputPath : exportInfo_.outputPath);
             }
         }
     }

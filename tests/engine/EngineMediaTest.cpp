@@ -290,11 +290,27 @@ TEST(EngineMedia, ReplacesAnExistingOutputOnlyWhenComplete) {
     std::string out = writeFile(dir, "out.mp4", "old");
     Timeline t;
     int id = t.add(source);
-    RunRecorder recorder(id);
-    ASSERT_GE(t.runAndWait({id}, exportInfo({}, out), &recorder), 0);
-    ASSERT_TRUE(recorder.succeeded());
-    EXPECT_GT(testmedia::fileSize(out), 1000);
-    EXPECT_TRUE(testmedia::probe(out).ok);
+    // Told to replace, the complete output replaces the file; otherwise the file stays and the
+    // output takes the next free name, which the last event names.
+    for (int replace : {1, 0}) {
+        SCOPED_TRACE(replace);
+        RunRecorder recorder(id);
+        std::string named;
+        recorder.onEvent = [&](const tagVeldesEvent& e) {
+            if (e.outputPath)
+                named = e.outputPath;
+        };
+        tagVeldesExportInfo info = exportInfo({}, out);
+        info.replaceExisting = replace;
+        if (!replace)
+            writeFile(dir, "out.mp4", "old");
+        ASSERT_GE(t.runAndWait({id}, info, &recorder), 0);
+        ASSERT_TRUE(recorder.succeeded());
+        EXPECT_EQ(named == out, replace == 1) << named;
+        EXPECT_TRUE(testmedia::probe(named).ok);
+        EXPECT_EQ(testmedia::fileSize(out) > 1000, replace == 1);
+    }
+    EXPECT_EQ(folderEntries(dir.path()).size(), 2u);
 }
 
 TEST(EngineMedia, AnOutputNameAtTheLengthLimitStillConverts) {
