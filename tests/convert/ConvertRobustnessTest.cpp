@@ -279,6 +279,9 @@ TEST(ConvertRobustness, FailuresSayWhyAndOnlyTheItemThatDoesNotFitIsSkipped) {
                                "\nNo such file or directory"),
               std::string::npos)
         << missing.err;
+    Convert notAFolder({"--profile", kAudioProfile, "--output", work.file(longName), small});
+    EXPECT_EQ(notAFolder.finish(), 2);
+    EXPECT_NE(notAFolder.err.find("\" is not a folder"), std::string::npos) << notAFolder.err;
     Convert tooLong({"--profile", kAudioProfile, "--output", work.path(), work.file(longName)});
     EXPECT_EQ(tooLong.finish(), 1);
     EXPECT_NE(tooLong.err.find("Convert Failed\n"), std::string::npos) << tooLong.err;

@@ -13,5 +13,5 @@ int main(int argc, char* argv[]) {
     ScopedPlatformServices installed(services);
     CMovaraApp movara;
     movara.InitInstance();
-    return 0;
+    return movara.ExitCode();
 }
