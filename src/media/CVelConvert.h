@@ -12,9 +12,11 @@
 // stay disabled while a conversion runs, which keeps the list and the entries unchanged while an
 // engine thread reads them.
 //
-// Shutdown (also run by the destructor) waits for callbacks in progress. The owner therefore
-// stops its notify window from accepting messages first (MessageTarget::stopMessages), so that a
-// callback blocked in a send to it returns at once.
+// Shutdown (also run by the destructor) withdraws every request a callback waits on (a blocking
+// notification or the disk-space question not yet handled count as not answered, Cancel), then
+// waits for the callbacks in progress without a time limit, and only then frees anything. The
+// entries change only while no callback runs (Stop leaves the list commands enabled while a
+// callback may still be on its way out).
 
 #include "MediaItem.h"
 #include "VelSettings.h"
@@ -177,6 +179,9 @@ private:
     static int progressCallback(tagVeldesEvent* event, void* user);
     static int previewCallback(tagVeldesEvent* event, void* user);
     intptr_t notify(int code, void* subject, bool blocking);
+    // True once waiting for the window no longer makes sense: stopped, or shutting down.
+    bool requestWithdrawn() const;
+    intptr_t sendUnlessWithdrawn(unsigned msg, intptr_t lParam);
     void postFinished(const char* path);
     // What the engine gets as the callbacks' user value (see CVelConvertRun.cpp).
     struct CallbackGate;
@@ -184,6 +189,17 @@ private:
     static CVelConvert* enterCallback(void* user);
     static void leaveCallback(void* user);
     void closeGate();
+    // Held by the user-interface thread while it changes the entries (see CVelConvertRun.cpp).
+    class EntriesChange {
+    public:
+        explicit EntriesChange(CallbackGate* gate);
+        ~EntriesChange();
+        EntriesChange(const EntriesChange&) = delete;
+        EntriesChange& operator=(const EntriesChange&) = delete;
+
+    private:
+        CallbackGate* gate_;
+    };
 
     // CVelConvertEdits.cpp: the edits of one source.
     int attachEdits(MediaItem* item, int mediaId);

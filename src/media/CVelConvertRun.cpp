@@ -21,9 +21,8 @@
 
 namespace {
 
-// How long shutdown waits for callbacks in progress. They cannot block once the notify window
-// stopped accepting messages, so this bound only matters when the owner forgot that.
-constexpr auto kCallbackDrainLimit = std::chrono::seconds(10);
+// How often a thread waiting for the user-interface thread looks whether it should give up.
+constexpr int kWithdrawPollMs = 20;
 
 bool isFileSource(const MediaItem& item) {
     return !IsDevicePath(item.sourcePath);
@@ -43,11 +42,33 @@ intptr_t CVelConvert::notify(int code, void* subject, bool blocking) {
     VelNotification slot{code, subject};
     const auto lParam = reinterpret_cast<intptr_t>(&slot);
     if (blocking) {
-        return sendMessage(notifyWindow_, kMsgConvertNotify, 0, lParam);
+        return sendUnlessWithdrawn(kMsgConvertNotify, lParam);
     }
     intptr_t result = 0;
     sendMessageTimeout(notifyWindow_, kMsgConvertNotify, 0, lParam, kNotifyTimeoutMs, &result);
     return result;
+}
+
+bool CVelConvert::requestWithdrawn() const {
+    return closing_.load() != 0 || state_.load() == kStateIdle;
+}
+
+intptr_t CVelConvert::sendUnlessWithdrawn(unsigned msg, intptr_t lParam) {
+    // From the user-interface thread this is a direct call. From an engine thread it waits for
+    // the window without limit, but is withdrawn while not yet handled once the conversion was
+    // stopped or shutdown began: the user-interface thread may be the one waiting for this
+    // thread then, and the answer no longer matters.
+    for (;;) {
+        const auto start = std::chrono::steady_clock::now();
+        intptr_t result = 0;
+        if (sendMessageTimeout(notifyWindow_, msg, 0, lParam, kWithdrawPollMs, &result)) {
+            return result;
+        }
+        if (requestWithdrawn() ||
+            std::chrono::steady_clock::now() - start < std::chrono::milliseconds(kWithdrawPollMs)) {
+            return 0; // withdrawn, or the window no longer takes messages
+        }
+    }
 }
 
 void CVelConvert::postFinished(const char* path) {
@@ -265,6 +286,7 @@ struct CVelConvert::CallbackGate {
     std::condition_variable idle;
     CVelConvert* owner = nullptr;
     int active = 0;
+    bool changing = false; // the entries are being changed (EntriesChange)
 };
 
 CVelConvert::CallbackGate* CVelConvert::openGate(CVelConvert* owner) {
@@ -282,7 +304,8 @@ CVelConvert* CVelConvert::enterCallback(void* user) {
     if (!gate) {
         return nullptr;
     }
-    std::lock_guard lock(gate->mutex);
+    std::unique_lock lock(gate->mutex);
+    gate->idle.wait(lock, [gate] { return !gate->changing; });
     if (!gate->owner || gate->owner->closing_.load()) {
         return nullptr;
     }
@@ -299,11 +322,29 @@ void CVelConvert::leaveCallback(void* user) {
 }
 
 void CVelConvert::closeGate() {
+    // Every request a callback may wait on from here is withdrawn (closing is set), so the
+    // callbacks in progress return; nothing is freed before they did.
     std::unique_lock lock(gate_->mutex);
     gate_->owner = nullptr;
-    if (!gate_->idle.wait_for(lock, kCallbackDrainLimit, [this] { return gate_->active == 0; })) {
-        std::fprintf(stderr, "CVelConvert: engine callbacks still running at shutdown\n");
+    gate_->idle.wait(lock, [this] { return gate_->active == 0; });
+}
+
+CVelConvert::EntriesChange::EntriesChange(CallbackGate* gate) : gate_(gate) {
+    // The engine's callbacks read the entries; they change only while none runs, and a callback
+    // that arrives meanwhile waits the moment it takes. Callbacks in progress are short once the
+    // conversion is stopped (every blocking request is withdrawn then), and the entries change
+    // only then: the commands that change the list are disabled while converting.
+    std::unique_lock lock(gate_->mutex);
+    gate_->idle.wait(lock, [this] { return gate_->active == 0 && !gate_->changing; });
+    gate_->changing = true;
+}
+
+CVelConvert::EntriesChange::~EntriesChange() {
+    {
+        std::lock_guard lock(gate_->mutex);
+        gate_->changing = false;
     }
+    gate_->idle.notify_all();
 }
 
 int CVelConvert::progressCallback(tagVeldesEvent* event, void* user) {
