@@ -176,8 +176,9 @@ private:
 // Every way a run can be stopped leaves nothing in the output folder, single or merged. The
 // default runs each case once at a random moment; MOVARA_INTERRUPT_ROUNDS runs more.
 TEST(ConvertRobustness, InterruptedRunsLeaveNothingInTheOutputFolder) {
-    const std::string first = movie(6.0);
-    const std::string second = movie(6.0);
+    // Long enough that no item can finish before the signal, however fast the machine.
+    const std::string first = movie(30.0);
+    const std::string second = first;
     ASSERT_FALSE(first.empty());
     testmedia::ScratchDir work;
     fs::copy_file(second, work.file("second.mp4"));
