@@ -186,8 +186,8 @@ private:
     // What the engine gets as the callbacks' user value (see CVelConvertRun.cpp).
     struct CallbackGate;
     static CallbackGate* openGate(CVelConvert* owner);
-    static CVelConvert* enterCallback(void* user);
-    static void leaveCallback(void* user);
+    static CVelConvert* enterCallback(void* user, bool readsEntries);
+    static void leaveCallback(void* user, bool readsEntries);
     void closeGate();
     // Held by the user-interface thread while it changes the entries (see CVelConvertRun.cpp).
     class EntriesChange {

@@ -286,7 +286,9 @@ struct CVelConvert::CallbackGate {
     std::condition_variable idle;
     CVelConvert* owner = nullptr;
     int active = 0;
-    bool changing = false; // the entries are being changed (EntriesChange)
+    int readers = 0;         // progress callbacks in progress: they read the entries
+    int changesWaiting = 0;  // EntriesChange waiting for the readers to leave
+    bool changing = false;   // the entries are being changed (EntriesChange)
 };
 
 CVelConvert::CallbackGate* CVelConvert::openGate(CVelConvert* owner) {
@@ -299,24 +301,28 @@ CVelConvert::CallbackGate* CVelConvert::openGate(CVelConvert* owner) {
     return gates.back().get();
 }
 
-CVelConvert* CVelConvert::enterCallback(void* user) {
+CVelConvert* CVelConvert::enterCallback(void* user, bool readsEntries) {
     auto* gate = static_cast<CallbackGate*>(user);
     if (!gate) {
         return nullptr;
     }
     std::unique_lock lock(gate->mutex);
-    gate->idle.wait(lock, [gate] { return !gate->changing; });
+    if (readsEntries) {
+        gate->idle.wait(lock, [gate] { return !gate->changing && gate->changesWaiting == 0; });
+    }
     if (!gate->owner || gate->owner->closing_.load()) {
         return nullptr;
     }
     ++gate->active;
+    gate->readers += readsEntries ? 1 : 0;
     return gate->owner;
 }
 
-void CVelConvert::leaveCallback(void* user) {
+void CVelConvert::leaveCallback(void* user, bool readsEntries) {
     auto* gate = static_cast<CallbackGate*>(user);
     std::lock_guard lock(gate->mutex);
-    if (--gate->active == 0) {
+    gate->readers -= readsEntries ? 1 : 0;
+    if (--gate->active == 0 || (readsEntries && gate->readers == 0)) {
         gate->idle.notify_all();
     }
 }
@@ -330,12 +336,14 @@ void CVelConvert::closeGate() {
 }
 
 CVelConvert::EntriesChange::EntriesChange(CallbackGate* gate) : gate_(gate) {
-    // The engine's callbacks read the entries; they change only while none runs, and a callback
-    // that arrives meanwhile waits the moment it takes. Callbacks in progress are short once the
+    // The progress callbacks read the entries; they change only while none runs, and a progress
+    // callback that arrives meanwhile waits the moment it takes. Callbacks in progress are short once the
     // conversion is stopped (every blocking request is withdrawn then), and the entries change
     // only then: the commands that change the list are disabled while converting.
     std::unique_lock lock(gate_->mutex);
-    gate_->idle.wait(lock, [this] { return gate_->active == 0 && !gate_->changing; });
+    ++gate_->changesWaiting;
+    gate_->idle.wait(lock, [this] { return gate_->readers == 0 && !gate_->changing; });
+    --gate_->changesWaiting;
     gate_->changing = true;
 }
 
@@ -348,22 +356,23 @@ CVelConvert::EntriesChange::~EntriesChange() {
 }
 
 int CVelConvert::progressCallback(tagVeldesEvent* event, void* user) {
-    CVelConvert* self = event ? enterCallback(user) : nullptr;
+    CVelConvert* self = event ? enterCallback(user, true) : nullptr;
     if (!self) {
         return 0;
     }
     self->onProgress(*event);
-    leaveCallback(user);
+    leaveCallback(user, true);
     return 0;
 }
 
 int CVelConvert::previewCallback(tagVeldesEvent* event, void* user) {
-    CVelConvert* self = event ? enterCallback(user) : nullptr;
+    // Preview events touch no entry: they pass while the entries change.
+    CVelConvert* self = event ? enterCallback(user, false) : nullptr;
     if (!self) {
         return 0;
     }
     self->onPreviewEvent(event);
-    leaveCallback(user);
+    leaveCallback(user, false);
     return 0;
 }
 
