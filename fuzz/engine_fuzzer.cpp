@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the codec engine as a media file: the add (open and probe), the stream
 // and duration queries, the size estimate, and a run of the first second into a small output,
 // as the program does with a file a user adds and converts. A run that never ends is a finding.
+#include "CRunWorker.h"
 #include "velcodecapi.h"
 
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
 
 // The engine's only way out to a host: there are no windows here.
 extern "C" intptr_t VelSendMessage(VeldesWindow, unsigned int, uintptr_t, intptr_t) {
@@ -140,6 +142,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             convertFirstSecond(timeline, id, streams, count);
     }
     DestroyTimeline(timeline);
+    // A run whose last callback was still returning is let go, not joined: wait until it is
+    // gone, so each input starts with the engine at rest (and leak checks see no run midway).
+    while (vel::CRunWorker::threadsAlive() > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::filesystem::remove(workFolder() + "/out.avi");
     return 0;
 }

@@ -10,12 +10,25 @@ constexpr int kProgressStep = 100;
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 } // namespace
 
+namespace {
+std::atomic<int> g_threadsAlive{0};
+} // namespace
+
 CRunWorker::CRunWorker(RunRequest request) : m_request(std::move(request)) {}
+
+int CRunWorker::threadsAlive() {
+    return g_threadsAlive.load();
+}
 
 std::shared_ptr<CRunWorker> CRunWorker::start(RunRequest request) {
     std::shared_ptr<CRunWorker> worker(new CRunWorker(std::move(request)));
     // The thread keeps its own reference, so a detached run outlives its owner safely.
-    worker->m_thread = std::thread([self = worker] { self->main(); });
+    ++g_threadsAlive;
+    worker->m_thread = std::thread([self = worker]() mutable {
+        self->main();
+        self.reset();
+        --g_threadsAlive;
+    });
     return worker;
 }
 

@@ -31,6 +31,9 @@ struct RunRequest {
 class CRunWorker : public std::enable_shared_from_this<CRunWorker>, private IPassControl {
 public:
     static std::shared_ptr<CRunWorker> start(RunRequest request);
+    // Threads of runs that have not yet ended and let go of everything they held, detached ones
+    // included. For harnesses that must see the engine at rest between inputs.
+    static int threadsAlive();
     ~CRunWorker() override;
 
     int runId() const { return m_request.runId; }
