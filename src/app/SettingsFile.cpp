@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <optional>
 #include <string_view>
-#include <filesystem>
 #include <strings.h>
 
 namespace {

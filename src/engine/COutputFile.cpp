@@ -41,8 +41,7 @@ std::string localStamp() {
     std::time_t now = std::time(nullptr);
     std::tm t{};
     localtime_r(&now, &t);
-    return timeStampText(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min,
-                         t.tm_sec);
+    return timeStampText(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
 }
 
 // The pid in "<anything>.movara-partial-<pid>-<n>", or 0.

@@ -20,8 +20,8 @@ public:
 
     // replaceExisting: finish() renames over a file of the final name; otherwise a taken name
     // makes it take the next free one (path() tells which).
-    int open(const OutputPlan& plan, const std::string& finalPath,
-             const AVIOInterruptCB& interrupt, bool replaceExisting = false);
+    int open(const OutputPlan& plan, const std::string& finalPath, const AVIOInterruptCB& interrupt,
+             bool replaceExisting = false);
 
     // Encodes one picture as the next frame (its pts is overwritten).
     int writeVideo(AVFrame* frame);

@@ -185,8 +185,8 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
     const int mediaId = entry->mediaId;
     const int runId = VeldesRun(timeline_, &mediaId, 1, &exportInfo_);
     if (runId < 0) {
-        item->failureReason = "the conversion could not start (engine status " +
-                              std::to_string(runId) + ")";
+        item->failureReason =
+            "the conversion could not start (engine status " + std::to_string(runId) + ")";
         item->setState(kItemConvertFailed);
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
@@ -244,8 +244,8 @@ void CVelConvert::mergeRun(MediaItem* item) {
     item->setState(kItemConverting);
     const int runId = VeldesRun(timeline_, ids.data(), static_cast<int>(ids.size()), &exportInfo_);
     if (runId < 0) {
-        item->failureReason = "the conversion could not start (engine status " +
-                              std::to_string(runId) + ")";
+        item->failureReason =
+            "the conversion could not start (engine status " + std::to_string(runId) + ")";
         item->setState(kItemConvertFailed);
         notify(kNotifyConversionOver, nullptr, true);
         return;
@@ -286,9 +286,9 @@ struct CVelConvert::CallbackGate {
     std::condition_variable idle;
     CVelConvert* owner = nullptr;
     int active = 0;
-    int readers = 0;         // progress callbacks in progress: they read the entries
-    int changesWaiting = 0;  // EntriesChange waiting for the readers to leave
-    bool changing = false;   // the entries are being changed (EntriesChange)
+    int readers = 0;        // progress callbacks in progress: they read the entries
+    int changesWaiting = 0; // EntriesChange waiting for the readers to leave
+    bool changing = false;  // the entries are being changed (EntriesChange)
 };
 
 CVelConvert::CallbackGate* CVelConvert::openGate(CVelConvert* owner) {
@@ -337,9 +337,9 @@ void CVelConvert::closeGate() {
 
 CVelConvert::EntriesChange::EntriesChange(CallbackGate* gate) : gate_(gate) {
     // The progress callbacks read the entries; they change only while none runs, and a progress
-    // callback that arrives meanwhile waits the moment it takes. Callbacks in progress are short once the
-    // conversion is stopped (every blocking request is withdrawn then), and the entries change
-    // only then: the commands that change the list are disabled while converting.
+    // callback that arrives meanwhile waits the moment it takes. Callbacks in progress are short
+    // once the conversion is stopped (every blocking request is withdrawn then), and the entries
+    // change only then: the commands that change the list are disabled while converting.
     std::unique_lock lock(gate_->mutex);
     ++gate_->changesWaiting;
     gate_->idle.wait(lock, [this] { return gate_->readers == 0 && !gate_->changing; });

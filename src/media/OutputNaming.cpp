@@ -65,8 +65,8 @@ bool pathExists(const std::string& path) {
 }
 
 std::string timeStampedName(std::string_view path, const SystemTime& now) {
-    return stampedName(path, timeStampText(now.year, now.month, now.day, now.hour, now.minute,
-                                           now.second));
+    return stampedName(
+        path, timeStampText(now.year, now.month, now.day, now.hour, now.minute, now.second));
 }
 
 std::string uniqueOutputName(std::string_view path, const SystemTime& now,

@@ -78,8 +78,8 @@ intptr_t runOnUiThreadUnless(const std::function<intptr_t()>& work,
         const auto start = std::chrono::steady_clock::now();
         intptr_t result = 0;
         // Withdrawn unless the handler starts within the poll; once started, it is waited for.
-        if (message_detail::send(handle, 0, 0, reinterpret_cast<intptr_t>(&work), int(kPoll.count()),
-                                 &result))
+        if (message_detail::send(handle, 0, 0, reinterpret_cast<intptr_t>(&work),
+                                 int(kPoll.count()), &result))
             return result;
         if (std::chrono::steady_clock::now() - start < kPoll)
             break; // refused at once: the application is ending

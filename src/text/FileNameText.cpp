@@ -38,6 +38,6 @@ std::string freeNameCandidate(std::string_view path, std::string_view stamp, int
     } else if (attempt <= 1) {
         return stampedName(path, stamp);
     }
-    return std::string(rest) + (stamped ? "" : std::string(stamp)) + "_" +
-           std::to_string(attempt) + std::string(extension);
+    return std::string(rest) + (stamped ? "" : std::string(stamp)) + "_" + std::to_string(attempt) +
+           std::string(extension);
 }

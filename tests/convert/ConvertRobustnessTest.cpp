@@ -15,8 +15,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -204,7 +204,8 @@ TEST(ConvertRobustness, InterruptedRunsLeaveNothingInTheOutputFolder) {
                 const int code = run.finish();
                 EXPECT_EQ(code, sig == SIGKILL ? 128 + SIGKILL : 130) << run.err;
                 EXPECT_TRUE(entries(out.path()).empty())
-                    << "left: " << *entries(out.path()).begin() << "\n" << run.err;
+                    << "left: " << *entries(out.path()).begin() << "\n"
+                    << run.err;
                 ++runs;
             }
         }
@@ -227,9 +228,9 @@ TEST(ConvertRobustness, ConcurrentRenamingRunsKeepEveryOutput) {
         }
         std::vector<std::unique_ptr<Convert>> runs;
         for (int i = 0; i < 3; ++i) {
-            runs.push_back(std::make_unique<Convert>(std::vector<std::string>{
-                "--profile", kVideoProfile, "--exists", "rename", "--output", out.path(),
-                work.file("v.mp4")}));
+            runs.push_back(std::make_unique<Convert>(
+                std::vector<std::string>{"--profile", kVideoProfile, "--exists", "rename",
+                                         "--output", out.path(), work.file("v.mp4")}));
         }
         std::set<std::string> printed;
         for (auto& run : runs) {
@@ -255,8 +256,7 @@ TEST(ConvertRobustness, AClosedStdoutStillConvertsEveryItem) {
     const std::string source = movie(1.0);
     ASSERT_FALSE(source.empty());
     testmedia::ScratchDir out;
-    Convert run({"--profile", kAudioProfile, "--output", out.path(), source, source, source},
-                true);
+    Convert run({"--profile", kAudioProfile, "--output", out.path(), source, source, source}, true);
     EXPECT_EQ(run.finish(), 0) << run.err;
     EXPECT_EQ(entries(out.path()).size(), 3u) << run.err;
 }
@@ -302,8 +302,9 @@ TEST(ConvertRobustness, FailuresSayWhyAndOnlyTheItemThatDoesNotFitIsSkipped) {
     EXPECT_EQ(skipped.finish(), 1);
     EXPECT_NE(skipped.err.find("Convert Failed\nDisk space is not enough."), std::string::npos)
         << skipped.err;
-    EXPECT_EQ(lines(skipped.out),
-              std::vector<std::string>{tiny.path() + "/" + fs::path(small).stem().string() + ".mp4"});
+    EXPECT_EQ(
+        lines(skipped.out),
+        std::vector<std::string>{tiny.path() + "/" + fs::path(small).stem().string() + ".mp4"});
 
     // A disk that fills up while the output is written: the reason, and no partial file.
     SmallDisk disk(2048);

@@ -35,10 +35,11 @@ TEST(EngineOutputFile, NamedOnlyWhenCompleteAndNeverOverAnotherFileUnlessAsked) 
         bool taken;   // "out.mp4" exists already
         bool replace; // the run may replace it
     };
-    for (const Case c : {Case{false, false, false}, Case{false, true, false}, Case{false, true, true},
-                         Case{true, false, false}, Case{true, true, false}, Case{true, true, true}}) {
-        SCOPED_TRACE(testing::Message() << "named " << c.named << " taken " << c.taken
-                                        << " replace " << c.replace);
+    for (const Case c :
+         {Case{false, false, false}, Case{false, true, false}, Case{false, true, true},
+          Case{true, false, false}, Case{true, true, false}, Case{true, true, true}}) {
+        SCOPED_TRACE(testing::Message()
+                     << "named " << c.named << " taken " << c.taken << " replace " << c.replace);
         ScratchDir dir;
         const std::string out = dir.file("out.mp4");
         if (c.taken)
