@@ -61,7 +61,10 @@ bool ScanEscapeLatch::belongsToNewModal(QObject* watched) const {
 }
 
 bool ScanEscapeLatch::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Close && watched == m_window) {
+    // Closed by its button or the window manager, or ended by the program (a termination
+    // request hides it); a spontaneous hide is only a minimised window.
+    if (watched == m_window && (event->type() == QEvent::Close ||
+                                (event->type() == QEvent::Hide && !event->spontaneous()))) {
         m_closed = true;
         return false;
     }
