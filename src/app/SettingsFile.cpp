@@ -6,7 +6,10 @@
 #include "VelSettings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <strings.h>
 
 namespace {
@@ -16,6 +19,24 @@ constexpr int kMaxRecentRead = 20;
 bool isFolder(const std::string& path) {
     std::error_code ec;
     return !path.empty() && std::filesystem::is_directory(path, ec);
+}
+
+// A decimal number within the 32-bit range, surrounding blanks allowed; anything else (a
+// damaged or hand-edited value) is no number at all. Used where saturating would be dangerous:
+// a saturated option word arms every option bit, the power-off among them.
+std::optional<int32_t> strictInt32(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    const size_t last = text.find_last_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return std::nullopt;
+    }
+    text = text.substr(first, last - first + 1);
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 // Reads the next element of that name after the cursor; the cursor stays put when it is absent.
@@ -68,8 +89,12 @@ bool SettingsFile::load(const std::string& path, VelSettings& settings, ProfileC
     xml.intoElem();
 
     std::string value;
-    if ((found.flag = readElement(xml, "Flag", value))) {
-        settings.optionFlags = static_cast<uint32_t>(parseOptionInt(value));
+    if (readElement(xml, "Flag", value)) {
+        const std::optional<int32_t> flags = strictInt32(value);
+        found.flag = flags.has_value();
+        if (flags) {
+            settings.optionFlags = static_cast<uint32_t>(*flags);
+        }
     }
     if ((found.volume = readElement(xml, "Volume", value))) {
         settings.volume = std::clamp(parseOptionInt(value), 0, 100);
@@ -100,6 +125,14 @@ bool SettingsFile::load(const std::string& path, VelSettings& settings, ProfileC
     }
     xml.outOfElem();
 
+    // A folder that is missing, empty or gone falls back to the default folder, so the output
+    // path box never starts (and is never saved back) empty.
+    if (!isFolder(settings.outputFolder)) {
+        settings.outputFolder = defaultFolder;
+    }
+    if (!isFolder(settings.snapshotFolder)) {
+        settings.snapshotFolder = defaultFolder;
+    }
     settings.snapshotWidth = std::clamp(settings.snapshotWidth, 0, 2000);
     settings.snapshotHeight = std::clamp(settings.snapshotHeight, 0, 2000);
     settings.updateInterval = std::clamp(settings.updateInterval, 1, 30);

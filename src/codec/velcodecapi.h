@@ -155,6 +155,10 @@ typedef struct tagVeldesExportInfo {
     char format[16]; // engine format name
     char outputPath[VELDES_MAX_PATH]; // full output path
     VeldesWindow previewWindow; // the preview surface, or 0
+    // 1: the finished output replaces a file of that name. 0: an existing file is never
+    // replaced; when the name is taken by the time the output is complete, the output takes the
+    // next free name by the output naming rule (the final event tells which).
+    int32_t replaceExisting;
 } tagVeldesExportInfo;
 
 // Input of VeldesEditBegin. The caller zero-fills it.
@@ -207,6 +211,10 @@ typedef struct tagVeldesEvent {
     int64_t position; // edit, position events: milliseconds
     void* pixels; // edit, snapshot events
     int32_t width, height; // edit, snapshot events
+    // Export, the last event of a run (valid during the call, may be 0): on success the path the
+    // output got, on failure what went wrong, in words.
+    const char* outputPath;
+    const char* message;
 } tagVeldesEvent;
 
 // --- The renderer: how the engine presents pictures in a preview window -----------------------

@@ -30,6 +30,10 @@ void CConvertConsole::endLine() {
 void CConvertConsole::itemState(const MediaItem& item) {
     endLine();
     std::fprintf(err_, "%s: %s\n", item.displayName.c_str(), item.stateText().c_str());
+    // A failure says why on the next line.
+    if (item.hasState(kItemConvertFailed) && !item.failureReason.empty()) {
+        std::fprintf(err_, "%s\n", item.failureReason.c_str());
+    }
     std::fflush(err_);
 }
 

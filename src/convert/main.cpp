@@ -13,9 +13,13 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -26,10 +30,40 @@ constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
 int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_signalled = 0;
 
 void onSignal(int) {
+    g_signalled = 1;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// Ctrl-C, kill, a closed terminal and Ctrl-\ all stop the runs the same way: the engine drops
+// what it had written. A closed stdout (a reader that went away) must not end the conversions:
+// a result line that cannot be written is lost, the outputs are not.
+void installSignalHandlers() {
+    std::signal(SIGPIPE, SIG_IGN);
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        sigaction(sig, &action, nullptr);
+    }
+}
+
+// Why a file the engine refused could not be loaded: the system's reason when it cannot be read.
+std::string loadFailureReason(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    struct stat info {};
+    const bool directory = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+    ::close(fd);
+    return directory ? std::strerror(EISDIR) : "no audio or video that can be decoded";
 }
 
 void listProfiles(const ProfileCatalogue& catalogue) {
@@ -111,12 +145,15 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
     CConvertConsole console;
     CVelConvert convert;
     convert.attach(nullptr, console.handle(), &settings);
+    // Nobody to ask: an item too big for the disk is skipped, the smaller ones still convert.
+    convert.setDiskShortageSkipsItem(true);
 
     bool allLoaded = true;
     for (const std::string& file : options.files) {
         auto item = itemFor(file, profile, options);
         if (!convert.addItem(item.get())) {
-            std::fprintf(stderr, "Failed to load file :\n%s\n", file.c_str());
+            std::fprintf(stderr, "Failed to load file :\n%s\n%s\n", file.c_str(),
+                         loadFailureReason(file).c_str());
             allLoaded = false;
             continue;
         }
@@ -139,15 +176,16 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
         return allLoaded ? kExitFinished : kExitNotAllFinished;
     }
 
-    bool interrupted = false;
-    if (!items.empty()) {
-        // Ctrl-C and SIGTERM stop the runs: the engine removes what it had written.
-        if (::pipe(g_signalPipe) == 0) {
-            std::signal(SIGINT, onSignal);
-            std::signal(SIGTERM, onSignal);
-        }
+    bool interrupted = g_signalled != 0;
+    if (!items.empty() && !interrupted) {
         QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
         QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+            char drained[16];
+            while (::read(g_signalPipe[0], drained, sizeof drained) > 0) {
+            }
+            if (interrupted) {
+                return;
+            }
             interrupted = true;
             std::fprintf(stderr, "movara-convert: interrupted\n");
             convert.stop();
@@ -175,6 +213,7 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
 } // namespace
 
 int main(int argc, char** argv) {
+    installSignalHandlers();
     std::string error;
     const auto options =
         parseConvertOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
@@ -210,8 +249,9 @@ int main(int argc, char** argv) {
     }
     std::error_code ec;
     if (!options->estimate && !std::filesystem::is_directory(options->outputFolder, ec)) {
-        std::fprintf(stderr, "movara-convert: the output folder \"%s\" does not exist\n",
-                     options->outputFolder.c_str());
+        const bool exists = std::filesystem::exists(options->outputFolder, ec);
+        std::fprintf(stderr, "movara-convert: the output folder \"%s\" %s\n",
+                     options->outputFolder.c_str(), exists ? "is not a folder" : "does not exist");
         return kExitUsage;
     }
     return convertFiles(argc, argv, *options, profile);

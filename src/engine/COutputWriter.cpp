@@ -5,25 +5,9 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
 
 namespace vel {
-
-std::string COutputWriter::temporaryPath(const std::string& finalPath) {
-    static std::atomic<unsigned> sequence{0};
-    std::string suffix =
-        ".movara-partial-" + std::to_string(getpid()) + "-" + std::to_string(++sequence);
-    size_t slash = finalPath.rfind('/');
-    size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    // The temporary name must stay a legal file name even when the final one is near the limit.
-    constexpr size_t kMaxName = 255;
-    size_t keep = std::min(finalPath.size() - nameStart, kMaxName - suffix.size());
-    return finalPath.substr(0, nameStart + keep) + suffix;
-}
 
 COutputWriter::~COutputWriter() {
     if (!m_done)
@@ -97,12 +81,11 @@ int COutputWriter::openAudio(const AudioPlan& plan) {
 }
 
 int COutputWriter::open(const OutputPlan& plan, const std::string& finalPath,
-                        const AVIOInterruptCB& interrupt) {
+                        const AVIOInterruptCB& interrupt, bool replaceExisting) {
     m_plan = plan;
-    m_finalPath = finalPath;
-    m_tempPath = temporaryPath(finalPath);
+    m_replaceExisting = replaceExisting;
     m_packet = makePacket();
-    int r = avformat_alloc_output_context2(&m_output, plan.muxer, nullptr, m_tempPath.c_str());
+    int r = avformat_alloc_output_context2(&m_output, plan.muxer, nullptr, finalPath.c_str());
     if (r < 0 || !m_output || !m_packet)
         return fail(r < 0 ? r : AVERROR(ENOMEM), "cannot create the output");
     m_output->interrupt_callback = interrupt;
@@ -110,12 +93,14 @@ int COutputWriter::open(const OutputPlan& plan, const std::string& finalPath,
         return fail(r, "video");
     if (plan.audio && (r = openAudio(*plan.audio)) < 0)
         return fail(r, "audio");
-    if (!(m_output->oformat->flags & AVFMT_NOFILE)) {
-        r = avio_open2(&m_output->pb, m_tempPath.c_str(), AVIO_FLAG_WRITE,
-                       &m_output->interrupt_callback, nullptr);
-        if (r < 0)
-            return fail(r, "cannot create " + m_tempPath);
+    if (m_output->oformat->flags & AVFMT_NOFILE)
+        return fail(AVERROR(ENOSYS), "a muxer that names its own files");
+    if ((r = m_file.create(finalPath)) < 0) {
+        m_error = m_file.error();
+        return r;
     }
+    m_output->pb = m_file.io();
+    m_output->flags |= AVFMT_FLAG_CUSTOM_IO;
     if ((r = avformat_write_header(m_output, nullptr)) < 0)
         return fail(r, "cannot write the header");
     m_headerWritten = true;
@@ -240,13 +225,11 @@ int COutputWriter::finish() {
     if ((r = av_write_trailer(m_output)) < 0)
         return fail(r, "finishing the file");
     m_headerWritten = false;
-    if (m_output->pb) {
-        int error = m_output->pb->error;
-        if ((r = avio_closep(&m_output->pb)) < 0 || error < 0)
-            return fail(r < 0 ? r : error, "closing the file");
+    if ((r = m_file.commit(m_replaceExisting)) < 0) {
+        m_error = m_file.error();
+        return r;
     }
-    if (std::rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0)
-        return fail(AVERROR(errno), "cannot rename the output");
+    m_output->pb = nullptr;
     avformat_free_context(m_output);
     m_output = nullptr;
     m_done = true;
@@ -255,13 +238,11 @@ int COutputWriter::finish() {
 
 void COutputWriter::discard() {
     if (m_output) {
-        if (m_output->pb)
-            avio_closep(&m_output->pb);
+        m_output->pb = nullptr; // the file's own
         avformat_free_context(m_output);
         m_output = nullptr;
     }
-    if (!m_tempPath.empty())
-        std::remove(m_tempPath.c_str());
+    m_file.discard();
     m_headerWritten = false;
     m_done = true;
 }

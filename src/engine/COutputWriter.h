@@ -1,9 +1,10 @@
-// Encoders and muxer of one run's output. The file is written under a temporary name next to
-// the final one and renamed over it only by finish(), so a failed or skipped run never leaves a
-// partial file and never touches an existing file of the final name.
+// Encoders and muxer of one run's output. The muxer writes into a COutputFile, which is named
+// only by finish(), so a failed, skipped or killed run never leaves a partial file and an
+// existing file is never touched unless the run was told to replace it.
 #pragma once
 
 #include "AvUtil.h"
+#include "COutputFile.h"
 #include "OutputPlan.h"
 
 #include <string>
@@ -17,12 +18,10 @@ public:
     COutputWriter(const COutputWriter&) = delete;
     COutputWriter& operator=(const COutputWriter&) = delete;
 
-    // A fresh temporary name next to the final one, recognisable so leftovers of a crashed
-    // process can be found and removed: "<final name>.movara-partial-<pid>-<n>".
-    static std::string temporaryPath(const std::string& finalPath);
-
-    int open(const OutputPlan& plan, const std::string& finalPath,
-             const AVIOInterruptCB& interrupt);
+    // replaceExisting: finish() renames over a file of the final name; otherwise a taken name
+    // makes it take the next free one (path() tells which).
+    int open(const OutputPlan& plan, const std::string& finalPath, const AVIOInterruptCB& interrupt,
+             bool replaceExisting = false);
 
     // Encodes one picture as the next frame (its pts is overwritten).
     int writeVideo(AVFrame* frame);
@@ -33,11 +32,13 @@ public:
     int64_t videoFrames() const { return m_videoFrames; }
     int64_t audioSamples() const { return m_audioQueued; }
 
-    // Flushes, finishes the file and renames it over the final name.
+    // Flushes, finishes the file and gives it its name.
     int finish();
-    // Closes and deletes the temporary file (also done by the destructor when not finished).
+    // Drops the unfinished file (also done by the destructor when not finished).
     void discard();
 
+    // The name the finished file got.
+    const std::string& path() const { return m_file.path(); }
     const std::string& error() const { return m_error; }
 
 private:
@@ -48,7 +49,8 @@ private:
     int fail(int code, const std::string& what);
 
     OutputPlan m_plan;
-    std::string m_finalPath, m_tempPath;
+    COutputFile m_file;
+    bool m_replaceExisting = false;
     AVFormatContext* m_output = nullptr;
     CodecContextPtr m_videoEncoder, m_audioEncoder;
     AVStream* m_videoStream = nullptr;

@@ -14,12 +14,25 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 constexpr auto kPreviewInterval = std::chrono::milliseconds(80);
 } // namespace
 
+namespace {
+std::atomic<int> g_threadsAlive{0};
+} // namespace
+
 CRunWorker::CRunWorker(RunRequest request) : m_request(std::move(request)) {}
+
+int CRunWorker::threadsAlive() {
+    return g_threadsAlive.load();
+}
 
 std::shared_ptr<CRunWorker> CRunWorker::start(RunRequest request) {
     std::shared_ptr<CRunWorker> worker(new CRunWorker(std::move(request)));
     // The thread keeps its own reference, so a detached run outlives its owner safely.
-    worker->m_thread = std::thread([self = worker] { self->main(); });
+    ++g_threadsAlive;
+    worker->m_thread = std::thread([self = worker]() mutable {
+        self->main();
+        self.reset();
+        --g_threadsAlive;
+    });
     return worker;
 }
 
@@ -85,7 +98,8 @@ int64_t CRunWorker::elapsedSeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(worked).count();
 }
 
-void CRunWorker::emit(int mediaId, int progress, int64_t status) {
+void CRunWorker::emit(int mediaId, int progress, int64_t status, const char* outputPath,
+                      const char* message) {
     if (!m_request.callback)
         return;
     {
@@ -99,6 +113,8 @@ void CRunWorker::emit(int mediaId, int progress, int64_t status) {
     event.progress = progress;
     event.elapsed = elapsedSeconds();
     event.status = status;
+    event.outputPath = outputPath;
+    event.message = message;
     m_lastEvent = Clock::now();
     m_lastReported = progress;
     m_request.callback(&event, m_request.user);
@@ -140,6 +156,11 @@ void CRunWorker::preview(const AVFrame* picture) {
     m_inCallback = false;
 }
 
+void CRunWorker::emitFailure(int mediaId, int progress, int status, const COutputWriter& writer) {
+    std::string message = writer.error().empty() ? avErrorText(status) : writer.error();
+    emit(mediaId, progress, status, nullptr, message.c_str());
+}
+
 void CRunWorker::progress(int mediaId, int value) {
     if (value - m_lastReported >= kProgressStep ||
         (value != m_lastReported && Clock::now() - m_lastEvent >= kProgressInterval))
@@ -177,30 +198,34 @@ void CRunWorker::main() {
     AVIOInterruptCB interruptCallback{&CRunWorker::interrupt, this};
     m_sourceStart = m_lastEvent = Clock::now();
     const int lastId = m_request.sources.back().mediaId;
-    int r = writer.open(m_request.plan, m_request.outputPath, interruptCallback);
+    int r = writer.open(m_request.plan, m_request.outputPath, interruptCallback,
+                        m_request.replaceExisting);
     if (r < 0) {
         writer.discard();
         m_failedId = m_request.sources.front().mediaId;
-        emit(m_failedId, 0, r);
+        emitFailure(m_failedId, 0, r, writer);
     } else {
         CWriterThread encoding(writer, &m_abort);
         r = exportAll(&encoding);
         if (r == 0)
             r = encoding.drain();
         encoding.stop();
+        // A run stopped while its last frames were written is not given a name.
+        if (r == 0 && m_abort)
+            r = CSourcePass::kAborted;
         if (r == 0 && (r = writer.finish()) < 0)
             m_failedId = lastId;
         // The partial file is gone before anyone hears of the failure.
         if (r != 0)
             writer.discard();
         if (r == 0)
-            emit(lastId, 10000, 0);
+            emit(lastId, 10000, 0, writer.path().c_str());
         else if (r < 0 && m_failedId >= 0)
-            emit(m_failedId, std::max(0, m_lastReported), r);
+            emitFailure(m_failedId, std::max(0, m_lastReported), r, writer);
     }
     // A merged run always ends with an event of its last source.
     if (r < 0 && m_failedId != lastId)
-        emit(lastId, 0, r);
+        emitFailure(lastId, 0, r, writer);
     m_finished = true;
 }
 

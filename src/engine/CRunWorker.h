@@ -23,6 +23,7 @@ struct RunRequest {
     std::vector<PassSource> sources; // in export order
     OutputPlan plan;
     std::string outputPath;
+    bool replaceExisting = false;
     VeldesEventCallback callback = nullptr;
     void* user = nullptr;
     VeldesWindow previewWindow = nullptr;
@@ -31,6 +32,9 @@ struct RunRequest {
 class CRunWorker : public std::enable_shared_from_this<CRunWorker>, private IPassControl {
 public:
     static std::shared_ptr<CRunWorker> start(RunRequest request);
+    // Threads of runs that have not yet ended and let go of everything they held, detached ones
+    // included. For harnesses that must see the engine at rest between inputs.
+    static int threadsAlive();
     ~CRunWorker() override;
 
     int runId() const { return m_request.runId; }
@@ -50,7 +54,10 @@ private:
     explicit CRunWorker(RunRequest request);
     void main();
     int exportAll(CWriterThread* writer);
-    void emit(int mediaId, int progress, int64_t status);
+    void emit(int mediaId, int progress, int64_t status, const char* outputPath = nullptr,
+              const char* message = nullptr);
+    // A failure event carrying the writer's account of it, else FFmpeg's text of the code.
+    void emitFailure(int mediaId, int progress, int status, const COutputWriter& writer);
     int64_t elapsedSeconds();
 
     bool proceed() override;

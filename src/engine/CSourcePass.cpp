@@ -166,10 +166,15 @@ int CSourcePass::run(double timelineStart, double* length) {
         m_length = std::max(m_videoEnd, m_audioEnd);
         if (m_length <= 0.0)
             return AVERROR_INVALIDDATA;
-    } else if (endOfFile && (m_hasVideo || m_hasAudio) && !m_source.probe.durationEstimated) {
+    } else if (endOfFile && (m_hasVideo || m_hasAudio)) {
+        // A source cut short (or corrupt towards its end) converts what decodes, whatever its
+        // format: the clip ends where the decodable part ends, not padded to the stated length.
         double reached = std::max(m_hasVideo ? m_videoEnd : 0.0, m_hasAudio ? m_audioEnd : 0.0);
-        if (reached < m_length - truncationTolerance(m_length))
-            return m_reader.readError() ? AVERROR(EIO) : AVERROR_INVALIDDATA;
+        if (reached < m_length - truncationTolerance(m_length)) {
+            if (reached <= 0.0)
+                return m_reader.readError() ? AVERROR(EIO) : AVERROR_INVALIDDATA;
+            m_length = reached;
+        }
     }
     if ((r = finishClip()) < 0)
         return r;

@@ -209,6 +209,7 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
     if (planOutput(targetOf(*info), &request.plan, &why) < 0)
         return -2;
     request.outputPath.assign(info->outputPath, pathLength);
+    request.replaceExisting = info->replaceExisting != 0;
     request.callback = info->callback;
     request.user = info->user;
     request.previewWindow = info->previewWindow;

@@ -124,11 +124,13 @@ int CVelConvert::addItem(MediaItem* item) {
     auto entry = std::make_unique<Entry>();
     entry->mediaId = mediaId;
     entry->item = item;
+    EntriesChange change(gate_);
     entries_.push_back(std::move(entry));
     return 1;
 }
 
 int CVelConvert::removeItem(MediaItem* item) {
+    EntriesChange change(gate_);
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if ((*it)->item == item) {
             if ((*it)->mediaId >= 0 && timeline_) {
@@ -143,6 +145,7 @@ int CVelConvert::removeItem(MediaItem* item) {
 }
 
 void CVelConvert::removeAll() {
+    EntriesChange change(gate_);
     while (!entries_.empty()) {
         const Entry& entry = *entries_.back();
         if (entry.mediaId >= 0 && timeline_) {

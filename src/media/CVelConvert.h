@@ -12,9 +12,11 @@
 // stay disabled while a conversion runs, which keeps the list and the entries unchanged while an
 // engine thread reads them.
 //
-// Shutdown (also run by the destructor) waits for callbacks in progress. The owner therefore
-// stops its notify window from accepting messages first (MessageTarget::stopMessages), so that a
-// callback blocked in a send to it returns at once.
+// Shutdown (also run by the destructor) withdraws every request a callback waits on (a blocking
+// notification or the disk-space question not yet handled count as not answered, Cancel), then
+// waits for the callbacks in progress without a time limit, and only then frees anything. The
+// entries change only while no callback runs (Stop leaves the list commands enabled while a
+// callback may still be on its way out).
 
 #include "MediaItem.h"
 #include "VelSettings.h"
@@ -57,6 +59,7 @@ inline constexpr int kStatePreviewPaused = 4;
 
 // Results of the checks before a run.
 inline constexpr int kDiskCheckCancelled = -3;
+inline constexpr int kDiskCheckItemSkipped = -4; // only with setDiskShortageSkipsItem
 inline constexpr int kOutputSkipped = -1;
 
 // Answers of the code-6 notification (the file rename dialog's results).
@@ -138,7 +141,11 @@ public:
     int runIdOf(const MediaItem* item) const;
 
     // --- checks before a run (exposed for the window and for tests) ---------------------------
-    // 0 to go on; kDiskCheckCancelled after the user cancelled at the message (code 4 was sent).
+    // Where nobody can be asked (the command line), an item too big for the disk is skipped
+    // ("Convert Failed" with the reason) and the conversion goes on, instead of the message.
+    void setDiskShortageSkipsItem(bool skip) { diskShortageSkipsItem_ = skip; }
+    // 0 to go on; kDiskCheckCancelled after the user cancelled at the message (code 4 was sent);
+    // kDiskCheckItemSkipped in skip mode (code 4 was sent for a merge run).
     int checkDiskSpace(MediaItem* item, bool merge);
     // On the current export info's output path: 0 to go on (the path may have changed) or
     // kOutputSkipped (in merge mode code 4 was sent).
@@ -177,13 +184,27 @@ private:
     static int progressCallback(tagVeldesEvent* event, void* user);
     static int previewCallback(tagVeldesEvent* event, void* user);
     intptr_t notify(int code, void* subject, bool blocking);
+    // True once waiting for the window no longer makes sense: stopped, or shutting down.
+    bool requestWithdrawn() const;
+    intptr_t sendUnlessWithdrawn(unsigned msg, intptr_t lParam);
     void postFinished(const char* path);
     // What the engine gets as the callbacks' user value (see CVelConvertRun.cpp).
     struct CallbackGate;
     static CallbackGate* openGate(CVelConvert* owner);
-    static CVelConvert* enterCallback(void* user);
-    static void leaveCallback(void* user);
+    static CVelConvert* enterCallback(void* user, bool readsEntries);
+    static void leaveCallback(void* user, bool readsEntries);
     void closeGate();
+    // Held by the user-interface thread while it changes the entries (see CVelConvertRun.cpp).
+    class EntriesChange {
+    public:
+        explicit EntriesChange(CallbackGate* gate);
+        ~EntriesChange();
+        EntriesChange(const EntriesChange&) = delete;
+        EntriesChange& operator=(const EntriesChange&) = delete;
+
+    private:
+        CallbackGate* gate_;
+    };
 
     // CVelConvertEdits.cpp: the edits of one source.
     int attachEdits(MediaItem* item, int mediaId);
@@ -209,5 +230,6 @@ private:
     std::vector<std::unique_ptr<Entry>> entries_;
     std::atomic<int> closing_{0};
     int trackOption_ = 1;
+    bool diskShortageSkipsItem_ = false;
     CallbackGate* gate_ = nullptr;
 };

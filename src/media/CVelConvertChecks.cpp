@@ -6,6 +6,7 @@
 #include "ExportDerivation.h"
 #include "OutputNaming.h"
 #include "PlatformServices.h"
+#include "UiThread.h"
 
 #include <cstring>
 
@@ -50,9 +51,26 @@ int CVelConvert::checkDiskSpace(MediaItem* item, bool merge) {
         } else if (!shortage) {
             return 0;
         }
-        const int answer =
-            services.messageBox(diskSpaceText(services.mountPointOf(folder), lastFree, requiredKiB),
-                                "Movara", MB_RETRYCANCEL, MB_ICONWARNING);
+        if (diskShortageSkipsItem_) {
+            item->failureReason =
+                diskSpaceText(services.mountPointOf(folder), lastFree, requiredKiB);
+            item->setState(kItemConvertFailed);
+            notify(kNotifyItemState, item, false);
+            if (merge) {
+                notify(kNotifyConversionOver, nullptr, true);
+            }
+            return kDiskCheckItemSkipped;
+        }
+        // Asked from an engine thread, the question is withdrawn (as Cancel) when the conversion
+        // is stopped or shut down before it was shown: the user-interface thread may be waiting
+        // for this very thread then.
+        const std::string text =
+            diskSpaceText(services.mountPointOf(folder), lastFree, requiredKiB);
+        const int answer = static_cast<int>(runOnUiThreadUnless(
+            [&]() -> intptr_t {
+                return services.messageBox(text, "Movara", MB_RETRYCANCEL, MB_ICONWARNING);
+            },
+            [this] { return requestWithdrawn(); }, IDCANCEL));
         if (answer != IDRETRY) {
             notify(kNotifyConversionOver, nullptr, true);
             return kDiskCheckCancelled;

@@ -11,6 +11,7 @@
 #include "OutputNaming.h"
 #include "ProfileCatalogue.h"
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -20,9 +21,8 @@
 
 namespace {
 
-// How long shutdown waits for callbacks in progress. They cannot block once the notify window
-// stopped accepting messages, so this bound only matters when the owner forgot that.
-constexpr auto kCallbackDrainLimit = std::chrono::seconds(10);
+// How often a thread waiting for the user-interface thread looks whether it should give up.
+constexpr int kWithdrawPollMs = 20;
 
 bool isFileSource(const MediaItem& item) {
     return !IsDevicePath(item.sourcePath);
@@ -42,11 +42,33 @@ intptr_t CVelConvert::notify(int code, void* subject, bool blocking) {
     VelNotification slot{code, subject};
     const auto lParam = reinterpret_cast<intptr_t>(&slot);
     if (blocking) {
-        return sendMessage(notifyWindow_, kMsgConvertNotify, 0, lParam);
+        return sendUnlessWithdrawn(kMsgConvertNotify, lParam);
     }
     intptr_t result = 0;
     sendMessageTimeout(notifyWindow_, kMsgConvertNotify, 0, lParam, kNotifyTimeoutMs, &result);
     return result;
+}
+
+bool CVelConvert::requestWithdrawn() const {
+    return closing_.load() != 0 || state_.load() == kStateIdle;
+}
+
+intptr_t CVelConvert::sendUnlessWithdrawn(unsigned msg, intptr_t lParam) {
+    // From the user-interface thread this is a direct call. From an engine thread it waits for
+    // the window without limit, but is withdrawn while not yet handled once the conversion was
+    // stopped or shutdown began: the user-interface thread may be the one waiting for this
+    // thread then, and the answer no longer matters.
+    for (;;) {
+        const auto start = std::chrono::steady_clock::now();
+        intptr_t result = 0;
+        if (sendMessageTimeout(notifyWindow_, msg, 0, lParam, kWithdrawPollMs, &result)) {
+            return result;
+        }
+        if (requestWithdrawn() ||
+            std::chrono::steady_clock::now() - start < std::chrono::milliseconds(kWithdrawPollMs)) {
+            return 0; // withdrawn, or the window no longer takes messages
+        }
+    }
 }
 
 void CVelConvert::postFinished(const char* path) {
@@ -63,6 +85,7 @@ void CVelConvert::postFinished(const char* path) {
 
 int CVelConvert::prepareExportInfo(MediaItem* item) {
     std::memset(&exportInfo_, 0, sizeof exportInfo_);
+    item->failureReason.clear();
     exportInfo_.callback = &CVelConvert::progressCallback;
     const Entry* entry = entryOf(item);
     if (!entry || !item->profile) {
@@ -86,8 +109,13 @@ int CVelConvert::prepareExportInfo(MediaItem* item) {
     // A path this platform cannot open is a failure of this item, never a truncated name.
     if (!copyField(exportInfo_.outputPath, sizeof exportInfo_.outputPath,
                    outputPathOf(*item, *job_))) {
+        item->failureReason = std::strerror(ENAMETOOLONG);
         return 0;
     }
+    // Only the overwrite mode lets the output replace a file; in every other mode a name taken
+    // while the item converted (by another program, or another run) is never replaced.
+    const uint32_t flags = job_->optionFlags.load();
+    exportInfo_.replaceExisting = !(flags & (kOptionSkip | kOptionRename)) ? 1 : 0;
     fillExportInfoStreams(exportInfo_, profile, chosen);
     exportInfo_.user = gate_;
     return 1;
@@ -115,6 +143,7 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
     Entry* entry = entryOf(item);
     if (!entry) {
         // The engine never accepted this source: nothing can run for it.
+        item->failureReason = "the source could not be opened";
         item->setState(kItemConvertFailed);
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
@@ -124,10 +153,17 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
     }
-    if (checkDiskSpace(item, false) == kDiskCheckCancelled) {
+    const int room = checkDiskSpace(item, false);
+    if (room == kDiskCheckCancelled) {
         return RunOutcome::Ended;
     }
+    if (room == kDiskCheckItemSkipped) {
+        return RunOutcome::MoveOn;
+    }
     if (!prepareExportInfo(item)) {
+        if (item->failureReason.empty()) {
+            item->failureReason = "the source's streams could not be read";
+        }
         item->setState(kItemConvertFailed);
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
@@ -149,6 +185,8 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
     const int mediaId = entry->mediaId;
     const int runId = VeldesRun(timeline_, &mediaId, 1, &exportInfo_);
     if (runId < 0) {
+        item->failureReason =
+            "the conversion could not start (engine status " + std::to_string(runId) + ")";
         item->setState(kItemConvertFailed);
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
@@ -169,10 +207,13 @@ void CVelConvert::mergeRun(MediaItem* item) {
         notify(kNotifyConversionOver, nullptr, true);
         return;
     }
-    if (checkDiskSpace(item, true) == kDiskCheckCancelled) {
+    if (checkDiskSpace(item, true) != 0) {
         return;
     }
     if (!prepareExportInfo(item)) {
+        if (item->failureReason.empty()) {
+            item->failureReason = "the source's streams could not be read";
+        }
         item->setState(kItemConvertFailed);
         notify(kNotifyConversionOver, nullptr, true);
         return;
@@ -203,6 +244,8 @@ void CVelConvert::mergeRun(MediaItem* item) {
     item->setState(kItemConverting);
     const int runId = VeldesRun(timeline_, ids.data(), static_cast<int>(ids.size()), &exportInfo_);
     if (runId < 0) {
+        item->failureReason =
+            "the conversion could not start (engine status " + std::to_string(runId) + ")";
         item->setState(kItemConvertFailed);
         notify(kNotifyConversionOver, nullptr, true);
         return;
@@ -227,7 +270,7 @@ void CVelConvert::mergeEnd(const tagVeldesEvent& event) {
         return;
     }
     if (event.status >= 0 && job_->option(kOptionOpenOutputFolder) && notifyWindow_) {
-        postFinished(exportInfo_.outputPath);
+        postFinished(event.outputPath ? event.outputPath : exportInfo_.outputPath);
     }
     notify(kNotifyConversionOver, nullptr, true);
 }
@@ -243,6 +286,9 @@ struct CVelConvert::CallbackGate {
     std::condition_variable idle;
     CVelConvert* owner = nullptr;
     int active = 0;
+    int readers = 0;        // progress callbacks in progress: they read the entries
+    int changesWaiting = 0; // EntriesChange waiting for the readers to leave
+    bool changing = false;  // the entries are being changed (EntriesChange)
 };
 
 CVelConvert::CallbackGate* CVelConvert::openGate(CVelConvert* owner) {
@@ -255,52 +301,78 @@ CVelConvert::CallbackGate* CVelConvert::openGate(CVelConvert* owner) {
     return gates.back().get();
 }
 
-CVelConvert* CVelConvert::enterCallback(void* user) {
+CVelConvert* CVelConvert::enterCallback(void* user, bool readsEntries) {
     auto* gate = static_cast<CallbackGate*>(user);
     if (!gate) {
         return nullptr;
     }
-    std::lock_guard lock(gate->mutex);
+    std::unique_lock lock(gate->mutex);
+    if (readsEntries) {
+        gate->idle.wait(lock, [gate] { return !gate->changing && gate->changesWaiting == 0; });
+    }
     if (!gate->owner || gate->owner->closing_.load()) {
         return nullptr;
     }
     ++gate->active;
+    gate->readers += readsEntries ? 1 : 0;
     return gate->owner;
 }
 
-void CVelConvert::leaveCallback(void* user) {
+void CVelConvert::leaveCallback(void* user, bool readsEntries) {
     auto* gate = static_cast<CallbackGate*>(user);
     std::lock_guard lock(gate->mutex);
-    if (--gate->active == 0) {
+    gate->readers -= readsEntries ? 1 : 0;
+    if (--gate->active == 0 || (readsEntries && gate->readers == 0)) {
         gate->idle.notify_all();
     }
 }
 
 void CVelConvert::closeGate() {
+    // Every request a callback may wait on from here is withdrawn (closing is set), so the
+    // callbacks in progress return; nothing is freed before they did.
     std::unique_lock lock(gate_->mutex);
     gate_->owner = nullptr;
-    if (!gate_->idle.wait_for(lock, kCallbackDrainLimit, [this] { return gate_->active == 0; })) {
-        std::fprintf(stderr, "CVelConvert: engine callbacks still running at shutdown\n");
+    gate_->idle.wait(lock, [this] { return gate_->active == 0; });
+}
+
+CVelConvert::EntriesChange::EntriesChange(CallbackGate* gate) : gate_(gate) {
+    // The progress callbacks read the entries; they change only while none runs, and a progress
+    // callback that arrives meanwhile waits the moment it takes. Callbacks in progress are short
+    // once the conversion is stopped (every blocking request is withdrawn then), and the entries
+    // change only then: the commands that change the list are disabled while converting.
+    std::unique_lock lock(gate_->mutex);
+    ++gate_->changesWaiting;
+    gate_->idle.wait(lock, [this] { return gate_->readers == 0 && !gate_->changing; });
+    --gate_->changesWaiting;
+    gate_->changing = true;
+}
+
+CVelConvert::EntriesChange::~EntriesChange() {
+    {
+        std::lock_guard lock(gate_->mutex);
+        gate_->changing = false;
     }
+    gate_->idle.notify_all();
 }
 
 int CVelConvert::progressCallback(tagVeldesEvent* event, void* user) {
-    CVelConvert* self = event ? enterCallback(user) : nullptr;
+    CVelConvert* self = event ? enterCallback(user, true) : nullptr;
     if (!self) {
         return 0;
     }
     self->onProgress(*event);
-    leaveCallback(user);
+    leaveCallback(user, true);
     return 0;
 }
 
 int CVelConvert::previewCallback(tagVeldesEvent* event, void* user) {
-    CVelConvert* self = event ? enterCallback(user) : nullptr;
+    // Preview events touch no entry: they pass while the entries change.
+    CVelConvert* self = event ? enterCallback(user, false) : nullptr;
     if (!self) {
         return 0;
     }
     self->onPreviewEvent(event);
-    leaveCallback(user);
+    leaveCallback(user, false);
     return 0;
 }
 
@@ -314,6 +386,7 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
     bool done = false;
     int code = kNotifyProgress;
     if (event.status < 0) {
+        item->failureReason = event.message ? event.message : "";
         item->setState(kItemConvertFailed);
         code = kNotifyItemFailed;
         done = true;
@@ -325,7 +398,8 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
             code = kNotifyItemState;
             done = true;
             if (job_->option(kOptionOpenOutputFolder) && !merge && notifyWindow_) {
-                postFinished(exportInfo_.outputPath);
+                // The engine names the path the output got: a name taken meanwhile moves it on.
+                postFinished(event.outputPath ? event.outputPath : exportInfo_.outputPath);
             }
         }
     }

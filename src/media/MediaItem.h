@@ -79,6 +79,9 @@ struct MediaItem {
     int32_t flip = 0; // bit 0 horizontal, bit 1 vertical
     MediaCrop crop;
     VEL_DEVICE_INFO device;
+    // Why the last conversion of the item failed, in words (empty when unknown). Written before
+    // the "Convert Failed" notification is sent, read by its receiver.
+    std::string failureReason;
 
     // Sets `flags`; clears `clearExtra` and the conversion-state bits that `flags` excludes.
     // Safe against a concurrent change of the other bits (focus, check) from another thread.

@@ -3,7 +3,6 @@
 #include "velcodecutil.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <sys/stat.h>
 
 std::string folderOfPath(std::string_view path) {
@@ -20,16 +19,6 @@ std::string folderOfPath(std::string_view path) {
 std::string fileNameOfPath(std::string_view path) {
     const size_t slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-size_t extensionDot(std::string_view path) {
-    const size_t slash = path.rfind('/');
-    const size_t start = slash == std::string_view::npos ? 0 : slash + 1;
-    const size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || dot <= start) {
-        return std::string_view::npos;
-    }
-    return dot;
 }
 
 std::string outputBaseName(const MediaItem& item) {
@@ -76,29 +65,18 @@ bool pathExists(const std::string& path) {
 }
 
 std::string timeStampedName(std::string_view path, const SystemTime& now) {
-    const size_t dot = extensionDot(path);
-    const std::string_view rest = dot == std::string_view::npos ? path : path.substr(0, dot);
-    const std::string_view extension =
-        dot == std::string_view::npos ? std::string_view() : path.substr(dot);
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "_%04d_%02d_%02d_%02d_%02d_%02d", now.year, now.month,
-                  now.day, now.hour, now.minute, now.second);
-    return std::string(rest) + stamp + std::string(extension);
+    return stampedName(
+        path, timeStampText(now.year, now.month, now.day, now.hour, now.minute, now.second));
 }
 
 std::string uniqueOutputName(std::string_view path, const SystemTime& now,
                              const std::function<bool(const std::string&)>& exists) {
-    const std::string stamped = timeStampedName(path, now);
-    if (!exists(stamped)) {
-        return stamped;
-    }
-    const size_t dot = extensionDot(stamped);
-    const std::string rest = dot == std::string::npos ? stamped : stamped.substr(0, dot);
-    const std::string extension = dot == std::string::npos ? std::string() : stamped.substr(dot);
+    const std::string stamp =
+        timeStampText(now.year, now.month, now.day, now.hour, now.minute, now.second);
     // Bounded so that a file system answering "exists" to everything cannot hang a conversion.
     std::string candidate;
-    for (int n = 2; n < 100000; ++n) {
-        candidate = rest + "_" + std::to_string(n) + extension;
+    for (int attempt = 1; attempt < 100000; ++attempt) {
+        candidate = freeNameCandidate(path, stamp, attempt);
         if (!exists(candidate)) {
             break;
         }

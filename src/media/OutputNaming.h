@@ -6,6 +6,7 @@
 // Paths use "/" and are never truncated. A device item (IsDevicePath) never touches the file
 // system here: its output always goes to the configured output folder.
 
+#include "FileNameText.h"
 #include "MediaItem.h"
 #include "PlatformTypes.h"
 #include "VelSettings.h"
@@ -18,9 +19,6 @@
 std::string folderOfPath(std::string_view path);
 // The part after the last "/".
 std::string fileNameOfPath(std::string_view path);
-// Position of the dot that starts the extension of the path's last component, or npos. A leading
-// dot (".profile") names a hidden file on this platform and starts no extension.
-size_t extensionDot(std::string_view path);
 
 // The base name of the output: a file item's display name without its extension, a device
 // item's whole display name.

@@ -133,10 +133,16 @@ private:
 class CallReceiver : public QObject {
 protected:
     bool event(QEvent* e) override {
-        if (e->type() != callEventType())
-            return QObject::event(e);
-        auto* callEvent = static_cast<CallEvent*>(e);
+        // Every event this object receives was made under the registry mutex (the calls in
+        // queueLocked, the deferred delete in closeTarget), so with the mutex taken first even
+        // the event's type is read on a happens-before edge ThreadSanitizer can see; Qt's own
+        // queue is invisible to it.
         std::unique_lock<std::mutex> lock(registry().mutex);
+        if (e->type() != callEventType()) {
+            lock.unlock();
+            return QObject::event(e);
+        }
+        auto* callEvent = static_cast<CallEvent*>(e);
         const std::shared_ptr<TargetRecord> record = callEvent->record();
         const std::shared_ptr<PendingCall> call = callEvent->call();
         if (call->state != CallState::Queued)
@@ -219,12 +225,13 @@ void closeTarget(const std::shared_ptr<TargetRecord>& record) {
             record->idle.wait(lock, [&] { return record->running == 0; });
         receiver = std::exchange(record->receiver, nullptr);
         deleteNow = ownThread && record->running == 0;
+        // Posted under the mutex like every call, so its delivery is ordered for the sanitizer.
+        if (!deleteNow)
+            receiver->deleteLater();
     }
     // Deleting the receiver makes Qt discard its posted events; their calls are dropped already.
     if (deleteNow)
         delete receiver;
-    else
-        receiver->deleteLater();
 }
 
 void* handleOf(const TargetRecord& record) {

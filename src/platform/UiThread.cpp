@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -46,22 +47,42 @@ bool isUiThread() {
     return !app || QThread::currentThread() == app->thread();
 }
 
+static void* bridgeHandle(QCoreApplication* app) {
+    Bridge& b = bridge();
+    std::lock_guard<std::mutex> lock(b.mutex);
+    if (!b.record || b.app != app) {
+        b.record = message_detail::openTarget(app->thread(), runWork, nullptr);
+        b.app = app;
+        qAddPostRoutine(closeBridge);
+    }
+    return message_detail::handleOf(*b.record);
+}
+
 intptr_t runOnUiThread(const std::function<intptr_t()>& work) {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread())
         return work();
-    void* handle = nullptr;
-    {
-        Bridge& b = bridge();
-        std::lock_guard<std::mutex> lock(b.mutex);
-        if (!b.record || b.app != app) {
-            b.record = message_detail::openTarget(app->thread(), runWork, nullptr);
-            b.app = app;
-            qAddPostRoutine(closeBridge);
-        }
-        handle = message_detail::handleOf(*b.record);
-    }
     intptr_t result = 0;
-    message_detail::send(handle, 0, 0, reinterpret_cast<intptr_t>(&work), -1, &result);
+    message_detail::send(bridgeHandle(app), 0, 0, reinterpret_cast<intptr_t>(&work), -1, &result);
     return result;
+}
+
+intptr_t runOnUiThreadUnless(const std::function<intptr_t()>& work,
+                             const std::function<bool()>& withdrawn, intptr_t answer) {
+    constexpr auto kPoll = std::chrono::milliseconds(20);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        return work();
+    void* handle = bridgeHandle(app);
+    while (!withdrawn()) {
+        const auto start = std::chrono::steady_clock::now();
+        intptr_t result = 0;
+        // Withdrawn unless the handler starts within the poll; once started, it is waited for.
+        if (message_detail::send(handle, 0, 0, reinterpret_cast<intptr_t>(&work),
+                                 int(kPoll.count()), &result))
+            return result;
+        if (std::chrono::steady_clock::now() - start < kPoll)
+            break; // refused at once: the application is ending
+    }
+    return answer;
 }

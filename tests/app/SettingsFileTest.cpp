@@ -104,12 +104,22 @@ TEST_F(SettingsFileTest, FoldersAndFlags) {
     EXPECT_EQ(settings.snapshotFolder, defaultFolder());
 }
 
-TEST_F(SettingsFileTest, NoSavePathLeavesTheOutputFolderAlone) {
-    settings.outputFolder = "";
-    write("<Volume>50</Volume>\r\n");
+// A damaged file can neither arm an option (the power-off among them) nor empty the folders.
+TEST_F(SettingsFileTest, DamagedFlagsKeepTheDefaultAndMissingFoldersFallBack) {
+    for (const char* flag : {"1000000000000", "-2147483649", "12abc", "0x21", "", "2147483648"}) {
+        SCOPED_TRACE(flag);
+        VelSettings fresh;
+        SettingsFileContents contents;
+        write(std::string("<Flag>") + flag + "</Flag>\r\n<SavePath></SavePath>\r\n");
+        ASSERT_TRUE(SettingsFile::load(file, fresh, catalogue, defaultFolder(), &contents));
+        EXPECT_EQ(fresh.optionFlags.load(), kDefaultOptionFlags);
+        EXPECT_FALSE(contents.flag);
+        EXPECT_EQ(fresh.outputFolder, defaultFolder());
+        EXPECT_EQ(fresh.snapshotFolder, defaultFolder());
+    }
+    write("<Flag> -2147483648 </Flag>\r\n");
     ASSERT_TRUE(load());
-    EXPECT_EQ(settings.outputFolder, "");
-    EXPECT_EQ(settings.volume, 50);
+    EXPECT_EQ(settings.optionFlags.load(), 0x80000000u);
 }
 
 TEST_F(SettingsFileTest, ElementsOutOfOrderAreNotFound) {

@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <filesystem>
@@ -95,6 +96,27 @@ TEST_F(MainWndAdd, EscapeDuringAFolderScanStopsItAndKeepsWhatWasAdded) {
     // The latch lives only as long as the scan: the next one runs to its end.
     EXPECT_EQ(dlg->AddFolder(MediaFolder()), 1);
     EXPECT_EQ(ListedPaths().size(), 5u);
+}
+
+// The scan is synchronous: a click on Start while it pumps events starts nothing, and closing
+// the window ends the scan.
+TEST_F(MainWndAdd, DuringAFolderScanOnlyEscapeAndClosingReachTheWindow) {
+    OpenWindow();
+    for (const char* name : {"1.avi", "2.avi", "3.avi", "4.avi"})
+        MakeFile(name);
+    dlg->OutputPathEdit()->setText(env->scratch.path());
+    QTimer::singleShot(0, dlg.get(), [this] {
+        clickItem(dlg->ActionPane(), CActionWnd::kStart);
+        QTest::keyClick(dlg.get(), Qt::Key_Delete);
+    });
+    EXPECT_EQ(dlg->AddFolder(MediaFolder()), 1);
+    EXPECT_EQ(ListedPaths().size(), 4u);
+    EXPECT_EQ(dlg->State(), kStateIdle);
+    EXPECT_EQ(fake.countOf("VeldesRun"), 0u);
+
+    QTimer::singleShot(0, dlg.get(), [this] { dlg->close(); });
+    EXPECT_EQ(dlg->AddFolder(MediaFolder()), 0);
+    EXPECT_LT(ListedPaths().size(), 8u);
 }
 
 TEST_F(MainWndAdd, DroppedFilesAreAddedWhateverTheirExtensionAndDroppedFoldersOnlyMedia) {

@@ -245,8 +245,8 @@ TEST_F(MainWndSaveto, MutedVolumeShowsAnEmptySlider) {
     EXPECT_EQ(dlg->PlayControl()->Volume(), 0);
     EXPECT_EQ(settings.volume, 40);
     EXPECT_TRUE(dlg->PlayControl()->EffectShown());
-    // The file had no SavePath: the box stays as it was.
-    EXPECT_TRUE(dlg->OutputPathEdit()->text().isEmpty());
+    // The file had no SavePath: the box shows the default folder, never nothing.
+    EXPECT_EQ(dlg->OutputPathEdit()->text().toStdString(), env->documents + "/Movara");
 }
 
 TEST_F(MainWndSaveto, DestructionWritesWhatTheWindowShows) {

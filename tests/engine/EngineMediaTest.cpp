@@ -256,32 +256,44 @@ TEST(EngineMedia, UnwritableFolderFailsAndTheEngineStaysReady) {
     EXPECT_TRUE(testmedia::probe(dir.file("ok.mp4")).ok);
 }
 
-TEST(EngineMedia, TruncatedSourceFailsAndKeepsTheExistingOutput) {
-    testmedia::SourceSpec spec;
-    spec.width = 160;
-    spec.height = 120;
-    spec.seconds = 4.0;
-    spec.sampleRate = 44100;
-    spec.extraOutputArgs = {"-movflags", "+faststart"};
-    std::string whole = testmedia::generate(spec);
-    ASSERT_FALSE(whole.empty());
-    ScratchDir dir;
-    std::string cut = dir.file("cut.mp4");
-    std::filesystem::copy_file(whole, cut);
-    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+// Cut in half, an MP4 whose index promises the whole length, an MP3 and a WAV all convert what
+// decodes: about the first half.
+TEST(EngineMedia, TruncatedSourcesConvertWhatDecodes) {
+    struct Case {
+        std::string container, videoCodec, audioCodec;
+        int width;
+    };
+    for (const Case& c : {Case{"mp4", "libx264", "aac", 160}, Case{"mp3", "", "libmp3lame", 0},
+                          Case{"wav", "", "pcm_s16le", 0}}) {
+        SCOPED_TRACE(c.container);
+        testmedia::SourceSpec spec;
+        spec.width = c.width;
+        spec.height = c.width * 3 / 4;
+        spec.seconds = 4.0;
+        spec.sampleRate = 44100;
+        spec.container = c.container;
+        spec.audioCodec = c.audioCodec;
+        if (c.container == "mp4")
+            spec.extraOutputArgs = {"-movflags", "+faststart"};
+        std::string whole = testmedia::generate(spec);
+        ASSERT_FALSE(whole.empty());
+        ScratchDir dir;
+        std::string cut = dir.file("cut." + c.container);
+        std::filesystem::copy_file(whole, cut);
+        std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
 
-    std::string out = writeFile(dir, "out.mp4", "the previous output");
-    Timeline t;
-    int id = t.add(cut);
-    ASSERT_GE(id, 0) << "the index at the front still opens";
-    RunRecorder recorder(id);
-    ASSERT_GE(t.runAndWait({id}, exportInfo({}, out), &recorder), 0);
-    ASSERT_TRUE(recorder.ended());
-    EXPECT_FALSE(recorder.succeeded());
-    std::ifstream kept(out, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(kept)), {});
-    EXPECT_EQ(content, "the previous output");
-    EXPECT_EQ(folderEntries(dir.path()).size(), 2u) << "no partial file left";
+        Timeline t;
+        int id = t.add(cut);
+        ASSERT_GE(id, 0) << "the header at the front still opens";
+        RunRecorder recorder(id);
+        OutputSpec out;
+        if (!c.width)
+            out.videoCodec = VELDES_VCODEC_NONE;
+        std::string path = dir.file("out.mp4");
+        ASSERT_GE(t.runAndWait({id}, exportInfo(out, path), &recorder), 0);
+        ASSERT_TRUE(recorder.succeeded());
+        EXPECT_NEAR(testmedia::probe(path).duration, 2.0, 0.5);
+    }
 }
 
 TEST(EngineMedia, ReplacesAnExistingOutputOnlyWhenComplete) {
@@ -290,11 +302,27 @@ TEST(EngineMedia, ReplacesAnExistingOutputOnlyWhenComplete) {
     std::string out = writeFile(dir, "out.mp4", "old");
     Timeline t;
     int id = t.add(source);
-    RunRecorder recorder(id);
-    ASSERT_GE(t.runAndWait({id}, exportInfo({}, out), &recorder), 0);
-    ASSERT_TRUE(recorder.succeeded());
-    EXPECT_GT(testmedia::fileSize(out), 1000);
-    EXPECT_TRUE(testmedia::probe(out).ok);
+    // Told to replace, the complete output replaces the file; otherwise the file stays and the
+    // output takes the next free name, which the last event names.
+    for (int replace : {1, 0}) {
+        SCOPED_TRACE(replace);
+        RunRecorder recorder(id);
+        std::string named;
+        recorder.onEvent = [&](const tagVeldesEvent& e) {
+            if (e.outputPath)
+                named = e.outputPath;
+        };
+        tagVeldesExportInfo info = exportInfo({}, out);
+        info.replaceExisting = replace;
+        if (!replace)
+            writeFile(dir, "out.mp4", "old");
+        ASSERT_GE(t.runAndWait({id}, info, &recorder), 0);
+        ASSERT_TRUE(recorder.succeeded());
+        EXPECT_EQ(named == out, replace == 1) << named;
+        EXPECT_TRUE(testmedia::probe(named).ok);
+        EXPECT_EQ(testmedia::fileSize(out) > 1000, replace == 1);
+    }
+    EXPECT_EQ(folderEntries(dir.path()).size(), 2u);
 }
 
 TEST(EngineMedia, AnOutputNameAtTheLengthLimitStillConverts) {

@@ -59,20 +59,14 @@ TEST(EngineMerge, ThreeDifferentSourcesBecomeOneTimeline) {
 
 TEST(EngineMerge, AFailingSourceEndsTheRunWithTheLastSourcesId) {
     const std::string good = sourcePath(160, 120, "25", 1.0, 44100);
-    testmedia::SourceSpec spec;
-    spec.width = 160;
-    spec.height = 120;
-    spec.seconds = 4.0;
-    spec.sampleRate = 44100;
-    spec.extraOutputArgs = {"-movflags", "+faststart"};
-    std::string whole = testmedia::generate(spec);
     testmedia::ScratchDir dir;
-    std::string cut = dir.file("cut.mp4");
-    std::filesystem::copy_file(whole, cut);
-    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+    // A source that opened when it was added and is no media by the time the run reaches it.
+    std::string broken = dir.file("broken.mp4");
+    std::filesystem::copy_file(good, broken);
 
     Timeline t;
-    std::vector<int> ids = {t.add(good), t.add(cut), t.add(good)};
+    std::vector<int> ids = {t.add(good), t.add(broken), t.add(good)};
+    std::ofstream(broken, std::ios::trunc) << "no longer a movie";
     RunRecorder recorder(ids.back());
     std::string out = dir.file("merged.mp4");
     ASSERT_GE(t.runAndWait(ids, exportInfo({}, out), &recorder), 0);

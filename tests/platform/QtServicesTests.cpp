@@ -83,6 +83,10 @@ TEST(PlatformQt, AnswersUseTheClassicNumbers) {
 }
 
 TEST(PlatformQt, OpenFilesDialogSetUp) {
+#if defined(__SANITIZE_THREAD__)
+    // Setting the dialog's folder starts Qt's file-info thread (see the test below).
+    GTEST_SKIP() << "Qt's file system model threads under ThreadSanitizer";
+#endif
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QFileDialog dialog;

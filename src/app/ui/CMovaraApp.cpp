@@ -44,7 +44,7 @@ std::string CMovaraApp::DefaultSkinPath() {
 }
 
 bool CMovaraApp::InitInstance() {
-    Run();
+    m_result = Run();
     return false;
 }
 

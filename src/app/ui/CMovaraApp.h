@@ -29,6 +29,9 @@ public:
     // The same, answering how it ended: the main window's result (IDOK after "Exit", IDCANCEL
     // after the close button or a termination signal) or a negative start failure.
     int Run();
+    // The process's exit code after InitInstance: non-zero when the start failed (no network
+    // layer, no skin), so whoever started the program can tell.
+    int ExitCode() const { return m_result == kNetworkFailed || m_result == kSkinFailed ? 1 : 0; }
 
     // "skin/Default.skin" in the program's data folder.
     static std::string DefaultSkinPath();
@@ -36,4 +39,5 @@ public:
 private:
     WindowHook m_hook;
     std::vector<std::string> m_startFiles;
+    int m_result = 0;
 };

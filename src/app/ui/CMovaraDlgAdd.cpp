@@ -4,6 +4,7 @@
 
 #include "CommandIds.h"
 #include "MediaFileTypes.h"
+#include "ScanEscapeLatch.h"
 
 #include "CFileListWnd.h"
 #include "CLoadFileDlg.h"
@@ -20,27 +21,9 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <memory>
 
 namespace fs = std::filesystem;
-
-// Latches an Escape press anywhere in the application while a folder scan runs; the scan asks
-// after each file.
-class ScanEscapeLatch : public QObject {
-public:
-    ScanEscapeLatch() { QCoreApplication::instance()->installEventFilter(this); }
-    ~ScanEscapeLatch() override { QCoreApplication::instance()->removeEventFilter(this); }
-    bool pressed = false;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            pressed = true;
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 namespace {
 
@@ -90,11 +73,15 @@ int CMovaraDlg::AddFolder(const std::string& path) {
     CMsgBrowseDir scanner(this, kMsgBrowseFile);
     if (!scanner.SetInitDir(path))
         return 0;
-    ScanEscapeLatch latch;
-    ScanEscapeLatch* outer = m_scanLatch;
-    m_scanLatch = &latch;
+    // A scan inside a drop keeps the drop's latch: one batch, one Escape.
+    std::unique_ptr<ScanEscapeLatch> own;
+    if (!m_scanLatch) {
+        own = std::make_unique<ScanEscapeLatch>(this);
+        m_scanLatch = own.get();
+    }
     const bool complete = scanner.BeginBrowse(joinedMediaPatterns());
-    m_scanLatch = outer;
+    if (own)
+        m_scanLatch = nullptr;
     return complete ? 1 : 0;
 }
 
@@ -106,7 +93,7 @@ intptr_t CMovaraDlg::OnBrowseFile(const char* path) {
     QCoreApplication::processEvents();
     if (m_destroyed)
         return 0;
-    if (m_scanLatch && m_scanLatch->pressed)
+    if (m_scanLatch && m_scanLatch->stopRequested())
         return 0;
     return 1;
 }
@@ -133,14 +120,22 @@ void CMovaraDlg::OnAddFolder() {
 void CMovaraDlg::AddDroppedPaths(const std::vector<std::string>& paths) {
     if (Busy() || m_destroyed)
         return;
+    // The whole drop is one batch (its folder scans pump events).
+    std::unique_ptr<ScanEscapeLatch> own;
+    if (!m_scanLatch) {
+        own = std::make_unique<ScanEscapeLatch>(this);
+        m_scanLatch = own.get();
+    }
     for (const std::string& path : paths) {
-        if (m_destroyed)
-            return;
+        if (m_destroyed || m_scanLatch->stopRequested())
+            break;
         if (isFolder(path))
             AddFolder(path);
         else
             AddFileByPath(path);
     }
+    if (own)
+        m_scanLatch = nullptr;
 }
 
 void CMovaraDlg::dragEnterEvent(QDragEnterEvent* event) {

@@ -86,5 +86,5 @@ int main(int argc, char* argv[]) {
     CMovaraApp movara;
     movara.SetStartFiles(std::move(files));
     movara.InitInstance();
-    return 0;
+    return movara.ExitCode();
 }
