@@ -97,9 +97,6 @@ std::unique_ptr<CMenuEx> buildSnapshotMenu(QWidget* owner) {
 
 bool isCommandAvailable(int commandId) {
     switch (commandId) {
-    // Capture sources arrive with the device and screen recorder dialogs.
-    case kCmdAddDevice:
-    case kCmdScreenRecorder:
     // Each of these arrives with its own dialog.
     case kCmdProfileSetting:
     case kCmdPreferences:
