@@ -164,10 +164,9 @@ TEST_F(MainWndLayout, MenusHoldTheirCommandsInOrder) {
 TEST_F(MainWndLayout, CommandsOfFeaturesNotBuiltStayGreyedWhateverTheState) {
     OpenWindow();
     AddItems(2);
-    const int notBuilt[] = {kCmdAddDevice,           kCmdScreenRecorder, kCmdProfileSetting,
-                            kCmdPreferences,         kCmdVideoEdit,      kCmdFileInfo,
-                            kCmdCheckUpdates,        kCmdSnapshot,       kCmdOpenSnapshotFolder,
-                            kCmdChangeSnapshotFolder};
+    const int notBuilt[] = {kCmdProfileSetting,     kCmdPreferences,         kCmdVideoEdit,
+                            kCmdFileInfo,           kCmdCheckUpdates,        kCmdSnapshot,
+                            kCmdOpenSnapshotFolder, kCmdChangeSnapshotFolder};
     for (int command : notBuilt) {
         EXPECT_FALSE(isCommandAvailable(command)) << command;
         for (int menuId : {kMenuMain, kMenuList, kMenuAddMedia, kMenuSnapshot}) {
