@@ -1,5 +1,8 @@
 #include "CMediaSource.h"
 
+#include "DeviceInput.h"
+#include "DevicePath.h"
+
 extern "C" {
 #include <libavutil/avutil.h>
 }
@@ -32,10 +35,30 @@ static bool headersDescribeStreams(const AVFormatContext* ctx) {
     return ctx->nb_streams > 0;
 }
 
+int CMediaSource::openDevice(const std::string& path) {
+    VEL_DEVICE_INFO device;
+    if (!parseDevicePath(path, &device))
+        return AVERROR(EINVAL);
+    InputContextPtr video, audio;
+    AVIOInterruptCB interrupt{&CMediaSource::interruptCallback, this};
+    int r = openDeviceInputs(device, interrupt, &video, &audio);
+    if (r < 0)
+        return r;
+    m_live = true;
+    m_durationMs = int64_t(std::clamp(device.timeLimit, 1, 1440)) * 60000;
+    m_input = video ? std::move(video) : std::move(audio);
+    m_input2 = std::move(audio);
+    m_startTime = AV_NOPTS_VALUE; // set by the first packet
+    m_packet = makePacket();
+    return m_packet ? 0 : AVERROR(ENOMEM);
+}
+
 int CMediaSource::open(const std::string& path, const std::atomic<bool>* abort,
                        const MediaProbe* known) {
     quietFfmpegLog();
     m_abort = abort;
+    if (IsDevicePath(path))
+        return openDevice(path);
     AVFormatContext* ctx = avformat_alloc_context();
     if (!ctx)
         return AVERROR(ENOMEM);
@@ -73,6 +96,20 @@ int CMediaSource::probe(MediaProbe* out) {
     out->path = ctx->url ? ctx->url : "";
     out->streams.clear();
     out->streamIndex.clear();
+    int r = 0;
+    // A capture's second input (its sound) numbers its streams after the first input's.
+    for (AVFormatContext* input : {m_input.get(), m_input2.get()})
+        if (input && (r = probeInput(input, input == m_input2.get() ? kSecondInput : 0, out)) < 0)
+            return r;
+    if (m_live) {
+        out->durationMs = m_durationMs;
+        out->durationEstimated = false;
+        out->startTime = 0;
+    }
+    return out->streams.empty() ? AVERROR_STREAM_NOT_FOUND : 0;
+}
+
+int CMediaSource::probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* out) {
     int mediaStreams = 0;
     for (unsigned i = 0; i < ctx->nb_streams; ++i)
         mediaStreams += isPicture(ctx->streams[i]) || isSound(ctx->streams[i]);
@@ -91,7 +128,7 @@ int CMediaSource::probe(MediaProbe* out) {
             info.height = par->height;
             AVRational rate = s->avg_frame_rate.num > 0 ? s->avg_frame_rate : s->r_frame_rate;
             info.frameRate = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0.0;
-            info.videoValues[0] = int32_t(i) + 1;
+            info.videoValues[0] = indexBase + int32_t(i) + 1;
             info.videoValues[1] = par->codec_id;
             if (out->firstVideoWidth == 0) {
                 out->firstVideoWidth = par->width;
@@ -101,14 +138,16 @@ int CMediaSource::probe(MediaProbe* out) {
             info.type = VELDES_STREAM_AUDIO;
             info.sampleRate = par->sample_rate;
             info.channels = par->ch_layout.nb_channels;
-            info.audioValues[0] = int32_t(i) + 1;
+            info.audioValues[0] = indexBase + int32_t(i) + 1;
             info.audioValues[1] = par->codec_id;
         } else {
             continue;
         }
         out->streams.push_back(info);
-        out->streamIndex.push_back(int(i));
+        out->streamIndex.push_back(indexBase + int(i));
     }
+    if (indexBase)
+        return 0;
 
     int64_t duration = ctx->duration;
     if (duration == AV_NOPTS_VALUE || duration <= 0) {
@@ -123,12 +162,17 @@ int CMediaSource::probe(MediaProbe* out) {
     out->durationMs = duration / 1000;
     out->durationEstimated = ctx->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
     out->startTime = m_startTime;
-    return out->streams.empty() ? AVERROR_STREAM_NOT_FOUND : 0;
+    return 0;
 }
 
 int CMediaSource::openStream(Decoder* d, AVMediaType type, int preferred, bool* present) {
     AVFormatContext* ctx = m_input.get();
     *present = false;
+    // A capture's sound may come from its second input.
+    if (m_input2 && type == AVMEDIA_TYPE_AUDIO)
+        ctx = m_input2.get();
+    if (preferred >= kSecondInput)
+        preferred -= kSecondInput;
     int index = -1;
     if (preferred >= 0 && preferred < int(ctx->nb_streams)) {
         const AVStream* s = ctx->streams[preferred];
@@ -158,6 +202,7 @@ int CMediaSource::openStream(Decoder* d, AVMediaType type, int preferred, bool* 
     r = avcodec_open2(dec.get(), codec, nullptr);
     if (r < 0)
         return r;
+    d->input = ctx;
     d->stream = stream;
     d->decoder = std::move(dec);
     stream->discard = AVDISCARD_DEFAULT;
@@ -180,6 +225,8 @@ double CMediaSource::readFraction() const {
 }
 
 int CMediaSource::seek(double seconds) {
+    if (m_live)
+        return 0; // a capture starts where it is; nothing to go back to
     AVFormatContext* ctx = m_input.get();
     // Streams nobody decodes are not even demultiplexed.
     for (unsigned i = 0; i < ctx->nb_streams; ++i)
@@ -202,12 +249,17 @@ int CMediaSource::seek(double seconds) {
     return 0;
 }
 
-CMediaSource::Decoder* CMediaSource::decoderFor(int streamIndex) {
-    if (m_video.stream && m_video.stream->index == streamIndex)
-        return &m_video;
-    if (m_audio.stream && m_audio.stream->index == streamIndex)
-        return &m_audio;
+CMediaSource::Decoder* CMediaSource::decoderFor(const AVFormatContext* input, int streamIndex) {
+    for (Decoder* d : {&m_video, &m_audio})
+        if (d->stream && d->input == input && d->stream->index == streamIndex)
+            return d;
     return nullptr;
+}
+
+AVFormatContext* CMediaSource::nextInput() {
+    if (!m_input2)
+        return m_input.get();
+    return m_lastRead[1] < m_lastRead[0] ? m_input2.get() : m_input.get();
 }
 
 int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
@@ -236,7 +288,8 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
                 return 0;
             continue;
         }
-        int r = av_read_frame(m_input.get(), m_packet.get());
+        AVFormatContext* input = nextInput();
+        int r = av_read_frame(input, m_packet.get());
         m_started = true;
         if (r < 0) {
             if (r == AVERROR_EXIT)
@@ -245,7 +298,9 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
             m_endOfFile = true;
             continue;
         }
-        Decoder* d = decoderFor(m_packet->stream_index);
+        Decoder* d = decoderFor(input, m_packet->stream_index);
+        if (m_live && d)
+            noteLivePacket(input, *d);
         if (d) {
             r = avcodec_send_packet(d->decoder.get(), m_packet.get());
             if (r < 0 && r != AVERROR(EAGAIN))
@@ -256,10 +311,21 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
     }
 }
 
+// Live inputs stamp packets with the wall clock: the capture's time counts from its first packet,
+// and the two inputs are read in turn by how far each has got.
+void CMediaSource::noteLivePacket(const AVFormatContext* input, const Decoder& d) {
+    if (m_packet->pts == AV_NOPTS_VALUE)
+        return;
+    int64_t at = av_rescale_q(m_packet->pts, d.stream->time_base, AV_TIME_BASE_Q);
+    if (m_startTime == AV_NOPTS_VALUE)
+        m_startTime = at;
+    m_lastRead[input == m_input2.get() ? 1 : 0] = at;
+}
+
 double CMediaSource::frameSeconds(const AVFrame* frame, AVMediaType type, double* length) {
     Decoder& d = type == AVMEDIA_TYPE_VIDEO ? m_video : m_audio;
     double seconds;
-    if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+    if (frame->best_effort_timestamp != AV_NOPTS_VALUE && m_startTime != AV_NOPTS_VALUE) {
         seconds = double(frame->best_effort_timestamp) * av_q2d(d.stream->time_base) -
                   double(m_startTime) / AV_TIME_BASE;
     } else {

@@ -68,6 +68,7 @@ public:
 
 private:
     struct Decoder {
+        AVFormatContext* input = nullptr; // the input the stream belongs to
         AVStream* stream = nullptr;
         CodecContextPtr decoder;
         bool flushed = false;
@@ -75,11 +76,24 @@ private:
     };
 
     int openStream(Decoder* d, AVMediaType type, int preferred, bool* present);
-    Decoder* decoderFor(int streamIndex);
+    int openDevice(const std::string& path);
+    int probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* out);
+    void noteLivePacket(const AVFormatContext* input, const Decoder& d);
+    // Stream indexes of a capture's second input start here.
+    static constexpr int kSecondInput = 1000;
+    Decoder* decoderFor(const AVFormatContext* input, int streamIndex);
+    // The input to read next: with two live inputs, the one whose last packet is older.
+    AVFormatContext* nextInput();
 
     static int interruptCallback(void* opaque);
 
     InputContextPtr m_input;
+    // A capture source with pictures and sound has a second input for the sound; live inputs
+    // cannot seek and count time from their first packet.
+    InputContextPtr m_input2;
+    bool m_live = false;
+    int64_t m_durationMs = 0; // of a capture: its time limit
+    int64_t m_lastRead[2] = {INT64_MIN, INT64_MIN};
     const std::atomic<bool>* m_abort = nullptr;
     Decoder m_video, m_audio;
     Decoder* m_draining = nullptr;

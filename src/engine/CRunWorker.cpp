@@ -8,6 +8,8 @@ namespace {
 // Progress events are spaced so a slow receiver is not flooded: every 1% or 250 ms.
 constexpr int kProgressStep = 100;
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+// Pictures shown while a capture is converted: enough to watch it, little work taken from it.
+constexpr auto kPreviewInterval = std::chrono::milliseconds(80);
 } // namespace
 
 CRunWorker::CRunWorker(RunRequest request) : m_request(std::move(request)) {}
@@ -98,6 +100,40 @@ void CRunWorker::emit(int mediaId, int progress, int64_t status) {
     m_lastEvent = Clock::now();
     m_lastReported = progress;
     m_request.callback(&event, m_request.user);
+    std::lock_guard lock(m_mutex);
+    m_inCallback = false;
+}
+
+void CRunWorker::preview(const AVFrame* picture) {
+    VeldesWindow window = m_request.previewWindow;
+    bool planar420 = picture->format == AV_PIX_FMT_YUV420P || picture->format == AV_PIX_FMT_YUVJ420P;
+    auto now = Clock::now();
+    if (!window || !planar420 || now - m_lastPreview < kPreviewInterval)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_abort || m_callbacksClosed)
+            return;
+        m_inCallback = true; // a send to the window: a release must not wait for it
+    }
+    m_lastPreview = now;
+    if (picture->width != m_previewWidth || picture->height != m_previewHeight) {
+        m_previewWidth = picture->width;
+        m_previewHeight = picture->height;
+        VelSendMessage(window, VELDES_MSG_VIDEO_SIZE, uintptr_t(picture->width),
+                       intptr_t(picture->height));
+    }
+    tagVeldesFrame frame{};
+    frame.width = picture->width;
+    frame.height = picture->height;
+    for (int i = 0; i < 3; ++i) {
+        frame.planes[i] = picture->data[i];
+        frame.pitches[i] = picture->linesize[i];
+    }
+    tagVeldesRenderRequest request{};
+    request.type = VELDES_RENDER_PRESENT;
+    request.value = reinterpret_cast<intptr_t>(&frame);
+    VelSendMessage(window, VELDES_MSG_RENDER, 0, reinterpret_cast<intptr_t>(&request));
     std::lock_guard lock(m_mutex);
     m_inCallback = false;
 }

@@ -25,6 +25,7 @@ struct RunRequest {
     std::string outputPath;
     VeldesEventCallback callback = nullptr;
     void* user = nullptr;
+    VeldesWindow previewWindow = nullptr;
 };
 
 class CRunWorker : public std::enable_shared_from_this<CRunWorker>, private IPassControl {
@@ -55,6 +56,7 @@ private:
     bool proceed() override;
     void progress(int mediaId, int value) override;
     const std::atomic<bool>* abortFlag() const override { return &m_abort; }
+    void preview(const AVFrame* picture) override;
 
     static int interrupt(void* opaque);
 
@@ -74,6 +76,8 @@ private:
     Clock::time_point m_sourceStart;
     Clock::duration m_pausedTime{};
     Clock::time_point m_lastEvent;
+    Clock::time_point m_lastPreview{};
+    int m_previewWidth = 0, m_previewHeight = 0;
     int m_lastReported = -1;
     int m_failedId = -1;
 };

@@ -251,6 +251,8 @@ int CSourcePass::writePicture(AVFrame* picture) {
             return r;
     }
     m_lastPicture.reset(av_frame_clone(picture));
+    if (m_source.preview)
+        m_control.preview(picture);
     return keepSyntheticLevel();
 }
 

@@ -23,6 +23,7 @@ struct PassSource {
     int64_t beginMs = 0;
     int64_t stopMs = -1; // -1 = to the end
     MediaEdits edits;
+    bool preview = false; // a capture shown in the preview window while it is converted
 };
 
 // What a pass needs from the run that drives it.
@@ -33,6 +34,8 @@ public:
     virtual bool proceed() = 0;
     virtual void progress(int mediaId, int value) = 0;
     virtual const std::atomic<bool>* abortFlag() const = 0;
+    // A picture as it goes to the encoder, for the preview window.
+    virtual void preview(const AVFrame* picture) {}
 };
 
 class CSourcePass {

@@ -1,5 +1,6 @@
 #include "CTimeline.h"
 
+#include "DevicePath.h"
 #include "EncodedSize.h"
 #include "WatermarkPicture.h"
 #include "velcodecutil.h"
@@ -80,8 +81,6 @@ int CTimeline::addMedia(const tagVeldesTrackInfo* track) {
     if (!track || !track->path || !*track->path)
         return -1;
     std::string path = track->path;
-    if (IsDevicePath(path))
-        return -1; // capture devices are not opened by this engine yet
     MediaProbe probe;
     {
         CMediaSource source;
@@ -212,6 +211,7 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
     request.outputPath.assign(info->outputPath, pathLength);
     request.callback = info->callback;
     request.user = info->user;
+    request.previewWindow = info->previewWindow;
 
     std::lock_guard lock(m_mutex);
     if (m_closed)
@@ -226,6 +226,8 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
         source.beginMs = media->beginMs;
         source.stopMs = media->stopMs;
         source.edits = media->edits;
+        VEL_DEVICE_INFO device;
+        source.preview = parseDevicePath(media->probe.path, &device) && device.preview != 0;
         if (media->setting) {
             source.videoStream = streamIndexFromValues(media->setting->videoValues);
             source.audioStream = streamIndexFromValues(media->setting->audioValues);

@@ -92,7 +92,54 @@ std::string sourcePath(int width, int height, const std::string& rate, double se
     return testmedia::generate(spec);
 }
 
+Window& previewWindow() {
+    static Window window;
+    return window;
+}
+
+int recordEditEvent(tagVeldesEvent* event, void*) {
+    Window& g_window = previewWindow();
+    std::lock_guard lock(g_window.mutex);
+    g_window.events.push_back(*event);
+    g_window.eventTimes.push_back(g_window.now());
+    if (event->kind == VELDES_EVENT_SNAPSHOT) {
+        auto* p = static_cast<const uint8_t*>(event->pixels);
+        g_window.snapshot.assign(p, p + size_t(event->width) * event->height * 4);
+    }
+    g_window.changed.notify_all();
+    return 0;
+}
+
 } // namespace enginetest
+
+// The host's window message, as the engine sees it.
+extern "C" intptr_t VelSendMessage(VeldesWindow, unsigned int msg, uintptr_t wParam,
+                                   intptr_t lParam) {
+    enginetest::Window& g_window = enginetest::previewWindow();
+    std::unique_lock lock(g_window.mutex);
+    ++g_window.inSend;
+    g_window.changed.notify_all();
+    g_window.changed.wait(lock, [&] { return !g_window.block; });
+    --g_window.inSend;
+    if (msg == VELDES_MSG_VIDEO_SIZE) {
+        g_window.sizes.emplace_back(int(wParam), int(lParam));
+    } else if (msg == VELDES_MSG_RENDER) {
+        auto* request = reinterpret_cast<const tagVeldesRenderRequest*>(lParam);
+        auto* frame = reinterpret_cast<const tagVeldesFrame*>(request->value);
+        if (!frame) {
+            ++g_window.withdrawn;
+        } else {
+            int cx = frame->width / 2, cy = frame->height / 2;
+            g_window.frames.push_back({g_window.now(), frame->positionMs, frame->width,
+                                       frame->height,
+                                       frame->planes[0][size_t(cy) * frame->pitches[0] + cx]});
+        }
+    }
+    g_window.changed.notify_all();
+    return 0;
+}
+
+
 
 namespace enginetest {
 

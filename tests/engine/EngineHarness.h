@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace enginetest {
@@ -75,5 +76,54 @@ std::string sourcePath(int width, int height, const std::string& rate, double se
                        int sampleRate);
 std::string oddSource(int width, int height, const std::string& rate, double seconds,
                       int sampleRate);
+
+// The preview window as the engine sees it through VelSendMessage (defined by the harness), and
+// the edit callback: both record everything the player hands over.
+struct Presented {
+    double at;          // seconds since the recorder was reset
+    int64_t positionMs; // of the picture
+    int width, height;
+    int centreLuma;
+};
+
+// Stands in for the preview window and the edit callback: everything the player hands over.
+struct Window {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    std::vector<Presented> frames;
+    std::vector<std::pair<int, int>> sizes;
+    std::vector<tagVeldesEvent> events;
+    std::vector<double> eventTimes;
+    std::vector<uint8_t> snapshot; // BGRA of the last snapshot event
+    int withdrawn = 0;             // presents that arrived without a picture
+    bool block = false;            // the "user-interface thread" is busy: sends wait
+    int inSend = 0;
+
+    void reset() {
+        std::lock_guard lock(mutex);
+        start = std::chrono::steady_clock::now();
+        frames.clear();
+        events.clear();
+        eventTimes.clear();
+    }
+    double now() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    template <typename Pred>
+    bool waitFor(Pred pred, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, timeout, [&] { return pred(); });
+    }
+    bool ended() {
+        for (const auto& e : events)
+            if (e.kind == VELDES_EVENT_POSITION && (e.subKind == 5 || e.subKind == 7))
+                return true;
+        return false;
+    }
+};
+
+Window& previewWindow();
+int recordEditEvent(tagVeldesEvent* event, void* user);
 
 } // namespace enginetest

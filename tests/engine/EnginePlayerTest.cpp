@@ -18,89 +18,15 @@ using namespace std::chrono;
 using enginetest::Timeline;
 using Clock = steady_clock;
 
-struct Presented {
-    double at;          // seconds since the recorder was reset
-    int64_t positionMs; // of the picture
-    int width, height;
-    int centreLuma;
-};
+using enginetest::Presented;
+using enginetest::Window;
+Window& g_window = enginetest::previewWindow();
 
-// Stands in for the preview window and the edit callback: everything the player hands over.
-struct Window {
-    std::mutex mutex;
-    std::condition_variable changed;
-    Clock::time_point start = Clock::now();
-    std::vector<Presented> frames;
-    std::vector<std::pair<int, int>> sizes;
-    std::vector<tagVeldesEvent> events;
-    std::vector<double> eventTimes;
-    std::vector<uint8_t> snapshot; // BGRA of the last snapshot event
-    int withdrawn = 0;             // presents that arrived without a picture
-    bool block = false;            // the "user-interface thread" is busy: sends wait
-    int inSend = 0;
-
-    void reset() {
-        std::lock_guard lock(mutex);
-        start = Clock::now();
-        frames.clear();
-        events.clear();
-        eventTimes.clear();
-    }
-    double now() const { return duration<double>(Clock::now() - start).count(); }
-    template <typename Pred>
-    bool waitFor(Pred pred, milliseconds timeout = milliseconds(10000)) {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, timeout, [&] { return pred(); });
-    }
-    bool ended() {
-        for (const auto& e : events)
-            if (e.kind == VELDES_EVENT_POSITION && (e.subKind == 5 || e.subKind == 7))
-                return true;
-        return false;
-    }
-};
-
-Window g_window;
-
-int onEvent(tagVeldesEvent* event, void*) {
-    std::lock_guard lock(g_window.mutex);
-    g_window.events.push_back(*event);
-    g_window.eventTimes.push_back(g_window.now());
-    if (event->kind == VELDES_EVENT_SNAPSHOT) {
-        auto* p = static_cast<const uint8_t*>(event->pixels);
-        g_window.snapshot.assign(p, p + size_t(event->width) * event->height * 4);
-    }
-    g_window.changed.notify_all();
-    return 0;
+int onEvent(tagVeldesEvent* event, void* user) {
+    return enginetest::recordEditEvent(event, user);
 }
 
 } // namespace
-
-// The host's window message, as the engine sees it.
-extern "C" intptr_t VelSendMessage(VeldesWindow, unsigned int msg, uintptr_t wParam,
-                                   intptr_t lParam) {
-    std::unique_lock lock(g_window.mutex);
-    ++g_window.inSend;
-    g_window.changed.notify_all();
-    g_window.changed.wait(lock, [] { return !g_window.block; });
-    --g_window.inSend;
-    if (msg == VELDES_MSG_VIDEO_SIZE) {
-        g_window.sizes.emplace_back(int(wParam), int(lParam));
-    } else if (msg == VELDES_MSG_RENDER) {
-        auto* request = reinterpret_cast<const tagVeldesRenderRequest*>(lParam);
-        auto* frame = reinterpret_cast<const tagVeldesFrame*>(request->value);
-        if (!frame) {
-            ++g_window.withdrawn;
-        } else {
-            int cx = frame->width / 2, cy = frame->height / 2;
-            g_window.frames.push_back({g_window.now(), frame->positionMs, frame->width,
-                                       frame->height,
-                                       frame->planes[0][size_t(cy) * frame->pitches[0] + cx]});
-        }
-    }
-    g_window.changed.notify_all();
-    return 0;
-}
 
 namespace {
 
