@@ -39,8 +39,7 @@ CAddDeviceDlg::CAddDeviceDlg(QWidget* parent, CBaseSkin* skin)
     SetTitle(QStringLiteral("Add Input Device"));
     setWindowTitle(QStringLiteral("Add Input Device"));
     setModal(true);
-    m_pane = AddFramedContentPane(QStringLiteral("AddInputDeviceWnd"), kPaneId, kWidth,
-                                  kHeight - kCaptionHeight);
+    m_pane = AddFramedContentPane(QStringLiteral("AddInputDeviceWnd"), kPaneId, kWidth, kHeight);
 
     const struct {
         int label;

@@ -47,8 +47,7 @@ CScreenRecorderDlg::CScreenRecorderDlg(QWidget* parent, CBaseSkin* skin)
     SetTitle(QStringLiteral("Screen Recorder"));
     setWindowTitle(QStringLiteral("Screen Recorder"));
     setModal(true);
-    m_pane = AddFramedContentPane(QStringLiteral("ScreenRecorderWnd"), kPaneId, kWidth,
-                                  kHeight - kCaptionHeight);
+    m_pane = AddFramedContentPane(QStringLiteral("ScreenRecorderWnd"), kPaneId, kWidth, kHeight);
 
     m_pane->AddItem(radioItem(kFullScreen, QStringLiteral("Record full screen"),
                               at(kSide, 14, 300), true));

@@ -25,7 +25,8 @@ std::string convertUsage() {
            "with --merge). --begin and --end cut every source to a clip, in milliseconds.\n"
            "An existing output is renamed with a time stamp unless --exists says otherwise.\n"
            "Progress goes to stderr, each finished output's path to stdout. The exit code is 0\n"
-           "only when every item finished.\n";
+           "only when every item finished.\n" +
+           captureUsage();
 }
 
 std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>& args,
@@ -54,6 +55,13 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
         }
         if (arg == "--list-profiles") {
             options.listProfiles = true;
+            continue;
+        }
+        std::string captureError;
+        if (parseCaptureOption(args, &i, &options.capture, &captureError)) {
+            if (!captureError.empty()) {
+                return fail(captureError);
+            }
             continue;
         }
         if (arg == "--merge") {
@@ -89,7 +97,7 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
             return fail("--exists takes overwrite, skip or rename, not \"" + value + "\"");
         }
     }
-    if (options.help || options.listProfiles) {
+    if (options.help || options.listProfiles || options.capture.listDevices) {
         return options;
     }
     if (options.profile.empty()) {
@@ -98,7 +106,11 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
     if (options.outputFolder.empty()) {
         return fail("--output is required");
     }
-    if (options.files.empty()) {
+    if (const std::string captureError = checkCaptureOptions(options.capture);
+        !captureError.empty()) {
+        return fail(captureError);
+    }
+    if (options.files.empty() && !options.capture.records()) {
         return fail("no input files");
     }
     if (options.begin && options.end && *options.end <= *options.begin) {

@@ -2,6 +2,8 @@
 
 // The command line of movara-convert.
 
+#include "CaptureOptions.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +21,7 @@ struct ConvertOptions {
     std::optional<int64_t> end;   // ms
     ExistingOutput exists = ExistingOutput::Rename;
     std::vector<std::string> files;
+    CaptureOptions capture; // recording instead of (or besides) files
 };
 
 // The arguments after the program name. nullopt with *error set on a usage error.

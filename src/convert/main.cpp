@@ -2,6 +2,7 @@
 // engine as the program's window; a console message target stands in for the main window and
 // console platform services for the dialogs.
 #include "CConvertConsole.h"
+#include "CaptureCommand.h"
 #include "CVelConvert.h"
 #include "ConsolePlatformServices.h"
 #include "ConvertOptions.h"
@@ -118,6 +119,9 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
         convert.estimate(item.get());
         items.push_back(std::move(item));
     }
+    if (options.capture.records() && !addRecording(convert, items, profile, options.capture)) {
+        allLoaded = false;
+    }
 
     bool interrupted = false;
     if (!items.empty()) {
@@ -164,6 +168,11 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::printf("%s", convertUsage().c_str());
+        return 0;
+    }
+    if (options->capture.listDevices) {
+        ConsolePlatformServices services;
+        printCaptureDevices(services, stdout);
         return 0;
     }
     const ProfileCatalogue& catalogue = ProfileCatalogue::instance();
