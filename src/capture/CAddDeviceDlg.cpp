@@ -64,12 +64,12 @@ CAddDeviceDlg::CAddDeviceDlg(QWidget* parent, CBaseSkin* skin)
     m_pane->AddItem(checkItem(kPreview, QStringLiteral("Preview while converting"),
                               row(5, kSide, 240), m_record.preview != 0));
     const int buttonTop = kHeight - kCaptionHeight - 2 - 16 - kButtonHeight;
-    m_pane->AddItem(buttonItem(kOk, QStringLiteral("OK"),
-                               QRect(kWidth - 2 - kSide - 2 * kButtonWidth - 10, buttonTop,
-                                     kButtonWidth, kButtonHeight)));
-    m_pane->AddItem(buttonItem(kCancel, QStringLiteral("Cancel"),
-                               QRect(kWidth - 2 - kSide - kButtonWidth, buttonTop, kButtonWidth,
-                                     kButtonHeight)));
+    m_pane->AddItem(buttonItem(
+        kOk, QStringLiteral("OK"),
+        QRect(kWidth - 2 - kSide - 2 * kButtonWidth - 10, buttonTop, kButtonWidth, kButtonHeight)));
+    m_pane->AddItem(buttonItem(
+        kCancel, QStringLiteral("Cancel"),
+        QRect(kWidth - 2 - kSide - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight)));
 
     PlatformServices& services = platformServices();
     fillDeviceCombo(*m_video, QString::fromUtf8(kNoVideoInput),

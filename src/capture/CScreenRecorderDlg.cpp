@@ -22,11 +22,11 @@ namespace {
 constexpr int kSide = 20;
 constexpr int kPaneWidth = CScreenRecorderDlg::kWidth - 2;
 constexpr int kPaneHeight = CScreenRecorderDlg::kHeight - CBaseDialog::kCaptionHeight - 2;
-constexpr int kRegionIds[4][2] = {{CScreenRecorderDlg::kLeftLabel, CScreenRecorderDlg::kLeftEdit},
-                                  {CScreenRecorderDlg::kTopLabel, CScreenRecorderDlg::kTopEdit},
-                                  {CScreenRecorderDlg::kRightLabel, CScreenRecorderDlg::kRightEdit},
-                                  {CScreenRecorderDlg::kBottomLabel,
-                                   CScreenRecorderDlg::kBottomEdit}};
+constexpr int kRegionIds[4][2] = {
+    {CScreenRecorderDlg::kLeftLabel, CScreenRecorderDlg::kLeftEdit},
+    {CScreenRecorderDlg::kTopLabel, CScreenRecorderDlg::kTopEdit},
+    {CScreenRecorderDlg::kRightLabel, CScreenRecorderDlg::kRightEdit},
+    {CScreenRecorderDlg::kBottomLabel, CScreenRecorderDlg::kBottomEdit}};
 
 QRect at(int x, int y, int width, int height = kRowHeight) {
     return QRect(x, y, width, height);
@@ -49,48 +49,50 @@ CScreenRecorderDlg::CScreenRecorderDlg(QWidget* parent, CBaseSkin* skin)
     setModal(true);
     m_pane = AddFramedContentPane(QStringLiteral("ScreenRecorderWnd"), kPaneId, kWidth, kHeight);
 
-    m_pane->AddItem(radioItem(kFullScreen, QStringLiteral("Record full screen"),
-                              at(kSide, 14, 300), true));
+    m_pane->AddItem(
+        radioItem(kFullScreen, QStringLiteral("Record full screen"), at(kSide, 14, 300), true));
     m_pane->AddItem(radioItem(kWorkArea, QStringLiteral("Record working area of screen"),
                               at(kSide, 40, 300), false));
-    m_pane->AddItem(radioItem(kRegion, QStringLiteral("Record region of screen"),
-                              at(kSide, 66, 300), false));
-    m_pane->AddItem(buttonItem(kSelect, QStringLiteral("Select"),
-                               at(kPaneWidth - kSide - kButtonWidth, 65, kButtonWidth, kButtonHeight),
-                               QStringLiteral("Click and drag to define the record region")));
+    m_pane->AddItem(
+        radioItem(kRegion, QStringLiteral("Record region of screen"), at(kSide, 66, 300), false));
+    m_pane->AddItem(
+        buttonItem(kSelect, QStringLiteral("Select"),
+                   at(kPaneWidth - kSide - kButtonWidth, 65, kButtonWidth, kButtonHeight),
+                   QStringLiteral("Click and drag to define the record region")));
 
     const char* names[4] = {"Left", "Top", "Right", "Bottom"};
     const int labelWidths[4] = {30, 28, 36, 48};
     const int initial[4] = {m_record.left, m_record.top, m_record.right, m_record.bottom};
     int x = kSide + 20;
     for (int i = 0; i < 4; ++i) {
-        m_pane->AddItem(labelItem(kRegionIds[i][0], QString::fromUtf8(names[i]),
-                                  at(x, 100, labelWidths[i])));
+        m_pane->AddItem(
+            labelItem(kRegionIds[i][0], QString::fromUtf8(names[i]), at(x, 100, labelWidths[i])));
         x += labelWidths[i] + 2;
         m_region[i] = addEdit(*m_pane, kRegionIds[i][1], 1010 + i, at(x, 100, 52),
                               QString::number(initial[i]));
         x += 52 + 12;
     }
 
-    m_pane->AddItem(checkItem(kEnableAudio, QStringLiteral("Enable audio input"),
-                              at(kSide, 140, 160), true));
-    m_audio = addCombo(*m_pane, kAudioCombo, 1014, at(kSide + 164, 141, kPaneWidth - 2 * kSide - 164, 20));
-    m_pane->AddItem(checkItem(kCaptureCursor, QStringLiteral("Capture cursor"),
-                              at(kSide, 172, 200), false));
+    m_pane->AddItem(
+        checkItem(kEnableAudio, QStringLiteral("Enable audio input"), at(kSide, 140, 160), true));
+    m_audio = addCombo(*m_pane, kAudioCombo, 1014,
+                       at(kSide + 164, 141, kPaneWidth - 2 * kSide - 164, 20));
+    m_pane->AddItem(
+        checkItem(kCaptureCursor, QStringLiteral("Capture cursor"), at(kSide, 172, 200), false));
     m_pane->AddItem(labelItem(kTimeLabel, QStringLiteral("Time Limit : "), at(kSide, 204, 86)));
     m_timeLimit = addEdit(*m_pane, kTimeEdit, 1015, at(kSide + 88, 204, 50),
                           QString::number(kDefaultTimeLimit));
     m_pane->AddItem(labelItem(kMinuteText, QStringLiteral("minute (at least 1 minute)"),
                               at(kSide + 146, 204, 220)));
-    m_pane->AddItem(checkItem(kPreview, QStringLiteral("Preview while converting"),
-                              at(kSide, 236, 240), true));
+    m_pane->AddItem(
+        checkItem(kPreview, QStringLiteral("Preview while converting"), at(kSide, 236, 240), true));
     const int buttonTop = kPaneHeight - 16 - kButtonHeight;
-    m_pane->AddItem(buttonItem(kOk, QStringLiteral("OK"),
-                               at(kPaneWidth - kSide - 2 * kButtonWidth - 10, buttonTop,
-                                  kButtonWidth, kButtonHeight)));
-    m_pane->AddItem(buttonItem(kCancel, QStringLiteral("Cancel"),
-                               at(kPaneWidth - kSide - kButtonWidth, buttonTop, kButtonWidth,
-                                  kButtonHeight)));
+    m_pane->AddItem(buttonItem(
+        kOk, QStringLiteral("OK"),
+        at(kPaneWidth - kSide - 2 * kButtonWidth - 10, buttonTop, kButtonWidth, kButtonHeight)));
+    m_pane->AddItem(
+        buttonItem(kCancel, QStringLiteral("Cancel"),
+                   at(kPaneWidth - kSide - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight)));
 
     fillDeviceCombo(*m_audio, QString(), platformServices().captureDevices(CaptureKind::Audio));
     SelectMode(kFullScreen);

@@ -5,8 +5,8 @@
 #include "PlatformServices.h"
 
 void printCaptureDevices(PlatformServices& services, std::FILE* out) {
-    for (const auto& [kind, label] : {std::pair{CaptureKind::Video, "video"},
-                                      std::pair{CaptureKind::Audio, "audio"}})
+    for (const auto& [kind, label] :
+         {std::pair{CaptureKind::Video, "video"}, std::pair{CaptureKind::Audio, "audio"}})
         for (const CaptureDevice& device : services.captureDevices(kind))
             std::fprintf(out, "%s\t%s\n", label, device.description.c_str());
     std::fflush(out);
@@ -14,7 +14,8 @@ void printCaptureDevices(PlatformServices& services, std::FILE* out) {
 
 bool addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& profile,
                   const CaptureOptions& options) {
-    auto item = std::make_unique<MediaItem>(capture::makeDeviceItem(captureRecord(options), profile));
+    auto item =
+        std::make_unique<MediaItem>(capture::makeDeviceItem(captureRecord(options), profile));
     if (options.seconds) {
         // The record counts whole minutes; the clip ends the recording at the second.
         item->clipBegin = 0;

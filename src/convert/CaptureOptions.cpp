@@ -51,8 +51,7 @@ bool parseCaptureOption(const std::vector<std::string>& args, size_t* index,
         options->listDevices = true;
         return true;
     }
-    if (arg != "--screen" && arg != "--audio-device" && arg != "--time-limit" &&
-        arg != "--seconds")
+    if (arg != "--screen" && arg != "--audio-device" && arg != "--time-limit" && arg != "--seconds")
         return false;
     if (*index + 1 >= args.size()) {
         *error = arg + " needs a value";

@@ -98,8 +98,7 @@ TEST(MainWndCaptureEndToEnd, AScreenRegionWithSoundRecordsThroughTheScreenRecord
     ASSERT_TRUE(waitUntil([&] { return dlg.State() == kStateIdle; }, 60000));
     EXPECT_TRUE(item->hasState(kItemFinish));
 
-    const std::string file =
-        out + "/Vel Screen Recorder." + item->outputExtension();
+    const std::string file = out + "/Vel Screen Recorder." + item->outputExtension();
     const testmedia::FileProbe probe = testmedia::probe(file);
     ASSERT_TRUE(probe.ok) << probe.error;
     EXPECT_EQ(probe.count("video"), 1);

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,11 +28,22 @@ testmedia::ToolResult convert(std::vector<std::string> args) {
 }
 
 double meanVolumeDb(const std::string& path) {
-    const auto result = testmedia::runTool(
-        {"ffmpeg", "-hide_banner", "-i", path, "-map", "0:a", "-af", "volumedetect", "-f", "null",
-         "-"});
+    const auto result = testmedia::runTool({"ffmpeg", "-hide_banner", "-i", path, "-map", "0:a",
+                                            "-af", "volumedetect", "-f", "null", "-"});
     const size_t at = result.err.find("mean_volume: ");
     return at == std::string::npos ? -1000.0 : std::atof(result.err.c_str() + at + 13);
+}
+
+// How many different pictures the file's video holds.
+size_t distinctPictures(const std::string& path) {
+    const auto result = testmedia::runTool(
+        {"ffmpeg", "-hide_banner", "-i", path, "-map", "0:v", "-f", "framemd5", "-"});
+    std::set<std::string> hashes;
+    std::istringstream lines(result.out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '#')
+            hashes.insert(line.substr(line.find_last_of(' ') + 1));
+    return hashes.size();
 }
 
 TEST(CaptureRecording, AScreenRegionAndASoundSourceRecordIntoAConvertedFile) {
@@ -50,14 +63,14 @@ TEST(CaptureRecording, AScreenRegionAndASoundSourceRecordIntoAConvertedFile) {
         << listed.out;
 
     // A tone into the sink while it is recorded.
-    const pid_t tone = spawn({"ffmpeg", "-hide_banner", "-loglevel", "error", "-re", "-f",
-                              "lavfi", "-i", "sine=frequency=440:duration=20", "-f", "pulse",
-                              "-device", SoundServer::kSinkName, "tone"});
+    const pid_t tone = spawn({"ffmpeg", "-hide_banner", "-loglevel", "error", "-re", "-f", "lavfi",
+                              "-i", "sine=frequency=440:duration=20", "-f", "pulse", "-device",
+                              SoundServer::kSinkName, "tone"});
     const std::string out = scratch.path() + "/out";
     fs::create_directories(out);
     const auto recorded =
-        convert({"--profile", "H.264 Video(*.mp4)", "--output", out, "--screen",
-                 "321,101,300,200", "--audio-device", SoundServer::kMonitorName, "--seconds", "3"});
+        convert({"--profile", "H.264 Video(*.mp4)", "--output", out, "--screen", "321,101,300,200",
+                 "--audio-device", SoundServer::kMonitorName, "--seconds", "3"});
     stop(tone);
     ASSERT_EQ(recorded.exitCode, 0) << recorded.err;
     const std::string file = out + "/Vel Screen Recorder.mp4";
@@ -77,18 +90,11 @@ TEST(CaptureRecording, AScreenRegionAndASoundSourceRecordIntoAConvertedFile) {
 
     // Only the right (blue) half was recorded, and the bar moved through it.
     int width = 0, height = 0;
-    const auto early = testmedia::grabFrame(file, 0.5, "rgb24", &width, &height);
-    const auto late = testmedia::grabFrame(file, 2.0, "rgb24", &width, &height);
-    ASSERT_FALSE(early.empty());
-    ASSERT_EQ(early.size(), late.size());
-    for (const auto* frame : {&early, &late}) {
-        EXPECT_LT(testmedia::meanOf(*frame, width, 3, 0, 0, 0, width, height), 140.0);
-        EXPECT_GT(testmedia::meanOf(*frame, width, 3, 2, 0, 0, width, height), 200.0);
-    }
-    double difference = 0;
-    for (size_t i = 0; i < early.size(); ++i)
-        difference += std::abs(int(early[i]) - int(late[i]));
-    EXPECT_GT(difference / double(early.size()), 5.0) << "the pictures do not change";
+    const auto frame = testmedia::grabFrame(file, 1.0, "rgb24", &width, &height);
+    ASSERT_FALSE(frame.empty());
+    EXPECT_LT(testmedia::meanOf(frame, width, 3, 0, 0, 0, width, height), 140.0);
+    EXPECT_GT(testmedia::meanOf(frame, width, 3, 2, 0, 0, width, height), 200.0);
+    EXPECT_GT(distinctPictures(file), 10u) << "the pictures do not follow the screen";
 }
 
 TEST(CaptureRecording, ARegionOffTheDisplayFailsToLoadAndNothingIsWritten) {

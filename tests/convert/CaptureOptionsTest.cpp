@@ -20,13 +20,28 @@ TEST(CaptureOptions, RecordingsBecomeDeviceRecords) {
         int cursor, limit;
         int64_t ms;
     } cases[] = {
-        {withOutput({"--screen", "11,21,290,220", "--seconds", "3"}), "Vel Screen Recorder",
-         "No Audio Input", {10, 20, 300, 240}, 0, 1, 3000},
+        {withOutput({"--screen", "11,21,290,220", "--seconds", "3"}),
+         "Vel Screen Recorder",
+         "No Audio Input",
+         {10, 20, 300, 240},
+         0,
+         1,
+         3000},
         {withOutput({"--screen", "0,0,640,480,cursor", "--audio-device", "Monitor of X",
                      "--time-limit", "2"}),
-         "Vel Screen Recorder", "Monitor of X", {0, 0, 640, 480}, 1, 2, 120000},
-        {withOutput({"--audio-device", "Mic", "--seconds", "61"}), "No Video Input", "Mic",
-         {0, 0, 640, 480}, 0, 2, 61000},
+         "Vel Screen Recorder",
+         "Monitor of X",
+         {0, 0, 640, 480},
+         1,
+         2,
+         120000},
+        {withOutput({"--audio-device", "Mic", "--seconds", "61"}),
+         "No Video Input",
+         "Mic",
+         {0, 0, 640, 480},
+         0,
+         2,
+         61000},
     };
     for (const auto& c : cases) {
         std::string error;
@@ -75,7 +90,8 @@ TEST(CaptureOptions, UsageErrorsNameTheOption) {
         {withOutput({"--audio-device", "Mic", "--seconds", "3", "--time-limit", "1"}),
          "--time-limit and --seconds exclude each other"},
         {withOutput({"--seconds", "3"}), "--seconds needs --screen or --audio-device"},
-        {withOutput({"--time-limit", "3", "a.avi"}), "--time-limit needs --screen or --audio-device"},
+        {withOutput({"--time-limit", "3", "a.avi"}),
+         "--time-limit needs --screen or --audio-device"},
     };
     for (const auto& c : cases) {
         std::string error;
