@@ -13,7 +13,7 @@ void printCaptureDevices(PlatformServices& services, std::FILE* out) {
 }
 
 bool addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& profile,
-                  const CaptureOptions& options) {
+                  const CaptureOptions& options, const ConvertEdits& edits) {
     auto item =
         std::make_unique<MediaItem>(capture::makeDeviceItem(captureRecord(options), profile));
     if (options.seconds) {
@@ -22,10 +22,18 @@ bool addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& prof
         item->clipEnd = captureMilliseconds(options);
         item->duration = item->clipEnd;
     }
+    applyEdits(edits, *item);
     if (!convert.addItem(item.get())) {
         std::fprintf(stderr, "Failed to load device : \n%s\n", item->sourcePath.c_str());
         return false;
     }
+    tagVeldesStreamInfo* streams = nullptr;
+    const int count = convert.mediaInfo(item.get(), &streams);
+    if (!fitCropToSource(edits, *item,
+                         streams && count > 0
+                             ? std::vector<tagVeldesStreamInfo>(streams, streams + count)
+                             : std::vector<tagVeldesStreamInfo>{}))
+        std::fprintf(stderr, "movara-convert: a sound recording has no picture to crop\n");
     convert.estimate(item.get());
     items.push_back(std::move(item));
     return true;

@@ -4,6 +4,7 @@
 // recording to the conversion as a device item.
 
 #include "CaptureOptions.h"
+#include "ConvertEdits.h"
 #include "MediaItem.h"
 
 #include <cstdio>
@@ -14,7 +15,7 @@ class PlatformServices;
 // "video\tNAME" and "audio\tNAME" lines, one per device the services find.
 void printCaptureDevices(PlatformServices& services, std::FILE* out);
 
-// Adds and loads the recording's item; false (after the failure message on stderr) when the
-// engine cannot open the devices.
+// Adds and loads the recording's item, with the picture edits files get; false (after the
+// failure message on stderr) when the engine cannot open the devices.
 bool addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& profile,
-                  const CaptureOptions& options);
+                  const CaptureOptions& options, const ConvertEdits& edits);

@@ -18,15 +18,16 @@ std::optional<int64_t> milliseconds(const std::string& text) {
 
 std::string convertUsage() {
     return "Usage: movara-convert --profile NAME --output DIR [--merge] [--begin MS] [--end MS]\n"
-           "                      [--exists overwrite|skip|rename] FILE...\n"
+           "                      [--exists overwrite|skip|rename] [EDITS] FILE...\n"
            "       movara-convert --list-profiles\n"
            "\n"
            "Converts each FILE with the named profile into DIR (or all of them into one file\n"
            "with --merge). --begin and --end cut every source to a clip, in milliseconds.\n"
            "An existing output is renamed with a time stamp unless --exists says otherwise.\n"
            "Progress goes to stderr, each finished output's path to stdout. The exit code is 0\n"
-           "only when every item finished.\n" +
-           captureUsage();
+           "only when every item finished.\n"
+           "\n" +
+           editsUsage() + captureUsage();
 }
 
 std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>& args,
@@ -66,6 +67,16 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
         }
         if (arg == "--merge") {
             options.merge = true;
+            continue;
+        }
+        if (isEditOption(arg)) {
+            if (i + 1 >= args.size()) {
+                return fail(arg + " needs a value");
+            }
+            std::string message;
+            if (!parseEditOption(arg, args[++i], options.edits, &message)) {
+                return fail(message);
+            }
             continue;
         }
         const bool takesValue = arg == "--profile" || arg == "--output" || arg == "--begin" ||
@@ -115,6 +126,9 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
     }
     if (options.begin && options.end && *options.end <= *options.begin) {
         return fail("--end must come after --begin");
+    }
+    if (const std::string message = checkEdits(options.edits); !message.empty()) {
+        return fail(message);
     }
     return options;
 }

@@ -3,6 +3,7 @@
 // The command line of movara-convert.
 
 #include "CaptureOptions.h"
+#include "ConvertEdits.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,7 @@ struct ConvertOptions {
     std::optional<int64_t> begin; // ms
     std::optional<int64_t> end;   // ms
     ExistingOutput exists = ExistingOutput::Rename;
+    ConvertEdits edits;
     std::vector<std::string> files;
     CaptureOptions capture; // recording instead of (or besides) files
 };

@@ -2,11 +2,13 @@
 // engine as the program's window; a console message target stands in for the main window and
 // console platform services for the dialogs.
 #include "CConvertConsole.h"
-#include "CaptureCommand.h"
 #include "CVelConvert.h"
+#include "CaptureCommand.h"
 #include "ConsolePlatformServices.h"
 #include "ConvertOptions.h"
+#include "CustomProfileStore.h"
 #include "ProfileCatalogue.h"
+#include "SystemFolders.h"
 #include "VelSettings.h"
 
 #include <QCoreApplication>
@@ -89,6 +91,7 @@ std::unique_ptr<MediaItem> itemFor(const std::string& file, const ProfileRef& pr
     if (options.end) {
         item->clipEnd = *options.end;
     }
+    applyEdits(options.edits, *item);
     return item;
 }
 
@@ -115,11 +118,20 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
             allLoaded = false;
             continue;
         }
+        tagVeldesStreamInfo* streams = nullptr;
+        const int count = convert.mediaInfo(item.get(), &streams);
+        if (!fitCropToSource(options.edits, *item,
+                             streams && count > 0
+                                 ? std::vector<tagVeldesStreamInfo>(streams, streams + count)
+                                 : std::vector<tagVeldesStreamInfo>{})) {
+            std::fprintf(stderr, "movara-convert: %s has no picture to crop\n", file.c_str());
+        }
         convert.updateDuration(item.get());
         convert.estimate(item.get());
         items.push_back(std::move(item));
     }
-    if (options.capture.records() && !addRecording(convert, items, profile, options.capture)) {
+    if (options.capture.records() &&
+        !addRecording(convert, items, profile, options.capture, options.edits)) {
         allLoaded = false;
     }
 
@@ -176,6 +188,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     const ProfileCatalogue& catalogue = ProfileCatalogue::instance();
+    // The window's custom profiles, from the same writable folder; this program never writes them.
+    loadProcessCustomProfiles(
+        platform::writableFolderFor(platform::executableFolder(), platform::configHome()));
     if (options->listProfiles) {
         listProfiles(catalogue);
         return 0;
@@ -184,6 +199,10 @@ int main(int argc, char** argv) {
     if (!profile) {
         std::fprintf(stderr, "movara-convert: no profile is named \"%s\" (see --list-profiles)\n",
                      options->profile.c_str());
+        return kExitUsage;
+    }
+    if (const std::string refusal = editsRefusal(options->edits, *profile); !refusal.empty()) {
+        std::fprintf(stderr, "movara-convert: %s\n", refusal.c_str());
         return kExitUsage;
     }
     std::error_code ec;

@@ -16,6 +16,21 @@ constexpr int kDeviceSamples = 1024;
 // Smaller differences between where samples belong and where the queue ends are jitter.
 constexpr double kContinuityTolerance = 0.02;
 
+// SDL's sound is started once for the process and kept: starting and stopping it with every
+// preview costs tens of milliseconds a stop cannot spare, and SDL's start-up counting is not meant
+// for several threads.
+bool audioStarted() {
+    static const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    return started;
+}
+
+// Devices are opened on the user-interface thread and may be closed on another one; SDL's device
+// table is not guarded for that, so every open and close takes this lock.
+std::mutex& deviceLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 } // namespace
 
 CAudioOut::~CAudioOut() {
@@ -26,9 +41,8 @@ bool CAudioOut::open(int sampleRate, int channels) {
     close();
     if (sampleRate <= 0 || channels <= 0)
         return false;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (!audioStarted())
         return false;
-    m_sdlStarted = true;
     SDL_AudioSpec want{};
     want.freq = sampleRate;
     want.format = AUDIO_S16SYS;
@@ -42,8 +56,10 @@ bool CAudioOut::open(int sampleRate, int channels) {
     m_fifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_S16, channels, sampleRate));
     m_rate = sampleRate;
     m_channels = channels;
-    if (m_fifo)
+    if (m_fifo) {
+        std::lock_guard lock(deviceLock());
         m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    }
     if (!m_device) {
         close();
         return false;
@@ -59,12 +75,9 @@ bool CAudioOut::open(int sampleRate, int channels) {
 
 void CAudioOut::close() {
     if (m_device) {
+        std::lock_guard lock(deviceLock());
         SDL_CloseAudioDevice(m_device); // waits for a callback in progress
         m_device = 0;
-    }
-    if (m_sdlStarted) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        m_sdlStarted = false;
     }
     std::lock_guard lock(m_mutex);
     m_fifo.reset();

@@ -22,6 +22,7 @@ public:
     // Opens the default output device, paused, for 16-bit interleaved samples. False when the
     // machine has no usable device: the player then keeps time by the system clock.
     bool open(int sampleRate, int channels);
+    // Any thread; waits for the device's own thread to end (tens of milliseconds).
     void close();
     bool isOpen() const { return m_device != 0; }
     int sampleRate() const { return m_rate; }
@@ -53,7 +54,6 @@ private:
     double clockLocked(Clock::time_point now) const;
 
     uint32_t m_device = 0; // SDL's device id
-    bool m_sdlStarted = false;
     int m_rate = 0, m_channels = 0;
     double m_latency = 0.0; // of the device beyond the buffer it was handed
     std::atomic<int> m_volume{100};

@@ -17,7 +17,7 @@ constexpr double kAudioQueue = 0.5;
 constexpr double kAudioLow = 0.15;
 constexpr auto kPoll = std::chrono::milliseconds(10);
 // How long a stop waits for the threads to end before letting them finish on their own.
-constexpr auto kReleaseWait = std::chrono::milliseconds(100);
+constexpr auto kReleaseWait = std::chrono::milliseconds(30);
 // Decoding pictures nobody refers to resumes this far before a seek target (more than the
 // decoder's own delay), so the picture at the target is always decoded.
 constexpr double kSkipAhead = 0.3;
@@ -174,8 +174,10 @@ void CPlayer::release() {
         else
             thread->detach();
     }
+    // Closing the sound device waits for SDL's own thread, longer than a stop may take: it is
+    // done aside, with the player kept alive until then.
     if (m_audioOpen)
-        m_audio.close();
+        std::thread([self = shared_from_this()] { self->m_audio.close(); }).detach();
 }
 
 PlayerStats CPlayer::stats() const {

@@ -1,5 +1,7 @@
 #include "CRunWorker.h"
 
+#include "CWriterThread.h"
+
 #include <algorithm>
 
 namespace vel {
@@ -144,7 +146,7 @@ void CRunWorker::progress(int mediaId, int value) {
         emit(mediaId, value, 0);
 }
 
-int CRunWorker::exportAll(COutputWriter* writer) {
+int CRunWorker::exportAll(CWriterThread* writer) {
     const std::vector<PassSource>& sources = m_request.sources;
     double timeline = 0.0;
     for (size_t i = 0; i < sources.size(); ++i) {
@@ -159,10 +161,7 @@ int CRunWorker::exportAll(COutputWriter* writer) {
         if (r == CSourcePass::kAborted || m_abort)
             return CSourcePass::kAborted;
         if (r < 0) {
-            // The partial file is gone before anyone hears of the failure.
-            writer->discard();
             m_failedId = source.mediaId;
-            emit(source.mediaId, std::max(0, m_lastReported), r);
             return r;
         }
         timeline += length;
@@ -170,13 +169,7 @@ int CRunWorker::exportAll(COutputWriter* writer) {
         if (i + 1 < sources.size())
             emit(source.mediaId, 10000, 0);
     }
-    int r = writer->finish();
-    if (r < 0) {
-        writer->discard();
-        m_failedId = sources.back().mediaId;
-        emit(m_failedId, std::max(0, m_lastReported), r);
-    }
-    return r;
+    return writer->drain();
 }
 
 void CRunWorker::main() {
@@ -190,11 +183,20 @@ void CRunWorker::main() {
         m_failedId = m_request.sources.front().mediaId;
         emit(m_failedId, 0, r);
     } else {
-        r = exportAll(&writer);
+        CWriterThread encoding(writer, &m_abort);
+        r = exportAll(&encoding);
+        if (r == 0)
+            r = encoding.drain();
+        encoding.stop();
+        if (r == 0 && (r = writer.finish()) < 0)
+            m_failedId = lastId;
+        // The partial file is gone before anyone hears of the failure.
         if (r != 0)
             writer.discard();
         if (r == 0)
             emit(lastId, 10000, 0);
+        else if (r < 0 && m_failedId >= 0)
+            emit(m_failedId, std::max(0, m_lastReported), r);
     }
     // A merged run always ends with an event of its last source.
     if (r < 0 && m_failedId != lastId)

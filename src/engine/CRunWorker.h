@@ -49,7 +49,7 @@ public:
 private:
     explicit CRunWorker(RunRequest request);
     void main();
-    int exportAll(COutputWriter* writer);
+    int exportAll(CWriterThread* writer);
     void emit(int mediaId, int progress, int64_t status);
     int64_t elapsedSeconds();
 

@@ -22,7 +22,7 @@ constexpr double kAudioGapSeconds = 0.02;
 
 } // namespace
 
-CSourcePass::CSourcePass(const PassSource& source, const OutputPlan& plan, COutputWriter& writer,
+CSourcePass::CSourcePass(const PassSource& source, const OutputPlan& plan, CWriterThread& writer,
                          IPassControl& control)
     : m_source(source), m_plan(plan), m_writer(writer), m_control(control) {}
 
@@ -117,10 +117,11 @@ int CSourcePass::nextFrame(AVFrame* frame, AVMediaType* type, double* t, double*
         m_replay.pop_front();
         return 1;
     }
-    int r = m_reader.next(frame, type);
-    if (r == 1)
-        *t = m_reader.frameSeconds(frame, *type, length) - m_begin;
-    return r;
+    if (!m_ahead) {
+        m_ahead = std::make_unique<CDecodeAhead>(m_reader, m_begin, m_control.abortFlag());
+        m_ahead->start();
+    }
+    return m_ahead->next(frame, type, t, length);
 }
 
 int CSourcePass::run(double timelineStart, double* length) {
@@ -155,6 +156,9 @@ int CSourcePass::run(double timelineStart, double* length) {
         reportProgress();
     }
 
+    // The reader is this thread's again before its figures are read.
+    if (m_ahead)
+        m_ahead->stop();
     int64_t decoded = m_reader.decodedFrames();
     if (m_reader.decodeErrors() > 25 && m_reader.decodeErrors() > decoded)
         return AVERROR_INVALIDDATA; // mostly undecodable
@@ -355,7 +359,7 @@ int CSourcePass::finishClip() {
 void CSourcePass::reportProgress() {
     double position;
     if (m_openEnded) {
-        position = m_reader.readFraction();
+        position = m_ahead ? m_ahead->fraction() : 0.0;
     } else {
         position = m_length;
         if (!m_videoDone)

@@ -3,8 +3,9 @@
 // streams become black pictures or silence, short ones are held or padded to the clip's end).
 #pragma once
 
+#include "CDecodeAhead.h"
 #include "CMediaSource.h"
-#include "COutputWriter.h"
+#include "CWriterThread.h"
 #include "FilterGraph.h"
 #include "MediaEdits.h"
 #include "OutputPlan.h"
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <memory>
 
 namespace vel {
 
@@ -42,7 +44,7 @@ class CSourcePass {
 public:
     static constexpr int kAborted = 1;
 
-    CSourcePass(const PassSource& source, const OutputPlan& plan, COutputWriter& writer,
+    CSourcePass(const PassSource& source, const OutputPlan& plan, CWriterThread& writer,
                 IPassControl& control);
 
     // Appends the clip, which starts at `timelineStart` seconds of the output. Returns 0 with
@@ -71,9 +73,10 @@ private:
 
     const PassSource& m_source;
     const OutputPlan& m_plan;
-    COutputWriter& m_writer;
+    CWriterThread& m_writer;
     IPassControl& m_control;
     CMediaSource m_reader;
+    std::unique_ptr<CDecodeAhead> m_ahead; // started once the clip's begin is reached
     CVideoFilter m_videoFilter;
     CAudioFilter m_audioFilter;
 

@@ -207,3 +207,11 @@ extern "C" __attribute__((weak)) const char* __tsan_default_suppressions() {
            "called_from_lib:libswresample.so\n";
 }
 #endif
+
+#if defined(__SANITIZE_ADDRESS__)
+// SDL's sound start-up opens a D-Bus connection for its threads' priorities, which libdbus keeps
+// for the life of the process; its buffers are not ours to free. Weak, as above.
+extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
+    return "leak:libdbus-1.so\n";
+}
+#endif

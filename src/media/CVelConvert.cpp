@@ -332,6 +332,24 @@ int CVelConvert::thumbnailOnPause(int width, int height) {
                                      gate_);
 }
 
+void CVelConvert::changeVolume(int volume) {
+    if (timeline_) {
+        VeldesChangeVolume(timeline_, std::clamp(volume, 0, 100));
+    }
+}
+
+void CVelConvert::showVideoEffect(bool withEffects) {
+    if (timeline_) {
+        VeldesShowVideoEffect(timeline_, withEffects ? 1 : 0);
+    }
+}
+
+void CVelConvert::refreshOutputWindow() {
+    if (timeline_ && state_.load() == kStatePreviewPaused) {
+        VeldesRefreshOutputWindow(timeline_);
+    }
+}
+
 // --- shutdown ----------------------------------------------------------------------------------
 
 void CVelConvert::shutdown() {

@@ -118,6 +118,11 @@ public:
     int applyFilter(MediaItem* item, int filterId);
     int thumbnail(MediaItem* item, int width, int height);
     int thumbnailOnPause(int width, int height);
+    // Volume 0..100 and the picture choice are the engine's for every preview; the paused frame
+    // is presented again only while paused.
+    void changeVolume(int volume);
+    void showVideoEffect(bool withEffects);
+    void refreshOutputWindow();
 
     // Ends runs (or the preview), removes every entry and destroys the timeline. Idempotent.
     void shutdown();

@@ -4,8 +4,10 @@
 #include "SkinPaint.h"
 
 #include "CVelSkin.h"
+#include "CXInfoTip.h"
 #include "velcodecutil.h"
 
+#include <QCursor>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPolygon>
@@ -132,19 +134,33 @@ void CPlayCtrlWnd::SetCurrentItem(const MediaItem* item) {
 
 void CPlayCtrlWnd::SetPlayEnabled(bool enabled) {
     m_enabled = enabled;
+    if (!enabled && m_hot != kNoHandle) {
+        InvalidateHandle(m_hot);
+        m_hot = kNoHandle;
+    }
     for (int id : {kPlay, kSnapshotMenu, kVolume, kEffectSwitch})
         SetItemState(id, enabled ? kStateDisabled : 0, enabled ? 0 : kStateDisabled);
 }
 
 void CPlayCtrlWnd::SetMarkersActive(bool active) {
     m_markersActive = active;
+    if (!active && m_hot != kVolumeKnob)
+        m_hot = kNoHandle;
     update(0, 0, width(), kTrackHeight);
 }
 
 void CPlayCtrlWnd::SetVolume(int level) {
     m_volume = std::clamp(level, 0, 100);
     SetItemImage(kVolume, VolumeImageId(m_volume));
-    update();
+    update(SliderArea());
+}
+
+void CPlayCtrlWnd::SetPosition(int position) {
+    if (m_dragging == kKnob)
+        return;
+    m_position = std::clamp(position, 0, kRangeMax);
+    UpdateTimeText();
+    update(0, 0, width(), kTrackHeight);
 }
 
 void CPlayCtrlWnd::SetEffectShown(bool shown) {
@@ -192,13 +208,14 @@ void CPlayCtrlWnd::PaintTrack(QPainter& painter) {
     painter.fillRect(QRect(13, 8, played, 8), TableColor(107));
     painter.fillRect(QRect(13 + played, 8, width() - 13 - (13 + played), 8), TableColor(106));
 
-    const QColor rest = TableColor(104);
     const int k = played + 5;
-    painter.setBrush(rest);
+    painter.setBrush(HandleColor(kKnob));
     painter.drawPolygon(QPolygon({QPoint(k, 0), QPoint(k + 16, 0), QPoint(k + 8, 8)}));
     const int r = static_cast<int>(static_cast<int64_t>(m_clipBegin) * length / kRangeMax) + 13;
+    painter.setBrush(HandleColor(kBeginMarker));
     painter.drawPolygon(QPolygon({QPoint(r, 16), QPoint(r, 24), QPoint(r - 8, 24)}));
     const int e = static_cast<int>(static_cast<int64_t>(m_clipEnd) * length / kRangeMax) + 13;
+    painter.setBrush(HandleColor(kEndMarker));
     painter.drawPolygon(QPolygon({QPoint(e, 16), QPoint(e, 24), QPoint(e + 8, 24)}));
     painter.restore();
 }
@@ -217,10 +234,238 @@ void CPlayCtrlWnd::PaintSlider(QPainter& painter) {
     painter.fillRect(QRect(x0, top, filled, height), TableColor(107));
     const QPoint centre(x0 + filled, (volume->top + volume->bottom) / 2);
     QLinearGradient knob(centre.x() - 5, centre.y() - 5, centre.x() + 5, centre.y() + 5);
+    const bool hot = m_hot == kVolumeKnob || m_dragging == kVolumeKnob;
     knob.setColorAt(0, TableColor(104));
-    knob.setColorAt(1, TableColor(105));
+    knob.setColorAt(1, TableColor(hot ? 107 : 105));
     painter.setPen(Qt::NoPen);
     painter.setBrush(knob);
     painter.drawEllipse(centre, 5, 5);
     painter.restore();
+}
+
+QColor CPlayCtrlWnd::HandleColor(Handle handle) const {
+    return TableColor(m_hot == handle || m_dragging == handle ? 105 : 104);
+}
+
+// --- handles -------------------------------------------------------------------------------------
+
+bool CPlayCtrlWnd::IsHot(Handle handle) const {
+    return handle != kNoHandle && m_hot == handle;
+}
+
+QRect CPlayCtrlWnd::HandleRect(Handle handle) const {
+    const int length = std::max(TrackLength(), 0);
+    auto place = [length](int value) {
+        return static_cast<int>(static_cast<int64_t>(value) * length / kRangeMax);
+    };
+    switch (handle) {
+    case kKnob:
+        return QRect(place(m_position) + 5, 0, 16, 8);
+    case kBeginMarker:
+        return QRect(place(m_clipBegin) + 13 - 8, 16, 8, 8);
+    case kEndMarker:
+        return QRect(place(m_clipEnd) + 13, 16, 8, 8);
+    case kVolumeKnob:
+        if (const PaneItem* volume = FindItem(kVolume))
+            return QRect(volume->left + 21 + m_volume * kSliderLength / 100, volume->top, 10,
+                         volume->bottom - volume->top);
+        return {};
+    default:
+        return {};
+    }
+}
+
+CPlayCtrlWnd::Handle CPlayCtrlWnd::HandleAt(int x, int y) const {
+    const Handle order[] = {kKnob, kBeginMarker, kEndMarker, kVolumeKnob};
+    for (Handle handle : order) {
+        if (handle != kVolumeKnob && !m_markersActive)
+            continue;
+        if (HandleRect(handle).contains(x, y))
+            return handle;
+    }
+    return kNoHandle;
+}
+
+QString CPlayCtrlWnd::TooltipAt(int x, int y) const {
+    if (const PaneItem* item = const_cast<CPlayCtrlWnd*>(this)->ItemAt(x, y))
+        return item->tooltip;
+    switch (HandleAt(x, y)) {
+    case kKnob:
+        return QStringLiteral("Current play position");
+    case kBeginMarker:
+        return QStringLiteral("Click and drag to define the clip begin position");
+    case kEndMarker:
+        return QStringLiteral("Click and drag to define the clip end position");
+    default:
+        return {};
+    }
+}
+
+QRect CPlayCtrlWnd::SliderArea() const {
+    const PaneItem* volume = FindItem(kVolume);
+    if (!volume)
+        return {};
+    return QRect(volume->left + 21, volume->top, 90, volume->bottom - volume->top);
+}
+
+void CPlayCtrlWnd::InvalidateHandle(Handle handle) {
+    if (handle == kVolumeKnob)
+        update(SliderArea());
+    else if (handle != kNoHandle)
+        update(0, 0, width(), kTrackHeight);
+}
+
+int CPlayCtrlWnd::TrackValue(int x) const {
+    const int length = TrackLength();
+    if (length <= 0)
+        return 0;
+    const int64_t v = static_cast<int64_t>(x - 13) * kRangeMax / length;
+    return static_cast<int>(std::clamp<int64_t>(v, 0, kRangeMax));
+}
+
+int CPlayCtrlWnd::SliderValue(int x) const {
+    const PaneItem* volume = FindItem(kVolume);
+    if (!volume)
+        return m_volume;
+    return std::clamp((x - volume->left - 26) * 100 / kSliderLength, 0, 100);
+}
+
+// --- gestures ------------------------------------------------------------------------------------
+
+void CPlayCtrlWnd::OnClick(PaneItem* item, unsigned keys, int x, int y) {
+    if (m_enabled && m_dragging == kNoHandle) {
+        const Handle handle = HandleAt(x, y);
+        if (handle != kNoHandle) {
+            // The press itself grabs the mouse, so the drag follows it beyond the pane.
+            m_dragging = handle;
+            InvalidateHandle(handle);
+        }
+    }
+    CBaseWnd::OnClick(item, keys, x, y);
+}
+
+void CPlayCtrlWnd::OnMouseMove(PaneItem* item, unsigned keys, int x, int y) {
+    // The base calls this once per item and once with none; one action per move.
+    if (item || !m_enabled)
+        return;
+    if (keys == MK_LBUTTON) {
+        Drag(x);
+        return;
+    }
+    if (!(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)))
+        Hover(x, y);
+}
+
+void CPlayCtrlWnd::Drag(int x) {
+    switch (m_dragging) {
+    case kKnob: {
+        const int v = TrackValue(x);
+        if (v != m_position) {
+            m_position = v;
+            InvalidateHandle(kKnob);
+        }
+        break;
+    }
+    case kBeginMarker: {
+        int v = TrackValue(x);
+        if (v >= m_clipEnd)
+            v = m_clipEnd - 1;
+        v = std::max(v, 0);
+        if (v != m_clipBegin) {
+            m_clipBegin = v;
+            UpdateClipText();
+            InvalidateHandle(kBeginMarker);
+        }
+        break;
+    }
+    case kEndMarker: {
+        int v = TrackValue(x);
+        if (v <= m_clipBegin)
+            v = m_clipBegin + 1;
+        v = std::min(v, kRangeMax);
+        if (v != m_clipEnd) {
+            m_clipEnd = v;
+            UpdateClipText();
+            InvalidateHandle(kEndMarker);
+        }
+        break;
+    }
+    case kVolumeKnob: {
+        const int v = SliderValue(x);
+        NotifyValue(kNotifyMouseMove, kVolumeValue, m_volume);
+        if (v != m_volume) {
+            update(SliderArea());
+            m_volume = v;
+            update(SliderArea());
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CPlayCtrlWnd::Hover(int x, int y) {
+    const Handle handle = HandleAt(x, y);
+    if (handle == m_hot)
+        return;
+    InvalidateHandle(m_hot);
+    m_hot = handle;
+    InvalidateHandle(m_hot);
+}
+
+void CPlayCtrlWnd::OnButtonUp(PaneItem* item, unsigned keys, int x, int y) {
+    if (item)
+        return;
+    EndDrag();
+    if (m_enabled)
+        Hover(x, y);
+}
+
+bool CPlayCtrlWnd::OnHoverLeave(PaneItem* item, unsigned keys, int x, int y) {
+    if (item)
+        return false;
+    EndDrag();
+    if (m_hot != kNoHandle) {
+        InvalidateHandle(m_hot);
+        m_hot = kNoHandle;
+    }
+    return false;
+}
+
+void CPlayCtrlWnd::EndDrag() {
+    const Handle handle = m_dragging;
+    if (handle == kNoHandle)
+        return;
+    // Cleared first: the parent's answer (a seek, the markers placed anew) finds no drag.
+    m_dragging = kNoHandle;
+    InvalidateHandle(handle);
+    int value = 0;
+    switch (handle) {
+    case kKnob:
+        value = m_position;
+        break;
+    case kBeginMarker:
+        value = m_clipBegin;
+        break;
+    case kEndMarker:
+        value = m_clipEnd;
+        break;
+    default:
+        value = m_volume;
+        break;
+    }
+    NotifyValue(kNotifyButtonUp, handle, value);
+}
+
+void CPlayCtrlWnd::NotifyValue(unsigned code, int kind, int value) {
+    NotifyParent(code, nullptr, kind * 65536 + value);
+}
+
+void CPlayCtrlWnd::OnHover(PaneItem* item, unsigned keys, int x, int y) {
+    const QString text = TooltipAt(x, y);
+    if (!text.isEmpty() && Tooltip()) {
+        const QPoint at = QCursor::pos();
+        Tooltip()->Show(text, &at, kTooltipDelay);
+    }
 }

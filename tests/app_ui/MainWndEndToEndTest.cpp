@@ -1,13 +1,16 @@
 // The main window with the real codec engine: a folder of generated media added, converted one
 // output per item and merged, paused and resumed, stopped mid-run, and existing outputs renamed,
-// skipped or stamped through the rename dialog. Outputs are read back with ffprobe.
+// skipped or stamped through the rename dialog; a clip previewed. Outputs are read back with
+// ffprobe.
 #include "CMovaraDlg.h"
 
 #include "CActionWnd.h"
 #include "CFileListWnd.h"
 #include "CFileRenameDlg.h"
+#include "CPlayCtrlWnd.h"
 #include "CVelEdit.h"
 #include "CVelSkin.h"
+#include "CVideoWnd.h"
 #include "FakePlatformServices.h"
 #include "MediaGenerators.h"
 #include "MediaProbe.h"
@@ -281,4 +284,47 @@ TEST_F(MainWndEndToEnd, TheRenameDialogsOkCancelAndAutoEachGiveTheRightFile) {
         EXPECT_EQ(text, "old") << name;
     }
     EXPECT_EQ(dlg->FileList()->MediaAt(1)->stateText(), "Not Convert");
+}
+
+// A clip previewed through the real engine: pictures reach the surface and the knob moves while
+// it plays, a paused snapshot lands in the snapshot folder at the picture's size, and the end of
+// the clip stops the preview.
+TEST_F(MainWndEndToEnd, PreviewPlaysSnapshotsAndStopsAtTheEnd) {
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    const std::string clip = Movie(2.0);
+    const int index = dlg->AddFileByPath(clip);
+    ASSERT_GE(index, 0);
+    CFileListWnd* list = dlg->FileList();
+    QTest::mouseClick(list, Qt::LeftButton, {},
+                      QPoint(120, 24 + (index - list->FirstVisibleRow()) * 20 + 10));
+    ASSERT_EQ(list->FocusedIndex(), index);
+    settings.snapshotFolder = root + "/shots";
+    settings.snapshotFormat = "BMP";
+    settings.setOption(kOptionSnapshotCustomSize, false);
+    settings.setOption(kOptionOpenSnapshotFolder, false);
+    fs::create_directories(settings.snapshotFolder);
+
+    CPlayCtrlWnd* play = dlg->PlayControl();
+    clickItem(play, CPlayCtrlWnd::kPlay);
+    ASSERT_EQ(dlg->State(), kStatePreviewing);
+    auto centre = [this] {
+        const QImage shown = dlg->VideoSurface()->grab().toImage();
+        return shown.pixelColor(shown.width() / 2, shown.height() / 2);
+    };
+    ASSERT_TRUE(waitUntil([&] { return play->Position() > 1000 && centre() != Qt::black; }, 5000));
+
+    clickItem(play, CPlayCtrlWnd::kPlay);
+    ASSERT_EQ(dlg->State(), kStatePreviewPaused);
+    const int held = play->Position();
+    clickItem(play, CPlayCtrlWnd::kSnapshot);
+    ASSERT_TRUE(waitUntil([&] { return !fs::is_empty(settings.snapshotFolder); }, 3000));
+    const fs::path shot = fs::directory_iterator(settings.snapshotFolder)->path();
+    EXPECT_EQ(shot.extension(), ".bmp");
+    EXPECT_EQ(QImage(QString::fromStdString(shot.string())).size(), QSize(320, 240));
+    QTest::qWait(300);
+    EXPECT_EQ(play->Position(), held) << "paused";
+
+    clickItem(play, CPlayCtrlWnd::kPlay);
+    EXPECT_EQ(dlg->State(), kStatePreviewing);
+    EXPECT_TRUE(waitUntil([&] { return dlg->State() == kStateIdle; }, 5000)) << "end of the clip";
 }

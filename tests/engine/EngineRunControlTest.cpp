@@ -302,3 +302,68 @@ TEST(EngineRunControl, DestroyingTheTimelineNeverWaitsForABlockedCallback) {
     EXPECT_TRUE(folderEmpty(dir.path()));
     EXPECT_EQ(calls, callsAfterUnblock);
 }
+
+// The run's stages wait on each other through short queues; a stop reaches every one of them,
+// whether the run is moving, suspended with full queues, or its timeline goes away.
+TEST(EngineRunControl, StopsFromEveryWaitingStage) {
+    const std::string source = longSource();
+    enum class Stop { Skip, SkipSuspended, DestroySuspended };
+    for (Stop how : {Stop::Skip, Stop::SkipSuspended, Stop::DestroySuspended}) {
+        testmedia::ScratchDir dir;
+        auto t = std::make_unique<Timeline>();
+        int id = t->add(source);
+        RunRecorder recorder(id);
+        std::atomic<bool> moving{false};
+        recorder.onEvent = [&](const tagVeldesEvent& e) { moving = moving || e.progress > 0; };
+        tagVeldesExportInfo info = exportInfo({}, dir.file("out.mp4"));
+        recorder.attach(&info);
+        int runId = VeldesRun(t->handle(), &id, 1, &info);
+        ASSERT_GE(runId, 0);
+        while (!moving && !recorder.ended())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (how != Stop::Skip) {
+            VeldesSuspend(t->handle(), runId);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200)); // queues fill up
+        }
+        Clock::time_point stopped = Clock::now();
+        if (how == Stop::DestroySuspended)
+            t.reset();
+        else
+            VeldesSkip(t->handle(), runId, 0);
+        EXPECT_LT(elapsedMs(stopped), 200.0 * kSlowdown) << int(how);
+        while (!folderEmpty(dir.path()) && elapsedMs(stopped) < 2000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        EXPECT_LT(elapsedMs(stopped), 200.0 * kSlowdown) << int(how);
+        EXPECT_TRUE(folderEmpty(dir.path())) << int(how);
+        EXPECT_FALSE(recorder.ended()) << int(how);
+    }
+}
+
+// Sound that ends long before the pictures is followed by silence to the clip's end, and a
+// merge whose next source vanished after it was added fails with the last source's id.
+TEST(EngineRunControl, ShortSoundIsPaddedAndAVanishedSourceFailsTheMerge) {
+    testmedia::ScratchDir dir;
+    const std::string shortSound = testmedia::generateWith(
+        {"-f", "lavfi", "-i", "testsrc2=s=160x120:r=25:d=3", "-f", "lavfi", "-i",
+         "sine=f=440:d=0.5", "-c:v", "libx264", "-c:a", "aac", "{out}"},
+        "mp4");
+    ASSERT_FALSE(shortSound.empty());
+    Timeline t;
+    int id = t.add(shortSound);
+    RunRecorder recorder(id);
+    const std::string out = dir.file("padded.mp4");
+    ASSERT_GE(t.runAndWait({id}, exportInfo({}, out), &recorder), 0);
+    ASSERT_TRUE(recorder.succeeded());
+    EXPECT_NEAR(testmedia::streamEndTime(out, "a"), testmedia::streamEndTime(out, "v"), 0.05);
+    EXPECT_NEAR(testmedia::streamEndTime(out, "v"), 3.0, 0.1);
+
+    const std::string doomed = dir.file("doomed.mp4");
+    std::filesystem::copy_file(shortSound, doomed);
+    std::vector<int> ids = {t.add(shortSound), t.add(doomed), t.add(shortSound)};
+    std::filesystem::remove(doomed);
+    RunRecorder merged(ids.back());
+    ASSERT_GE(t.runAndWait(ids, exportInfo({}, dir.file("merged.mp4")), &merged), 0);
+    EXPECT_FALSE(merged.succeeded());
+    EXPECT_EQ(merged.events().back().mediaId, ids.back());
+    EXPECT_FALSE(testmedia::fileExists(dir.file("merged.mp4")));
+}

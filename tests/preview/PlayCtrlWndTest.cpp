@@ -2,7 +2,6 @@
 // their place, the current item's times and clip markers, the volume image, the picture switch,
 // enabling.
 #include "CPlayCtrlWnd.h"
-#include "CVideoWnd.h"
 
 #include "CVelSkin.h"
 #include "MediaItem.h"
@@ -159,18 +158,4 @@ TEST_F(PlayCtrlWnd, PaintsTrackAndSliderInTheSkinsColours) {
     const int y = volume.center().y();
     EXPECT_EQ(shot.pixelColor(volume.left() + 26 + 10, y), filled);
     EXPECT_EQ(shot.pixelColor(volume.left() + 26 + 70, y), unplayed);
-}
-
-TEST(VideoWnd, FillsItselfWithTheSurfaceColour) {
-    testApp();
-    ASSERT_GE(theSkin().Load(std::string(MOVARA_BIN_DIR) + "/skin/Default.skin"), 0);
-    QWidget host;
-    CVideoWnd surface;
-    ASSERT_TRUE(surface.Create(QStringLiteral("VideoWindow"), 0, &host, CVideoWnd::kPaneId));
-    surface.setGeometry(0, 0, 120, 80);
-    host.show();
-    const QImage shot = surface.grab().toImage();
-    const QColor fill = QColor::fromRgba(theSkin().StyleColor(CVideoWnd::kPaneId, 0, 0));
-    EXPECT_EQ(shot.pixelColor(60, 40), fill);
-    EXPECT_EQ(shot.pixelColor(2, 2), fill);
 }

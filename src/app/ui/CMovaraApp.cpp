@@ -4,6 +4,7 @@
 #include "TerminationSignals.h"
 
 #include "CVelSkin.h"
+#include "CustomProfileStore.h"
 #include "PlatformServices.h"
 
 #include <QApplication>
@@ -65,6 +66,9 @@ int CMovaraApp::Run() {
         return kSkinFailed;
     }
 
+    // The catalogue is complete before the window reads the settings file, whose recent
+    // profiles may refer to custom ones.
+    loadProcessCustomProfiles(services.writableFolder());
     auto window = std::make_unique<CMovaraDlg>();
     CMovaraDlg* dialog = window.get();
     int result = IDCANCEL;

@@ -14,10 +14,13 @@
 #include "CVelComboBox.h"
 #include "CVelEdit.h"
 #include "CVelSkin.h"
+#include "CVideoEditDlg.h"
 #include "CVideoWnd.h"
+#include "EditMessages.h"
 #include "OutputNaming.h"
 #include "PlatformServices.h"
 #include "ProfileCatalogue.h"
+#include "ProfileComboPair.h"
 #include "SettingsFile.h"
 #include "VelSettings.h"
 
@@ -122,13 +125,14 @@ bool CMovaraDlg::InitDialog() {
     const std::string defaults = SettingsFile::defaultFolder(platformServices().documentsFolder());
     SettingsFile::load(SettingsPath(), m_settings, m_catalogue, defaults, &contents);
     ApplySettingsContents(contents);
+    ApplyPreviewSettings();
     ApplySkin(m_settings.skinFile);
 
     UpdateCommandStates();
+    EnableDialogButtons();
     m_playControl->SetItemState(CPlayCtrlWnd::kSnapshot, 0, kStateDisabled);
     m_playControl->SetItemState(CPlayCtrlWnd::kStop, 0, kStateDisabled);
-    // The preview surface joins when playback arrives with the player.
-    m_convert.attach(nullptr, handle(), &m_settings);
+    m_convert.attach(m_videoSurface->handle(), handle(), &m_settings);
     UpdateStatusText(1);
     m_versionTimer.start(kVersionCheckDelayMs, this);
     m_initialised = true;
@@ -154,12 +158,16 @@ void CMovaraDlg::Destroy() {
     m_versionTimer.stop();
     // An engine thread blocked in a send to this window returns at once from here on.
     stopMessages();
+    // A version check still fetching is left to end on its own; it reports to nobody.
+    m_versionCheck.reset();
     m_convert.shutdown();
-    // The video surface stops with the player; the custom profiles are written by their store.
     // A window that never read the settings file does not overwrite it with defaults.
-    if (m_initialised)
+    if (m_initialised) {
+        SaveCustomProfiles();
         SaveSettings();
+    }
     m_settings.mediaList = nullptr;
+    m_profileCombos.reset();
     m_profileCombo = nullptr;
     m_categoryCombo = nullptr;
     m_outputPath = nullptr;
@@ -170,6 +178,7 @@ void CMovaraDlg::Destroy() {
     destroyPane(m_statusBar);
     destroyPane(m_toolBar);
     destroyPane(m_videoSurface);
+    destroyPane(m_editDialog);
     m_mainMenu.reset();
     m_listMenu.reset();
     m_snapshotMenu.reset();
@@ -258,7 +267,8 @@ void CMovaraDlg::InvalidateAll() {
     update();
     for (QWidget* pane :
          std::initializer_list<QWidget*>{m_playControl, m_savetoPane, Caption(), m_statusBar,
-                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface})
+                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface,
+                                         m_editDialog})
         if (pane)
             pane->update();
 }
@@ -303,13 +313,28 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
             return 0;
         case kNotifyOutputExists:
             return OnOutputExists(static_cast<char*>(note->subject));
+        case kNotifyPreviewEvent:
+            OnPreviewEvent(static_cast<const tagVeldesEvent*>(note->subject));
+            return 0;
         default:
-            // Preview events arrive with the player.
             return 0;
         }
     }
+    case kMsgPreviewEnd:
+        StopPreviewIfActive();
+        return 0;
+    case CVideoWnd::kMsgRepaintPaused:
+        m_convert.refreshOutputWindow();
+        return 0;
     case kMsgOutputFinished:
         OnOutputFinished(reinterpret_cast<const char*>(lParam));
+        return 0;
+    case kMsgEffectChanged:
+    case kMsgWatermarkChanged:
+    case kMsgCropChanged:
+        return OnEditChanged(msg, wParam, lParam);
+    case kMsgVersionResult:
+        OnVersionResult(reinterpret_cast<const VersionCheckResult*>(lParam));
         return 0;
     default:
         return CBaseDialog::onMessage(msg, wParam, lParam);
@@ -321,8 +346,12 @@ intptr_t CMovaraDlg::OnPaneNotify(unsigned code, const PaneNotify* notify) {
         return 0;
     if (code == kNotifyClick || code == kNotifyDblClick)
         return CBaseDialog::OnPaneNotify(code, notify);
+    if (notify->paneId == CPlayCtrlWnd::kPaneId) {
+        OnPlayControlValue(code, *notify);
+        return 0;
+    }
     if (notify->paneId != kFileListPaneId)
-        return 0; // the play control's track and slider arrive with the player
+        return 0;
     switch (code) {
     case kFileListRightClick:
         OnListRightClick(notify->index);
@@ -359,8 +388,10 @@ void CMovaraDlg::OnPaneClick(const PaneNotify& notify) {
     case CActionWnd::kPaneId:
         OnActionClick(notify.item->id);
         break;
+    case CPlayCtrlWnd::kPaneId:
+        OnPlayControlClick(notify.item->id, *notify.item);
+        break;
     default:
-        // The play control's buttons arrive with the player.
         break;
     }
 }
@@ -399,9 +430,9 @@ void CMovaraDlg::timerEvent(QTimerEvent* event) {
         CBaseDialog::timerEvent(event);
         return;
     }
-    // One-shot. The silent background version check starts here once the version checker
-    // arrives.
+    // One-shot: the silent background version check.
     m_versionTimer.stop();
+    StartAutomaticVersionCheck();
 }
 
 void CMovaraDlg::OnCommand(int commandId) {
@@ -454,8 +485,32 @@ void CMovaraDlg::OnCommand(int commandId) {
     case kCmdAboutBox:
         OnAbout();
         break;
+    case kCmdProfileSetting:
+        OnProfileSetting();
+        break;
+    case kCmdFileInfo:
+        OnFileInfo();
+        break;
+    case kCmdPreferences:
+        OnPreferences();
+        break;
+    case kCmdCheckUpdates:
+        OnCheckUpdates();
+        break;
     case kCmdExit:
         accept();
+        break;
+    case kCmdSnapshot:
+        TakeSnapshot();
+        break;
+    case kCmdOpenSnapshotFolder:
+        OnOpenSnapshotFolder();
+        break;
+    case kCmdChangeSnapshotFolder:
+        OnChangeSnapshotFolder();
+        break;
+    case kCmdVideoEdit:
+        OpenEditDialog(0);
         break;
     default:
         break;

@@ -11,6 +11,7 @@
 
 #include "CBaseDialog.h"
 #include "CVelConvert.h"
+#include "CVelVersionUpdate.h"
 #include "Profile.h"
 
 #include <QBasicTimer>
@@ -31,8 +32,10 @@ class CStatusWnd;
 class CToolWnd;
 class CVelComboBox;
 class CVelEdit;
+class CVideoEditDlg;
 class CVideoWnd;
 class ProfileCatalogue;
+class ProfileComboPair;
 class ScanEscapeLatch;
 struct SettingsFileContents;
 struct VelSettings;
@@ -113,6 +116,16 @@ public:
     void ResumeConversion();
     void StopConversion();
 
+    // --- the preview player (CMovaraDlgPreview.cpp) ---
+    // Plays the focused item (a missing file is told and marked); pause, resume; stop closes the
+    // preview edit and gives the pane and the surface their idle look.
+    void StartPreview();
+    void PausePreview();
+    void ResumePreview();
+    void StopPreview();
+    // Stops only when a preview is open (before adding, a focus change, a conversion).
+    void StopPreviewIfActive();
+
     // --- commands ---
     // A command of the menus or the panes; a command whose feature this build lacks does
     // nothing.
@@ -135,6 +148,8 @@ public:
     CFileListWnd* FileList() const { return m_fileList; }
     CPlayCtrlWnd* PlayControl() const { return m_playControl; }
     CVideoWnd* VideoSurface() const { return m_videoSurface; }
+    // Null until the first "Video Edit...".
+    CVideoEditDlg* EditDialog() const { return m_editDialog; }
     CVelComboBox* ProfileCombo() const { return m_profileCombo; }
     CVelComboBox* CategoryCombo() const { return m_categoryCombo; }
     CVelEdit* OutputPathEdit() const { return m_outputPath; }
@@ -143,6 +158,12 @@ public:
     ProfileRef CurrentProfile() const { return m_currentProfile; }
     // The profile selected in combo 1000, or null.
     ProfileRef SelectedProfile() const;
+
+    // --- dialogs (CMovaraDlgDialogs.cpp) ---
+    // Where the version checks ask; the maker's server unless a test points elsewhere.
+    void SetVersionServer(const std::string& server) { m_versionServer = server; }
+    // The silent check's checker (null before the start timer fired).
+    CVelVersionUpdate* VersionChecker() const { return m_versionCheck.get(); }
 
     // --- messages and pane notifications ---
     intptr_t onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) override;
@@ -208,12 +229,45 @@ private:
     intptr_t OnOutputExists(char* pathBuffer);
     void OnOutputFinished(const char* path);
 
+    // CMovaraDlgPreview.cpp: the play control, preview events, volume, picture, snapshots.
+    MediaItem* PreviewTarget() const; // the list's focused item
+    bool PreviewHasVideo();           // the pane's item has a video stream
+    void SetPlayLook(bool playing);
+    void OnPlayControlClick(int itemId, const PaneItem& item);
+    // Message 1124 from the play control without an item: a handle's value.
+    void OnPlayControlValue(unsigned code, const PaneNotify& notify);
+    void OnPreviewEvent(const tagVeldesEvent* event);
+    void SetVolumeLevel(int level);
+    void ToggleMute();
+    void ApplyEffectSetting();
+    // After the settings are loaded: the volume (or mute) and the picture, to pane and engine.
+    void ApplyPreviewSettings();
+    void UpdateSnapshotCommand();
+    void TakeSnapshot();
+    void OnSnapshotPixels(const void* pixels, int width, int height);
+    void OnOpenSnapshotFolder();
+    void OnChangeSnapshotFolder();
+    // CMovaraDlgEdit.cpp: the video edit dialog.
+    // Creates it on first use, shows the page over the file list and hands it the focused item.
+    void OpenEditDialog(int page);
+    // The item (or none) and its stream records go to the dialog, when it exists.
+    void GiveItemToEditDialog(MediaItem* item);
+    void CloseEditDialog();
+    // 4809, 4806, 4812: the changed setting to an open preview, and to all items when asked.
+    intptr_t OnEditChanged(unsigned msg, uintptr_t wParam, intptr_t lParam);
+    // CMovaraDlgDialogs.cpp: media information, preferences, version checks.
+    void EnableDialogButtons();
+    void OnFileInfo();
+    void OnPreferences();
+    void OnCheckUpdates();
+    std::shared_ptr<CVelVersionUpdate> MakeVersionChecker() const;
+    void StartAutomaticVersionCheck();
+    void OnVersionResult(const VersionCheckResult* result);
+
     // CMovaraDlgSaveto.cpp: the save-to pane, the profile combos.
     void FillSavetoPane();
     void FillCategories();
     void InsertRecentCategory();
-    void RefillProfiles(int category);
-    int CategoryIndex(int category) const;
     void OnSavetoClick(int itemId, const PaneItem& item);
     void OnCategorySelected(int index);
     void OnProfileSelected(int index);
@@ -225,6 +279,12 @@ private:
     void ApplySameAsInput(bool checked);
     void ApplyFlagsToChecks();
 
+    // CMovaraDlgProfiles.cpp: the profile setting dialog and the custom profiles' file.
+    void OnProfileSetting();
+    // A profile the user chose: into the recent list, current, given to the focused item.
+    void TakeChosenProfile(const ProfileRef& profile);
+    void SaveCustomProfiles();
+
     VelSettings& m_settings;
     ProfileCatalogue& m_catalogue;
     CVelConvert m_convert;
@@ -235,6 +295,7 @@ private:
     CFileListWnd* m_fileList = nullptr;
     CPlayCtrlWnd* m_playControl = nullptr;
     CVideoWnd* m_videoSurface = nullptr;
+    CVideoEditDlg* m_editDialog = nullptr; // modeless, made on first use
     CVelComboBox* m_profileCombo = nullptr;
     CVelComboBox* m_categoryCombo = nullptr;
     CVelEdit* m_outputPath = nullptr;
@@ -244,10 +305,12 @@ private:
     std::unique_ptr<CMenuEx> m_addMediaMenu;
     std::map<int, bool> m_commandEnabled;
     ProfileRef m_currentProfile;
-    // The records listed in combo 1000, entry by entry, and the category they belong to.
-    std::vector<ProfileRef> m_comboProfiles;
-    int m_listedCategory = -1;
+    // Combos 1001 and 1000 and the records listed in 1000.
+    std::unique_ptr<ProfileComboPair> m_profileCombos;
     QBasicTimer m_versionTimer; // timer 1
+    VersionCheckerHold<CVelVersionUpdate> m_versionCheck;
+    std::string m_versionServer = kVelUpdateServer;
+    bool m_liveUpdateOpen = false;
     // Latches Escape while a folder scan runs (null otherwise).
     ScanEscapeLatch* m_scanLatch = nullptr;
     bool m_created = false;

@@ -21,6 +21,7 @@ void CMovaraDlg::OnClear() {
     if (platformServices().messageBox("Are you sure clear all the media items?", "Movara",
                                       MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return;
+    StopPreviewIfActive();
     m_convert.removeAll();
     m_fileList->Clear();
     UpdateCommandStates();
@@ -30,10 +31,7 @@ void CMovaraDlg::OnClear() {
 void CMovaraDlg::OnRemove() {
     if (!m_fileList)
         return;
-    if (State() == kStatePreviewing || State() == kStatePreviewPaused) {
-        m_convert.stopPreview();
-        m_convert.setState(kStateIdle);
-    }
+    StopPreviewIfActive();
     const int focused = m_fileList->FocusedIndex();
     MediaItem* item = m_fileList->MediaAt(focused);
     if (!item)
@@ -105,11 +103,11 @@ void CMovaraDlg::OnAbout() {
 void CMovaraDlg::OnFocusChanged(int index) {
     if (!m_fileList)
         return;
-    if (State() == kStatePreviewing || State() == kStatePreviewPaused)
-        m_convert.stopPreview();
+    StopPreviewIfActive();
     if (State() == kStateIdle)
         UpdateCommandStates();
     MediaItem* item = m_fileList->MediaAt(index);
+    GiveItemToEditDialog(item);
     if (!item) {
         m_playControl->SetCurrentItem(nullptr);
         return;

@@ -85,8 +85,7 @@ void CMovaraDlg::SetActionLook(int state) {
 int CMovaraDlg::StartConversion(bool merge) {
     if (!m_fileList || !m_outputPath || Busy())
         return 0;
-    if (State() == kStatePreviewing || State() == kStatePreviewPaused)
-        m_convert.stopPreview();
+    StopPreviewIfActive();
     if (m_fileList->CheckedCount() == 0) {
         platformServices().messageBox("Please select at least one file item", "Movara", MB_OK,
                                       MB_ICONINFORMATION);

@@ -3,6 +3,7 @@
 #include "CMovaraDlg.h"
 
 #include "CommandIds.h"
+#include "MovaraMenus.h"
 
 #include "CFileListWnd.h"
 #include "CPlayCtrlWnd.h"
@@ -14,6 +15,7 @@
 #include "OutputNaming.h"
 #include "PlatformServices.h"
 #include "ProfileCatalogue.h"
+#include "ProfileComboPair.h"
 #include "VelSettings.h"
 #include "velcodecutil.h"
 
@@ -102,6 +104,8 @@ void CMovaraDlg::FillSavetoPane() {
     m_categoryCombo = new CVelComboBox(&pane, kCtrlCategoryCombo);
     m_profileCombo = new CVelComboBox(&pane, kCtrlProfileCombo);
     m_outputPath = new CVelEdit(&pane, kCtrlOutputPath);
+    m_profileCombos =
+        std::make_unique<ProfileComboPair>(m_catalogue, m_categoryCombo, m_profileCombo);
     m_categoryCombo->setMaxVisibleItems(18);
     m_profileCombo->setMaxVisibleItems(20);
     // A person's choice only (the classic selection-change notification), not refills.
@@ -137,108 +141,51 @@ void CMovaraDlg::FillSavetoPane() {
     pane.AddItem(
         button(kPreferences, kButtonWidth, "Preferences", "Preferences", kPlaceTopRightLine));
 
-    // The profile setting and preferences dialogs arrive with their own windows.
-    EnableItem(&pane, kSetting, false);
+    EnableItem(&pane, kSetting, isCommandAvailable(kCmdProfileSetting));
+    // The preferences dialog arrives with its own window.
     EnableItem(&pane, kPreferences, false);
     pane.ArrangeItems();
 }
 
 void CMovaraDlg::FillCategories() {
-    m_categoryCombo->clear();
-    int first = -1;
-    for (int category = 0; category < kCustomCategory; ++category) {
-        if (m_catalogue.count(category) == 0)
-            continue;
-        if (first < 0)
-            first = category;
-        m_categoryCombo->addItem(QString::fromUtf8(ProfileCatalogue::category(category).name));
-        m_categoryCombo->SetItemData(m_categoryCombo->count() - 1, category);
-    }
-    if (m_catalogue.count(kCustomCategory) > 0) {
-        m_categoryCombo->addItem(QStringLiteral("Custom"));
-        m_categoryCombo->SetItemData(m_categoryCombo->count() - 1, kCustomCategory);
-    }
-    if (m_catalogue.count(kRecentCategory) > 0)
-        InsertRecentCategory();
-    m_currentProfile = first >= 0 ? m_catalogue.at(first, 0) : nullptr;
+    m_profileCombos->FillCategories();
+    m_currentProfile = nullptr;
+    for (int category = 0; category < kCustomCategory && !m_currentProfile; ++category)
+        m_currentProfile = m_catalogue.at(category, 0);
 }
 
 void CMovaraDlg::InsertRecentCategory() {
-    if (CategoryIndex(kRecentCategory) >= 0)
-        return;
-    m_categoryCombo->insertItem(0, QStringLiteral("Recent"));
-    m_categoryCombo->SetItemData(0, kRecentCategory);
-}
-
-int CMovaraDlg::CategoryIndex(int category) const {
-    for (int i = 0; i < m_categoryCombo->count(); ++i)
-        if (m_categoryCombo->ItemData(i) == category)
-            return i;
-    return -1;
-}
-
-void CMovaraDlg::RefillProfiles(int category) {
-    m_profileCombo->clear();
-    m_comboProfiles = m_catalogue.list(category);
-    for (size_t i = 0; i < m_comboProfiles.size(); ++i) {
-        m_profileCombo->addItem(QString::fromStdString(m_comboProfiles[i]->name));
-        m_profileCombo->SetItemData(static_cast<int>(i),
-                                    reinterpret_cast<intptr_t>(m_comboProfiles[i].get()));
-    }
-    m_listedCategory = category;
+    m_profileCombos->InsertRecentCategory();
 }
 
 void CMovaraDlg::SelectProfileInCombos(const ProfileRef& profile) {
-    if (!profile || !m_categoryCombo)
-        return;
-    const int categoryIndex = CategoryIndex(profile->category);
-    if (categoryIndex < 0)
-        return;
-    if (m_categoryCombo->currentIndex() != categoryIndex || m_listedCategory != profile->category) {
-        m_categoryCombo->setCurrentIndex(categoryIndex);
-        RefillProfiles(profile->category);
-    }
-    int found = -1;
-    for (size_t i = 0; i < m_comboProfiles.size() && found < 0; ++i)
-        if (m_comboProfiles[i].get() == profile.get())
-            found = static_cast<int>(i);
-    for (size_t i = 0; i < m_comboProfiles.size() && found < 0; ++i)
-        if (m_comboProfiles[i]->name == profile->name)
-            found = static_cast<int>(i);
-    if (found >= 0)
-        m_profileCombo->setCurrentIndex(found);
+    if (m_profileCombos)
+        m_profileCombos->Select(profile);
 }
 
 ProfileRef CMovaraDlg::SelectedProfile() const {
-    const int index = m_profileCombo ? m_profileCombo->currentIndex() : -1;
-    if (index < 0 || index >= static_cast<int>(m_comboProfiles.size()))
-        return nullptr;
-    return m_comboProfiles[index];
+    return m_profileCombos ? m_profileCombos->SelectedProfile() : nullptr;
 }
 
 void CMovaraDlg::OnCategorySelected(int index) {
     if (index < 0)
         return;
     const int category = static_cast<int>(m_categoryCombo->ItemData(index));
-    if (m_currentProfile && m_currentProfile->category == category && m_listedCategory == category)
+    if (m_currentProfile && m_currentProfile->category == category &&
+        m_profileCombos->ListedCategory() == category)
         return;
-    RefillProfiles(category);
-    if (m_comboProfiles.empty())
+    m_profileCombos->RefillProfiles(category);
+    const ProfileRef first = m_profileCombos->ProfileAt(0);
+    if (!first)
         return;
     m_profileCombo->setCurrentIndex(0);
-    GiveProfileToFocused(m_comboProfiles.front());
+    GiveProfileToFocused(first);
     UpdateStatusText(2);
 }
 
 void CMovaraDlg::OnProfileSelected(int index) {
-    if (index < 0 || index >= static_cast<int>(m_comboProfiles.size()))
-        return;
-    const ProfileRef profile = m_comboProfiles[index];
-    m_catalogue.addRecent(*profile);
-    if (m_catalogue.count(kRecentCategory) > 0)
-        InsertRecentCategory();
-    GiveProfileToFocused(profile);
-    UpdateStatusText(2);
+    if (const ProfileRef profile = m_profileCombos->ProfileAt(index))
+        TakeChosenProfile(profile);
 }
 
 void CMovaraDlg::GiveProfileToFocused(const ProfileRef& profile) {
@@ -327,6 +274,6 @@ void CMovaraDlg::ApplyFlagsToChecks() {
     ApplySameAsInput(sameAsInput);
     setChecked(m_savetoPane, kOpenWhenFinished, m_settings.option(kOptionOpenOutputFolder));
     setChecked(m_toolBar, CToolWnd::kShutdown, m_settings.option(kOptionShutdown));
-    // The switch offers the other picture; the preview shows it once the player arrives.
+    // The switch's look; the engine is told with the volume (ApplyPreviewSettings).
     m_playControl->SetEffectShown(m_settings.option(kOptionEffectPicture));
 }

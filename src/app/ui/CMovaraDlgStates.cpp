@@ -75,6 +75,8 @@ void CMovaraDlg::UpdateCommandStates() {
 void CMovaraDlg::LockForConversion() {
     if (!m_fileList)
         return;
+    // The engine reads the items' edits while converting: nothing may change them meanwhile.
+    CloseEditDialog();
     m_fileList->Lock(true);
     m_fileList->RepaintRows();
     m_playControl->SetPlayEnabled(false);
@@ -165,8 +167,7 @@ int CMovaraDlg::LoadItem(int index) {
     MediaItem* item = m_fileList->MediaAt(index);
     if (!item)
         return 0;
-    if (State() == kStatePreviewing || State() == kStatePreviewPaused)
-        m_convert.stopPreview();
+    StopPreviewIfActive();
     if (!m_convert.addItem(item)) {
         const bool device = isDevice(item);
         const std::string text =
@@ -181,8 +182,10 @@ int CMovaraDlg::LoadItem(int index) {
         m_convert.updateDuration(item);
     m_convert.estimate(item);
     m_fileList->RepaintRows();
-    if (index == m_fileList->FocusedIndex())
+    if (index == m_fileList->FocusedIndex()) {
         m_playControl->SetCurrentItem(item);
+        GiveItemToEditDialog(item);
+    }
     UpdateCommandStates();
     UpdateStatusText(1);
     return 1;

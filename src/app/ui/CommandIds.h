@@ -45,6 +45,7 @@ inline constexpr int kCtrlOutputPath = 1002;
 // (The loading dialog's 1225 and the file list's codes are in FileListNotify.h; the folder
 // scanner's 2046 is kMsgBrowseFile of SkinUiTypes.h; 3245 and 3246 are in CVelConvert.h.)
 inline constexpr unsigned kMsgVersionResult = 1327; // version check thread: 0, result record
+inline constexpr unsigned kMsgPreviewEnd = 6722;    // posted to itself: end event's sub-kind, 0
 
 // The main window's one timer: the silent version check shortly after start.
 inline constexpr int kTimerVersionCheck = 1;

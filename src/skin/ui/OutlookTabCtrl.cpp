@@ -56,9 +56,17 @@ void OutlookTabCtrl::SetScheme(int scheme) {
     update();
 }
 
+void OutlookTabCtrl::SetVertical(bool vertical) {
+    m_vertical = vertical;
+    updateGeometry();
+    update();
+}
+
 QRect OutlookTabCtrl::ItemRect(int index) const {
     if (index < 0 || index >= ItemCount())
         return QRect();
+    if (m_vertical)
+        return QRect(2, 2 + index * kStripHeight, width() - 2, kStripHeight - 2);
     const QFontMetrics metrics(font());
     int x = 2;
     for (int i = 0; i < ItemCount(); ++i) {
@@ -81,6 +89,8 @@ int OutlookTabCtrl::HitTest(const QPoint& point) const {
 }
 
 QSize OutlookTabCtrl::sizeHint() const {
+    if (m_vertical)
+        return QSize(100, 2 + ItemCount() * kStripHeight);
     const QRect last = ItemRect(ItemCount() - 1);
     return QSize(last.isValid() ? last.right() + 3 : 100, kStripHeight);
 }
@@ -98,9 +108,11 @@ void OutlookTabCtrl::mousePressEvent(QMouseEvent* event) {
 }
 
 void OutlookTabCtrl::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Left && m_selected > 0)
+    const int back = m_vertical ? Qt::Key_Up : Qt::Key_Left;
+    const int forward = m_vertical ? Qt::Key_Down : Qt::Key_Right;
+    if (event->key() == back && m_selected > 0)
         SelectByUser(m_selected - 1);
-    else if (event->key() == Qt::Key_Right && m_selected + 1 < ItemCount())
+    else if (event->key() == forward && m_selected + 1 < ItemCount())
         SelectByUser(m_selected + 1);
     else
         QWidget::keyPressEvent(event);
@@ -135,13 +147,20 @@ void OutlookTabCtrl::paintEvent(QPaintEvent* event) {
     const Colors c = SchemeColors();
     fillGradient(painter, rect(), c.stripBegin, c.stripEnd, 1);
     painter.setPen(c.border);
-    painter.drawLine(0, height() - 1, width() - 1, height() - 1);
+    if (m_vertical)
+        painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
+    else
+        painter.drawLine(0, height() - 1, width() - 1, height() - 1);
     painter.setFont(font());
     for (int i = 0; i < ItemCount(); ++i) {
         const QRect r = ItemRect(i);
         const bool selected = i == m_selected;
         QPainterPath shape;
-        shape.addRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, 4), 4, 4);
+        // The open side (bottom, or right when vertical) runs past the clip, so only the far
+        // corners are rounded.
+        shape.addRoundedRect(QRectF(r).adjusted(0.5, 0.5, m_vertical ? 4 : -0.5,
+                                                m_vertical ? -0.5 : 4),
+                             4, 4);
         painter.save();
         painter.setClipRect(QRect(r.left(), r.top(), r.width(), r.height()));
         painter.setRenderHint(QPainter::Antialiasing);

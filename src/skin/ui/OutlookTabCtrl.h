@@ -29,6 +29,10 @@ public:
     int SetCurSel(int index);
     int GetCurSel() const { return m_selected; }
     void SetScheme(int scheme);
+    // Vertical: the tabs stand one below the other across the control's width, opening to the
+    // right (the edit dialog's column); otherwise side by side along the top.
+    void SetVertical(bool vertical);
+    bool Vertical() const { return m_vertical; }
     int Scheme() const { return m_scheme; }
     QRect ItemRect(int index) const;
     // The tab under a point, or -1.
@@ -61,4 +65,5 @@ private:
     QVector<QImage> m_images;
     int m_selected = -1;
     int m_scheme = 0;
+    bool m_vertical = false;
 };

@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,25 +57,35 @@ void stop(pid_t pid) {
 }
 
 MovingScreen::MovingScreen() {
-    for (int n = 140; n < 190 && !m_connection; ++n) {
-        if (fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
-            continue;
-        m_display = ":" + std::to_string(n);
-        m_pid = spawn({"Xvfb", m_display, "-screen", "0", "640x480x24", "-nolisten", "tcp"});
-        waitFor([&] {
-            xcb_connection_t* c = xcb_connect(m_display.c_str(), nullptr);
-            if (xcb_connection_has_error(c)) {
-                xcb_disconnect(c);
-                return false;
-            }
-            m_connection = c;
-            return true;
-        });
-        if (!m_connection) {
-            stop(m_pid);
-            m_pid = 0;
-        }
+    // The server picks a free display itself and reports its number, so tests starting servers
+    // at the same moment never share one.
+    int report[2];
+    if (pipe(report) != 0)
+        return;
+    m_pid = spawn({"Xvfb", "-displayfd", std::to_string(report[1]), "-screen", "0", "640x480x24",
+                   "-nolisten", "tcp"});
+    close(report[1]);
+    std::string number;
+    pollfd readable{report[0], POLLIN, 0};
+    char c = 0;
+    while (poll(&readable, 1, 5000) > 0 && read(report[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(report[0]);
+    if (number.empty()) {
+        stop(m_pid);
+        m_pid = 0;
+        return;
     }
+    m_display = ":" + number;
+    waitFor([&] {
+        xcb_connection_t* connection = xcb_connect(m_display.c_str(), nullptr);
+        if (xcb_connection_has_error(connection)) {
+            xcb_disconnect(connection);
+            return false;
+        }
+        m_connection = connection;
+        return true;
+    });
     if (m_connection)
         m_painter = std::thread([this] { paint(); });
 }

@@ -18,7 +18,7 @@ namespace capturetest {
 pid_t spawn(const std::vector<std::string>& argv);
 void stop(pid_t pid);
 
-// A 640 x 480 X server on a free display number: the left half red, the right half blue, and a
+// A 640 x 480 X server on a display number of its own choosing: the left half red, the right half blue, and a
 // white bar 40 pixels wide sweeping across, moved every 20 ms.
 class MovingScreen {
 public:

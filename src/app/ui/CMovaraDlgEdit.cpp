@@ -1,0 +1,87 @@
+// The main window's side of the video edit dialog: opening it, handing it the current item, and
+// applying the pages' changes (4809, 4806, 4812) to an open preview, to all items when asked.
+#include "CMovaraDlg.h"
+
+#include "CFileListWnd.h"
+#include "CVideoEditDlg.h"
+#include "EditMessages.h"
+
+#include <algorithm>
+
+void CMovaraDlg::OpenEditDialog(int page) {
+    if (!m_fileList)
+        return;
+    if (!m_editDialog)
+        m_editDialog = new CVideoEditDlg(this, this, Skin());
+    m_editDialog->SelectPage(page);
+    m_editDialog->show();
+    m_editDialog->move(m_fileList->mapToGlobal(QPoint(0, 0)));
+    m_editDialog->raise();
+    GiveItemToEditDialog(m_fileList->MediaAt(m_fileList->FocusedIndex()));
+}
+
+void CMovaraDlg::GiveItemToEditDialog(MediaItem* item) {
+    if (!m_editDialog)
+        return;
+    StreamList streams;
+    tagVeldesStreamInfo* records = nullptr;
+    const int count = item ? m_convert.mediaInfo(item, &records) : 0;
+    if (records && count > 0)
+        streams.assign(records, records + count);
+    m_editDialog->SetItem(item, streams);
+}
+
+void CMovaraDlg::CloseEditDialog() {
+    if (m_editDialog)
+        m_editDialog->hide();
+}
+
+intptr_t CMovaraDlg::OnEditChanged(unsigned msg, uintptr_t wParam, intptr_t lParam) {
+    auto* item = reinterpret_cast<MediaItem*>(lParam);
+    if (!m_editDialog || !m_editDialog->isVisible() || !item || !m_fileList)
+        return 0;
+    MediaList& items = m_fileList->MediaItems();
+    const bool listed = std::any_of(items.begin(), items.end(),
+                                    [item](const auto& listedItem) { return listedItem.get() == item; });
+    if (!listed)
+        return 0;
+    tagVeldesStreamInfo* streams = nullptr;
+    const int count = m_convert.mediaInfo(item, &streams);
+    const bool video = streams && std::any_of(streams, streams + std::max(count, 0), [](const auto& s) {
+        return s.type == VELDES_STREAM_VIDEO;
+    });
+    if (!video)
+        return 0;
+    if (State() == kStatePreviewing || State() == kStatePreviewPaused) {
+        switch (msg) {
+        case kMsgEffectChanged:
+            m_convert.applyFilter(item, VELDES_FILTER_COLOR);
+            m_convert.applyFilter(item, VELDES_FILTER_FLIP);
+            break;
+        case kMsgWatermarkChanged:
+            m_convert.applyWatermark(item);
+            break;
+        case kMsgCropChanged:
+            m_convert.applyFilter(item, VELDES_FILTER_CROP);
+            m_convert.applyFilter(item, VELDES_FILTER_CROP_SCALE);
+            break;
+        default:
+            break;
+        }
+    }
+    if (!(wParam & kEditApplyToAll) || msg == kMsgCropChanged)
+        return 0;
+    for (const auto& other : items) {
+        if (other.get() == item)
+            continue;
+        if (msg == kMsgEffectChanged) {
+            other->brightness = item->brightness;
+            other->contrast = item->contrast;
+            other->saturation = item->saturation;
+            other->flip = item->flip;
+        } else {
+            other->watermark = item->watermark;
+        }
+    }
+    return 0;
+}

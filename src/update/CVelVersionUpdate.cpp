@@ -1,0 +1,4 @@
+#include "CVelVersionUpdate.h"
+
+CVelVersionUpdate::CVelVersionUpdate(std::string historyFolder, std::string server)
+    : CVersionUpdate(std::move(historyFolder)), m_server(std::move(server)) {}

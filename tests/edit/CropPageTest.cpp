@@ -1,0 +1,148 @@
+// The "Crop" page: showing an item, drags mapped to source pixels and fitted to the aspect
+// ratio, the spin steps' two thresholds, reset and confirm.
+#include "CSpinCtrl.h"
+#include "CVelComboBox.h"
+#include "CVideoCropDlg.h"
+#include "CVideoCropWnd.h"
+#include "EditMessages.h"
+#include "EditTestSupport.h"
+#include "QtTestSupport.h"
+
+#include <QTest>
+
+namespace {
+
+class CropPage : public EditPageTest {
+protected:
+    void SetUp() override {
+        testApp();
+        page = std::make_unique<CVideoCropDlg>(&mainWindow);
+        page->resize(479, 328);
+        page->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+    }
+    void show(int width, int height, int aspectMode) {
+        item = editItem();
+        item->crop.aspectMode = aspectMode;
+        page->ShowItem(item.get(), streamsOf(width, height));
+        mainWindow.seen.clear();
+    }
+    // A drag whose rectangle maps one to one onto source pixels.
+    void drag(int left, int top, int right, int bottom) {
+        CropArea area{0, 0, page->Source().width, page->Source().height};
+        CropArea dragged{left, top, right, bottom};
+        sendMessage(page.get(), kMsgCropDragged, reinterpret_cast<uintptr_t>(&area),
+                    reinterpret_cast<intptr_t>(&dragged));
+    }
+    MediaCrop edges(int left, int top, int right, int bottom) const {
+        return {item->crop.aspectMode, left, top, right, bottom};
+    }
+    std::unique_ptr<MediaItem> item;
+    std::unique_ptr<CVideoCropDlg> page;
+};
+
+TEST_F(CropPage, ShowingAnItemSelectsTheWholePicture) {
+    show(640, 480, 0);
+    EXPECT_EQ(item->crop, edges(0, 0, 640, 480));
+    EXPECT_EQ(page->SpinOf(CVideoCropDlg::kRight)->Pos(), 640);
+    EXPECT_EQ(page->SpinOf(CVideoCropDlg::kLeft)->Upper(), 580);
+    EXPECT_TRUE(page->AspectCombo()->isEnabled());
+    // Without a picture the item stays untouched and the page shows 320 x 240.
+    auto audio = editItem();
+    page->ShowItem(audio.get(), streamsOf(0, 0));
+    EXPECT_EQ(audio->crop, MediaCrop{});
+    EXPECT_EQ(page->SpinOf(CVideoCropDlg::kBottom)->Pos(), 240);
+    EXPECT_FALSE(page->AspectCombo()->isEnabled());
+}
+
+TEST_F(CropPage, DragsMapToSourcePixelsAndFitTheRatio) {
+    struct Case {
+        int width, height, aspectMode;
+        CropArea dragged;
+        MediaCrop stored; // aspect mode ignored
+        bool sent;
+    };
+    const Case cases[] = {
+        {640, 480, 1, {0, 0, 400, 100}, {0, 0, 0, 400, 300}, true},       // 4 : 3
+        {640, 480, 2, {0, 0, 400, 300}, {0, 0, 0, 400, 225}, true},       // 16 : 9
+        {500, 400, 0, {0, 0, 400, 100}, {0, 0, 0, 400, 100}, true},       // "Original" at 1.25
+        {640, 480, -1, {10, 10, 400, 100}, {0, 10, 10, 400, 100}, true},  // free
+        {640, 480, 1, {100, 0, 159, 300}, {0, 0, 0, 640, 480}, false},    // 59 wide: ignored
+        {640, 480, 1, {100, 100, 300, 139}, {0, 0, 0, 640, 480}, false},  // 39 high: ignored
+    };
+    for (const Case& c : cases) {
+        show(c.width, c.height, c.aspectMode);
+        drag(c.dragged.left, c.dragged.top, c.dragged.right, c.dragged.bottom);
+        const MediaCrop expected = edges(c.stored.left, c.stored.top, c.stored.right, c.stored.bottom);
+        EXPECT_EQ(item->crop, expected) << c.aspectMode << " " << c.dragged.right;
+        EXPECT_EQ(page->SpinOf(CVideoCropDlg::kBottom)->Pos(), expected.bottom);
+        EXPECT_EQ(mainWindow.seen.size(), c.sent ? 1u : 0u);
+    }
+}
+
+TEST_F(CropPage, AMouseDragInTheDrawingAreaReachesTheItem) {
+    show(640, 480, -1);
+    CVideoCropWnd* panel = page->CropPanel();
+    const QRect area = panel->DrawingArea().adjusted(1, 1, -1, -1);
+    QTest::mousePress(panel, Qt::LeftButton, {}, area.topLeft());
+    QTest::mouseMove(panel, area.center());
+    QTest::mouseMove(panel, area.bottomRight() + QPoint(50, 50)); // held to the area
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, area.bottomRight());
+    EXPECT_EQ(item->crop, edges(0, 0, 640, 480));
+    ASSERT_EQ(mainWindow.seen.size(), 1u);
+    EXPECT_EQ(mainWindow.seen[0].msg, kMsgCropChanged);
+}
+
+TEST_F(CropPage, SpinStepsAreRefusedStoredOrOnlyShown) {
+    struct Case {
+        CVideoCropDlg::Edge edge;
+        MediaCrop before;
+        int step;
+        int shown;    // the spin afterwards
+        int32_t stored; // the edge in the item afterwards
+    };
+    // Free aspect, 640 x 480.
+    const Case cases[] = {
+        {CVideoCropDlg::kLeft, {-1, 339, 0, 400, 480}, 1, 340, 340},  // right - 60: stored
+        {CVideoCropDlg::kLeft, {-1, 340, 0, 400, 480}, 1, 341, 340},  // moves, not stored
+        {CVideoCropDlg::kLeft, {-1, 370, 0, 400, 480}, 1, 370, 370},  // right - 30: refused
+        {CVideoCropDlg::kRight, {-1, 0, 0, 640, 480}, 1, 640, 640},   // past the source
+        {CVideoCropDlg::kBottom, {-1, 0, 100, 640, 141}, -1, 140, 140},
+        {CVideoCropDlg::kBottom, {-1, 0, 100, 640, 140}, -1, 139, 140},
+        {CVideoCropDlg::kTop, {-1, 0, 0, 640, 480}, -1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        show(640, 480, -1);
+        item->crop = c.before;
+        page->ShowItem(item.get(), streamsOf(640, 480));
+        page->SpinOf(c.edge)->Step(c.step);
+        const int32_t fields[] = {item->crop.left, item->crop.top, item->crop.right,
+                                  item->crop.bottom};
+        EXPECT_EQ(page->SpinOf(c.edge)->Pos(), c.shown) << c.edge << " " << c.step;
+        EXPECT_EQ(fields[c.edge], c.stored) << c.edge << " " << c.step;
+    }
+    // "Confirm" after a step that was only shown widens the rectangle to the minimum.
+    show(640, 480, -1);
+    item->crop = {-1, 340, 0, 400, 480};
+    page->ShowItem(item.get(), streamsOf(640, 480));
+    page->SpinOf(CVideoCropDlg::kLeft)->Step(1);
+    EXPECT_TRUE(page->confirmPage());
+    EXPECT_EQ(item->crop, (MediaCrop{-1, 341, 0, 401, 480}));
+    EXPECT_EQ(mainWindow.seen.back().wParam, 1u);
+}
+
+TEST_F(CropPage, ResetKeepsTheAspectModeAndCancelRestores) {
+    show(640, 480, 2);
+    drag(0, 0, 320, 180);
+    ASSERT_EQ(item->crop, edges(0, 0, 320, 180));
+    clickElement(page->Panel(), CVideoCropDlg::kReset);
+    EXPECT_EQ(item->crop, (MediaCrop{2, 0, 0, 640, 480}));
+    EXPECT_EQ(page->AspectCombo()->currentIndex(), 2);
+    drag(0, 0, 320, 180);
+    mainWindow.seen.clear();
+    page->cancelPage();
+    EXPECT_EQ(item->crop, (MediaCrop{2, 0, 0, 640, 480}));
+    EXPECT_EQ(mainWindow.seen.size(), 1u);
+}
+
+} // namespace
