@@ -61,6 +61,7 @@ protected:
 TEST_F(MainWndCapture, InputDeviceDialogMakesTheRecordAndTheItem) {
     const std::vector<CaptureDevice> camera{{"/dev/video0", "Integrated Camera"}};
     const std::vector<CaptureDevice> mic{{"alsa_input.pci", "Built-in Audio Analog Stereo"}};
+    const std::vector<CaptureDevice> none;
     const struct {
         const char* name;
         std::vector<CaptureDevice> videos, audios;
@@ -73,40 +74,14 @@ TEST_F(MainWndCapture, InputDeviceDialogMakesTheRecordAndTheItem) {
         double frameRate;
         int width, height;
     } cases[] = {
-        {"only an audio device",
-         {},
-         mic,
-         -1,
-         -1,
-         "0",
-         "29.970",
-         "320x240",
-         true,
-         false,
-         "Built-in Audio Analog Stereo",
-         1,
-         29.97,
-         320,
-         240},
+        {"only an audio device", none, mic, -1, -1, "0", "29.970", "320x240", true, false,
+         "Built-in Audio Analog Stereo", 1, 29.97, 320, 240},
         {"camera and sound", camera, mic, -1, -1, "5000", "30", "640x480", false, false,
          "Integrated Camera", 1440, 30.0, 640, 480},
         {"camera without sound", camera, mic, -1, 0, "12", "23.976", "176x144", false, false,
          "Integrated Camera", 12, 23.976, 176, 144},
-        {"no devices on the machine",
-         {},
-         {},
-         -1,
-         -1,
-         "3",
-         "30",
-         "640x480",
-         false,
-         true,
-         "",
-         0,
-         0,
-         0,
-         0},
+        {"no devices on the machine", none, none, -1, -1, "3", "30", "640x480", false, true, "", 0,
+         0, 0, 0},
         {"both set to no input", camera, mic, 0, 0, "3", "30", "640x480", false, true, "", 0, 0, 0,
          0},
     };
