@@ -135,7 +135,9 @@ void CScreenRecorderDlg::OnSelect() {
     int result = 0;
     QPoint start, end;
     {
-        CScreenDrawDlg draw(display, desktop, this);
+        // No parent: a window manager that hides the transients of a minimised window must not
+        // hide this one.
+        CScreenDrawDlg draw(display, desktop);
         result = draw.exec();
         start = draw.StartPoint();
         end = draw.EndPoint();
