@@ -1,5 +1,7 @@
 #include "CConvertConsole.h"
 
+#include "ProgressLine.h"
+
 #include <QCoreApplication>
 
 #include <unistd.h>
@@ -34,8 +36,8 @@ void CConvertConsole::itemState(const MediaItem& item) {
 void CConvertConsole::progress(const MediaItem& item) {
     const int value = item.progress.load();
     if (tty_) {
-        std::fprintf(err_, "\r%s: %s  %s ", item.displayName.c_str(), item.progressText().c_str(),
-                     item.usedRemainingText().c_str());
+        // Back to the start of the line and clear what a longer line left there.
+        std::fprintf(err_, "\r%s\x1b[K", progressLine_.text(item).c_str());
         openLine_ = true;
     } else {
         const int step = value / kLogStep;
@@ -44,8 +46,7 @@ void CConvertConsole::progress(const MediaItem& item) {
         }
         lastItem_ = &item;
         lastStep_ = step;
-        std::fprintf(err_, "%s: %s  %s\n", item.displayName.c_str(), item.progressText().c_str(),
-                     item.usedRemainingText().c_str());
+        std::fprintf(err_, "%s\n", progressLine_.text(item).c_str());
     }
     std::fflush(err_);
 }

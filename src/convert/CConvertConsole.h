@@ -7,6 +7,7 @@
 
 #include "CVelConvert.h"
 #include "MessageTarget.h"
+#include "ProgressLine.h"
 
 #include <cstdio>
 
@@ -31,6 +32,7 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     bool tty_ = false;
+    ProgressLine progressLine_;
     bool openLine_ = false; // a progress line without its newline on a terminal
     const MediaItem* lastItem_ = nullptr;
     int lastStep_ = -1;

@@ -131,13 +131,12 @@ int64_t captureMilliseconds(const CaptureOptions& options) {
 
 std::string captureUsage() {
     return "\n"
-           "Recording: movara-convert --profile NAME --output DIR [--screen X,Y,W,H[,cursor]]\n"
-           "                      [--audio-device NAME] (--time-limit MINUTES | --seconds N)\n"
-           "           movara-convert --list-devices\n"
-           "\n"
-           "--screen records a region of the X display (left, top, width and height in pixels,\n"
-           "at least 60 x 60, made even; \",cursor\" draws the mouse pointer) at 25 frames per\n"
-           "second, --audio-device a sound source by the name --list-devices shows; either or\n"
-           "both, for 1 to 1440 minutes or N seconds, converted with the profile like a file.\n"
-           "--list-devices prints the video and audio inputs found, one per line.\n";
+           "Recording, instead of or besides FILEs (a screen region, a sound source or both):\n"
+           "  --screen X,Y,W,H[,cursor] a region of the X display: left, top, width, height, at\n"
+           "                           least 60 x 60 (made even), at 25 frames per second;\n"
+           "                           \",cursor\" draws the mouse pointer\n"
+           "  --audio-device NAME      a sound source, by the name --list-devices prints\n"
+           "  --time-limit MINUTES     how long to record, 1 to 1440 minutes, or\n"
+           "  --seconds N              1 to 86400 seconds\n"
+           "  --list-devices           print the video and audio inputs, one a line\n";
 }

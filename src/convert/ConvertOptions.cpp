@@ -19,15 +19,35 @@ std::optional<int64_t> milliseconds(const std::string& text) {
 std::string convertUsage() {
     return "Usage: movara-convert --profile NAME --output DIR [--merge] [--begin MS] [--end MS]\n"
            "                      [--exists overwrite|skip|rename] [EDITS] FILE...\n"
-           "       movara-convert --list-profiles\n"
+           "       movara-convert --list-profiles | --help | --version\n"
            "\n"
-           "Converts each FILE with the named profile into DIR (or all of them into one file\n"
-           "with --merge). --begin and --end cut every source to a clip, in milliseconds.\n"
-           "An existing output is renamed with a time stamp unless --exists says otherwise.\n"
-           "Progress goes to stderr, each finished output's path to stdout. The exit code is 0\n"
-           "only when every item finished.\n"
+           "Converts each FILE with the named profile into DIR/<name>.<extension of the profile>.\n"
+           "\n"
+           "  --profile NAME           the exact name of a profile, as --list-profiles prints it\n"
+           "  --output DIR             the folder the outputs go to; it must exist\n"
+           "  --merge                  all FILEs, in order, into one output named after the first\n"
+           "  --begin MS, --end MS     cut every source to a clip, in milliseconds\n"
+           "  --exists overwrite|skip|rename\n"
+           "                           when an output is already there: replace it once the new\n"
+           "                           one is complete, skip the item, or (the default) add a\n"
+           "                           time stamp _YYYY_MM_DD_hh_mm_ss to the new name\n"
+           "  --list-profiles          print the catalogue: name, category and extension, by tabs\n"
+           "  --help                   print this help\n"
+           "  --version                print the version\n"
            "\n" +
-           editsUsage() + captureUsage();
+           editsUsage() + captureUsage() +
+           "\n"
+           "States and progress go to stderr (one line per item, updated in place on a\n"
+           "terminal), each finished output's path to stdout. Exit code: 0 when every item\n"
+           "finished, 1 when any did not, 2 for a usage error, 130 when interrupted.\n"
+           "\n"
+           "Example: convert every AVI of a folder for a phone.\n"
+           "  movara-convert --profile \"3GPP-3rd Generation Partnership Project(176x144)(*.3gp)\" \\\n"
+           "      --output ~/phone ~/videos/*.avi\n";
+}
+
+std::string convertVersion() {
+    return std::string("movara-convert ") + MOVARA_VERSION + "\n";
 }
 
 std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>& args,
@@ -52,6 +72,10 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
         }
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            options.version = true;
             continue;
         }
         if (arg == "--list-profiles") {
@@ -108,7 +132,7 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
             return fail("--exists takes overwrite, skip or rename, not \"" + value + "\"");
         }
     }
-    if (options.help || options.listProfiles || options.capture.listDevices) {
+    if (options.help || options.version || options.listProfiles || options.capture.listDevices) {
         return options;
     }
     if (options.profile.empty()) {

@@ -14,6 +14,7 @@ enum class ExistingOutput { Overwrite, Skip, Rename };
 
 struct ConvertOptions {
     bool help = false;
+    bool version = false;
     bool listProfiles = false;
     bool merge = false;
     std::string profile; // exact profile name
@@ -32,3 +33,5 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
 
 // The --help text.
 std::string convertUsage();
+// The --version line.
+std::string convertVersion();

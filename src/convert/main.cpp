@@ -182,6 +182,10 @@ int main(int argc, char** argv) {
         std::printf("%s", convertUsage().c_str());
         return 0;
     }
+    if (options->version) {
+        std::printf("%s", convertVersion().c_str());
+        return 0;
+    }
     if (options->capture.listDevices) {
         ConsolePlatformServices services;
         printCaptureDevices(services, stdout);

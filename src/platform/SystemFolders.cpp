@@ -73,7 +73,9 @@ bool isWritableFolder(const std::string& folder) {
 }
 
 std::string writableFolderFor(const std::string& exeFolder, const std::string& configHomeFolder) {
-    if (isWritableFolder(exeFolder))
+    // Permission alone cannot tell: root may write into /usr/bin.
+    const bool portable = isFolder(exeFolder + "/skin");
+    if (portable && isWritableFolder(exeFolder))
         return exeFolder;
     if (configHomeFolder.empty())
         return {};

@@ -18,8 +18,10 @@ std::string runtimeFolder();
 // that exists, else `exeFolder` (so that messages name the place the files were expected).
 std::string dataFolderFor(const std::string& exeFolder);
 
-// Files the program writes: `exeFolder` when this user may write there, else
-// <configHomeFolder>/Movara, created when missing. Empty when neither can be had.
+// Files the program writes: `exeFolder` for a portable copy (its skin/ folder beside it, as in a
+// build tree) that this user may write to, else <configHomeFolder>/Movara, created when missing.
+// An installed copy never writes beside itself, even when the superuser could. Empty when
+// neither can be had.
 std::string writableFolderFor(const std::string& exeFolder, const std::string& configHomeFolder);
 
 bool isWritableFolder(const std::string& folder);

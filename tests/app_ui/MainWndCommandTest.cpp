@@ -18,6 +18,7 @@
 #include "CVelComboBox.h"
 #include "CVelEdit.h"
 
+#include <QDir>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -325,7 +326,7 @@ TEST_F(MainWndCommands, HelpOpensTheHelpFileOrSaysWhereItIsMissing) {
     QTemporaryDir data;
     env->services.setDataFolder(data.path().toStdString());
     OpenWindow();
-    const std::string help = data.path().toStdString() + "/Movara.chm";
+    const std::string help = data.path().toStdString() + "/help/index.html";
     dlg->OnCommand(kCmdHelpTopics);
     ASSERT_EQ(env->services.messageBoxes().size(), 1u);
     EXPECT_EQ(env->services.messageBoxes()[0].text, "Can not find the help file \"" + help + "\"");
@@ -333,6 +334,7 @@ TEST_F(MainWndCommands, HelpOpensTheHelpFileOrSaysWhereItIsMissing) {
     EXPECT_EQ(env->services.messageBoxes()[0].icon, MB_ICONERROR);
     EXPECT_TRUE(env->services.openedDocuments().empty());
 
+    ASSERT_TRUE(QDir().mkpath(data.path() + "/help"));
     writeFile(help, "help");
     dlg->OnCommand(kCmdHelpTopics);
     EXPECT_EQ(env->services.openedDocuments(), std::vector<std::string>{help});

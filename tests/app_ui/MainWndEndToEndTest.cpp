@@ -315,6 +315,7 @@ TEST_F(MainWndEndToEnd, PreviewPlaysSnapshotsAndStopsAtTheEnd) {
 
     clickItem(play, CPlayCtrlWnd::kPlay);
     ASSERT_EQ(dlg->State(), kStatePreviewPaused);
+    QTest::qWait(200); // the position of the picture the pause holds
     const int held = play->Position();
     clickItem(play, CPlayCtrlWnd::kSnapshot);
     ASSERT_TRUE(waitUntil([&] { return !fs::is_empty(settings.snapshotFolder); }, 3000));

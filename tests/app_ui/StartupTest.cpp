@@ -5,6 +5,8 @@
 #include "CMovaraApp.h"
 #include "CommandIds.h"
 
+#include "CFileListWnd.h"
+#include "CLoadFileDlg.h"
 #include "CVelSkin.h"
 
 #include <QDir>
@@ -176,4 +178,38 @@ TEST_F(StartupTest, NoNetworkLayerEndsTheStartFirst) {
     EXPECT_EQ(services.messageBoxes()[0].caption, "Movara");
     EXPECT_EQ(services.messageBoxes()[0].icon, MB_ICONNONE);
     EXPECT_TRUE(first.acquireInstanceLock("Movara"));
+}
+
+TEST_F(StartupTest, FilesFromTheCommandLineAreAddedInOrderAsAddFileWould) {
+    InstallSkin();
+    QTemporaryDir media;
+    const std::string first = media.filePath("b-first.mp4").toStdString();
+    const std::string missing = media.filePath("gone.avi").toStdString();
+    const std::string last = media.filePath("a-last.mp3").toStdString();
+    writeFile(first, "movie");
+    writeFile(last, "sound");
+
+    CMovaraApp app;
+    app.SetStartFiles({first, missing, last});
+    std::vector<std::string> listed;
+    bool loadingDialogSeen = false;
+    app.SetWindowHook([&](CMovaraDlg& dlg) {
+        auto* poll = new QTimer(&dlg);
+        QObject::connect(poll, &QTimer::timeout, &dlg, [&, poll] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                loadingDialogSeen = loadingDialogSeen || dynamic_cast<CLoadFileDlg*>(widget);
+            CFileListWnd* list = dlg.FileList();
+            if (list->Count() < 3)
+                return;
+            poll->stop();
+            for (int i = 0; i < list->Count(); ++i)
+                listed.push_back(list->MediaAt(i)->sourcePath);
+            QTimer::singleShot(0, &dlg, [&dlg] { dlg.reject(); });
+        });
+        poll->start(20);
+        QTimer::singleShot(10000, &dlg, [&dlg] { dlg.reject(); });
+    });
+    EXPECT_EQ(app.Run(), IDCANCEL);
+    EXPECT_TRUE(loadingDialogSeen);
+    EXPECT_EQ(listed, (std::vector<std::string>{first, missing, last}));
 }

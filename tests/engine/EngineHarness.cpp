@@ -2,6 +2,7 @@
 
 #include "MediaGenerators.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace enginetest {
@@ -92,6 +93,18 @@ std::string sourcePath(int width, int height, const std::string& rate, double se
     return testmedia::generate(spec);
 }
 
+double Window::lumaOf(double x0, double y0, double x1, double y1) const {
+    if (frames.empty())
+        return -1.0;
+    const int w = frames.back().width, h = frames.back().height;
+    double sum = 0.0;
+    int count = 0;
+    for (int y = int(y0 * h); y < int(y1 * h); ++y)
+        for (int x = int(x0 * w); x < int(x1 * w); ++x, ++count)
+            sum += luma[size_t(y) * w + x];
+    return count ? sum / count : -1.0;
+}
+
 Window& previewWindow() {
     static Window window;
     return window;
@@ -133,6 +146,10 @@ extern "C" intptr_t VelSendMessage(VeldesWindow, unsigned int msg, uintptr_t wPa
             g_window.frames.push_back({g_window.now(), frame->positionMs, frame->width,
                                        frame->height,
                                        frame->planes[0][size_t(cy) * frame->pitches[0] + cx]});
+            g_window.luma.resize(size_t(frame->width) * frame->height);
+            for (int y = 0; y < frame->height; ++y)
+                std::copy_n(frame->planes[0] + size_t(y) * frame->pitches[0], frame->width,
+                            g_window.luma.data() + size_t(y) * frame->width);
         }
     }
     g_window.changed.notify_all();

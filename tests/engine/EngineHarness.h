@@ -96,6 +96,9 @@ struct Window {
     std::vector<tagVeldesEvent> events;
     std::vector<double> eventTimes;
     std::vector<uint8_t> snapshot; // BGRA of the last snapshot event
+    std::vector<uint8_t> luma;     // Y plane of the last picture, rows of its width
+    // Mean luma of a rectangle of the last picture, given as fractions of its size.
+    double lumaOf(double x0, double y0, double x1, double y1) const;
     int withdrawn = 0;             // presents that arrived without a picture
     bool block = false;            // the "user-interface thread" is busy: sends wait
     int inSend = 0;

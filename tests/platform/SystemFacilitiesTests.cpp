@@ -189,13 +189,23 @@ TEST(PlatformSystem, WritableFolderRule) {
     ASSERT_TRUE(root.isValid());
     const std::string base = root.path().toStdString();
     const std::string config = base + "/config";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(base + "/portable/skin")));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(base + "/usr/bin")));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(base + "/usr/share/movara/skin")));
 
-    EXPECT_EQ(platform::writableFolderFor(base, config), base);
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(base + "/bare")));
+
+    // A portable copy writes beside itself and makes no configuration folder.
+    EXPECT_EQ(platform::writableFolderFor(base + "/portable", config), base + "/portable");
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(config)));
 
-    // No usable folder beside the executable: the user's configuration folder, made on demand.
-    EXPECT_EQ(platform::writableFolderFor(base + "/gone", config), config + "/Movara");
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(config + "/Movara")).isDir());
+    // An installed copy (its folder writable here, as /usr/bin is for root), a folder without
+    // skins and a missing folder: the user's configuration folder, made on demand.
+    for (const char* exe : {"/usr/bin", "/bare", "/gone"}) {
+        SCOPED_TRACE(exe);
+        EXPECT_EQ(platform::writableFolderFor(base + exe, config), config + "/Movara");
+        EXPECT_TRUE(QFileInfo(QString::fromStdString(config + "/Movara")).isDir());
+    }
 }
 
 TEST(PlatformSystem, WritableFolderRuleSkipsAReadOnlyExecutableFolder) {
@@ -206,7 +216,7 @@ TEST(PlatformSystem, WritableFolderRuleSkipsAReadOnlyExecutableFolder) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not keep the superuser out of a read-only folder";
     const std::string readOnly = base + "/ro";
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(readOnly)));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(readOnly + "/skin")));
     QFile::setPermissions(QString::fromStdString(readOnly),
                           QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(platform::writableFolderFor(readOnly, config), config + "/Movara");

@@ -35,7 +35,8 @@ Ran run(const std::string& command) {
 TEST(CustomProfileConvert, ListsAndTakesTheCustomProfilesBesideTheProgram) {
     const fs::path folder =
         fs::temp_directory_path() / ("movara-convert-store-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
+    // A portable copy: its skin/ folder beside it.
+    fs::create_directories(folder / "skin");
     const fs::path program = folder / "movara-convert";
     fs::copy_file(MOVARA_CONVERT_BIN, program, fs::copy_options::overwrite_existing);
     std::ofstream(folder / "VelCustomProfile.xml")

@@ -1,9 +1,9 @@
 // skinrender: renders SVG images to PNG at their own size, for the skin archives.
 //
-//   skinrender OUTPUT_FOLDER IMAGE.svg...
+//   skinrender [--size N] OUTPUT_FOLDER IMAGE.svg...
 //
-// Each IMAGE.svg becomes OUTPUT_FOLDER/IMAGE.png, sized by the SVG's width and height,
-// antialiased, on a transparent background.
+// Each IMAGE.svg becomes OUTPUT_FOLDER/IMAGE.png, sized by the SVG's width and height (or N by
+// N pixels, as the desktop's icon sizes want), antialiased, on a transparent background.
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,9 +18,14 @@
 int main(int argc, char** argv) {
     // The images hold no text, so no window system (and no font) is needed.
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() < 3) {
-        std::fprintf(stderr, "usage: skinrender OUTPUT_FOLDER IMAGE.svg...\n");
+    QStringList args = app.arguments();
+    int forcedSize = 0;
+    if (args.size() > 2 && args[1] == QLatin1String("--size")) {
+        forcedSize = args[2].toInt();
+        args.remove(1, 2);
+    }
+    if (args.size() < 3 || forcedSize < 0) {
+        std::fprintf(stderr, "usage: skinrender [--size N] OUTPUT_FOLDER IMAGE.svg...\n");
         return 2;
     }
     const QDir out(args[1]);
@@ -30,7 +35,7 @@ int main(int argc, char** argv) {
     }
     for (qsizetype i = 2; i < args.size(); ++i) {
         QSvgRenderer svg(args[i]);
-        const QSize size = svg.defaultSize();
+        const QSize size = forcedSize > 0 ? QSize(forcedSize, forcedSize) : svg.defaultSize();
         if (!svg.isValid() || size.isEmpty()) {
             std::fprintf(stderr, "skinrender: %s is not a usable SVG image\n", qPrintable(args[i]));
             return 1;

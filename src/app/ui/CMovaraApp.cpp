@@ -3,6 +3,7 @@
 #include "CMovaraDlg.h"
 #include "TerminationSignals.h"
 
+#include "CLoadFileDlg.h"
 #include "CVelSkin.h"
 #include "CustomProfileStore.h"
 #include "PlatformServices.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QSessionManager>
+#include <QTimer>
 
 #include <memory>
 
@@ -81,6 +83,14 @@ int CMovaraApp::Run() {
         if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
             commit = QObject::connect(gui, &QGuiApplication::commitDataRequest, dialog,
                                       [dialog](QSessionManager&) { dialog->SaveSettings(); });
+        if (!m_startFiles.empty()) {
+            // Once the modal run has begun, so that the window is on screen beneath the
+            // loading dialog.
+            QTimer::singleShot(0, dialog, [dialog, files = m_startFiles] {
+                CLoadFileDlg loading(files, dialog, dialog, dialog->Skin());
+                loading.exec();
+            });
+        }
         if (m_hook)
             m_hook(*dialog);
         result = dialog->DoModal();

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class CMovaraDlg;
 
@@ -19,6 +20,9 @@ public:
     // Called with the initialised main window just before its modal run.
     using WindowHook = std::function<void(CMovaraDlg&)>;
     void SetWindowHook(WindowHook hook) { m_hook = std::move(hook); }
+    // Files added once the window shows, in this order, through the loading dialog as the
+    // add-files command adds them.
+    void SetStartFiles(std::vector<std::string> paths) { m_startFiles = std::move(paths); }
 
     // The framework's start hook: runs everything and answers false, so the process then ends.
     bool InitInstance();
@@ -31,4 +35,5 @@ public:
 
 private:
     WindowHook m_hook;
+    std::vector<std::string> m_startFiles;
 };

@@ -1,0 +1,44 @@
+# What makes Movara a desktop program once installed: the user guide beside the skins in
+# share/movara, the desktop entry, the icon in the sizes the desktop asks for, the AppStream file
+# and the manual pages. The programs and skins install from their own folders.
+#
+# An installed Movara finds its data through ../share/movara from bin/, so the layout below is
+# fixed relative to the prefix rather than taken from GNUInstallDirs.
+
+set(MOVARA_DATA_SOURCE ${PROJECT_SOURCE_DIR}/data)
+set(MOVARA_HELP_SOURCE ${PROJECT_SOURCE_DIR}/help)
+set(MOVARA_ICON_SIZES 48 256)
+
+# The PNG icons, rendered from the scalable one by the skins' own renderer.
+set(movara_icon_pngs)
+foreach(size IN LISTS MOVARA_ICON_SIZES)
+    set(folder ${CMAKE_BINARY_DIR}/icons/${size}x${size})
+    add_custom_command(OUTPUT ${folder}/movara.png
+        COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+                $<TARGET_FILE:skinrender> --size ${size} ${folder} ${MOVARA_DATA_SOURCE}/movara.svg
+        DEPENDS skinrender ${MOVARA_DATA_SOURCE}/movara.svg
+        COMMENT "Rendering the ${size}x${size} icon"
+        VERBATIM)
+    list(APPEND movara_icon_pngs ${folder}/movara.png)
+    install(FILES ${folder}/movara.png DESTINATION share/icons/hicolor/${size}x${size}/apps)
+endforeach()
+add_custom_target(movara_icons ALL DEPENDS ${movara_icon_pngs})
+
+# The guide beside the programs in the build tree too, so that "Help topics..." works there.
+file(GLOB_RECURSE movara_help_files CONFIGURE_DEPENDS ${MOVARA_HELP_SOURCE}/*)
+set(movara_help_stamp ${CMAKE_BINARY_DIR}/help.stamp)
+add_custom_command(OUTPUT ${movara_help_stamp}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${MOVARA_BIN_DIR}/help
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${MOVARA_HELP_SOURCE} ${MOVARA_BIN_DIR}/help
+    COMMAND ${CMAKE_COMMAND} -E touch ${movara_help_stamp}
+    DEPENDS ${movara_help_files}
+    COMMENT "Copying the user guide"
+    VERBATIM)
+add_custom_target(movara_help ALL DEPENDS ${movara_help_stamp})
+
+install(DIRECTORY ${MOVARA_HELP_SOURCE}/ DESTINATION share/movara/help)
+install(FILES ${MOVARA_DATA_SOURCE}/movara.desktop DESTINATION share/applications)
+install(FILES ${MOVARA_DATA_SOURCE}/movara.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${MOVARA_DATA_SOURCE}/movara.svg DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${MOVARA_DATA_SOURCE}/movara.1 ${MOVARA_DATA_SOURCE}/movara-convert.1
+    DESTINATION share/man/man1)
