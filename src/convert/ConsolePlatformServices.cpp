@@ -1,7 +1,9 @@
 #include "ConsolePlatformServices.h"
 
-std::vector<CaptureDevice> ConsolePlatformServices::captureDevices(CaptureKind) {
-    return {};
+#include "CaptureDeviceList.h"
+
+std::vector<CaptureDevice> ConsolePlatformServices::captureDevices(CaptureKind kind) {
+    return platform::listCaptureDevices(kind);
 }
 
 int ConsolePlatformServices::doMessageBox(const std::string& text, const std::string& caption,

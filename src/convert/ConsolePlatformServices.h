@@ -3,7 +3,8 @@
 // Platform services for a program without windows: nothing is ever shown or opened. A message
 // box is written to stderr and answered as a person who cannot be asked would answer it: Cancel
 // where there is one (so a disk-space shortage ends the conversion instead of retrying forever),
-// else No, else OK. The system facilities (disk, folders, clock) are the shared Linux ones.
+// else No, else OK. The system facilities (disk, folders, clock) are the shared Linux ones, and
+// the capture devices are listed as the desktop program lists them.
 
 #include "PlatformServices.h"
 

@@ -39,7 +39,7 @@ std::string convertUsage() {
            "  --help                   print this help\n"
            "  --version                print the version\n"
            "\n" +
-           editsUsage() +
+           editsUsage() + captureUsage() +
            "\n"
            "States and progress go to stderr (one line per item, updated in place on a\n"
            "terminal), each finished output's path to stdout. Exit code: 0 when every item\n"
@@ -84,6 +84,13 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
         }
         if (arg == "--list-profiles") {
             options.listProfiles = true;
+            continue;
+        }
+        std::string captureError;
+        if (parseCaptureOption(args, &i, &options.capture, &captureError)) {
+            if (!captureError.empty()) {
+                return fail(captureError);
+            }
             continue;
         }
         if (arg == "--merge") {
@@ -133,7 +140,7 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
             return fail("--exists takes overwrite, skip or rename, not \"" + value + "\"");
         }
     }
-    if (options.help || options.version || options.listProfiles) {
+    if (options.help || options.version || options.listProfiles || options.capture.listDevices) {
         return options;
     }
     if (options.profile.empty()) {
@@ -142,7 +149,11 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
     if (options.outputFolder.empty() && !options.estimate) {
         return fail("--output is required");
     }
-    if (options.files.empty()) {
+    if (const std::string captureError = checkCaptureOptions(options.capture);
+        !captureError.empty()) {
+        return fail(captureError);
+    }
+    if (options.files.empty() && !options.capture.records()) {
         return fail("no input files");
     }
     if (options.begin && options.end && *options.end <= *options.begin) {

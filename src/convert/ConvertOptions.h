@@ -2,6 +2,7 @@
 
 // The command line of movara-convert.
 
+#include "CaptureOptions.h"
 #include "ConvertEdits.h"
 
 #include <cstdint>
@@ -24,6 +25,7 @@ struct ConvertOptions {
     ExistingOutput exists = ExistingOutput::Rename;
     ConvertEdits edits;
     std::vector<std::string> files;
+    CaptureOptions capture; // recording instead of (or besides) files
 };
 
 // The arguments after the program name. nullopt with *error set on a usage error.

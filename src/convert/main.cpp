@@ -3,6 +3,7 @@
 // console platform services for the dialogs.
 #include "CConvertConsole.h"
 #include "CVelConvert.h"
+#include "CaptureCommand.h"
 #include "ConsolePlatformServices.h"
 #include "ConvertOptions.h"
 #include "CustomProfileStore.h"
@@ -171,6 +172,10 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
             std::printf("%lld\t%s\n", static_cast<long long>(item->outputEstimate), file.c_str());
         items.push_back(std::move(item));
     }
+    if (options.capture.records() &&
+        !addRecording(convert, items, profile, options.capture, options.edits)) {
+        allLoaded = false;
+    }
     if (options.estimate) {
         convert.shutdown();
         return allLoaded ? kExitFinished : kExitNotAllFinished;
@@ -227,6 +232,11 @@ int main(int argc, char** argv) {
     }
     if (options->version) {
         std::printf("%s", convertVersion().c_str());
+        return 0;
+    }
+    if (options->capture.listDevices) {
+        ConsolePlatformServices services;
+        printCaptureDevices(services, stdout);
         return 0;
     }
     const ProfileCatalogue& catalogue = ProfileCatalogue::instance();

@@ -2,6 +2,7 @@
 
 #include "velcodecutil.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -23,7 +24,10 @@ std::string fileNameOfPath(std::string_view path) {
 
 std::string outputBaseName(const MediaItem& item) {
     if (IsDevicePath(item.sourcePath)) {
-        return item.displayName;
+        // A device's name is no file name: a "/" in it would name a folder.
+        std::string name = item.displayName;
+        std::replace(name.begin(), name.end(), '/', '_');
+        return name;
     }
     const size_t dot = extensionDot(item.displayName);
     return dot == std::string::npos ? item.displayName : item.displayName.substr(0, dot);

@@ -21,7 +21,7 @@ std::string folderOfPath(std::string_view path);
 std::string fileNameOfPath(std::string_view path);
 
 // The base name of the output: a file item's display name without its extension, a device
-// item's whole display name.
+// item's whole display name (with "/" made "_").
 std::string outputBaseName(const MediaItem& item);
 // Base name + "." + the profile's extension.
 std::string outputFileName(const MediaItem& item);

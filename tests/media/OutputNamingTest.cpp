@@ -63,7 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"DeviceIgnoresSameAsInput", "Camera", kCamera.c_str(), kFormatMp4, true, "/out/",
                  "/out/Camera.mp4"},
         PathCase{"DeviceNameWithDotIsWhole", "Cam.v2", kCamera.c_str(), kFormatMp4, false, "/out",
-                 "/out/Cam.v2.mp4"}),
+                 "/out/Cam.v2.mp4"},
+        PathCase{"DeviceNameSlashIsNoFolder", "Headset/Handsfree", kCamera.c_str(), kFormatMp4,
+                 false, "/out", "/out/Headset_Handsfree.mp4"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(OutputNaming, OutputFolderFollowsTheMode) {

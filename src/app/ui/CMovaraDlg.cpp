@@ -445,6 +445,12 @@ void CMovaraDlg::OnCommand(int commandId) {
     case kCmdAddFolder:
         OnAddFolder();
         break;
+    case kCmdAddDevice:
+        OnAddDevice();
+        break;
+    case kCmdScreenRecorder:
+        OnScreenRecorder();
+        break;
     case kCmdDuplicate:
         OnDuplicate();
         break;

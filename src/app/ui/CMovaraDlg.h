@@ -103,6 +103,11 @@ public:
     // conversion runs or is paused.
     void AddDroppedPaths(const std::vector<std::string>& paths);
 
+    // --- capture sources (CMovaraDlgCapture.cpp) ---
+    // Appends and loads the item of a capture record (named after its device, as long as its
+    // time limit, with the selected profile). Its index, or -1 when the engine refused it.
+    int AddDeviceItem(const VEL_DEVICE_INFO& record);
+
     // --- conversion control (CMovaraDlgConvert.cpp) ---
     // Start with the merge bit or without it: 1 when the conversion started, 0 when a check
     // stopped it (the message was shown, nothing changed).
@@ -210,6 +215,10 @@ private:
     void OnAddFolder();
     // 1 to go on with a folder scan, 0 once Escape was pressed since the last file.
     intptr_t OnBrowseFile(const char* path);
+
+    // CMovaraDlgCapture.cpp: commands 32838 and 32843.
+    void OnAddDevice();
+    void OnScreenRecorder();
 
     // CMovaraDlgConvert.cpp: the action pane, messages 3245 and 3246, the completion actions.
     void OnActionClick(int itemId);

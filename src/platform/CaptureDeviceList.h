@@ -9,8 +9,9 @@
 
 namespace platform {
 
-// In the order the device library reports them; empty when none can be listed. A device without
-// a description is shown by its name.
+// In the order the device library reports them, each friendly name once; empty when none can be
+// listed. A device without a description is shown by its name. Without a PulseAudio server the
+// ALSA sound cards are listed by name (their software plugins are not devices).
 std::vector<CaptureDevice> listCaptureDevices(CaptureKind kind);
 
 } // namespace platform

@@ -5,6 +5,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <algorithm>
 #include <mutex>
 
 namespace platform {
@@ -27,11 +28,33 @@ std::vector<CaptureDevice> listWith(const char* formatName) {
             device.description = info->device_description && *info->device_description
                                      ? info->device_description
                                      : info->device_name;
-            devices.push_back(std::move(device));
+            // A camera's metadata node carries the camera's name again; the first node of a
+            // name is the one a friendly name opens.
+            const bool repeated =
+                std::any_of(devices.begin(), devices.end(), [&](const CaptureDevice& known) {
+                    return known.description == device.description;
+                });
+            if (!repeated)
+                devices.push_back(std::move(device));
         }
     }
     avdevice_free_list_devices(&list);
     return devices;
+}
+
+// ALSA lists its software plugins (null, rate converters, JACK, OSS, the PulseAudio bridge...)
+// beside the sound cards, each card several times over. A card's plughw entry is the one that
+// records in any format; its description spans lines, so the name stands for it, which is also
+// what the capture layer opens.
+std::vector<CaptureDevice> alsaCards() {
+    std::vector<CaptureDevice> cards;
+    for (CaptureDevice& device : listWith("alsa")) {
+        if (device.name.rfind("plughw:CARD=", 0) != 0)
+            continue;
+        device.description = device.name;
+        cards.push_back(std::move(device));
+    }
+    return cards;
 }
 
 } // namespace
@@ -43,7 +66,7 @@ std::vector<CaptureDevice> listCaptureDevices(CaptureKind kind) {
         return listWith("v4l2");
     std::vector<CaptureDevice> devices = listWith("pulse");
     if (devices.empty())
-        devices = listWith("alsa");
+        devices = alsaCards();
     return devices;
 }
 
