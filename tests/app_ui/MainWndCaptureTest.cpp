@@ -243,6 +243,11 @@ TEST_F(MainWndCapture, ScreenRecorderOkRules) {
 }
 
 TEST_F(MainWndCapture, RegionDragMinimisesTheWindowAndTakesOnlyBigRegions) {
+#if defined(__SANITIZE_THREAD__)
+    // Drawing the photographed screen scales it on Qt's own image threads, which the sanitizer
+    // cannot see synchronise (Qt is not built for it).
+    GTEST_SKIP() << "Qt's image scaling threads under ThreadSanitizer";
+#endif
     const struct {
         QPoint from, to;
         const char* expected[4];
