@@ -186,7 +186,7 @@ void VeldesShowVideoEffect(VeldesTimeline handle, int withEffects) {
 } // extern "C"
 
 #if defined(__SANITIZE_THREAD__)
-// FFmpeg is not built for ThreadSanitizer: the hand-offs between its codec and filter threads use
+// FFmpeg (and the PulseAudio client the sound capture uses) is not built for ThreadSanitizer: the hand-offs between its codec and filter threads use
 // atomics the sanitizer cannot see, so frames and buffers passed on by them look unsynchronised,
 // and their allocations and frees look racy. Those reports are about FFmpeg's insides, not about
 // this engine; everything our own code does stays checked. Weak, so a program that brings its
@@ -198,13 +198,17 @@ extern "C" __attribute__((weak)) const char* __tsan_default_suppressions() {
            "race:libswscale.so\n"
            "race:libx264.so\n"
            "race:libxvidcore.so\n"
+           "race:libpulsecommon\n" // the sound capture's PulseAudio client: its own threads
+           "race:libpulse.so\n"
+           "mutex:libpulsecommon\n"
            "mutex:libavcodec.so\n"
            "called_from_lib:libavcodec.so\n"
            "called_from_lib:libavutil.so\n"
            "called_from_lib:libavformat.so\n"
            "called_from_lib:libavfilter.so\n"
            "called_from_lib:libswscale.so\n"
-           "called_from_lib:libswresample.so\n";
+           "called_from_lib:libswresample.so\n"
+           "called_from_lib:libavdevice.so\n";
 }
 #endif
 
