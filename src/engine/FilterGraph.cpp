@@ -143,25 +143,35 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
                                        {"x", std::to_string(((width - cropWidth) / 2) & ~1)},
                                        {"y", std::to_string(((height - cropHeight) / 2) & ~1)}}));
     }
-    if (m_edits.flip & 1)
-        chain.push_back(addFilter(g, "hflip", {}));
-    if (m_edits.flip & 2)
-        chain.push_back(addFilter(g, "vflip", {}));
-    // Colour edits of -100..100 on eq's scales: 0 is neutral, the ends clearly visible without
-    // turning the picture into a flat field (contrast 0.4..2.5, saturation 0.33..3).
-    if (m_edits.colourChanged()) {
-        double b = std::clamp(m_edits.brightness, -100, 100) / 100.0;
-        double c = std::clamp(m_edits.contrast, -100, 100) / 100.0;
-        double s = std::clamp(m_edits.saturation, -100, 100) / 100.0;
-        chain.push_back(addFilter(g, "eq",
-                                  {{"brightness", number(0.4 * b)},
-                                   {"contrast", number(std::pow(2.0, 1.3 * c))},
-                                   {"saturation", number(std::pow(3.0, s))}}));
-    }
+    // Mirroring and colour are point-for-point, so they are done on whichever is smaller, the
+    // picture before the scale or after it; the export's own black bars stay untouched by them.
+    auto pointEdits = [&] {
+        if (m_edits.flip & 1)
+            chain.push_back(addFilter(g, "hflip", {}));
+        if (m_edits.flip & 2)
+            chain.push_back(addFilter(g, "vflip", {}));
+        // Colour edits of -100..100 on eq's scales: 0 is neutral, the ends clearly visible
+        // without turning the picture into a flat field (contrast 0.4..2.5, saturation 0.33..3).
+        if (m_edits.colourChanged()) {
+            double b = std::clamp(m_edits.brightness, -100, 100) / 100.0;
+            double c = std::clamp(m_edits.contrast, -100, 100) / 100.0;
+            double s = std::clamp(m_edits.saturation, -100, 100) / 100.0;
+            chain.push_back(addFilter(g, "eq",
+                                      {{"brightness", number(0.4 * b)},
+                                       {"contrast", number(std::pow(2.0, 1.3 * c))},
+                                       {"saturation", number(std::pow(3.0, s))}}));
+        }
+    };
+    const bool shrinking =
+        int64_t(m_plan.pictureWidth) * m_plan.pictureHeight < int64_t(width) * height;
+    if (!shrinking)
+        pointEdits();
     chain.push_back(addFilter(g, "scale",
                               {{"w", std::to_string(m_plan.pictureWidth)},
                                {"h", std::to_string(m_plan.pictureHeight)},
                                {"flags", "bicubic"}}));
+    if (shrinking)
+        pointEdits();
     int padX = ((m_plan.width - m_plan.pictureWidth) / 2) & ~1;
     int padY = ((m_plan.height - m_plan.pictureHeight) / 2) & ~1;
     if (padX || padY || m_plan.width != m_plan.pictureWidth ||
