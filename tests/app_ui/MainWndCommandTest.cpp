@@ -4,6 +4,7 @@
 
 #include "CVelAboutDlg.h"
 #include "CommandIds.h"
+#include "velcodecutil.h"
 #include "MovaraLinks.h"
 #include "MovaraMenus.h"
 
@@ -320,6 +321,12 @@ TEST_F(MainWndCommands, OpenTheFolderShowsTheSourceInTheFileManager) {
     ClickRow(1);
     dlg->OnCommand(kCmdOpenFolder);
     EXPECT_EQ(env->services.shownFiles(), std::vector<std::string>{"/media/clip1.avi"});
+    // A capture device has no folder: nothing more is shown.
+    VEL_DEVICE_INFO camera;
+    camera.videoDevice = "Camera";
+    ClickRow(AddItem(GenDevicePath(&camera)));
+    dlg->OnCommand(kCmdOpenFolder);
+    EXPECT_EQ(env->services.shownFiles().size(), 1u);
 }
 
 TEST_F(MainWndCommands, HelpOpensTheHelpFileOrSaysWhereItIsMissing) {

@@ -3,6 +3,7 @@
 
 #include "CVelAboutDlg.h"
 #include "CommandIds.h"
+#include "velcodecutil.h"
 #include "MovaraLinks.h"
 
 #include "CFileListWnd.h"
@@ -77,7 +78,9 @@ void CMovaraDlg::OnSelectAll(bool on) {
 void CMovaraDlg::OnOpenFolder() {
     if (!m_fileList)
         return;
-    if (const MediaItem* item = m_fileList->MediaAt(m_fileList->FocusedIndex()))
+    // A capture device has no folder to show.
+    const MediaItem* item = m_fileList->MediaAt(m_fileList->FocusedIndex());
+    if (item && !IsDevicePath(item->sourcePath))
         platformServices().showInFileManager(item->sourcePath);
 }
 
