@@ -171,6 +171,9 @@ int main() {
             double percent = (double(estimate) - double(real)) / double(real) * 100.0;
             errors.push_back(std::fabs(percent));
             std::printf("estimate-error %s/%s %+.1f\n", s.name, label, percent);
+            if (std::getenv("ESTIMATE_DETAIL"))
+                std::fprintf(stderr, "sizes %s/%s estimate %lld real %lld\n", s.name, label,
+                             static_cast<long long>(estimate), static_cast<long long>(real));
             std::fflush(stdout);
         }
     }
