@@ -175,6 +175,17 @@ int CTimeline::encodedSize(int mediaId, int64_t* bytes) {
         input.target = targetOf(*media->setting);
         input.seconds = std::max(0.0, end - begin);
         input.videoFromSource = hasStream(media->probe, VELDES_STREAM_VIDEO);
+        const int chosen = streamIndexFromValues(media->setting->videoValues);
+        for (size_t i = 0; i < media->probe.streams.size(); ++i) {
+            const tagVeldesStreamInfo& v = media->probe.streams[i];
+            if (v.type != VELDES_STREAM_VIDEO ||
+                (chosen >= 0 && media->probe.streamIndex[i] != chosen && input.sourceCodec))
+                continue;
+            double rate = v.frameRate > 0.0 ? v.frameRate : 25.0;
+            input.sourceBitRate = v.bitRate;
+            input.sourcePixelRate = double(v.width) * v.height * rate;
+            input.sourceCodec = v.videoValues[1];
+        }
         input.audioFromSource = hasStream(media->probe, VELDES_STREAM_AUDIO);
     }
     return estimateEncodedSize(input, bytes) < 0 ? -2 : 1;

@@ -2,6 +2,7 @@
 
 #include "velcodecapi.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -121,7 +122,47 @@ double audioPayloadPerSecond(const AudioPlan& a, bool fromSource) {
     }
 }
 
-double videoPayloadPerSecond(const VideoPlan& v, bool fromSource) {
+// Bits a source codec spends for the same picture, against H.264's.
+double sourceCodecCost(int codecId) {
+    switch (codecId) {
+    case AV_CODEC_ID_H264:
+    case AV_CODEC_ID_VP8:
+        return 1.0;
+    case AV_CODEC_ID_HEVC:
+    case AV_CODEC_ID_VP9:
+    case AV_CODEC_ID_AV1:
+        return 0.6;
+    default:
+        return 1.6; // MPEG-1/2/4, H.263, MJPEG and the like
+    }
+}
+
+// What the encoder really spends, given how hard the content is: the source's bits, in H.264
+// terms, at the export's pixel rate. Easy content (a still picture, a slow scene) leaves the
+// encoder below its target at its finest quantiser; noise-like content keeps it above the target
+// at its coarsest. Measured on generated sources of each kind (bench/estimate-accuracy).
+double contentBound(const VideoPlan& v, const EstimateInput& in, double rate) {
+    if (in.sourceBitRate <= 0.0 || in.sourcePixelRate <= 0.0)
+        return rate;
+    const double pixelRate = double(v.width) * v.height * av_q2d(v.frameRate);
+    // An enlarged picture gains no detail: its cost grows more slowly than its pixels.
+    const double ratio = pixelRate / in.sourcePixelRate;
+    const double content =
+        in.sourceBitRate / sourceCodecCost(in.sourceCodec) * (ratio <= 1.0 ? ratio : std::sqrt(ratio));
+    switch (v.codec->engineId) {
+    case VELDES_VCODEC_H264:
+        return std::max(std::min(rate, 1.27 * std::pow(content, 1.2)), 0.044 * content);
+    case VELDES_VCODEC_H263:
+        return std::max(std::min(rate, 0.09 * pixelRate + 3.5 * content), 0.24 * content);
+    case VELDES_VCODEC_MJPEG:
+    case VELDES_VCODEC_DVVIDEO:
+        return rate; // their floor and fixed sizes already rule
+    default:
+        return std::max(std::min(rate, 0.022 * pixelRate + 2.62 * content), 0.57 * content);
+    }
+}
+
+double videoPayloadPerSecond(const VideoPlan& v, bool fromSource, const EstimateInput& in) {
     double rate = av_q2d(v.frameRate);
     if (v.codec->rule == FrameRule::DvSystem)
         return (v.height == 480 ? 120000.0 : 144000.0) * rate;
@@ -132,7 +173,8 @@ double videoPayloadPerSecond(const VideoPlan& v, bool fromSource) {
         return v.bitRate / 8.0 * 0.03;
     double floor = quantiserFloorBitsPerPixel(v.codec->engineId, v.width, v.height) * v.width *
                    v.height * rate;
-    return std::max(v.bitRate * videoRealisation(v.codec->engineId), floor) / 8.0;
+    double spent = std::max(v.bitRate * videoRealisation(v.codec->engineId), floor);
+    return contentBound(v, in, spent) / 8.0;
 }
 
 } // namespace
@@ -146,7 +188,7 @@ int estimateEncodedSize(const EstimateInput& input, int64_t* bytes) {
     const ContainerCost* cost = costOf(plan.muxer);
     double payload = 0.0, packets = 0.0;
     if (plan.video) {
-        payload += videoPayloadPerSecond(*plan.video, input.videoFromSource) * seconds;
+        payload += videoPayloadPerSecond(*plan.video, input.videoFromSource, input) * seconds;
         packets += av_q2d(plan.video->frameRate) * seconds;
     }
     // DV carries its sound inside the video frames.
