@@ -157,7 +157,7 @@ void CPlayer::release() {
     // A picture already on its way to the window is withdrawn: the window then only repaints, so
     // nothing of a stopped preview shows up after the stop.
     if (m_presenterInHost && m_render.type == VELDES_RENDER_PRESENT)
-        m_render.value = 0;
+        __atomic_store_n(&m_render.value, 0, __ATOMIC_RELEASE); // a window may read it anywhere
     m_wake.notify_all();
     // Threads usually end at once; one still opening a decoder or inside a send to the host is
     // let go (it holds the player alive and never calls the host again), so stopping stays quick.

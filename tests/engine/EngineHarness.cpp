@@ -138,7 +138,9 @@ extern "C" intptr_t VelSendMessage(VeldesWindow, unsigned int msg, uintptr_t wPa
         g_window.sizes.emplace_back(int(wParam), int(lParam));
     } else if (msg == VELDES_MSG_RENDER) {
         auto* request = reinterpret_cast<const tagVeldesRenderRequest*>(lParam);
-        auto* frame = reinterpret_cast<const tagVeldesFrame*>(request->value);
+        // Read as the engine withdraws it: this stand-in runs on the sending thread.
+        auto* frame = reinterpret_cast<const tagVeldesFrame*>(
+            __atomic_load_n(&request->value, __ATOMIC_ACQUIRE));
         if (!frame) {
             ++g_window.withdrawn;
         } else {
