@@ -8,6 +8,7 @@
 //   estimate-error <name> <percent of the engine's size estimate against its real output>
 //   cpu-ratio <name> <median engine processor time / median ffmpeg processor time>
 // Targets: ratio <= 0.90, estimate within +-15 %. Exit status 1 when a target is missed.
+#include "EngineHarness.h"
 #include "MediaGenerators.h"
 #include "ProfileDerivation.h"
 #include "ScratchDir.h"
@@ -57,25 +58,6 @@ TestProfile h263Cif3g2() {
     p.width = 352;
     p.height = 288;
     return p;
-}
-
-struct Done {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool ended = false;
-    bool ok = false;
-    int lastId = -1;
-};
-
-int onEvent(tagVeldesEvent* e, void* user) {
-    auto* done = static_cast<Done*>(user);
-    std::lock_guard lock(done->mutex);
-    if (e->mediaId == done->lastId && (e->status < 0 || e->progress == 10000)) {
-        done->ended = true;
-        done->ok = e->status >= 0;
-        done->changed.notify_all();
-    }
-    return 0;
 }
 
 double processCpuSeconds() {
@@ -175,15 +157,10 @@ EngineResult runEngine(const Workload& w, const std::string& out) {
     }
     if (ids.size() == w.sources.size()) {
         tagVeldesExportInfo info = deriveExportInfo(w.profile, first, out);
-        Done done;
-        done.lastId = ids.back();
-        info.callback = &onEvent;
-        info.user = &done;
-        if (VeldesRun(timeline, ids.data(), int(ids.size()), &info) >= 0) {
-            std::unique_lock lock(done.mutex);
-            done.changed.wait(lock, [&] { return done.ended; });
-            result.ok = done.ok;
-        }
+        RunRecorder done(ids.back());
+        done.attach(&info);
+        if (VeldesRun(timeline, ids.data(), int(ids.size()), &info) >= 0)
+            result.ok = done.wait(std::chrono::hours(1)) && done.succeeded();
     }
     DestroyTimeline(timeline);
     result.seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -9,6 +9,7 @@
 // Targets: median within 8 %, worst within 15 %. Exit status 1 when a target is missed.
 // With ESTIMATE_DETAIL set, each pair also prints what a model may use on stderr: the source's
 // bits per pixel and codec, and the target's size, rate and bit rates.
+#include "EngineHarness.h"
 #include "MediaGenerators.h"
 #include "ProfileDerivation.h"
 #include "ScratchDir.h"
@@ -44,24 +45,6 @@ std::vector<std::string> clip(const std::string& lavfi, double seconds, bool sou
     return args;
 }
 
-struct Done {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool ended = false, ok = false;
-    int lastId = -1;
-};
-
-int onEvent(tagVeldesEvent* e, void* user) {
-    auto* done = static_cast<Done*>(user);
-    std::lock_guard lock(done->mutex);
-    if (e->mediaId == done->lastId && (e->status < 0 || e->progress == 10000)) {
-        done->ended = true;
-        done->ok = e->status >= 0;
-        done->changed.notify_all();
-    }
-    return 0;
-}
-
 // The estimate and the real size of one conversion; false when it failed.
 bool convert(const std::string& source, const TestProfile& profile, const std::string& out,
              int64_t* estimate, int64_t* real) {
@@ -89,15 +72,10 @@ bool convert(const std::string& source, const TestProfile& profile, const std::s
                          v ? v->videoValues[1] : 0, info.width, info.height, info.frameRate,
                          info.videoBitrate, info.audioBitrate);
         }
-        Done done;
-        done.lastId = id;
-        info.callback = &onEvent;
-        info.user = &done;
-        if (VeldesRun(timeline, &id, 1, &info) >= 0) {
-            std::unique_lock lock(done.mutex);
-            done.changed.wait(lock, [&] { return done.ended; });
-            ok = done.ok;
-        }
+        RunRecorder done(id);
+        done.attach(&info);
+        if (VeldesRun(timeline, &id, 1, &info) >= 0)
+            ok = done.wait(std::chrono::hours(1)) && done.succeeded();
     }
     DestroyTimeline(timeline);
     *real = ok ? testmedia::fileSize(out) : 0;
