@@ -82,6 +82,7 @@ enum { VELDES_TEXT_BOLD = 1, VELDES_TEXT_ITALIC = 2, VELDES_TEXT_UNDERLINE = 8 }
 enum {
     VELDES_EVENT_POSITION = 0,
     VELDES_EVENT_SNAPSHOT = 4,
+    VELDES_EVENT_ESTIMATE = 6, // a measured size: mediaId, status, position = bytes
     VELDES_SUBKIND_END = 5,
     VELDES_SUBKIND_END_ERROR = 7
 };
@@ -268,7 +269,17 @@ int VeldesSetExportSetting(VeldesTimeline timeline, int mediaId,
                            const tagVeldesExportSetting* setting);
 int VeldesSetMediaBeginPos(VeldesTimeline timeline, int mediaId, int64_t positionMs);
 int VeldesSetMediaStopPos(VeldesTimeline timeline, int mediaId, int64_t positionMs);
+// The output size of the media's clip with its export setting and edits: 2 when *bytes is a
+// measured figure still valid for them, 1 when it is computed from the stream facts (instant).
 int VeldesGetMediaEncodedSize(VeldesTimeline timeline, int mediaId, int64_t* bytes);
+// Asks for a measured figure: the clip, or samples spread over it, are encoded in the background
+// (at low priority, and not while a run converts). Returns 0 when queued; the callback then gets
+// one VELDES_EVENT_ESTIMATE event on an engine thread, unless the media or its setting, clip or
+// edits change first (a new request replaces it). Returns 2 when the measured figure is already
+// valid (no event), negative when the media cannot be measured (a capture device, no setting,
+// no known length). The callback must not wait for the thread that destroys the timeline.
+int VeldesMeasureMediaEncodedSize(VeldesTimeline timeline, int mediaId,
+                                  VeldesEventCallback callback, void* user);
 
 // Exports the sources in array order into one output; returns the run id, negative when the run
 // cannot start. Progress arrives through info->callback and ends with progress 10000 or a

@@ -167,7 +167,10 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
             std::fprintf(stderr, "movara-convert: %s has no picture to crop\n", file.c_str());
         }
         convert.updateDuration(item.get());
-        convert.estimate(item.get());
+        if (options.estimate)
+            convert.measureEstimate(item.get());
+        else
+            convert.estimate(item.get());
         if (options.estimate)
             std::printf("%lld\t%s\n", static_cast<long long>(item->outputEstimate), file.c_str());
         items.push_back(std::move(item));

@@ -119,6 +119,8 @@ int COutputWriter::encode(AVCodecContext* encoder, AVStream* stream, AVFrame* fr
             return fail(r, "encoding");
         av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
+        if (stream == m_videoStream)
+            m_videoBytes += m_packet->size;
         r = av_interleaved_write_frame(m_output, m_packet.get());
         if (r < 0)
             return fail(r, "writing");

@@ -31,6 +31,9 @@ public:
 
     int64_t videoFrames() const { return m_videoFrames; }
     int64_t audioSamples() const { return m_audioQueued; }
+    // Bytes of encoded pictures written so far, and the picture encoder (null without one).
+    int64_t videoBytes() const { return m_videoBytes; }
+    const AVCodecContext* videoEncoder() const { return m_videoEncoder.get(); }
 
     // Flushes, finishes the file and gives it its name.
     int finish();
@@ -60,6 +63,7 @@ private:
     PacketPtr m_packet;
     int m_audioFrameSize = 0;
     int64_t m_videoFrames = 0;
+    int64_t m_videoBytes = 0;
     int64_t m_audioQueued = 0;  // samples handed to writeAudio/writeSilence
     int64_t m_audioEncoded = 0; // samples given to the encoder
     bool m_headerWritten = false;

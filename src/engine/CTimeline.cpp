@@ -108,6 +108,8 @@ int CTimeline::removeMedia(int mediaId) {
             player = takePlayer();
         }
         result = m_media.erase(mediaId) ? 0 : -1;
+        if (m_sampler)
+            m_sampler->cancel(mediaId);
     }
     if (player)
         player->release();
@@ -167,6 +169,12 @@ int CTimeline::encodedSize(int mediaId, int64_t* bytes) {
         Media* media = find(mediaId);
         if (!media || !bytes || !media->setting)
             return -1;
+        if (!media->measuredKey.empty() &&
+            media->measuredKey ==
+                CSizeSampler::sizeKey(targetOf(*media->setting), passSource(mediaId, *media))) {
+            *bytes = media->measuredBytes;
+            return 2;
+        }
         double duration = media->probe.durationMs / 1000.0;
         double begin = media->beginMs / 1000.0;
         double end = media->stopMs > media->beginMs ? media->stopMs / 1000.0 : duration;
@@ -189,6 +197,55 @@ int CTimeline::encodedSize(int mediaId, int64_t* bytes) {
         input.audioFromSource = hasStream(media->probe, VELDES_STREAM_AUDIO);
     }
     return estimateEncodedSize(input, bytes) < 0 ? -2 : 1;
+}
+
+PassSource CTimeline::passSource(int mediaId, const Media& media) const {
+    PassSource source;
+    source.mediaId = mediaId;
+    source.probe = media.probe;
+    source.beginMs = media.beginMs;
+    source.stopMs = media.stopMs;
+    source.edits = media.edits;
+    VEL_DEVICE_INFO device;
+    source.preview = parseDevicePath(media.probe.path, &device) && device.preview != 0;
+    if (media.setting) {
+        source.videoStream = streamIndexFromValues(media.setting->videoValues);
+        source.audioStream = streamIndexFromValues(media.setting->audioValues);
+    }
+    return source;
+}
+
+int CTimeline::measureSize(int mediaId, VeldesEventCallback callback, void* user) {
+    std::lock_guard lock(m_mutex);
+    Media* media = find(mediaId);
+    VEL_DEVICE_INFO device;
+    if (m_closed || !media || !media->setting || media->probe.durationMs <= 0 ||
+        parseDevicePath(media->probe.path, &device))
+        return -1;
+    SizeRequest request;
+    const ExportTarget target = targetOf(*media->setting);
+    std::string why;
+    if (planOutput(target, &request.plan, &why) < 0)
+        return -2;
+    request.clip = passSource(mediaId, *media);
+    request.key = CSizeSampler::sizeKey(target, request.clip);
+    if (request.key == media->measuredKey)
+        return 2;
+    request.callback = callback;
+    request.user = user;
+    if (!m_sampler) {
+        m_sampler = std::make_unique<CSizeSampler>(
+            [this](int id, const std::string& key, int64_t bytes) {
+                std::lock_guard lock(m_mutex);
+                Media* measured = find(id);
+                if (measured && bytes >= 0) {
+                    measured->measuredKey = key;
+                    measured->measuredBytes = bytes;
+                }
+            });
+    }
+    m_sampler->request(std::move(request));
+    return 0;
 }
 
 void CTimeline::reapFinishedRuns() {
@@ -232,19 +289,7 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
         Media* media = find(mediaIds[i]);
         if (!media)
             return -1;
-        PassSource source;
-        source.mediaId = mediaIds[i];
-        source.probe = media->probe;
-        source.beginMs = media->beginMs;
-        source.stopMs = media->stopMs;
-        source.edits = media->edits;
-        VEL_DEVICE_INFO device;
-        source.preview = parseDevicePath(media->probe.path, &device) && device.preview != 0;
-        if (media->setting) {
-            source.videoStream = streamIndexFromValues(media->setting->videoValues);
-            source.audioStream = streamIndexFromValues(media->setting->audioValues);
-        }
-        request.sources.push_back(std::move(source));
+        request.sources.push_back(passSource(mediaIds[i], *media));
     }
     request.runId = m_nextRunId++;
     int runId = request.runId;
@@ -528,9 +573,11 @@ int CTimeline::removeWatermark(int mediaId) {
 void CTimeline::shutdown() {
     std::map<int, std::shared_ptr<CRunWorker>> runs;
     std::shared_ptr<CPlayer> player;
+    std::unique_ptr<CSizeSampler> sampler;
     {
         std::lock_guard lock(m_mutex);
         m_closed = true;
+        sampler = std::move(m_sampler);
         runs.swap(m_runs);
         m_media.clear();
         m_editMediaId = -1;
@@ -538,6 +585,9 @@ void CTimeline::shutdown() {
     }
     if (player)
         player->release();
+    // Its thread may be waiting for the lock to store a figure: joined only now.
+    if (sampler)
+        sampler->stop();
     for (auto& [id, run] : runs)
         run->skip();
     for (auto& [id, run] : runs)

@@ -6,6 +6,7 @@
 #include "CMediaSource.h"
 #include "CPlayer.h"
 #include "CRunWorker.h"
+#include "CSizeSampler.h"
 #include "MediaEdits.h"
 #include "velcodecapi.h"
 
@@ -31,6 +32,7 @@ public:
     int setBegin(int mediaId, int64_t positionMs);
     int setStop(int mediaId, int64_t positionMs);
     int encodedSize(int mediaId, int64_t* bytes);
+    int measureSize(int mediaId, VeldesEventCallback callback, void* user);
 
     int run(const int* mediaIds, int count, const tagVeldesExportInfo* info);
     int suspend(int runId);
@@ -65,9 +67,13 @@ private:
         int64_t beginMs = 0;
         int64_t stopMs = -1;
         MediaEdits edits;
+        std::string measuredKey; // what measuredBytes was measured for
+        int64_t measuredBytes = 0;
     };
 
     Media* find(int mediaId);
+    // The run's view of one media (lock held).
+    PassSource passSource(int mediaId, const Media& media) const;
     // Hands the edits of the previewed media to its player (lock held).
     void editsChanged(int mediaId);
     // Takes the player out (lock held); the caller releases it after unlocking.
@@ -85,6 +91,8 @@ private:
     int m_editMediaId = -1; // media of the open edit bracket
     bool m_closed = false;  // shut down: a callback still running may not start new runs
     std::shared_ptr<CPlayer> m_player;
+    // Started with the first measurement; stopped (outside the lock) by shutdown.
+    std::unique_ptr<CSizeSampler> m_sampler;
     VeldesEventCallback m_editCallback = nullptr;
     void* m_editUser = nullptr;
     int m_volume = 100;

@@ -95,6 +95,12 @@ int VeldesGetMediaEncodedSize(VeldesTimeline handle, int mediaId, int64_t* bytes
     return t ? t->encodedSize(mediaId, bytes) : -1;
 }
 
+int VeldesMeasureMediaEncodedSize(VeldesTimeline handle, int mediaId,
+                                  VeldesEventCallback callback, void* user) {
+    auto t = lookup(handle);
+    return t ? t->measureSize(mediaId, callback, user) : -1;
+}
+
 int VeldesRun(VeldesTimeline handle, const int* mediaIds, int count,
               const tagVeldesExportInfo* info) {
     auto t = lookup(handle);

@@ -4,9 +4,18 @@
 #include "CVelConvert.h"
 
 #include "ExportDerivation.h"
+#include "MessageTarget.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+
+namespace {
+// VeldesGetMediaEncodedSize's kinds of figure.
+constexpr int kComputedEstimate = 1;
+constexpr int kMeasuredEstimate = 2;
+} // namespace
 
 CVelConvert::CVelConvert() : gate_(openGate(this)) {
     timeline_ = CreateTimeline(1);
@@ -182,28 +191,90 @@ void CVelConvert::applyClip(const MediaItem& item, int mediaId) {
     }
 }
 
-int CVelConvert::estimate(MediaItem* item) {
-    const Entry* entry = entryOf(item);
-    if (!entry || !timeline_ || !item->profile) {
-        return 0;
-    }
+int CVelConvert::computeEstimate(MediaItem* item, int mediaId) {
     tagVeldesStreamInfo* streams = nullptr;
-    const int count = VeldesGetMediaInfo(timeline_, entry->mediaId, &streams);
+    const int count = VeldesGetMediaInfo(timeline_, mediaId, &streams);
     if (count < 0) {
         return 0;
     }
     const ChosenStreams chosen = chooseStreams(streams, count);
     if (chosen.any()) {
         const tagVeldesExportSetting setting = buildExportSetting(*item->profile, chosen);
-        if (VeldesSetExportSetting(timeline_, entry->mediaId, &setting) < 0) {
+        if (VeldesSetExportSetting(timeline_, mediaId, &setting) < 0) {
             return 0;
         }
     }
-    applyClip(*item, entry->mediaId);
+    applyClip(*item, mediaId);
     int64_t size = item->outputEstimate;
-    const int result = VeldesGetMediaEncodedSize(timeline_, entry->mediaId, &size);
+    const int result = VeldesGetMediaEncodedSize(timeline_, mediaId, &size);
     item->outputEstimate = size;
     return result;
+}
+
+int CVelConvert::estimate(MediaItem* item) {
+    const Entry* entry = entryOf(item);
+    if (!entry || !timeline_ || !item->profile) {
+        return 0;
+    }
+    const int result = computeEstimate(item, entry->mediaId);
+    if (result == kComputedEstimate && notifyWindow_) {
+        VeldesMeasureMediaEncodedSize(timeline_, entry->mediaId, &CVelConvert::estimateMeasured,
+                                      notifyWindow_);
+    }
+    return result;
+}
+
+// An engine thread: only a post, which is safe whatever became of the window or of this object.
+int CVelConvert::estimateMeasured(tagVeldesEvent* event, void* notifyWindow) {
+    if (event && event->status >= 0) {
+        postMessage(notifyWindow, kMsgEstimateMeasured, uintptr_t(event->mediaId), 0);
+    }
+    return 0;
+}
+
+MediaItem* CVelConvert::takeMeasuredEstimate(int mediaId) {
+    const Entry* entry = entryOfMediaId(mediaId);
+    int64_t size = 0;
+    if (!entry || !timeline_ ||
+        VeldesGetMediaEncodedSize(timeline_, mediaId, &size) != kMeasuredEstimate) {
+        return nullptr;
+    }
+    entry->item->outputEstimate = size;
+    return entry->item;
+}
+
+int CVelConvert::measureEstimate(MediaItem* item) {
+    const Entry* entry = entryOf(item);
+    if (!entry || !timeline_ || !item->profile) {
+        return 0;
+    }
+    const int result = computeEstimate(item, entry->mediaId);
+    if (result != kComputedEstimate) {
+        return result;
+    }
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool over = false;
+    } wait;
+    auto signal = [](tagVeldesEvent*, void* user) {
+        auto* w = static_cast<Wait*>(user);
+        std::lock_guard lock(w->mutex);
+        w->over = true;
+        w->done.notify_all();
+        return 0;
+    };
+    if (VeldesMeasureMediaEncodedSize(timeline_, entry->mediaId, signal, &wait) != 0) {
+        return result;
+    }
+    {
+        std::unique_lock lock(wait.mutex);
+        wait.done.wait(lock, [&] { return wait.over; });
+    }
+    int64_t size = item->outputEstimate;
+    const int measured = VeldesGetMediaEncodedSize(timeline_, entry->mediaId, &size);
+    item->outputEstimate = size;
+    return measured;
 }
 
 // --- conversion control ------------------------------------------------------------------------

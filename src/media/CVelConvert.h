@@ -33,6 +33,9 @@
 // Messages to the notify window.
 inline constexpr unsigned kMsgConvertNotify = 3245;  // lParam: VelNotification*
 inline constexpr unsigned kMsgOutputFinished = 3246; // posted; lParam: const char* output path
+// Posted when the engine has measured an item's output size; wParam: the media id (see
+// takeMeasuredEstimate).
+inline constexpr unsigned kMsgEstimateMeasured = 3247;
 
 // Codes of a 3245 notification.
 inline constexpr int kNotifyItemState = 1;      // subject: the MediaItem
@@ -95,7 +98,15 @@ public:
     void updateDuration(MediaItem* item);
     // Writes the output size estimate for the item's profile and clip into item->outputEstimate;
     // returns the engine's result (0 when the item has no entry or its streams are unknown).
+    // The engine's first figure is computed at once; where the notify window is attached, a
+    // measured one is asked for, and kMsgEstimateMeasured tells when it is there.
     int estimate(MediaItem* item);
+    // On kMsgEstimateMeasured: writes the measured figure into the media's item and returns the
+    // item, or null when the item is gone or its setting changed since (a newer one is coming).
+    MediaItem* takeMeasuredEstimate(int mediaId);
+    // Waits for the measured figure and writes it into item->outputEstimate (the command line's
+    // estimate). Returns the engine's result of the figure it wrote.
+    int measureEstimate(MediaItem* item);
 
     // --- conversion ----------------------------------------------------------------------------
     // Starts converting the checked items: merged when the settings' merge bit is set. Returns 1.
@@ -170,6 +181,9 @@ private:
     MediaItem* lastChecked() const;
     int indexOf(const MediaItem* item) const;
     void applyClip(const MediaItem& item, int mediaId);
+    // Sets the export setting and clip and writes the instant figure; the engine's result.
+    int computeEstimate(MediaItem* item, int mediaId);
+    static int estimateMeasured(tagVeldesEvent* event, void* notifyWindow);
     void forEachRun(int (*call)(VeldesTimeline, int));
 
     // CVelConvertRun.cpp: runs, callbacks, notifications.

@@ -176,4 +176,36 @@ std::string oddSource(int width, int height, const std::string& rate, double sec
     return testmedia::generate(spec);
 }
 
+int measuredSize(VeldesTimeline timeline, int mediaId, int64_t* bytes,
+                 std::chrono::milliseconds timeout) {
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool over = false;
+    };
+    auto wait = std::make_shared<Wait>(); // outlives a measurement that comes too late
+    auto* keep = new std::shared_ptr<Wait>(wait);
+    auto signal = [](tagVeldesEvent*, void* user) {
+        auto* w = static_cast<std::shared_ptr<Wait>*>(user);
+        {
+            std::lock_guard lock((*w)->mutex);
+            (*w)->over = true;
+            (*w)->done.notify_all();
+        }
+        delete w;
+        return 0;
+    };
+    int r = VeldesMeasureMediaEncodedSize(timeline, mediaId, signal, keep);
+    if (r != 0)
+        delete keep;
+    if (r < 0)
+        return -1;
+    if (r == 0) {
+        std::unique_lock lock(wait->mutex);
+        if (!wait->done.wait_for(lock, timeout, [&] { return wait->over; }))
+            return -1;
+    }
+    return VeldesGetMediaEncodedSize(timeline, mediaId, bytes);
+}
+
 } // namespace enginetest

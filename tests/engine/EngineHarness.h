@@ -70,6 +70,11 @@ private:
     VeldesTimeline m_handle;
 };
 
+// Asks for the media's measured size and waits for it: VeldesGetMediaEncodedSize's result
+// afterwards (2 for a measured figure), or -1 when no measurement came within the time.
+int measuredSize(VeldesTimeline timeline, int mediaId, int64_t* bytes,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(300));
+
 // Generated sources: H.264 + AAC in mp4 (even sizes), and a lossless 4:2:0 picture in
 // Matroska that can have odd sizes. sampleRate 0: no audio.
 std::string sourcePath(int width, int height, const std::string& rate, double seconds,

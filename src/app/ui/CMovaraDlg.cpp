@@ -329,6 +329,10 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
     case kMsgOutputFinished:
         OnOutputFinished(reinterpret_cast<const char*>(lParam));
         return 0;
+    case kMsgEstimateMeasured:
+        if (m_convert.takeMeasuredEstimate(static_cast<int>(wParam)) && m_fileList)
+            m_fileList->RepaintRows();
+        return 0;
     case kMsgEffectChanged:
     case kMsgWatermarkChanged:
     case kMsgCropChanged:

@@ -44,6 +44,11 @@ int VeldesGetMediaEncodedSize(VeldesTimeline timeline, int mediaId, int64_t* byt
     return fake().getEncodedSize(timeline, mediaId, bytes);
 }
 
+int VeldesMeasureMediaEncodedSize(VeldesTimeline timeline, int mediaId, VeldesEventCallback,
+                                  void*) {
+    return fake().simple("VeldesMeasureMediaEncodedSize", timeline, mediaId);
+}
+
 int VeldesRun(VeldesTimeline timeline, const int* mediaIds, int count,
               const tagVeldesExportInfo* info) {
     return fake().startRun(timeline, mediaIds, count, info);

@@ -1,0 +1,336 @@
+#include "CSizeSampler.h"
+
+#include "CRunWorker.h"
+#include "CWriterThread.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace vel {
+
+namespace {
+
+// Seconds of media a measurement encodes at most, at 640x480x25 and below; larger pictures get
+// proportionally less, down to the floor. A clip up to 5/4 of that is encoded whole.
+constexpr double kSampleSeconds = 8.0;
+constexpr double kSampleFloorSeconds = 3.0;
+constexpr double kReferencePixelRate = 640.0 * 480.0 * 25.0;
+constexpr int kWindows = 4;
+// Encoders whose rate control works an early excess over the bit rate off only slowly, at a
+// pace set by the bit rate tolerance (FFmpeg's own MPEG-family rate control).
+constexpr AVCodecID kSettlingEncoders[] = {
+    AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MPEG2VIDEO, AV_CODEC_ID_H263, AV_CODEC_ID_H263P,
+    AV_CODEC_ID_MPEG4, AV_CODEC_ID_MSMPEG4V2, AV_CODEC_ID_MSMPEG4V3, AV_CODEC_ID_WMV1,
+    AV_CODEC_ID_WMV2, AV_CODEC_ID_FLV1, AV_CODEC_ID_RV10, AV_CODEC_ID_RV20};
+// A waiting measurement looks this often whether the runs that hold it back have ended.
+constexpr auto kRunPoll = std::chrono::milliseconds(250);
+
+double clipSeconds(const PassSource& clip) {
+    double duration = clip.probe.durationMs / 1000.0;
+    double begin = std::max<int64_t>(0, clip.beginMs) / 1000.0;
+    double end = clip.stopMs > clip.beginMs ? clip.stopMs / 1000.0 : duration;
+    if (duration > 0.0)
+        end = std::min(end, duration);
+    return end - begin;
+}
+
+class SampleControl : public IPassControl {
+public:
+    explicit SampleControl(const std::atomic<bool>* abort) : m_abort(abort) {}
+    bool proceed() override { return !m_abort->load(); }
+    void progress(int, int) override {}
+    const std::atomic<bool>* abortFlag() const override { return m_abort; }
+
+private:
+    const std::atomic<bool>* m_abort;
+};
+
+int interrupted(void* opaque) {
+    return static_cast<const std::atomic<bool>*>(opaque)->load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+// A private folder for the sample file, removed with it.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/movara-size-XXXXXX";
+        if (mkdtemp(pattern.data()))
+            m_path = pattern;
+    }
+    ~ScratchFolder() {
+        if (!m_path.empty()) {
+            unlink((m_path + "/sample").c_str());
+            rmdir(m_path.c_str());
+        }
+    }
+    bool ok() const { return !m_path.empty(); }
+    std::string file() const { return m_path + "/sample"; }
+
+private:
+    std::string m_path;
+};
+
+} // namespace
+
+CSizeSampler::CSizeSampler(Store store) : m_store(std::move(store)) {}
+
+CSizeSampler::~CSizeSampler() {
+    stop();
+}
+
+std::string CSizeSampler::sizeKey(const ExportTarget& t, const PassSource& c) {
+    std::ostringstream key;
+    key << t.videoCodec << ',' << t.videoBitrate << ',' << t.width << 'x' << t.height << ','
+        << t.frameRate << ',' << t.aspect << ',' << t.videoQuality << ',' << t.audioCodec << ','
+        << t.audioBitrate << ',' << t.sampleRate << ',' << t.channels << ',' << t.format << '|'
+        << c.videoStream << ',' << c.audioStream << ',' << c.beginMs << ',' << c.stopMs << '|';
+    const MediaEdits& e = c.edits;
+    if (e.crop)
+        key << "crop" << e.crop->left << ',' << e.crop->top << ',' << e.crop->right << ','
+            << e.crop->bottom;
+    if (e.cropScale)
+        key << "scale" << e.cropScale->cropWidth << 'x' << e.cropScale->cropHeight;
+    key << "flip" << e.flip << "colour" << e.brightness << ',' << e.contrast << ','
+        << e.saturation;
+    if (const auto& w = e.watermark) {
+        // The image is decoded once when attached, so its address names it.
+        key << "mark" << int(w->kind) << ',' << w->x << ',' << w->y << ',' << w->width << ','
+            << w->height << ',' << w->alpha << ',' << w->image.get() << ',' << w->text.size()
+            << ':' << w->text << ',' << w->fontFamily << ',' << w->fontSize << ',' << w->style
+            << ',' << int(w->red) << ',' << int(w->green) << ',' << int(w->blue);
+    }
+    return key.str();
+}
+
+std::vector<PassSource> CSizeSampler::windows(const PassSource& clip, double seconds,
+                                              const OutputPlan& plan,
+                                              const std::vector<double>& keyframes) {
+    double budget = kSampleSeconds;
+    if (plan.video) {
+        // Encoding costs by the output's pixels, decoding (cheaper) by the source's.
+        double pixelRate =
+            double(plan.video->width) * plan.video->height * av_q2d(plan.video->frameRate);
+        for (const tagVeldesStreamInfo& s : clip.probe.streams)
+            if (s.type == VELDES_STREAM_VIDEO)
+                pixelRate = std::max(pixelRate, double(s.width) * s.height *
+                                                    (s.frameRate > 0 ? s.frameRate : 25.0) / 4);
+        if (pixelRate > kReferencePixelRate)
+            budget = std::max(kSampleFloorSeconds, budget * kReferencePixelRate / pixelRate);
+    }
+    if (seconds <= budget * 1.25)
+        return {clip};
+    // Each window starts on the keyframe before its place, so nothing is decoded only to be
+    // skipped; windows that meet one keyframe become one longer window.
+    std::vector<PassSource> parts;
+    const int64_t length = std::llround(budget / kWindows * 1000.0);
+    const int64_t begin = std::max<int64_t>(0, clip.beginMs);
+    for (int i = 0; i < kWindows; ++i) {
+        int64_t at = begin + std::llround((seconds * (i + 0.5) / kWindows) * 1000.0) - length / 2;
+        auto later = std::upper_bound(keyframes.begin(), keyframes.end(), at / 1000.0 + 0.0005);
+        if (later != keyframes.begin())
+            at = std::max<int64_t>(begin, std::llround(*std::prev(later) * 1000.0));
+        if (!parts.empty() && at <= parts.back().stopMs) {
+            parts.back().stopMs += length;
+            continue;
+        }
+        PassSource part = clip;
+        part.beginMs = at;
+        part.stopMs = at + length;
+        parts.push_back(std::move(part));
+    }
+    return parts;
+}
+
+std::vector<double> CSizeSampler::keyframes(const PassSource& clip) {
+    std::vector<double> times;
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, clip.probe.path.c_str(), nullptr, nullptr) < 0)
+        return times;
+    int index = clip.videoStream >= 0 && clip.videoStream < int(format->nb_streams)
+                    ? clip.videoStream
+                    : av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (index >= 0) {
+        const AVStream* stream = format->streams[index];
+        const double start = stream->start_time != AV_NOPTS_VALUE
+                                 ? stream->start_time * av_q2d(stream->time_base)
+                                 : 0.0;
+        const int count = avformat_index_get_entries_count(stream);
+        for (int i = 0; i < count; ++i) {
+            const AVIndexEntry* e = avformat_index_get_entry(const_cast<AVStream*>(stream), i);
+            if (e && (e->flags & AVINDEX_KEYFRAME) && e->timestamp != AV_NOPTS_VALUE)
+                times.push_back(e->timestamp * av_q2d(stream->time_base) - start);
+        }
+    }
+    avformat_close_input(&format);
+    std::sort(times.begin(), times.end());
+    return times;
+}
+
+double CSizeSampler::scaledVideoBits(double sampledBits, double sampled, double seconds,
+                                     double target, double tolerance) {
+    if (!(target > 0.0) || !(tolerance > 0.0) || sampledBits <= target * sampled)
+        return sampledBits * seconds / sampled;
+    // Bits over t seconds when the encoder's own rate is `rate` and the excess over the target
+    // holds it back: the excess settles at tolerance x (1 - target / rate).
+    auto bitsOver = [&](double rate, double t) {
+        return target * t + tolerance * (1.0 - target / rate) * (1.0 - std::exp(-rate * t / tolerance));
+    };
+    double low = target, high = target * 1000.0;
+    if (bitsOver(high, sampled) < sampledBits)
+        return sampledBits * seconds / sampled;
+    for (int i = 0; i < 60; ++i) {
+        double mid = (low + high) / 2;
+        (bitsOver(mid, sampled) < sampledBits ? low : high) = mid;
+    }
+    return bitsOver((low + high) / 2, seconds);
+}
+
+int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
+                          const std::atomic<bool>* abort, int64_t* bytes) {
+    const double seconds = clipSeconds(clip);
+    if (!(seconds > 0.0))
+        return AVERROR(EINVAL); // no known length to scale to
+    const std::vector<PassSource> parts =
+        windows(clip, seconds, plan, plan.video ? keyframes(clip) : std::vector<double>{});
+    ScratchFolder folder;
+    if (!folder.ok())
+        return AVERROR(errno);
+    SampleControl control(abort);
+    COutputWriter writer;
+    AVIOInterruptCB interrupt{&interrupted, const_cast<std::atomic<bool>*>(abort)};
+    int r = writer.open(plan, folder.file(), interrupt, true);
+    double sampled = 0.0;
+    if (r >= 0) {
+        CWriterThread encoding(writer, abort);
+        for (const PassSource& part : parts) {
+            double length = 0.0;
+            r = CSourcePass(part, plan, encoding, control).run(sampled, &length);
+            if (r != 0)
+                break;
+            sampled += length;
+        }
+        if (r == 0)
+            r = encoding.drain();
+        encoding.stop();
+        if (r == CSourcePass::kAborted || abort->load())
+            r = AVERROR_EXIT;
+        if (r == 0)
+            r = writer.finish();
+    }
+    if (r < 0) {
+        writer.discard();
+        return r;
+    }
+    struct stat st {};
+    if (stat(writer.path().c_str(), &st) != 0 || !(sampled > 0.0))
+        return AVERROR(EIO);
+    if (parts.size() == 1 && parts.front().beginMs == clip.beginMs &&
+        parts.front().stopMs == clip.stopMs) {
+        *bytes = st.st_size; // the whole clip
+        return 0;
+    }
+    // Sound and the container grow with the length; pictures too, unless the encoder's rate
+    // control is still working an early excess off (see scaledVideoBits).
+    const double video = double(writer.videoBytes());
+    const double rest = std::max(0.0, double(st.st_size) - video) * seconds / sampled;
+    const AVCodecContext* encoder = writer.videoEncoder();
+    const bool settlesExcess = encoder && std::find(std::begin(kSettlingEncoders),
+                                                    std::end(kSettlingEncoders),
+                                                    encoder->codec_id) != std::end(kSettlingEncoders);
+    const double videoBits =
+        settlesExcess ? scaledVideoBits(video * 8, sampled, seconds, double(encoder->bit_rate),
+                                        double(encoder->bit_rate_tolerance))
+                      : video * 8 * seconds / sampled;
+    *bytes = std::llround(videoBits / 8 + rest);
+    return 0;
+}
+
+void CSizeSampler::request(SizeRequest request) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping)
+            return;
+        const int id = request.clip.mediaId;
+        std::erase_if(m_queue, [id](const SizeRequest& r) { return r.clip.mediaId == id; });
+        if (m_current == id)
+            m_abortCurrent = true;
+        m_queue.push_back(std::move(request));
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { main(); });
+    }
+    m_wake.notify_all();
+}
+
+void CSizeSampler::cancel(int mediaId) {
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_queue, [mediaId](const SizeRequest& r) { return r.clip.mediaId == mediaId; });
+    if (m_current == mediaId)
+        m_abortCurrent = true;
+}
+
+void CSizeSampler::stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_queue.clear();
+        m_abortCurrent = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CSizeSampler::main() {
+    // The lowest priority, which the codecs' own threads inherit: a measurement only takes
+    // processor time nothing else wants.
+    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 19);
+    for (;;) {
+        SizeRequest job;
+        {
+            std::unique_lock lock(m_mutex);
+            for (;;) {
+                if (m_stopping)
+                    return;
+                if (!m_queue.empty() && CRunWorker::threadsAlive() == 0)
+                    break;
+                if (m_queue.empty())
+                    m_wake.wait(lock);
+                else
+                    m_wake.wait_for(lock, kRunPoll);
+            }
+            job = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_current = job.clip.mediaId;
+            m_abortCurrent = false;
+        }
+        int64_t bytes = -1;
+        int r = measure(job.clip, job.plan, &m_abortCurrent, &bytes);
+        bool cancelled;
+        {
+            std::lock_guard lock(m_mutex);
+            cancelled = m_abortCurrent.load() || m_stopping;
+            m_current = -1;
+        }
+        if (cancelled)
+            continue;
+        m_store(job.clip.mediaId, job.key, r < 0 ? -1 : bytes);
+        if (job.callback) {
+            tagVeldesEvent event{};
+            event.mediaId = job.clip.mediaId;
+            event.kind = VELDES_EVENT_ESTIMATE;
+            event.status = r < 0 ? r : 0;
+            event.position = r < 0 ? 0 : bytes;
+            job.callback(&event, job.user);
+        }
+    }
+}
+
+} // namespace vel

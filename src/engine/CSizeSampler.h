@@ -1,0 +1,83 @@
+// Measured size estimates. Encoders spend bits by content in ways no formula follows: an easy
+// scene stays far below its bit rate, noise cannot get down to it, and a short clip is mostly
+// the encoders' start. So the clip (when short) or samples spread over it are encoded with the
+// export setting and edits exactly as a run would, and the sample's size is scaled to the clip.
+// One thread of low priority per timeline works through the requests, and waits while a run
+// converts: the figure is for planning, the conversion comes first.
+#pragma once
+
+#include "CSourcePass.h"
+#include "OutputPlan.h"
+#include "velcodecapi.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vel {
+
+struct SizeRequest {
+    std::string key;  // what the figure is valid for (see sizeKey)
+    PassSource clip;  // the whole clip, with its edits
+    OutputPlan plan;
+    VeldesEventCallback callback = nullptr;
+    void* user = nullptr;
+};
+
+class CSizeSampler {
+public:
+    // Called on the sampler's thread with each measurement that was not cancelled, before the
+    // request's callback; bytes < 0 when the clip could not be encoded.
+    using Store = std::function<void(int mediaId, const std::string& key, int64_t bytes)>;
+    explicit CSizeSampler(Store store);
+    ~CSizeSampler();
+    CSizeSampler(const CSizeSampler&) = delete;
+    CSizeSampler& operator=(const CSizeSampler&) = delete;
+
+    // Queues a measurement; it replaces a waiting one of the same media and cancels one of the
+    // same media in progress.
+    void request(SizeRequest request);
+    void cancel(int mediaId);
+    // Cancels everything and joins the thread. The callbacks must not wait for the caller.
+    void stop();
+
+    // What a figure measured for `clip` encoded by `target` is valid for.
+    static std::string sizeKey(const ExportTarget& target, const PassSource& clip);
+    // The parts of a clip of `seconds` that are encoded: the clip itself when it is short, else
+    // windows spread evenly over it, shorter for large pictures so a measurement stays cheap,
+    // starting on the given keyframes (source seconds, ascending) where there are any.
+    static std::vector<PassSource> windows(const PassSource& clip, double seconds,
+                                           const OutputPlan& plan,
+                                           const std::vector<double>& keyframes);
+    // The keyframe times of the clip's picture stream as its file's index has them (empty when
+    // the file has no index).
+    static std::vector<double> keyframes(const PassSource& clip);
+    // The picture bits of a whole clip of `seconds` from those of `sampled` seconds of it, for
+    // an encoder whose early excess over the `target` bit rate is worked off at a pace set by
+    // `tolerance` (bits); less than the target is taken as the content's own rate.
+    static double scaledVideoBits(double sampledBits, double sampled, double seconds,
+                                  double target, double tolerance);
+    // Measures on the calling thread: the windows' encoded size scaled to the clip. 0, or a
+    // negative AVERROR (AVERROR_EXIT when `abort` was set).
+    static int measure(const PassSource& clip, const OutputPlan& plan,
+                       const std::atomic<bool>* abort, int64_t* bytes);
+
+private:
+    void main();
+
+    Store m_store;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<SizeRequest> m_queue;
+    int m_current = -1; // media being measured
+    bool m_stopping = false;
+    std::atomic<bool> m_abortCurrent{false};
+    std::thread m_thread;
+};
+
+} // namespace vel
