@@ -173,6 +173,19 @@ TEST_F(MainWndEndToEnd, AFolderOfMixedMediaConvertsOneByOneAndMerged) {
     // Pattern order within each folder (Windows media before MPEG4), subfolders depth first.
     EXPECT_EQ(names, (std::vector<std::string>{"a.mp4", "B.AVI", "broken.mp4", "C.MP4"}));
     EXPECT_TRUE(services.messageBoxes().empty());
+    // The estimates are measured in the background and reach the list by themselves.
+    auto measured = [&](const MediaItem* item) {
+        int64_t bytes = 0;
+        return VeldesGetMediaEncodedSize(dlg->Convert().timeline(),
+                                         dlg->Convert().mediaIdOf(item), &bytes) == 2 &&
+               bytes == item->outputEstimate;
+    };
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return measured(list->MediaAt(0)) && measured(list->MediaAt(1)) &&
+                   measured(list->MediaAt(3));
+        },
+        60000));
 
     ASSERT_TRUE(ConvertWith(CActionWnd::kStart));
     const std::string ext = list->MediaAt(0)->outputExtension();
@@ -188,6 +201,8 @@ TEST_F(MainWndEndToEnd, AFolderOfMixedMediaConvertsOneByOneAndMerged) {
         EXPECT_EQ(item->progressText(), "100.00%");
         const std::string base = item->displayName.substr(0, item->displayName.rfind('.'));
         ExpectPlayable(out + "/" + base + "." + ext, 0.5);
+        EXPECT_NEAR(double(item->outputEstimate) / double(fs::file_size(out + "/" + base + "." + ext)),
+                    1.0, 0.05);
     }
     EXPECT_FALSE(dlg->FileList()->IsLocked());
 
