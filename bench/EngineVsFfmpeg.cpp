@@ -5,7 +5,8 @@
 // into one 3GP; a 720p source with crop, colour, flip and a text watermark to H.264 MP4; the
 // 1080p source to an H.263 CIF 3G2 with AMR. Prints per workload
 //   ratio <name> <median engine time / median ffmpeg time>
-//   estimate-error <name> <percent of the engine's size estimate against its real output>
+//   estimate-error <name> <percent of the engine's measured size estimate against its real output>
+//   instant-estimate-error <name> <the same of the instant estimate>
 //   cpu-ratio <name> <median engine processor time / median ffmpeg processor time>
 // Targets: ratio <= 0.90, estimate within +-15 %. Exit status 1 when a target is missed.
 #include "EngineHarness.h"
@@ -70,7 +71,8 @@ double processCpuSeconds() {
 struct EngineResult {
     double seconds = 0.0;
     double cpuSeconds = 0.0;
-    int64_t estimate = 0;
+    int64_t estimate = 0;  // the instant figure
+    int64_t measured = 0;  // the measured figure, when asked for
     bool ok = false;
 };
 
@@ -130,7 +132,7 @@ std::vector<tagVeldesStreamInfo> streamsOf(VeldesTimeline timeline, int id) {
 
 // The whole call sequence of one conversion: timeline, media, streams, export settings, edits,
 // estimate, run, wait for the last event.
-EngineResult runEngine(const Workload& w, const std::string& out) {
+EngineResult runEngine(const Workload& w, const std::string& out, bool measure = false) {
     EngineResult result;
     Clock::time_point start = Clock::now();
     double cpuStart = processCpuSeconds();
@@ -151,6 +153,11 @@ EngineResult runEngine(const Workload& w, const std::string& out) {
         VeldesGetMediaEncodedSize(timeline, id, &estimate);
         result.estimate += estimate;
         attachEdits(timeline, id, w.edits);
+        if (measure) {
+            int64_t measured = 0;
+            measuredSize(timeline, id, &measured);
+            result.measured += measured;
+        }
         if (ids.empty())
             first = streams;
         ids.push_back(id);
@@ -316,6 +323,8 @@ int main(int argc, char** argv) {
         std::vector<std::string> command = ffmpegCommand(w, info, cliOut);
 
         std::vector<double> engineTimes, cliTimes, engineCpu, cliCpu;
+        // Untimed: the measured estimate, which the program works out in the background.
+        const EngineResult measured = runEngine(w, engineOut, true);
         EngineResult last;
         for (int i = 0; i < runs; ++i) {
             // Alternate who goes first, so neither always meets a warm or a cold machine.
@@ -346,9 +355,11 @@ int main(int argc, char** argv) {
         }
         double ratio = median(engineTimes) / median(cliTimes);
         double real = double(testmedia::fileSize(engineOut));
-        double estimateError = (double(last.estimate) - real) / real * 100.0;
+        double estimateError = (double(measured.measured) - real) / real * 100.0;
         std::printf("ratio %s %.3f\n", w.name, ratio);
         std::printf("estimate-error %s %+.1f\n", w.name, estimateError);
+        std::printf("instant-estimate-error %s %+.1f\n", w.name,
+                    (double(last.estimate) - real) / real * 100.0);
         std::fflush(stdout);
         std::printf("cpu-ratio %s %.3f\n", w.name, median(engineCpu) / median(cliCpu));
         withinTargets = withinTargets && ratio <= 0.90 && std::fabs(estimateError) <= 15.0;
