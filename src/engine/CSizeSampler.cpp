@@ -26,9 +26,9 @@ constexpr int kWindows = 4;
 // Encoders whose rate control works an early excess over the bit rate off only slowly, at a
 // pace set by the bit rate tolerance (FFmpeg's own MPEG-family rate control).
 constexpr AVCodecID kSettlingEncoders[] = {
-    AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MPEG2VIDEO, AV_CODEC_ID_H263, AV_CODEC_ID_H263P,
-    AV_CODEC_ID_MPEG4, AV_CODEC_ID_MSMPEG4V2, AV_CODEC_ID_MSMPEG4V3, AV_CODEC_ID_WMV1,
-    AV_CODEC_ID_WMV2, AV_CODEC_ID_FLV1, AV_CODEC_ID_RV10, AV_CODEC_ID_RV20};
+    AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MPEG2VIDEO, AV_CODEC_ID_H263,      AV_CODEC_ID_H263P,
+    AV_CODEC_ID_MPEG4,      AV_CODEC_ID_MSMPEG4V2,  AV_CODEC_ID_MSMPEG4V3, AV_CODEC_ID_WMV1,
+    AV_CODEC_ID_WMV2,       AV_CODEC_ID_FLV1,       AV_CODEC_ID_RV10,      AV_CODEC_ID_RV20};
 // A waiting measurement looks this often whether the runs that hold it back have ended.
 constexpr auto kRunPoll = std::chrono::milliseconds(250);
 
@@ -98,14 +98,13 @@ std::string CSizeSampler::sizeKey(const ExportTarget& t, const PassSource& c) {
             << e.crop->bottom;
     if (e.cropScale)
         key << "scale" << e.cropScale->cropWidth << 'x' << e.cropScale->cropHeight;
-    key << "flip" << e.flip << "colour" << e.brightness << ',' << e.contrast << ','
-        << e.saturation;
+    key << "flip" << e.flip << "colour" << e.brightness << ',' << e.contrast << ',' << e.saturation;
     if (const auto& w = e.watermark) {
         // The image is decoded once when attached, so its address names it.
         key << "mark" << int(w->kind) << ',' << w->x << ',' << w->y << ',' << w->width << ','
-            << w->height << ',' << w->alpha << ',' << w->image.get() << ',' << w->text.size()
-            << ':' << w->text << ',' << w->fontFamily << ',' << w->fontSize << ',' << w->style
-            << ',' << int(w->red) << ',' << int(w->green) << ',' << int(w->blue);
+            << w->height << ',' << w->alpha << ',' << w->image.get() << ',' << w->text.size() << ':'
+            << w->text << ',' << w->fontFamily << ',' << w->fontSize << ',' << w->style << ','
+            << int(w->red) << ',' << int(w->green) << ',' << int(w->blue);
     }
     return key.str();
 }
@@ -181,7 +180,8 @@ double CSizeSampler::scaledVideoBits(double sampledBits, double sampled, double 
     // Bits over t seconds when the encoder's own rate is `rate` and the excess over the target
     // holds it back: the excess settles at tolerance x (1 - target / rate).
     auto bitsOver = [&](double rate, double t) {
-        return target * t + tolerance * (1.0 - target / rate) * (1.0 - std::exp(-rate * t / tolerance));
+        return target * t +
+               tolerance * (1.0 - target / rate) * (1.0 - std::exp(-rate * t / tolerance));
     };
     double low = target, high = target * 1000.0;
     if (bitsOver(high, sampled) < sampledBits)
@@ -242,9 +242,9 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     const double video = double(writer.videoBytes());
     const double rest = std::max(0.0, double(st.st_size) - video) * seconds / sampled;
     const AVCodecContext* encoder = writer.videoEncoder();
-    const bool settlesExcess = encoder && std::find(std::begin(kSettlingEncoders),
-                                                    std::end(kSettlingEncoders),
-                                                    encoder->codec_id) != std::end(kSettlingEncoders);
+    const bool settlesExcess =
+        encoder && std::find(std::begin(kSettlingEncoders), std::end(kSettlingEncoders),
+                             encoder->codec_id) != std::end(kSettlingEncoders);
     const double videoBits =
         settlesExcess ? scaledVideoBits(video * 8, sampled, seconds, double(encoder->bit_rate),
                                         double(encoder->bit_rate_tolerance))

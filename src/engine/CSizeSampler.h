@@ -22,8 +22,8 @@
 namespace vel {
 
 struct SizeRequest {
-    std::string key;  // what the figure is valid for (see sizeKey)
-    PassSource clip;  // the whole clip, with its edits
+    std::string key; // what the figure is valid for (see sizeKey)
+    PassSource clip; // the whole clip, with its edits
     OutputPlan plan;
     VeldesEventCallback callback = nullptr;
     void* user = nullptr;
@@ -60,8 +60,8 @@ public:
     // The picture bits of a whole clip of `seconds` from those of `sampled` seconds of it, for
     // an encoder whose early excess over the `target` bit rate is worked off at a pace set by
     // `tolerance` (bits); less than the target is taken as the content's own rate.
-    static double scaledVideoBits(double sampledBits, double sampled, double seconds,
-                                  double target, double tolerance);
+    static double scaledVideoBits(double sampledBits, double sampled, double seconds, double target,
+                                  double tolerance);
     // Measures on the calling thread: the windows' encoded size scaled to the clip. 0, or a
     // negative AVERROR (AVERROR_EXIT when `abort` was set).
     static int measure(const PassSource& clip, const OutputPlan& plan,
