@@ -71,8 +71,8 @@ double processCpuSeconds() {
 struct EngineResult {
     double seconds = 0.0;
     double cpuSeconds = 0.0;
-    int64_t estimate = 0;  // the instant figure
-    int64_t measured = 0;  // the measured figure, when asked for
+    int64_t estimate = 0; // the instant figure
+    int64_t measured = 0; // the measured figure, when asked for
     bool ok = false;
 };
 

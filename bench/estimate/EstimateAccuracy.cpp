@@ -22,8 +22,8 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -116,8 +116,8 @@ int main() {
           "-i", "sine=f=220:d=20", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"}},
         {"sound-only",
          {"-f", "lavfi", "-i", "sine=f=440:d=8,volume=0.5", "-f", "lavfi", "-i",
-          "anoisesrc=d=8:a=0.05", "-filter_complex", "amix=inputs=2", "-c:a", "libmp3lame",
-          "-b:a", "192k"}},
+          "anoisesrc=d=8:a=0.05", "-filter_complex", "amix=inputs=2", "-c:a", "libmp3lame", "-b:a",
+          "192k"}},
         {"pictures-only", clip("testsrc2=s=640x480:r=30", 5, false)},
         {"short", clip("testsrc2=s=320x240:r=25", 1)},
         {"long", clip("testsrc2=s=320x240:r=25", 60)},
@@ -157,8 +157,8 @@ int main() {
             int64_t computed = 0, estimate = 0, real = 0;
             double measureSeconds = 0.0, convertSeconds = 0.0;
             std::string out = dir.file(std::string(s.name) + "-" + label);
-            if (!convert(path, profile, out, &computed, &estimate, &measureSeconds,
-                         &convertSeconds, &real)) {
+            if (!convert(path, profile, out, &computed, &estimate, &measureSeconds, &convertSeconds,
+                         &real)) {
                 std::fprintf(stderr, "%s/%s: the conversion failed\n", s.name, label);
                 continue;
             }

@@ -234,8 +234,8 @@ int CTimeline::measureSize(int mediaId, VeldesEventCallback callback, void* user
     request.callback = callback;
     request.user = user;
     if (!m_sampler) {
-        m_sampler = std::make_unique<CSizeSampler>(
-            [this](int id, const std::string& key, int64_t bytes) {
+        m_sampler =
+            std::make_unique<CSizeSampler>([this](int id, const std::string& key, int64_t bytes) {
                 std::lock_guard lock(m_mutex);
                 Media* measured = find(id);
                 if (measured && bytes >= 0) {

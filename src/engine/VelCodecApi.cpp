@@ -95,8 +95,8 @@ int VeldesGetMediaEncodedSize(VeldesTimeline handle, int mediaId, int64_t* bytes
     return t ? t->encodedSize(mediaId, bytes) : -1;
 }
 
-int VeldesMeasureMediaEncodedSize(VeldesTimeline handle, int mediaId,
-                                  VeldesEventCallback callback, void* user) {
+int VeldesMeasureMediaEncodedSize(VeldesTimeline handle, int mediaId, VeldesEventCallback callback,
+                                  void* user) {
     auto t = lookup(handle);
     return t ? t->measureSize(mediaId, callback, user) : -1;
 }

@@ -176,8 +176,8 @@ TEST_F(MainWndEndToEnd, AFolderOfMixedMediaConvertsOneByOneAndMerged) {
     // The estimates are measured in the background and reach the list by themselves.
     auto measured = [&](const MediaItem* item) {
         int64_t bytes = 0;
-        return VeldesGetMediaEncodedSize(dlg->Convert().timeline(),
-                                         dlg->Convert().mediaIdOf(item), &bytes) == 2 &&
+        return VeldesGetMediaEncodedSize(dlg->Convert().timeline(), dlg->Convert().mediaIdOf(item),
+                                         &bytes) == 2 &&
                bytes == item->outputEstimate;
     };
     ASSERT_TRUE(waitUntil(
@@ -201,7 +201,8 @@ TEST_F(MainWndEndToEnd, AFolderOfMixedMediaConvertsOneByOneAndMerged) {
         EXPECT_EQ(item->progressText(), "100.00%");
         const std::string base = item->displayName.substr(0, item->displayName.rfind('.'));
         ExpectPlayable(out + "/" + base + "." + ext, 0.5);
-        EXPECT_NEAR(double(item->outputEstimate) / double(fs::file_size(out + "/" + base + "." + ext)),
+        EXPECT_NEAR(double(item->outputEstimate) /
+                        double(fs::file_size(out + "/" + base + "." + ext)),
                     1.0, 0.05);
     }
     EXPECT_FALSE(dlg->FileList()->IsLocked());

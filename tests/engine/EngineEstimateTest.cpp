@@ -149,8 +149,8 @@ TEST(EngineEstimate, MeasuresOnlyWhileNoRunConvertsAndNotForRemovedMedia) {
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
         EXPECT_EQ(count(), 0u) << "measured while a run converts";
         VeldesSkip(t.handle(), run, 1);
-        ASSERT_TRUE(events.waitFor([&] { return !events.events.empty(); },
-                                   std::chrono::seconds(60)));
+        ASSERT_TRUE(
+            events.waitFor([&] { return !events.events.empty(); }, std::chrono::seconds(60)));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         ASSERT_EQ(count(), 1u) << "the removed media was measured";
         EXPECT_EQ(events.events[0].kind, VELDES_EVENT_ESTIMATE);
