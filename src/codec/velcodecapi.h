@@ -273,7 +273,7 @@ int VeldesSetMediaStopPos(VeldesTimeline timeline, int mediaId, int64_t position
 // measured figure still valid for them, 1 when it is computed from the stream facts (instant).
 int VeldesGetMediaEncodedSize(VeldesTimeline timeline, int mediaId, int64_t* bytes);
 // Asks for a measured figure: the clip, or samples spread over it, are encoded in the background
-// (at low priority, and not while a run converts). Returns 0 when queued; the callback then gets
+// (at low priority; none starts while a run converts). Returns 0 when queued; the callback then gets
 // one VELDES_EVENT_ESTIMATE event on an engine thread, unless the media or its setting, clip or
 // edits change first (a new request replaces it). Returns 2 when the measured figure is already
 // valid (no event), negative when the media cannot be measured (a capture device, no setting,
