@@ -1,6 +1,10 @@
 #include "COutputWriter.h"
 
 extern "C" {
+#include <libavutil/intreadwrite.h>
+}
+
+extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/samplefmt.h>
 }
@@ -119,8 +123,16 @@ int COutputWriter::encode(AVCodecContext* encoder, AVStream* stream, AVFrame* fr
             return fail(r, "encoding");
         av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
-        if (stream == m_videoStream)
+        if (stream == m_videoStream) {
             m_videoBytes += m_packet->size;
+            size_t size = 0;
+            const uint8_t* stats =
+                av_packet_get_side_data(m_packet.get(), AV_PKT_DATA_QUALITY_STATS, &size);
+            if (stats && size >= 4) {
+                m_qualitySum += AV_RL32(stats);
+                ++m_qualityCount;
+            }
+        }
         r = av_interleaved_write_frame(m_output, m_packet.get());
         if (r < 0)
             return fail(r, "writing");

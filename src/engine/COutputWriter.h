@@ -33,6 +33,11 @@ public:
     int64_t audioSamples() const { return m_audioQueued; }
     // Bytes of encoded pictures written so far, and the picture encoder (null without one).
     int64_t videoBytes() const { return m_videoBytes; }
+    // The mean quantiser of the pictures written so far, as the encoder reports it; 0 when it
+    // reports none.
+    double videoQuantiser() const {
+        return m_qualityCount ? double(m_qualitySum) / m_qualityCount / FF_QP2LAMBDA : 0.0;
+    }
     const AVCodecContext* videoEncoder() const { return m_videoEncoder.get(); }
 
     // Flushes, finishes the file and gives it its name.
@@ -64,6 +69,7 @@ private:
     int m_audioFrameSize = 0;
     int64_t m_videoFrames = 0;
     int64_t m_videoBytes = 0;
+    int64_t m_qualitySum = 0, m_qualityCount = 0;
     int64_t m_audioQueued = 0;  // samples handed to writeAudio/writeSilence
     int64_t m_audioEncoded = 0; // samples given to the encoder
     bool m_headerWritten = false;

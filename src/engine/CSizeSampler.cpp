@@ -29,6 +29,8 @@ constexpr AVCodecID kSettlingEncoders[] = {
     AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MPEG2VIDEO, AV_CODEC_ID_H263,      AV_CODEC_ID_H263P,
     AV_CODEC_ID_MPEG4,      AV_CODEC_ID_MSMPEG4V2,  AV_CODEC_ID_MSMPEG4V3, AV_CODEC_ID_WMV1,
     AV_CODEC_ID_WMV2,       AV_CODEC_ID_FLV1,       AV_CODEC_ID_RV10,      AV_CODEC_ID_RV20};
+// A mean quantiser this close to the encoder's minimum counts as being at it.
+constexpr double kQuantiserFloorMargin = 0.25;
 // A waiting measurement looks this often whether the runs that hold it back have ended.
 constexpr auto kRunPoll = std::chrono::milliseconds(250);
 
@@ -175,15 +177,16 @@ std::vector<double> CSizeSampler::keyframes(const PassSource& clip) {
 
 double CSizeSampler::scaledVideoBits(double sampledBits, double sampled, double seconds,
                                      double target, double tolerance) {
-    if (!(target > 0.0) || !(tolerance > 0.0) || sampledBits <= target * sampled)
+    if (!(target > 0.0) || !(tolerance > 0.0) || !(sampledBits > 0.0))
         return sampledBits * seconds / sampled;
-    // Bits over t seconds when the encoder's own rate is `rate` and the excess over the target
-    // holds it back: the excess settles at tolerance x (1 - target / rate).
+    // Bits over t seconds when the encoder's own rate is `rate` and what it spent more (or less)
+    // than the target holds it back (or spurs it on): the difference settles at
+    // tolerance x (1 - target / rate).
     auto bitsOver = [&](double rate, double t) {
         return target * t +
                tolerance * (1.0 - target / rate) * (1.0 - std::exp(-rate * t / tolerance));
     };
-    double low = target, high = target * 1000.0;
+    double low = target / 1e6, high = target * 1000.0;
     if (bitsOver(high, sampled) < sampledBits)
         return sampledBits * seconds / sampled;
     for (int i = 0; i < 60; ++i) {
@@ -242,13 +245,17 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     const double video = double(writer.videoBytes());
     const double rest = std::max(0.0, double(st.st_size) - video) * seconds / sampled;
     const AVCodecContext* encoder = writer.videoEncoder();
-    const bool settlesExcess =
-        encoder && std::find(std::begin(kSettlingEncoders), std::end(kSettlingEncoders),
-                             encoder->codec_id) != std::end(kSettlingEncoders);
+    // Spending less than the target with the quantiser at its floor is the content's own rate,
+    // not a rate control that has yet to catch up.
+    const bool settles = encoder &&
+                         std::find(std::begin(kSettlingEncoders), std::end(kSettlingEncoders),
+                                   encoder->codec_id) != std::end(kSettlingEncoders) &&
+                         (video * 8 > double(encoder->bit_rate) * sampled ||
+                          writer.videoQuantiser() > encoder->qmin + kQuantiserFloorMargin);
     const double videoBits =
-        settlesExcess ? scaledVideoBits(video * 8, sampled, seconds, double(encoder->bit_rate),
-                                        double(encoder->bit_rate_tolerance))
-                      : video * 8 * seconds / sampled;
+        settles ? scaledVideoBits(video * 8, sampled, seconds, double(encoder->bit_rate),
+                                  double(encoder->bit_rate_tolerance))
+                : video * 8 * seconds / sampled;
     *bytes = std::llround(videoBits / 8 + rest);
     return 0;
 }

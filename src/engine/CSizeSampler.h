@@ -58,8 +58,8 @@ public:
     // the file has no index).
     static std::vector<double> keyframes(const PassSource& clip);
     // The picture bits of a whole clip of `seconds` from those of `sampled` seconds of it, for
-    // an encoder whose early excess over the `target` bit rate is worked off at a pace set by
-    // `tolerance` (bits); less than the target is taken as the content's own rate.
+    // an encoder whose early excess over (or shortfall under) the `target` bit rate is worked
+    // off at a pace set by `tolerance` (bits).
     static double scaledVideoBits(double sampledBits, double sampled, double seconds, double target,
                                   double tolerance);
     // Measures on the calling thread: the windows' encoded size scaled to the clip. 0, or a
