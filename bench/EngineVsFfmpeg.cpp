@@ -280,6 +280,8 @@ std::string generated(int width, int height, const char* rate, double seconds, i
 
 int main(int argc, char** argv) {
     int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    // A second argument keeps only the workload of that name.
+    const std::string only = argc > 2 ? argv[2] : "";
     std::fprintf(stderr, "preparing the sources...\n");
     const std::string hd = generated(1920, 1080, "25", 20.0, 48000);
     const std::string hd720 = generated(1280, 720, "25", 10.0, 48000);
@@ -308,6 +310,8 @@ int main(int argc, char** argv) {
     testmedia::ScratchDir dir;
     bool withinTargets = true;
     for (const Workload& w : workloads) {
+        if (!only.empty() && only != w.name)
+            continue;
         std::string engineOut = dir.file(std::string("engine-") + w.name);
         std::string cliOut = dir.file(std::string("cli-") + w.name);
 

@@ -173,6 +173,11 @@ int CVelConvert::mediaInfo(const MediaItem* item, tagVeldesStreamInfo** streams)
     return VeldesGetMediaInfo(timeline_, entry->mediaId, streams);
 }
 
+MediaItem CVelConvert::copyOf(const MediaItem& item) {
+    EntriesChange quiet(gate_);
+    return item;
+}
+
 void CVelConvert::updateDuration(MediaItem* item) {
     const Entry* entry = entryOf(item);
     if (entry && timeline_) {

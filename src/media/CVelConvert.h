@@ -94,6 +94,9 @@ public:
     // The engine's stream count for the item (negative on failure, 0 without entries); *streams
     // stays valid until the next query for that item.
     int mediaInfo(const MediaItem* item, tagVeldesStreamInfo** streams);
+    // A copy of the item taken while no progress callback writes it: a callback of a stopped
+    // run may still be on its way out when the item is duplicated.
+    MediaItem copyOf(const MediaItem& item);
     // Writes the engine's duration into item->duration.
     void updateDuration(MediaItem* item);
     // Writes the output size estimate for the item's profile and clip into item->outputEstimate;

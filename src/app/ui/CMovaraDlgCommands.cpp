@@ -49,7 +49,7 @@ void CMovaraDlg::OnDuplicate() {
     const MediaItem* item = m_fileList->MediaAt(focused);
     if (!item)
         return;
-    const int index = m_fileList->InsertCopy(*item, focused + 1);
+    const int index = m_fileList->InsertCopy(m_convert.copyOf(*item), focused + 1);
     if (index >= 0)
         LoadItem(index);
 }
