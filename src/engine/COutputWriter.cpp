@@ -1,11 +1,8 @@
 #include "COutputWriter.h"
 
 extern "C" {
-#include <libavutil/intreadwrite.h>
-}
-
-extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/intreadwrite.h>
 #include <libavutil/samplefmt.h>
 }
 
