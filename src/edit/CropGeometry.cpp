@@ -33,52 +33,62 @@ double cropTargetRatio(int aspectMode, double sourceAspect) {
     }
 }
 
-CropEdge fitCropGeneral(MediaCrop& crop, double target, const CropSource& source) {
+namespace {
+
+// Moves one edge so the crop gets the target ratio, if the other dimension may shrink and the
+// moved edge stays inside the source.
+bool moveEdge(MediaCrop& crop, double target, const CropSource& source, CropEdge edge) {
     const int w = crop.right - crop.left;
     const int h = crop.bottom - crop.top;
-    if (!needsFit(target, w, h))
-        return CropEdge::None;
-    if (h > kCropMinHeight && crop.top + w / target <= source.height) {
+    switch (edge) {
+    case CropEdge::Bottom:
+        if (h <= kCropMinHeight || crop.top + w / target > source.height)
+            return false;
         crop.bottom = edgeAt(crop.top + w / target);
-        return CropEdge::Bottom;
-    }
-    if (w > kCropMinWidth && crop.left + target * h <= source.width) {
+        return true;
+    case CropEdge::Top:
+        if (h <= kCropMinHeight || crop.bottom - w / target < 0)
+            return false;
+        crop.top = edgeAt(crop.bottom - w / target);
+        return true;
+    case CropEdge::Right:
+        if (w <= kCropMinWidth || crop.left + target * h > source.width)
+            return false;
         crop.right = edgeAt(crop.left + target * h);
-        return CropEdge::Right;
+        return true;
+    case CropEdge::Left:
+        if (w <= kCropMinWidth || crop.right - target * h < 0)
+            return false;
+        crop.left = edgeAt(crop.right - target * h);
+        return true;
+    default:
+        return false;
     }
+}
+
+// Fits the crop to the target ratio by the first edge that can move, of two.
+CropEdge fitBy(MediaCrop& crop, double target, const CropSource& source, CropEdge first,
+               CropEdge second) {
+    if (!needsFit(target, crop.right - crop.left, crop.bottom - crop.top))
+        return CropEdge::None;
+    for (CropEdge edge : {first, second})
+        if (moveEdge(crop, target, source, edge))
+            return edge;
     return CropEdge::None;
+}
+
+} // namespace
+
+CropEdge fitCropGeneral(MediaCrop& crop, double target, const CropSource& source) {
+    return fitBy(crop, target, source, CropEdge::Bottom, CropEdge::Right);
 }
 
 CropEdge fitCropRightEdge(MediaCrop& crop, double target, const CropSource& source) {
-    const int w = crop.right - crop.left;
-    const int h = crop.bottom - crop.top;
-    if (!needsFit(target, w, h))
-        return CropEdge::None;
-    if (h > kCropMinHeight && crop.top + w / target <= source.height) {
-        crop.bottom = edgeAt(crop.top + w / target);
-        return CropEdge::Bottom;
-    }
-    if (w > kCropMinWidth && crop.right - target * h >= 0) {
-        crop.left = edgeAt(crop.right - target * h);
-        return CropEdge::Left;
-    }
-    return CropEdge::None;
+    return fitBy(crop, target, source, CropEdge::Bottom, CropEdge::Left);
 }
 
 CropEdge fitCropBottomEdge(MediaCrop& crop, double target, const CropSource& source) {
-    const int w = crop.right - crop.left;
-    const int h = crop.bottom - crop.top;
-    if (!needsFit(target, w, h))
-        return CropEdge::None;
-    if (w > kCropMinWidth && crop.left + target * h <= source.width) {
-        crop.right = edgeAt(crop.left + target * h);
-        return CropEdge::Right;
-    }
-    if (h > kCropMinHeight && crop.bottom - w / target >= 0) {
-        crop.top = edgeAt(crop.bottom - w / target);
-        return CropEdge::Top;
-    }
-    return CropEdge::None;
+    return fitBy(crop, target, source, CropEdge::Right, CropEdge::Top);
 }
 
 bool mapCropDrag(const CropArea& area, const CropArea& dragged, const CropSource& source,
