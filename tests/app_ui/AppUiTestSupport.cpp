@@ -3,6 +3,7 @@
 #include "CBaseWnd.h"
 #include "CFileListWnd.h"
 #include "CMenuEx.h"
+#include "CVelComboBox.h"
 #include "CVelSkin.h"
 
 #include <QDir>
@@ -83,6 +84,18 @@ void clickItem(CBaseWnd* pane, int itemId) {
     const PaneItem* item = pane->FindItem(itemId);
     ASSERT_NE(item, nullptr) << "pane " << pane->PaneId() << " item " << itemId;
     QTest::mouseClick(pane, Qt::LeftButton, {}, item->rect().toQRect().center());
+}
+
+QStringList comboTexts(const QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
+void pickEntry(CVelComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
 }
 
 bool menuEnabled(const CMenuEx* menu, int commandId) {

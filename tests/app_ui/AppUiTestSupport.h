@@ -12,6 +12,7 @@
 #include "VelSettings.h"
 
 #include <QApplication>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,8 @@
 
 class CBaseWnd;
 class CMenuEx;
+class CVelComboBox;
+class QComboBox;
 class QMenu;
 
 // The built skins' folder (bin/skin) and the folder holding it.
@@ -44,6 +47,10 @@ bool itemChecked(const CBaseWnd* pane, int itemId);
 void clickItem(CBaseWnd* pane, int itemId);
 // The menu's item state for a command (false when the menu lacks it).
 bool menuEnabled(const CMenuEx* menu, int commandId);
+// The combo's entry texts, in order.
+QStringList comboTexts(const QComboBox* combo);
+// A person picks entry `index` from the open list: the combo selects it and reports the choice.
+void pickEntry(CVelComboBox* combo, int index);
 
 // Folders and services every main window test uses.
 class MainWindowEnvironment {

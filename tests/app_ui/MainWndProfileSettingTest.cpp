@@ -24,18 +24,6 @@ using MainWndProfileSetting = MainWindowTest;
 
 namespace {
 
-QStringList comboTexts(const QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
-
-void choose(CVelComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
 void press(CProfileSettingDlg& setting, int paneId, int itemId) {
     clickItem(setting.Pane(paneId), itemId);
 }
@@ -70,8 +58,8 @@ TEST_F(MainWndProfileSetting, AfterOkTheShownProfileIsCurrentRecentAndEstimated)
         EXPECT_EQ(setting.ShownProfile(), catalogue.at(0, 0));
         EXPECT_EQ(setting.windowTitle(), "Profile Setting");
         CVelComboBox* categories = setting.Combo(CProfileSettingDlg::kCategoryCombo);
-        choose(categories, categories->findText("3GP Mobile"));
-        choose(setting.Combo(CProfileSettingDlg::kProfileCombo), 2);
+        pickEntry(categories, categories->findText("3GP Mobile"));
+        pickEntry(setting.Combo(CProfileSettingDlg::kProfileCombo), 2);
         setting.Spin(CProfileSettingDlg::kVideoQualityEdit)->setValue(90);
         fake.clearCalls();
         press(setting, CProfileSettingDlg::kButtonPaneId, CProfileSettingDlg::kOk);
@@ -91,7 +79,7 @@ TEST_F(MainWndProfileSetting, AfterOkTheShownProfileIsCurrentRecentAndEstimated)
     // Command 32797 does the same; Cancel leaves the window's choice alone.
     onSettingDialog([&](CProfileSettingDlg& setting) {
         EXPECT_EQ(setting.ShownProfile(), chosen);
-        choose(setting.Combo(CProfileSettingDlg::kProfileCombo), 0);
+        pickEntry(setting.Combo(CProfileSettingDlg::kProfileCombo), 0);
         press(setting, CProfileSettingDlg::kButtonPaneId, CProfileSettingDlg::kCancel);
     });
     fake.clearCalls();
@@ -119,7 +107,7 @@ TEST_F(MainWndProfileSetting, CustomCategoryFollowsTheDialog) {
     const ProfileRef mine = catalogue.at(kCustomCategory, 0);
     EXPECT_EQ(dlg->CurrentProfile(), catalogue.at(0, 0)); // cancelled
 
-    choose(dlg->CategoryCombo(), dlg->CategoryCombo()->findText("Custom"));
+    pickEntry(dlg->CategoryCombo(), dlg->CategoryCombo()->findText("Custom"));
     EXPECT_EQ(dlg->FileList()->MediaAt(0)->profile, mine);
     env->services.queueMessageBoxAnswer(IDYES);
     onSettingDialog([&](CProfileSettingDlg& setting) {
@@ -142,13 +130,13 @@ TEST_F(MainWndProfileSetting, CancelWithCustomShownKeepsOrReplacesTheCurrentProf
     catalogue.add(customFrom(catalogue, 0, 2, "Two"));
     OpenWindow();
     AddItems(1);
-    choose(dlg->CategoryCombo(), dlg->CategoryCombo()->findText("Custom"));
-    choose(dlg->ProfileCombo(), 1);
+    pickEntry(dlg->CategoryCombo(), dlg->CategoryCombo()->findText("Custom"));
+    pickEntry(dlg->ProfileCombo(), 1);
     const ProfileRef two = catalogue.at(kCustomCategory, 1);
     ASSERT_EQ(dlg->CurrentProfile(), two);
     // Another custom profile is renamed: the list shows the new name, "Two" stays chosen.
     onSettingDialog([&](CProfileSettingDlg& setting) {
-        choose(setting.Combo(CProfileSettingDlg::kProfileCombo), 0);
+        pickEntry(setting.Combo(CProfileSettingDlg::kProfileCombo), 0);
         setting.SetSaveasRunner([](CProfileSaveasDlg& saveas) {
             saveas.NameEdit()->setText("Uno");
             return saveas.Ok() ? IDOK : IDCANCEL;
@@ -193,7 +181,7 @@ TEST_F(MainWndProfileSetting, CustomProfilesSurviveARestartInTheConfigFolder) {
 
     OpenWindow();
     onSettingDialog([&](CProfileSettingDlg& setting) {
-        choose(setting.Combo(CProfileSettingDlg::kProfileCombo), 3);
+        pickEntry(setting.Combo(CProfileSettingDlg::kProfileCombo), 3);
         setting.Spin(CProfileSettingDlg::kWidthEdit)->setValue(1000);
         setting.Spin(CProfileSettingDlg::kHeightEdit)->setValue(500);
         setting.SetSaveasRunner([](CProfileSaveasDlg& saveas) {

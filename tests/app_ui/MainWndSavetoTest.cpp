@@ -22,20 +22,6 @@ using MainWndSaveto = MainWindowTest;
 
 namespace {
 
-QStringList comboTexts(const QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
-
-// A person picks entry `index` from the open list: the combo selects it and reports the
-// choice.
-void pickEntry(CVelComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
 // A person steps through a closed combo with the arrow keys: every step is a choice.
 void stepTo(CVelComboBox* combo, int index) {
     combo->setFocus();
