@@ -95,6 +95,8 @@ const FormatEntry kFormats[] = {
     {"aiff", "aiff", true, nullptr, nullptr, nullptr},
     {"amr", "amr", true, kNone, kAmrOnly, nullptr},
     {"m4a", "ipod", true, nullptr, nullptr, nullptr},
+    // The same muxer brands a file with pictures "M4V ".
+    {"m4v", "ipod", false, nullptr, nullptr, nullptr},
     {"mp2", "mp2", true, kNone, kMp2Only, nullptr},
     {"mp3", "mp3", true, kNone, kMp3Only, nullptr},
     {"ogg", "ogg", true, kNone, kOggAudio, nullptr},

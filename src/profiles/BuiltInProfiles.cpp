@@ -66,8 +66,7 @@ constexpr uint64_t kSmall = kFrameSizeMaskMp4Small;
 constexpr uint64_t kH263Sizes = kFrameSizeMaskH263;
 constexpr uint64_t kBbMp4 = kFrameSizeMaskBlackBerryMp4;
 
-// Formats: 0 mp4, 2 avi, 14 aac, 16 amr, 17 m4a, 19 mp3, 23 wav, 28 3gp, 29 3g2. MOV and M4V
-// are written as mp4 containers.
+// Formats: 0 mp4, 2 avi, 7 mov, 14 aac, 16 amr, 17 m4a, 19 mp3, 23 wav, 28 3gp, 29 3g2, 36 m4v.
 // clang-format off
 constexpr Row kRows[] = {
     {0, "MPEG-4 Video(*.mp4)", 0, 0,
@@ -76,10 +75,10 @@ constexpr Row kRows[] = {
     {0, "H.264 Video(*.mp4)", 0, 0,
      kH264, kMp4Family, 480, 320, kDefault, kOptionFR1, kOptionVB1,
      kAac, kMp3Aac, kStereo, kMonoStereo, 44100, kOptionSR1, 128000, kOptionAB1, 60},
-    {0, "MOV Video(*.mov)", 0, 0,
+    {0, "MOV Video(*.mov)", 0, 7,
      kXvid, kMp4Family, 480, 320, kDefault, kOptionFR1, kOptionVB1,
      kAac, bit(kAac), kStereo, kMonoStereo, 44100, kOptionSR1, 128000, kOptionAB2, 60},
-    {0, "M4V Video(*.m4v)", 0, 0,
+    {0, "M4V Video(*.m4v)", 0, 36,
      kXvid, kMp4Family, 640, 480, kDefault, kOptionFR1, kOptionVB2,
      kAac, bit(kAac), kStereo, kMonoStereo, 44100, kOptionSR2, 96000, kOptionAB3, 60},
     {1, "M4A-MPEG4 Audio(*.m4a)", kAudioOnly, 17,

@@ -55,6 +55,7 @@ const std::array<FormatEntry, kFormatCount> kFormats = {{
     {"wma", "wma"},      {"mka", "mka"},      {"trp", "mpegts"},   {"dpg", "dpg"},
     {"3gp", "3gp"},      {"3g2", "3g2"},      {"flac", "flac"},    {"vob", "svcd"},
     {"mpg", "mpeg2vob"}, {"mpg", "mpeg"},     {"vob", "mpeg2vob"}, {"mpg", "mpeg2vob"},
+    {"m4v", "m4v"},
 }};
 
 const std::array<FrameSizeEntry, kFrameSizeCount> kFrameSizes = {{

@@ -16,7 +16,7 @@ inline constexpr int kRecentCategory = 17;
 
 inline constexpr int kVideoCodecCount = 20;
 inline constexpr int kAudioCodecCount = 12;
-inline constexpr int kFormatCount = 36;
+inline constexpr int kFormatCount = 37;
 inline constexpr int kFrameSizeCount = 41;
 inline constexpr int kAspectRatioCount = 3;
 inline constexpr int kChannelCount = 3;

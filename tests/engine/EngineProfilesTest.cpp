@@ -24,6 +24,7 @@ const std::map<std::string, Container>& containers() {
         {"mp4", {iso, "isom"}}, {"m4a", {iso, "M4A "}}, {"3gp", {iso, "3gp4"}},
         {"3g2", {iso, "3g2a"}}, {"aac", {"aac", ""}},   {"mp3", {"mp3", ""}},
         {"wav", {"wav", ""}},   {"avi", {"avi", ""}},   {"amr", {"amr", ""}},
+        {"mov", {iso, "qt  "}}, {"m4v", {iso, "M4V "}},
     };
     return table;
 }

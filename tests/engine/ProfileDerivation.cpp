@@ -12,11 +12,12 @@ const int kVideoIds[20] = {0x200001, 0x200002, 0x200003, 0x200004, 0x200000, 18,
                            5,        28,       8,        16,       17,       25, 2,  20, 1,  72};
 const int kAudioIds[12] = {0x15000, 0x15001, 0x10000, 0x15008, 0x15003, 0x15002,
                            0x13001, 0x10001, 0x12000, 0x15005, 0x15005, 0x1500E};
-const char* const kFormatNames[36] = {
-    "mp4",  "asf",    "avi", "ac3",  "dv",       "mpeg2vob", "flv",  "mov",      "mpeg",
-    "rmvb", "mpegts", "vcd", "wmv",  "matroska", "aac",      "aiff", "amr",      "m4a",
-    "mp2",  "mp3",    "ogg", "ra",   "au",       "wav",      "wma",  "mka",      "mpegts",
-    "dpg",  "3gp",    "3g2", "flac", "svcd",     "mpeg2vob", "mpeg", "mpeg2vob", "mpeg2vob"};
+const char* const kFormatNames[37] = {
+    "mp4",      "asf",  "avi",      "ac3",      "dv",  "mpeg2vob", "flv",  "mov",
+    "mpeg",     "rmvb", "mpegts",   "vcd",      "wmv", "matroska", "aac",  "aiff",
+    "amr",      "m4a",  "mp2",      "mp3",      "ogg", "ra",       "au",   "wav",
+    "wma",      "mka",  "mpegts",   "dpg",      "3gp", "3g2",      "flac", "svcd",
+    "mpeg2vob", "mpeg", "mpeg2vob", "mpeg2vob", "m4v"};
 
 const tagVeldesStreamInfo* lastOfType(const std::vector<tagVeldesStreamInfo>& streams, int type) {
     const tagVeldesStreamInfo* found = nullptr;
@@ -27,7 +28,7 @@ const tagVeldesStreamInfo* lastOfType(const std::vector<tagVeldesStreamInfo>& st
 }
 
 double aspectOf(const TestProfile& p) {
-    return p.aspectRatio == 2 ? 16.0 / 9.0 : 4.0 / 3.0;
+    return p.aspectRatio == 2 ? 16.0 / 9.0 : p.aspectRatio == 1 ? 4.0 / 3.0 : 0.0;
 }
 
 double frameRateOf(const TestProfile& p, const tagVeldesStreamInfo* v) {
@@ -43,8 +44,8 @@ const std::vector<TestProfile>& builtInProfiles() {
     static const std::vector<TestProfile> profiles = {
         {"MPEG-4 Video(*.mp4)", 0, 0, 8, 480, 320, 5, 1, 44100, 128000, 60},
         {"H.264 Video(*.mp4)", 0, 0, 11, 480, 320, 5, 1, 44100, 128000, 60},
-        {"MOV Video(*.mov)", 0, 0, 8, 480, 320, 5, 1, 44100, 128000, 60},
-        {"M4V Video(*.m4v)", 0, 0, 8, 640, 480, 5, 1, 44100, 96000, 60},
+        {"MOV Video(*.mov)", 0, 7, 8, 480, 320, 5, 1, 44100, 128000, 60},
+        {"M4V Video(*.m4v)", 0, 36, 8, 640, 480, 5, 1, 44100, 96000, 60},
         {"M4A-MPEG4 Audio(*.m4a)", 0x08, 17, 0, 0, 0, 5, 1, 44100, 128000, 60},
         {"AAC-Advanced Audio Coding(*.aac)", 0x08, 14, 0, 0, 0, 5, 1, 44100, 128000, 60},
         {"MP3-MPEG Layer 3 Audio(*.mp3)", 0x08, 19, 0, 0, 0, 1, 1, 44100, 128000, 60},
@@ -74,7 +75,7 @@ const std::vector<TestProfile>& builtInProfiles() {
 }
 
 const char* engineFormatName(int format) {
-    return format >= 0 && format < 36 ? kFormatNames[format] : "";
+    return format >= 0 && format < 37 ? kFormatNames[format] : "";
 }
 
 int videoEngineId(const TestProfile& p) {

@@ -161,7 +161,7 @@ TEST(MediaItem, OutputFormatComesFromTheProfile) {
     item.profile->format = 13;
     EXPECT_EQ(item.outputExtension(), "mkv");
     EXPECT_EQ(item.engineFormat(), "matroska");
-    item.profile->format = 36;
+    item.profile->format = 37;
     EXPECT_EQ(item.outputExtension(), "");
     EXPECT_EQ(item.engineFormat(), "");
 }

@@ -131,19 +131,6 @@ TEST(ProfileBuiltIn, DefaultProfileIsFirstCommonVideo) {
     EXPECT_EQ(catalogue.defaultProfile(), catalogue.at(0, 0));
 }
 
-TEST(ProfileBuiltIn, MovAndM4vWriteMp4Files) {
-    ProfileCatalogue catalogue;
-    int seen = 0;
-    for (const ProfileRef& p : catalogue.list(0)) {
-        if (p->name == "MOV Video(*.mov)" || p->name == "M4V Video(*.m4v)") {
-            EXPECT_EQ(ProfileCatalogue::extensionOf(*p), "mp4") << p->name;
-            EXPECT_EQ(ProfileCatalogue::engineFormatOf(*p), "mp4") << p->name;
-            ++seen;
-        }
-    }
-    EXPECT_EQ(seen, 2);
-}
-
 TEST(ProfileBuiltIn, EngineIdsOfBuiltIns) {
     ProfileCatalogue catalogue;
     // H.264 video with AAC audio.

@@ -80,7 +80,7 @@ TEST(ProfileCatalogue, ValidationBoundaries) {
         {"audioCodec 12", [](Profile& p) { p.audioCodec = 12; }, false},
         {"format -1", [](Profile& p) { p.format = -1; }, false},
         {"format 35", [](Profile& p) { p.format = 35; }, true},
-        {"format 36", [](Profile& p) { p.format = 36; }, false},
+        {"format 37", [](Profile& p) { p.format = 37; }, false},
         {"width -1", [](Profile& p) { p.width = -1; }, false},
         {"height -1", [](Profile& p) { p.height = -1; }, false},
         {"size 0x0", [](Profile& p) { p.width = p.height = 0; }, true},
@@ -260,7 +260,7 @@ TEST(ProfileCatalogue, EngineIdsHonourTheFlags) {
 
 TEST(ProfileCatalogue, FormatColumnsOutsideTheTableAreEmpty) {
     Profile p;
-    p.format = 36;
+    p.format = 37;
     EXPECT_EQ(ProfileCatalogue::extensionOf(p), "");
     EXPECT_EQ(ProfileCatalogue::engineFormatOf(p), "");
     p.format = 13;

@@ -80,7 +80,7 @@ TEST(ProfileTables, FormatRows) {
         EXPECT_EQ(formatExtension(row.number), row.extension) << row.number;
         EXPECT_EQ(formatEngineName(row.number), row.engine) << row.number;
     }
-    for (int outside : {-1, 36, 100}) {
+    for (int outside : {-1, 37, 100}) {
         EXPECT_EQ(formatExtension(outside), "") << outside;
         EXPECT_EQ(formatEngineName(outside), "") << outside;
     }

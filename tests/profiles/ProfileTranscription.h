@@ -67,8 +67,8 @@ struct VideoRow {
 inline const std::vector<VideoRow> kVideoRows = {
     {0, "MPEG-4 Video(*.mp4)", 0, 0, 8, {8, 9, 11}, 480, 320, "default", "FR1", "VB1"},
     {0, "H.264 Video(*.mp4)", 0, 0, 11, {8, 9, 11}, 480, 320, "default", "FR1", "VB1"},
-    {0, "MOV Video(*.mov)", 0, 0, 8, {8, 9, 11}, 480, 320, "default", "FR1", "VB1"},
-    {0, "M4V Video(*.m4v)", 0, 0, 8, {8, 9, 11}, 640, 480, "default", "FR1", "VB2"},
+    {0, "MOV Video(*.mov)", 0, 7, 8, {8, 9, 11}, 480, 320, "default", "FR1", "VB1"},
+    {0, "M4V Video(*.m4v)", 0, 36, 8, {8, 9, 11}, 640, 480, "default", "FR1", "VB2"},
     {1, "M4A-MPEG4 Audio(*.m4a)", 0x08, 17, -1, {}, 0, 0, "", "", ""},
     {1, "AAC-Advanced Audio Coding(*.aac)", 0x08, 14, -1, {}, 0, 0, "", "", ""},
     {1, "MP3-MPEG Layer 3 Audio(*.mp3)", 0x08, 19, -1, {}, 0, 0, "", "", ""},
@@ -285,6 +285,7 @@ inline const std::vector<FormatRow> kFormats = {
     {27, "dpg", "dpg"},   {28, "3gp", "3gp"},      {29, "3g2", "3g2"},
     {30, "flac", "flac"}, {31, "vob", "svcd"},     {32, "mpg", "mpeg2vob"},
     {33, "mpg", "mpeg"},  {34, "vob", "mpeg2vob"}, {35, "mpg", "mpeg2vob"},
+    {36, "m4v", "m4v"},
 };
 
 inline const std::vector<std::string> kFrameSizes = {
