@@ -74,7 +74,9 @@ std::string encodedVideo(const Profile& profile, const tagVeldesStreamInfo* vide
     double frameRate = profile.frameRate;
     if (frameRate == 0.0 || frameRate == 1.0)
         frameRate = video && video->frameRate > 0.0 ? video->frameRate : kShownFallbackFrameRate;
-    double aspect = sourceAspect(video);
+    // "original" keeps the picture's shape inside the frame (bars where they differ), so what is
+    // shown is the frame's own shape in square pixels.
+    double aspect = video ? static_cast<double>(width) / height : sourceAspect(video);
     if (profile.aspectRatio == 2)
         aspect = 16.0 / 9.0;
     else if (profile.aspectRatio != 0)

@@ -84,6 +84,19 @@ static bool isPicture(const AVStream* s) {
            !(s->disposition & AV_DISPOSITION_ATTACHED_PIC);
 }
 
+// The stream's frame rate, or 0 when the file does not really tell: a "rate" that is only the
+// container's time base (1000 for Matroska/WebM), a missing one, or one no camera or screen makes.
+static double plausibleFrameRate(const AVStream* s) {
+    auto usable = [](AVRational r) {
+        return r.num > 0 && r.den > 0 && av_q2d(r) >= 0.5 && av_q2d(r) <= 240.0;
+    };
+    if (usable(s->avg_frame_rate))
+        return av_q2d(s->avg_frame_rate);
+    const AVRational r = s->r_frame_rate;
+    const bool fromTimeBase = av_cmp_q(r, av_inv_q(s->time_base)) == 0;
+    return usable(r) && !fromTimeBase ? av_q2d(r) : 0.0;
+}
+
 static bool isSound(const AVStream* s) {
     return s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && s->codecpar->sample_rate > 0 &&
            s->codecpar->ch_layout.nb_channels > 0;
@@ -126,13 +139,14 @@ int CMediaSource::probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* ou
             info.type = VELDES_STREAM_VIDEO;
             info.width = par->width;
             info.height = par->height;
-            AVRational rate = s->avg_frame_rate.num > 0 ? s->avg_frame_rate : s->r_frame_rate;
-            info.frameRate = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0.0;
+            info.frameRate = plausibleFrameRate(s);
             info.videoValues[0] = indexBase + int32_t(i) + 1;
             info.videoValues[1] = par->codec_id;
             if (out->firstVideoWidth == 0) {
                 out->firstVideoWidth = par->width;
                 out->firstVideoHeight = par->height;
+                out->firstVideoSampleAspect =
+                    av_guess_sample_aspect_ratio(ctx, const_cast<AVStream*>(s), nullptr);
             }
         } else if (isSound(s)) {
             info.type = VELDES_STREAM_AUDIO;

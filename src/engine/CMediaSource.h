@@ -20,6 +20,7 @@ struct MediaProbe {
     bool durationEstimated = false;           // guessed from the bit rate, not stored in the file
     int64_t startTime = 0;                    // of the whole file, AV_TIME_BASE units
     int firstVideoWidth = 0, firstVideoHeight = 0;
+    AVRational firstVideoSampleAspect{0, 1}; // 0/1 = not stated (square)
 };
 
 // The two values of a stream record that the caller copies into the export setting: the

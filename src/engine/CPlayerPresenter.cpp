@@ -1,6 +1,7 @@
 // CPlayer: the presenter thread. It follows the clock, filters each picture it shows, hands it to
 // the preview window, and reports positions, the end and snapshots through the edit callback.
 #include "CPlayer.h"
+#include "PictureFit.h"
 
 extern "C" {
 #include <libswscale/swscale.h>
@@ -31,19 +32,22 @@ double secondsSince(Clock::time_point t) {
 }
 
 // The preview shows the picture at the size the edits make of the source (the export's own size
-// and rate would blur a large source in a large pane), capped at full HD.
+// and rate would blur a large source in a large pane), capped at full HD, in square pixels of the
+// shape the output keeps, so an anamorphic source looks as it will.
 VideoPlan previewPlan(const MediaEdits& edits, const AVFrame* source, bool withEdits) {
     int width = source->width, height = source->height;
-    if (withEdits && edits.cropScale && edits.cropScale->cropWidth > 0 &&
+    if (withEdits && edits.crop && edits.cropScale && edits.cropScale->cropWidth > 0 &&
         edits.cropScale->cropHeight > 0 && edits.cropScale->sourceWidth > 0) {
         double toFrame = double(source->width) / edits.cropScale->sourceWidth;
         width = int(std::lround(edits.cropScale->cropWidth * toFrame));
         height = int(std::lround(edits.cropScale->cropHeight * toFrame));
     }
+    width =
+        std::max(2, int(std::lround(width * av_q2d(squareIfUnset(source->sample_aspect_ratio)))));
     double shrink = std::min({1.0, 1920.0 / std::max(1, width), 1080.0 / std::max(1, height)});
     VideoPlan plan;
-    plan.width = plan.pictureWidth = std::max(2, int(width * shrink) & ~1);
-    plan.height = plan.pictureHeight = std::max(2, int(height * shrink) & ~1);
+    plan.width = std::max(2, int(width * shrink) & ~1);
+    plan.height = std::max(2, int(height * shrink) & ~1);
     plan.frameRate = {0, 1}; // keep the source's timing
     plan.pixelFormat = AV_PIX_FMT_YUV420P;
     return plan;

@@ -1,5 +1,6 @@
 #include "FilterGraph.h"
 
+#include "PictureFit.h"
 #include "WatermarkPicture.h"
 
 extern "C" {
@@ -104,8 +105,7 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
     m_width = width;
     m_height = height;
     m_format = format;
-    if (sampleAspect.num <= 0 || sampleAspect.den <= 0)
-        sampleAspect = {1, 1};
+    sampleAspect = squareIfUnset(sampleAspect);
     const char* formatName = av_get_pix_fmt_name(format);
     m_source = addFilter(g, "buffer",
                          {{"video_size", sizeText(width, height)},
@@ -123,6 +123,8 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
     int spaceWidth = m_sourceWidth > 0 ? m_sourceWidth : width;
     int spaceHeight = m_sourceHeight > 0 ? m_sourceHeight : height;
     double toFrameX = double(width) / spaceWidth, toFrameY = double(height) / spaceHeight;
+    // The shape that is kept: the crop's when it is scaled up, else the whole frame's.
+    int keptWidth = width, keptHeight = height;
     if (m_edits.crop) {
         const CropRect& c = *m_edits.crop;
         int left = std::clamp(int(std::floor(c.left * toFrameX)), 0, width - 2);
@@ -135,6 +137,10 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
                                    {"h", std::to_string(cropHeight)},
                                    {"x", std::to_string(left)},
                                    {"y", std::to_string(top)}}));
+        if (m_edits.cropScale) {
+            keptWidth = cropWidth;
+            keptHeight = cropHeight;
+        }
         // Without crop scaling the region keeps its pixel size, centred on black.
         if (!m_edits.cropScale)
             chain.push_back(addFilter(g, "pad",
@@ -162,20 +168,22 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
                                        {"saturation", number(std::pow(3.0, s))}}));
         }
     };
-    const bool shrinking =
-        int64_t(m_plan.pictureWidth) * m_plan.pictureHeight < int64_t(width) * height;
+    const PictureBox picture = fitPicture(m_plan.width, m_plan.height, m_plan.sampleAspect,
+                                          keptWidth * av_q2d(sampleAspect) / keptHeight);
+    const bool shrinking = int64_t(picture.width) * picture.height < int64_t(width) * height;
     if (!shrinking)
         pointEdits();
     chain.push_back(addFilter(g, "scale",
-                              {{"w", std::to_string(m_plan.pictureWidth)},
-                               {"h", std::to_string(m_plan.pictureHeight)},
+                              {{"w", std::to_string(picture.width)},
+                               {"h", std::to_string(picture.height)},
                                {"flags", "bicubic"}}));
     if (shrinking)
         pointEdits();
-    int padX = ((m_plan.width - m_plan.pictureWidth) / 2) & ~1;
-    int padY = ((m_plan.height - m_plan.pictureHeight) / 2) & ~1;
-    if (padX || padY || m_plan.width != m_plan.pictureWidth ||
-        m_plan.height != m_plan.pictureHeight)
+    // The scaled picture must not carry the source's sample aspect on: the frame's is the plan's.
+    chain.push_back(addFilter(g, "setsar", {{"sar", rationalText(m_plan.sampleAspect)}}));
+    int padX = ((m_plan.width - picture.width) / 2) & ~1;
+    int padY = ((m_plan.height - picture.height) / 2) & ~1;
+    if (m_plan.width != picture.width || m_plan.height != picture.height)
         chain.push_back(addFilter(g, "pad",
                                   {{"w", std::to_string(m_plan.width)},
                                    {"h", std::to_string(m_plan.height)},
@@ -185,8 +193,8 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
     AVFilterContext* markSource = nullptr;
     RgbaImage mark;
     if (m_edits.watermark) {
-        double scaleX = double(m_plan.pictureWidth) / spaceWidth;
-        double scaleY = double(m_plan.pictureHeight) / spaceHeight;
+        double scaleX = double(picture.width) / spaceWidth;
+        double scaleY = double(picture.height) / spaceHeight;
         int r = prepareWatermark(*m_edits.watermark, scaleX, scaleY, &mark);
         if (r < 0)
             return r;

@@ -1,6 +1,7 @@
 #include "OutputPlan.h"
 
 #include "AvUtil.h"
+#include "PictureFit.h"
 #include "velcodecutil.h"
 
 #include <cmath>
@@ -34,14 +35,6 @@ Size nearestH263Size(int width, int height) {
     return best;
 }
 
-// The largest even-sized picture of the requested shape that fits into the frame.
-Size fitInside(int frameWidth, int frameHeight, int shapeWidth, int shapeHeight) {
-    double scale = std::min(double(frameWidth) / shapeWidth, double(frameHeight) / shapeHeight);
-    int w = std::min(frameWidth, int(std::lround(shapeWidth * scale)) & ~1);
-    int h = std::min(frameHeight, int(std::lround(shapeHeight * scale)) & ~1);
-    return {std::max(w, 2), std::max(h, 2)};
-}
-
 template <typename T> T nearestOf(const T* list, T want, T terminator) {
     T best = list[0];
     for (const T* p = list; *p != terminator; ++p)
@@ -54,52 +47,45 @@ int planVideo(const ExportTarget& t, const FormatEntry& format, const AVOutputFo
               VideoPlan* v, std::string* why) {
     v->codec = findVideoCodec(t.videoCodec);
     if (!v->codec) {
-        *why = "unknown video codec id " + std::to_string(t.videoCodec);
+        *why = "the profile asks for an unknown video codec (" + std::to_string(t.videoCodec) + ")";
         return -1;
     }
     if (!v->codec->encoder || !(v->encoder = avcodec_find_encoder_by_name(v->codec->encoder))) {
-        *why = "no encoder for video codec id " + std::to_string(t.videoCodec);
+        *why = "this machine has no encoder for the profile's video codec";
         return -1;
     }
     if (!formatCarries(format, muxer, v->encoder)) {
-        *why = std::string("format ") + format.name + " cannot carry " + v->encoder->name;
+        *why = std::string("a ") + format.name + " file cannot hold " + v->encoder->long_name +
+               " video";
         return -1;
     }
     if (t.width <= 0 || t.height <= 0 || t.width > kMaxSide || t.height > kMaxSide) {
-        *why = "bad frame size";
+        *why = "the frame size " + std::to_string(t.width) + "x" + std::to_string(t.height) +
+               " is not possible";
         return -1;
     }
     if (!(t.frameRate > 0.0) || t.frameRate > 240.0) {
-        *why = "bad frame rate";
+        *why = "the frame rate " + std::to_string(t.frameRate) + " is out of range";
         return -1;
     }
     v->width = (t.width + 1) & ~1;
     v->height = (t.height + 1) & ~1;
-    v->pictureWidth = v->width;
-    v->pictureHeight = v->height;
     v->frameRate = frameRateRational(t.frameRate);
     v->pixelFormat = v->codec->pixelFormat;
 
-    // "4:3" is also what the caller passes for "keep the original shape", so only a different
-    // aspect is signalled; the pictures themselves are never letterboxed for it.
     double aspect = t.aspect;
-    bool signalAspect = aspect > 0.0 && std::fabs(aspect - 4.0 / 3.0) > 0.01;
-
     if (v->codec->rule == FrameRule::H263Sizes) {
         Size legal = nearestH263Size(v->width, v->height);
-        Size picture = fitInside(legal.width, legal.height, v->width, v->height);
         v->width = legal.width;
         v->height = legal.height;
-        v->pictureWidth = picture.width;
-        v->pictureHeight = picture.height;
     } else if (v->codec->rule == FrameRule::DvSystem) {
         bool ntsc = std::fabs(t.frameRate - 30000.0 / 1001) < std::fabs(t.frameRate - 25.0);
-        v->width = v->pictureWidth = 720;
-        v->height = v->pictureHeight = ntsc ? 480 : 576;
+        v->width = 720;
+        v->height = ntsc ? 480 : 576;
         v->frameRate = ntsc ? AVRational{30000, 1001} : AVRational{25, 1};
         v->pixelFormat = ntsc ? AV_PIX_FMT_YUV411P : AV_PIX_FMT_YUV420P;
-        aspect = signalAspect ? aspect : 4.0 / 3.0;
-        signalAspect = true;
+        if (!(aspect > 0.0))
+            aspect = 4.0 / 3.0; // DV frames have no square-pixel form
     }
     if (v->encoder->supported_framerates) {
         int i = av_find_nearest_q_idx(v->frameRate, v->encoder->supported_framerates);
@@ -107,8 +93,8 @@ int planVideo(const ExportTarget& t, const FormatEntry& format, const AVOutputFo
     }
     if (v->pixelFormat == AV_PIX_FMT_NONE)
         v->pixelFormat = v->encoder->pix_fmts ? v->encoder->pix_fmts[0] : AV_PIX_FMT_YUV420P;
-    if (signalAspect)
-        v->sampleAspect = av_d2q(aspect * v->height / v->width, 1000);
+    v->sampleAspect = frameSampleAspect(aspect, v->width, v->height, t.sourceWidth, t.sourceHeight,
+                                        t.sourceSampleAspect);
 
     if (v->codec->raw) {
         v->bitRate =
@@ -137,19 +123,20 @@ int planAudio(const ExportTarget& t, const FormatEntry& format, const AVOutputFo
               AudioPlan* a, std::string* why) {
     a->codec = findAudioCodec(t.audioCodec);
     if (!a->codec) {
-        *why = "unknown audio codec id " + std::to_string(t.audioCodec);
+        *why = "the profile asks for an unknown audio codec (" + std::to_string(t.audioCodec) + ")";
         return -1;
     }
     if (!a->codec->encoder || !(a->encoder = avcodec_find_encoder_by_name(a->codec->encoder))) {
-        *why = "no encoder for audio codec id " + std::to_string(t.audioCodec);
+        *why = "this machine has no encoder for the profile's audio codec";
         return -1;
     }
     if (!formatCarries(format, muxer, a->encoder)) {
-        *why = std::string("format ") + format.name + " cannot carry " + a->encoder->name;
+        *why = std::string("a ") + format.name + " file cannot hold " + a->encoder->long_name +
+               " sound";
         return -1;
     }
     if (t.sampleRate <= 0 || t.sampleRate > 384000) {
-        *why = "bad sample rate";
+        *why = "the sample rate " + std::to_string(t.sampleRate) + " Hz is out of range";
         return -1;
     }
     a->sampleRate = t.sampleRate;
@@ -187,16 +174,16 @@ int planOutput(const ExportTarget& target, OutputPlan* plan, std::string* why) {
     *plan = OutputPlan();
     plan->format = findFormat(target.format);
     if (!plan->format) {
-        *why = "unknown format \"" + target.format + "\"";
+        *why = "the profile asks for an unknown file format (" + target.format + ")";
         return -1;
     }
     if (!plan->format->muxer ||
         !(plan->muxer = av_guess_format(plan->format->muxer, nullptr, nullptr))) {
-        *why = "format \"" + target.format + "\" cannot be produced";
+        *why = "this machine cannot write " + target.format + " files";
         return -1;
     }
     if (target.videoCodec == 0 && target.audioCodec == 0) {
-        *why = "neither video nor audio asked for";
+        *why = "the profile asks for neither pictures nor sound";
         return -1;
     }
     if (target.videoCodec != 0) {

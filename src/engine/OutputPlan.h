@@ -17,22 +17,24 @@ struct ExportTarget {
     int videoBitrate = 0;
     int width = 0, height = 0;
     double frameRate = 0.0;
-    double aspect = 0.0;
+    double aspect = 0.0; // display aspect; 0 or less keeps the source's shape
     int videoQuality = 60;
     int audioCodec = 0;
     int audioBitrate = 0;
     int sampleRate = 0;
     int channels = 0;
     std::string format;
+    // The first source's picture, where known: a frame of its own size keeps its sample aspect.
+    int sourceWidth = 0, sourceHeight = 0;
+    AVRational sourceSampleAspect{0, 1};
 };
 
 struct VideoPlan {
     const VideoCodecEntry* codec = nullptr;
     const AVCodec* encoder = nullptr;
-    int width = 0, height = 0;               // coded frame
-    int pictureWidth = 0, pictureHeight = 0; // the picture inside it (smaller when padded)
+    int width = 0, height = 0; // coded frame; each source's picture is fitted inside it
     AVRational frameRate{25, 1};
-    AVRational sampleAspect{1, 1};
+    AVRational sampleAspect{1, 1}; // of the frame, as the container signals it
     AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
     int64_t bitRate = 0;
 };

@@ -58,8 +58,16 @@ double exportFrameRate(const Profile& profile, const tagVeldesStreamInfo* video)
     return kDefaultFrameRate;
 }
 
+// 0 asks the engine to keep the source's own shape ("original").
 double exportAspect(const Profile& profile) {
-    return profile.aspectRatio == 2 ? kAspect16x9 : kAspect4x3;
+    switch (profile.aspectRatio) {
+    case 1:
+        return kAspect4x3;
+    case 2:
+        return kAspect16x9;
+    default:
+        return 0.0;
+    }
 }
 
 bool copyField(char* field, size_t size, std::string_view text) {

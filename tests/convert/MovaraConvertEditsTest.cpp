@@ -48,16 +48,18 @@ TEST(MovaraConvertEdits, BrightnessFlipCropAndTextShowInTheFrames) {
                0.587 * testmedia::meanOf(rgb, width, 3, 1, x0, y0, x1, y1) +
                0.114 * testmedia::meanOf(rgb, width, 3, 2, x0, y0, x1, y1);
     };
-    // The crop kept the top half, stretched over the frame: no white is left.
-    const double left = luma(10, 80, 150, 230);
-    const double right = luma(170, 80, 310, 230);
+    // The crop kept the top half in its own 8:3 shape: black bars above and below, no white.
+    EXPECT_LT(luma(0, 0, 320, 55), gray(16) + 8);
+    EXPECT_LT(luma(0, 185, 320, 240), gray(16) + 8);
+    const double left = luma(10, 90, 150, 170);
+    const double right = luma(170, 90, 310, 170);
     EXPECT_LT(std::max(left, right), gray(235) - 40);
     // Flipped: the brighter top-right quarter is now on the left; both are brighter than the
     // source's.
     EXPECT_GT(left, gray(90) + 20);
     EXPECT_GT(right, gray(30) + 20);
     EXPECT_GT(left, right + 30);
-    // The yellow text inside its box, none elsewhere.
+    // The yellow text inside its box, placed on the picture as on the source, none elsewhere.
     auto yellow = [&](int x0, int y0, int x1, int y1) {
         int count = 0;
         for (int y = y0; y < y1; ++y)
@@ -67,8 +69,8 @@ TEST(MovaraConvertEdits, BrightnessFlipCropAndTextShowInTheFrames) {
             }
         return count;
     };
-    EXPECT_GT(yellow(200, 20, 300, 60), 60);
-    EXPECT_EQ(yellow(0, 70, 320, 240), 0);
+    EXPECT_GT(yellow(200, 70, 300, 100), 30);
+    EXPECT_EQ(yellow(0, 100, 320, 240), 0);
 }
 
 TEST(MovaraConvertEdits, BadEditsEndWithExitCode2NamingTheOption) {

@@ -43,7 +43,7 @@ TEST(ExportDerivation, SettingFromProfileAndStreams) {
     EXPECT_EQ(s.width, 640);
     EXPECT_EQ(s.height, 360);
     EXPECT_DOUBLE_EQ(s.frameRate, 29.97);
-    EXPECT_DOUBLE_EQ(s.aspect, 4.0 / 3.0);
+    EXPECT_DOUBLE_EQ(s.aspect, 0.0); // "original": the engine keeps the source's shape
     EXPECT_EQ(s.videoValues[0], kVideo.videoValues[0]);
     EXPECT_EQ(s.videoValues[1], kVideo.videoValues[1]);
     EXPECT_EQ(s.videoQuality, 70);
