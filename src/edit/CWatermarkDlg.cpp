@@ -11,6 +11,8 @@
 #include "PlatformServices.h"
 #include "Profile.h"
 
+#include <QFont>
+#include <QFontInfo>
 #include <algorithm>
 
 namespace {
@@ -66,9 +68,17 @@ void CWatermarkDlg::ResetControls() {
 }
 
 void CWatermarkDlg::SelectFont(const std::string& name) {
-    int index = m_font->findText(QString::fromStdString(name), Qt::MatchExactly);
+    // A name the list lacks ("Arial" on a desktop without it) shows the face that really draws
+    // it, the one the desktop's font matching substitutes, as the preview and the output do.
+    auto find = [this](const QString& family) {
+        int index = m_font->findText(family, Qt::MatchFixedString);
+        return index >= 0
+                   ? index
+                   : m_font->findText(QFontInfo(QFont(family)).family(), Qt::MatchFixedString);
+    };
+    int index = find(QString::fromStdString(name));
     if (index < 0)
-        index = m_font->findText(QString::fromUtf8(kDefaultFont), Qt::MatchExactly);
+        index = find(QString::fromUtf8(kDefaultFont));
     m_font->setCurrentIndex(index < 0 && m_font->count() > 0 ? 0 : index);
 }
 

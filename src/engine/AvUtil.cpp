@@ -6,6 +6,8 @@
 namespace vel {
 
 std::string avErrorText(int error) {
+    if (error == kErrorWatermarkUnreadable)
+        return "the watermark image could not be read";
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
     return text;

@@ -47,6 +47,10 @@ inline PacketPtr makePacket() {
     return PacketPtr(av_packet_alloc());
 }
 
+// The engine's own failures, beside FFmpeg's codes, so a run's status says what went wrong.
+inline constexpr int kErrorWatermarkUnreadable = FFERRTAG('V', 'W', 'M', 'K');
+
+// FFmpeg's text of an error, or the engine's own for the codes above.
 std::string avErrorText(int error);
 
 // Exact rationals for the usual NTSC rates (29.97 is 30000/1001, not 2997/100), so encoders with

@@ -1,6 +1,7 @@
 // CTimeline: the picture edits attached to a media entry through the edit bracket (crop, crop
 // scaling, flip, colour, watermarks). A preview shows each change at once.
 #include "CTimeline.h"
+#include "CWatermarkImage.h"
 
 #include "WatermarkPicture.h"
 
@@ -72,13 +73,10 @@ int CTimeline::addWatermark(int filterId, const tagVeldesFilterInfo* f) {
     if (filterId == VELDES_FILTER_WATERMARK_IMAGE) {
         if (!f->imagePath || !*f->imagePath)
             return -1;
-        // Decoded now, outside the lock: a broken image is refused here, and a later run does
-        // not depend on the file still being there.
-        auto image = std::make_shared<RgbaImage>();
-        if (loadImage(f->imagePath, image.get()) < 0)
-            return -2;
+        // Decoded by the first run or preview that uses it, on its own thread: a large image
+        // never holds up the caller, and an unreadable one fails that run with its reason.
         w.kind = Watermark::Kind::Image;
-        w.image = std::move(image);
+        w.image = std::make_shared<CWatermarkImage>(f->imagePath);
     } else {
         if (!f->text || !*f->text)
             return -1;

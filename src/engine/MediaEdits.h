@@ -26,12 +26,14 @@ struct CropScale {
     int cropWidth = 0, cropHeight = 0; // even
 };
 
+class CWatermarkImage;
+
 struct Watermark {
     enum class Kind { Image, Text } kind = Kind::Image;
     // Box in source picture pixels; a width or height of 0 means the image's or text's own size.
     int x = 0, y = 0, width = 0, height = 0;
     int alpha = 255;                        // 0 transparent .. 255 opaque
-    std::shared_ptr<const RgbaImage> image; // Kind::Image, decoded when it was attached
+    std::shared_ptr<CWatermarkImage> image; // Kind::Image, decoded when first needed
     std::string text, fontFamily;           // Kind::Text
     int fontSize = 0;
     int style = 0; // VELDES_TEXT_* bits

@@ -1,6 +1,7 @@
 #include "WatermarkPicture.h"
 
 #include "AvUtil.h"
+#include "CWatermarkImage.h"
 #include "FilterGraph.h"
 #include "velcodecapi.h"
 
@@ -58,18 +59,10 @@ std::string stylePattern(int style) {
     return pattern;
 }
 
-// Draws the text in its colour onto a transparent canvas. The canvas already has the text's
-// colour (at zero opacity), so anti-aliased edges keep the colour instead of fading to black.
-int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, RgbaImage* out) {
-    int pixelSize = std::max(4, int(std::lround(w.fontSize * 4.0 / 3.0 * scale)));
-    size_t glyphs = 0;
-    for (unsigned char c : w.text)
-        glyphs += (c & 0xC0) != 0x80;
-    int width = boxWidth > 0 ? boxWidth : int(std::min<size_t>(kMaxSide, (glyphs + 2) * pixelSize));
-    int height = boxHeight > 0 ? boxHeight : pixelSize * 2;
-    width = std::clamp(width, 2, kMaxSide);
-    height = std::clamp(height, 2, kMaxSide);
-
+// One drawtext pass onto a transparent canvas of the text's colour (so anti-aliased edges keep
+// the colour instead of fading to black); null family falls back to the desktop's sans face.
+int drawText(const Watermark& w, const std::string& family, int pixelSize, int width, int height,
+             FramePtr* out) {
     char colour[32];
     std::snprintf(colour, sizeof colour, "0x%02X%02X%02X", w.red, w.green, w.blue);
     FilterGraphPtr graph(avfilter_graph_alloc());
@@ -84,7 +77,7 @@ int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, Rg
     AVFilterContext* rgba = addFilter(graph.get(), "format", {{"pix_fmts", "rgba"}});
     AVFilterContext* text = addFilter(graph.get(), "drawtext",
                                       {{"text", w.text},
-                                       {"font", w.fontFamily.empty() ? "Sans" : w.fontFamily},
+                                       {"font", family},
                                        {"fontfile", stylePattern(w.style)},
                                        {"fontsize", std::to_string(pixelSize)},
                                        {"fontcolor", colour},
@@ -97,18 +90,38 @@ int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, Rg
     if (avfilter_link(canvas, 0, rgba, 0) < 0 || avfilter_link(rgba, 0, text, 0) < 0 ||
         avfilter_link(text, 0, sink, 0) < 0 || avfilter_graph_config(graph.get(), nullptr) < 0)
         return AVERROR(EINVAL);
-    FramePtr frame = makeFrame();
-    int r = av_buffersink_get_frame(sink, frame.get());
+    *out = makeFrame();
+    return av_buffersink_get_frame(sink, out->get());
+}
+
+// The text drawn whole: on a canvas wide enough for any glyphs, then cut to the larger of the
+// box and the ink, so a box too small for its text grows instead of cutting the text off.
+int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, RgbaImage* out) {
+    int pixelSize = std::max(4, int(std::lround(w.fontSize * 4.0 / 3.0 * scale)));
+    size_t glyphs = 0;
+    for (unsigned char c : w.text)
+        glyphs += (c & 0xC0) != 0x80;
+    int width = int(std::min<size_t>(kMaxSide, (glyphs + 2) * size_t(pixelSize) * 3 / 2));
+    int height = std::min(kMaxSide, pixelSize * 2);
+    width = std::clamp(std::max(width, boxWidth), 2, kMaxSide);
+    height = std::clamp(std::max(height, boxHeight), 2, kMaxSide);
+
+    FramePtr frame;
+    const std::string family = w.fontFamily.empty() ? "Sans" : w.fontFamily;
+    int r = drawText(w, family, pixelSize, width, height, &frame);
+    if (r < 0 && family != "Sans")
+        r = drawText(w, "Sans", pixelSize, width, height, &frame); // a font that is gone
     if (r < 0)
         return r;
 
-    out->width = width;
-    out->height = height;
-    out->pixels.resize(size_t(width) * height * 4);
+    RgbaImage canvas;
+    canvas.width = width;
+    canvas.height = height;
+    canvas.pixels.resize(size_t(width) * height * 4);
     int inkRight = 0, inkBottom = 0;
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = frame->data[0] + size_t(y) * frame->linesize[0];
-        std::copy(row, row + width * 4, out->pixels.begin() + ptrdiff_t(size_t(y) * width * 4));
+        std::copy(row, row + width * 4, canvas.pixels.begin() + ptrdiff_t(size_t(y) * width * 4));
         for (int x = 0; x < width; ++x)
             if (row[x * 4 + 3]) {
                 inkRight = std::max(inkRight, x + 1);
@@ -120,7 +133,7 @@ int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, Rg
         int thickness = std::max(1, int(std::lround(pixelSize / 15.0)));
         for (int y = top; y < std::min(height, top + thickness); ++y)
             for (int x = 0; x < inkRight; ++x) {
-                uint8_t* p = &out->pixels[(size_t(y) * width + x) * 4];
+                uint8_t* p = &canvas.pixels[(size_t(y) * width + x) * 4];
                 p[0] = w.red;
                 p[1] = w.green;
                 p[2] = w.blue;
@@ -128,19 +141,36 @@ int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, Rg
             }
         inkBottom = std::max(inkBottom, std::min(height, top + thickness));
     }
-    // Without a box, the picture is just the text's own extent.
-    if ((boxWidth <= 0 || boxHeight <= 0) && inkRight > 0) {
-        int keepWidth = boxWidth > 0 ? width : inkRight;
-        int keepHeight = boxHeight > 0 ? height : inkBottom;
-        RgbaImage trimmed;
-        trimmed.width = keepWidth;
-        trimmed.height = keepHeight;
-        trimmed.pixels.resize(size_t(keepWidth) * keepHeight * 4);
-        for (int y = 0; y < keepHeight; ++y)
-            std::copy_n(out->pixels.begin() + ptrdiff_t(size_t(y) * width * 4), keepWidth * 4,
-                        trimmed.pixels.begin() + ptrdiff_t(size_t(y) * keepWidth * 4));
-        *out = std::move(trimmed);
-    }
+    const int keepWidth = std::max({boxWidth, inkRight, 1});
+    const int keepHeight = std::max({boxHeight, inkBottom, 1});
+    out->width = keepWidth;
+    out->height = keepHeight;
+    out->pixels.resize(size_t(keepWidth) * keepHeight * 4);
+    for (int y = 0; y < keepHeight; ++y)
+        std::copy_n(canvas.pixels.begin() + ptrdiff_t(size_t(y) * width * 4), keepWidth * 4,
+                    out->pixels.begin() + ptrdiff_t(size_t(y) * keepWidth * 4));
+    return 0;
+}
+
+// The image at its largest inside the box without changing its shape, centred on transparency.
+int fitImage(const RgbaImage& image, int boxWidth, int boxHeight, RgbaImage* out) {
+    double scale = std::min(double(boxWidth) / image.width, double(boxHeight) / image.height);
+    int width = std::clamp(int(std::lround(image.width * scale)), 1, boxWidth);
+    int height = std::clamp(int(std::lround(image.height * scale)), 1, boxHeight);
+    FramePtr source = makeFrame();
+    wrapRgba(image, source.get());
+    RgbaImage scaled;
+    int r = frameToRgba(source.get(), width, height, &scaled);
+    source->data[0] = nullptr;
+    if (r < 0)
+        return r;
+    out->width = boxWidth;
+    out->height = boxHeight;
+    out->pixels.assign(size_t(boxWidth) * boxHeight * 4, 0);
+    const int left = (boxWidth - width) / 2, top = (boxHeight - height) / 2;
+    for (int y = 0; y < height; ++y)
+        std::copy_n(scaled.pixels.begin() + ptrdiff_t(size_t(y) * width * 4), width * 4,
+                    out->pixels.begin() + ptrdiff_t((size_t(y + top) * boxWidth + left) * 4));
     return 0;
 }
 
@@ -191,15 +221,21 @@ int prepareWatermark(const Watermark& w, double scaleX, double scaleY, RgbaImage
     int boxHeight = w.height > 0 ? std::max(1, int(std::lround(w.height * scaleY))) : 0;
     int r;
     if (w.kind == Watermark::Kind::Image) {
-        if (!w.image || w.image->width <= 0)
-            return AVERROR(EINVAL);
-        int width = boxWidth ? boxWidth : std::max(1, int(std::lround(w.image->width * scaleX)));
-        int height =
-            boxHeight ? boxHeight : std::max(1, int(std::lround(w.image->height * scaleY)));
-        FramePtr source = makeFrame();
-        wrapRgba(*w.image, source.get());
-        r = frameToRgba(source.get(), width, height, out);
-        source->data[0] = nullptr;
+        int status = 0;
+        const RgbaImage* image = w.image ? w.image->pixels(&status) : nullptr;
+        if (!image)
+            return kErrorWatermarkUnreadable;
+        if (boxWidth && !boxHeight)
+            boxHeight =
+                std::max(1, int(std::lround(double(boxWidth) * image->height / image->width)));
+        else if (boxHeight && !boxWidth)
+            boxWidth =
+                std::max(1, int(std::lround(double(boxHeight) * image->width / image->height)));
+        if (!boxWidth) {
+            boxWidth = std::max(1, int(std::lround(image->width * scaleX)));
+            boxHeight = std::max(1, int(std::lround(image->height * scaleY)));
+        }
+        r = fitImage(*image, std::min(boxWidth, kMaxSide), std::min(boxHeight, kMaxSide), out);
     } else {
         r = renderText(w, scaleY, boxWidth, boxHeight, out);
     }

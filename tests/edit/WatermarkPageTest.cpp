@@ -74,18 +74,24 @@ TEST_F(WatermarkPage, EnablingNeedsAVideoTargetAndAVideoSource) {
     }
 }
 
-TEST_F(WatermarkPage, AFontNotInstalledShowsArialOrTheFirstFont) {
-    for (const auto& [installed, shown] :
-         {std::pair<std::vector<std::string>, std::string>{{"DejaVu Sans", "Arial"}, "Arial"},
-          {{"DejaVu Sans", "Liberation Serif"}, "DejaVu Sans"}}) {
-        services.setFontFamilies(installed);
+// A font the list lacks shows the face that really draws it (Arial is drawn in the installed
+// metric twin), else the first; the item keeps the name it has.
+TEST_F(WatermarkPage, AFontNotInstalledShowsTheFaceThatDrawsIt) {
+    struct Case {
+        std::vector<std::string> installed;
+        std::string stored, shown;
+    };
+    for (const Case& c : {Case{{"DejaVu Sans", "Arial"}, "Arial", "Arial"},
+                          Case{{"DejaVu Sans", "Liberation Sans"}, "Arial", "Liberation Sans"},
+                          Case{{"Liberation Serif"}, "Old English Text", "Liberation Serif"}}) {
+        services.setFontFamilies(c.installed);
         CWatermarkDlg fresh(&mainWindow);
         item->watermark.mode = kWatermarkText;
-        item->watermark.fontName = "Old English Text";
+        item->watermark.fontName = c.stored;
         fresh.ShowItem(item.get(), streamsOf(320, 240));
-        EXPECT_EQ(fresh.FontCombo()->currentText().toStdString(), shown);
-        EXPECT_EQ(item->watermark.fontName, "Old English Text");
-        EXPECT_EQ(fresh.FontCombo()->count(), int(installed.size()));
+        EXPECT_EQ(fresh.FontCombo()->currentText().toStdString(), c.shown);
+        EXPECT_EQ(item->watermark.fontName, c.stored);
+        EXPECT_EQ(fresh.FontCombo()->count(), int(c.installed.size()));
     }
 }
 

@@ -279,12 +279,9 @@ TEST_F(EngineFilter, EditsNeedAnOpenBracketAndValidValues) {
     EXPECT_LT(VeldesAddFilter(m_timeline.handle(), 9, &f), 0);
     EXPECT_LT(VeldesAddFilter(m_timeline.handle(), 3, nullptr), 0);
     EXPECT_LT(textWatermark("", 0, 0, 0, 10, 10), 0);
-    std::string notAnImage = m_dir.file("broken.png");
-    FILE* file = std::fopen(notAnImage.c_str(), "w");
-    std::fputs("not a picture", file);
-    std::fclose(file);
-    EXPECT_LT(imageWatermark(id, notAnImage, 0, 0, 10, 10, 255), 0);
-    EXPECT_LT(imageWatermark(id, m_dir.file("missing.png"), 0, 0, 10, 10, 255), 0);
+    // An image is read by the run that uses it (an unreadable one fails that run); only a
+    // missing path is refused here.
+    EXPECT_LT(imageWatermark(id, "", 0, 0, 10, 10, 255), 0);
     VeldesEditEnd(m_timeline.handle(), 1);
 }
 

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -97,8 +98,21 @@ void QtPlatformServices::doPowerOff() {
 std::vector<std::string> QtPlatformServices::doFontFamilies() {
     std::vector<std::string> families;
     for (const QString& family : QFontDatabase::families()) {
-        if (QFontDatabase::isSmoothlyScalable(family))
-            families.push_back(family.toStdString());
+        if (!QFontDatabase::isSmoothlyScalable(family))
+            continue;
+        // Symbol-only faces (dingbats) cannot draw words.
+        const auto systems = QFontDatabase::writingSystems(family);
+        if (systems.isEmpty() || (systems.size() == 1 && systems.front() == QFontDatabase::Symbol))
+            continue;
+        // Qt tells faces of one family from several foundries apart as "Name [Foundry]"; the
+        // desktop, and fontconfig when the text is drawn, know them by the name alone.
+        QString name = family;
+        const qsizetype bracket = name.indexOf(QStringLiteral(" ["));
+        if (bracket > 0 && name.endsWith(QLatin1Char(']')))
+            name.truncate(bracket);
+        std::string text = name.toStdString();
+        if (std::find(families.begin(), families.end(), text) == families.end())
+            families.push_back(std::move(text));
     }
     return families;
 }
