@@ -287,6 +287,10 @@ int VeldesMeasureMediaEncodedSize(VeldesTimeline timeline, int mediaId,
 // negative status (for a merged run carrying the last source's id).
 int VeldesRun(VeldesTimeline timeline, const int* mediaIds, int count,
               const tagVeldesExportInfo* info);
+// Why the timeline's last VeldesRun was refused, in words for a person, zero-terminated into
+// text (at most size bytes); an empty text when it started. Returns 0, or -1 for an unknown
+// timeline.
+int VeldesGetRunRefusal(VeldesTimeline timeline, char* text, int size);
 int VeldesSuspend(VeldesTimeline timeline, int runId);
 int VeldesResume(VeldesTimeline timeline, int runId);
 int VeldesSkip(VeldesTimeline timeline, int runId, int abort);

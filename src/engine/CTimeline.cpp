@@ -33,6 +33,13 @@ ExportTarget targetOf(const tagVeldesExportSetting& s) {
     return t;
 }
 
+ExportTarget withSourceShape(ExportTarget t, const MediaProbe& probe) {
+    t.sourceWidth = probe.firstVideoWidth;
+    t.sourceHeight = probe.firstVideoHeight;
+    t.sourceSampleAspect = probe.firstVideoSampleAspect;
+    return t;
+}
+
 ExportTarget targetOf(const tagVeldesExportInfo& info) {
     ExportTarget t;
     t.videoCodec = info.videoCodec;
@@ -221,7 +228,7 @@ int CTimeline::measureSize(int mediaId, VeldesEventCallback callback, void* user
         parseDevicePath(media->probe.path, &device))
         return -1;
     SizeRequest request;
-    const ExportTarget target = targetOf(*media->setting);
+    const ExportTarget target = withSourceShape(targetOf(*media->setting), media->probe);
     std::string why;
     if (planOutput(target, &request.plan, &why) < 0)
         return -2;
@@ -265,34 +272,44 @@ void CTimeline::reapFinishedRuns() {
 
 int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* info) {
     reapFinishedRuns();
+    std::lock_guard lock(m_mutex);
+    auto refuse = [this](int code, std::string why) {
+        m_lastRefusal = std::move(why);
+        return code;
+    };
     if (!mediaIds || count <= 0 || !info)
-        return -1;
+        return refuse(-1, "nothing to convert");
     size_t pathLength = strnlen(info->outputPath, sizeof info->outputPath);
     if (pathLength == 0 || pathLength == sizeof info->outputPath)
-        return -1;
+        return refuse(-1, "the output file name is empty or too long");
+    if (m_closed)
+        return refuse(-1, "the converter is closing");
     RunRequest request;
-    std::string why;
-    if (planOutput(targetOf(*info), &request.plan, &why) < 0)
-        return -2;
     request.outputPath.assign(info->outputPath, pathLength);
     request.replaceExisting = info->replaceExisting != 0;
     request.callback = info->callback;
     request.user = info->user;
     request.previewWindow = info->previewWindow;
-
-    std::lock_guard lock(m_mutex);
-    if (m_closed)
-        return -1;
     for (int i = 0; i < count; ++i) {
         Media* media = find(mediaIds[i]);
         if (!media)
-            return -1;
+            return refuse(-1, "the source is no longer open");
         request.sources.push_back(passSource(mediaIds[i], *media));
     }
+    std::string why;
+    if (planOutput(withSourceShape(targetOf(*info), request.sources.front().probe), &request.plan,
+                   &why) < 0)
+        return refuse(-2, why);
+    m_lastRefusal.clear();
     request.runId = m_nextRunId++;
     int runId = request.runId;
     m_runs[runId] = CRunWorker::start(std::move(request));
     return runId;
+}
+
+std::string CTimeline::lastRefusal() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastRefusal;
 }
 
 int CTimeline::suspend(int runId) {

@@ -35,6 +35,8 @@ public:
     int measureSize(int mediaId, VeldesEventCallback callback, void* user);
 
     int run(const int* mediaIds, int count, const tagVeldesExportInfo* info);
+    // Why the last run() was refused, in words a person understands; empty after a start.
+    std::string lastRefusal() const;
     int suspend(int runId);
     int resume(int runId);
     int skip(int runId);
@@ -83,7 +85,8 @@ private:
     // Joins runs whose thread has finished (cheap: they have nothing left to do).
     void reapFinishedRuns();
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
+    std::string m_lastRefusal;
     int m_nextMediaId = 1;
     int m_nextRunId = 1;
     std::map<int, Media> m_media;

@@ -3,6 +3,8 @@
 #include "velcodecapi.h"
 #include "CTimeline.h"
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -105,6 +107,17 @@ int VeldesRun(VeldesTimeline handle, const int* mediaIds, int count,
               const tagVeldesExportInfo* info) {
     auto t = lookup(handle);
     return t ? t->run(mediaIds, count, info) : -1;
+}
+
+int VeldesGetRunRefusal(VeldesTimeline handle, char* text, int size) {
+    auto t = lookup(handle);
+    if (!t || !text || size <= 0)
+        return -1;
+    const std::string why = t->lastRefusal();
+    const size_t n = std::min(why.size(), size_t(size - 1));
+    std::memcpy(text, why.data(), n);
+    text[n] = '\0';
+    return 0;
 }
 
 int VeldesSuspend(VeldesTimeline handle, int runId) {

@@ -210,6 +210,9 @@ int CVelConvert::computeEstimate(MediaItem* item, int mediaId) {
         }
     }
     applyClip(*item, mediaId);
+    if (Entry* entry = entryOfMediaId(mediaId)) {
+        attachEstimateEdits(item, entry);
+    }
     int64_t size = item->outputEstimate;
     const int result = VeldesGetMediaEncodedSize(timeline_, mediaId, &size);
     item->outputEstimate = size;

@@ -172,6 +172,7 @@ private:
         int mediaId = -1;
         std::atomic<int> runId{-1};
         MediaItem* item = nullptr;
+        std::atomic<bool> estimateEdits{false}; // edits were attached for an estimate
     };
     enum class RunOutcome { Started, MoveOn, Ended };
 
@@ -193,7 +194,10 @@ private:
     void runFrom(MediaItem* item);
     RunOutcome singleRun(MediaItem* item);
     void mergeRun(MediaItem* item);
-    int prepareExportInfo(MediaItem* item);
+    // `merged`: the item heads a merge, whose other sources may bring what this one lacks.
+    int prepareExportInfo(MediaItem* item, bool merged);
+    // Why the engine refused the run just asked for, for the item's failure reason.
+    std::string runRefusal() const;
     void nextItem();
     void mergeEnd(const tagVeldesEvent& event);
     int onProgress(const tagVeldesEvent& event);
@@ -225,6 +229,9 @@ private:
 
     // CVelConvertEdits.cpp: the edits of one source.
     int attachEdits(MediaItem* item, int mediaId);
+    // The item's edits (or their removal) attached for a size estimate, while nothing runs.
+    void attachEstimateEdits(MediaItem* item, Entry* entry);
+    void removeCrop(int mediaId);
     int watermarkStep(const MediaItem& item, int mediaId);
     int colourStep(const MediaItem& item, int mediaId, bool always);
     int flipStep(const MediaItem& item, int mediaId, bool always);

@@ -77,13 +77,58 @@ int CVelConvert::attachEdits(MediaItem* item, int mediaId) {
     if (!timeline_ || !item) {
         return 0;
     }
+    // Edits an estimate attached stay on the engine's media until replaced, so neutral values
+    // must then be sent too.
+    const Entry* entry = entryOfMediaId(mediaId);
+    const bool replace = entry && entry->estimateEdits;
     int result = watermarkStep(*item, mediaId);
-    colourStep(*item, mediaId, false);
-    flipStep(*item, mediaId, false);
-    if (cropStep(*item, mediaId) <= 0) {
+    colourStep(*item, mediaId, replace);
+    flipStep(*item, mediaId, replace);
+    if (replace && !item->crop.applies()) {
+        removeCrop(mediaId);
+    } else if (cropStep(*item, mediaId) <= 0) {
         result = 0;
     }
     return result;
+}
+
+void CVelConvert::removeCrop(int mediaId) {
+    EditBracket bracket(timeline_, mediaId, previewWindow_, previewEditOpen());
+    if (bracket.usable()) {
+        const tagVeldesFilterInfo none = zeroFilter(VELDES_FILTER_CROP);
+        VeldesAddFilter(timeline_, VELDES_FILTER_CROP, &none);
+    }
+}
+
+namespace {
+
+bool hasPictureEdits(const MediaItem& item) {
+    return item.brightness || item.contrast || item.saturation || item.flip ||
+           item.crop.applies() || item.watermark.mode == kWatermarkText ||
+           item.watermark.mode == kWatermarkImage;
+}
+
+} // namespace
+
+void CVelConvert::attachEstimateEdits(MediaItem* item, Entry* entry) {
+    // Only between conversions and previews: both attach through the one open edit of the
+    // timeline, and a run or a preview already carries the item's edits.
+    if (state_.load() != kStateIdle) {
+        return;
+    }
+    const bool edited = hasPictureEdits(*item);
+    if (!edited && !entry->estimateEdits) {
+        return; // nothing attached before, nothing to attach now
+    }
+    entry->estimateEdits = edited;
+    watermarkStep(*item, entry->mediaId);
+    colourStep(*item, entry->mediaId, true);
+    flipStep(*item, entry->mediaId, true);
+    if (item->crop.applies()) {
+        cropStep(*item, entry->mediaId);
+    } else {
+        removeCrop(entry->mediaId);
+    }
 }
 
 int CVelConvert::watermarkStep(const MediaItem& item, int mediaId) {

@@ -83,7 +83,7 @@ void CVelConvert::postFinished(const char* path) {
 
 // --- export info -------------------------------------------------------------------------------
 
-int CVelConvert::prepareExportInfo(MediaItem* item) {
+int CVelConvert::prepareExportInfo(MediaItem* item, bool merged) {
     std::memset(&exportInfo_, 0, sizeof exportInfo_);
     item->failureReason.clear();
     exportInfo_.callback = &CVelConvert::progressCallback;
@@ -99,6 +99,12 @@ int CVelConvert::prepareExportInfo(MediaItem* item) {
         return 0;
     }
     const ChosenStreams chosen = chooseStreams(streams, count);
+    // Sound made of nothing but silence is not what an audio profile promises; a merge may
+    // still take its sound from its other sources.
+    if (!merged && !profile.hasVideo() && !chosen.audio) {
+        item->failureReason = "the source has no sound";
+        return 0;
+    }
     if (chosen.any()) {
         const tagVeldesExportSetting setting = buildExportSetting(profile, chosen);
         VeldesSetExportSetting(timeline_, entry->mediaId, &setting);
@@ -119,6 +125,14 @@ int CVelConvert::prepareExportInfo(MediaItem* item) {
     fillExportInfoStreams(exportInfo_, profile, chosen);
     exportInfo_.user = gate_;
     return 1;
+}
+
+std::string CVelConvert::runRefusal() const {
+    char why[256] = {};
+    if (VeldesGetRunRefusal(timeline_, why, sizeof why) < 0 || !why[0]) {
+        return "the conversion could not start";
+    }
+    return std::string("the conversion could not start: ") + why;
 }
 
 // --- runs --------------------------------------------------------------------------------------
@@ -160,7 +174,7 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
     if (room == kDiskCheckItemSkipped) {
         return RunOutcome::MoveOn;
     }
-    if (!prepareExportInfo(item)) {
+    if (!prepareExportInfo(item, false)) {
         if (item->failureReason.empty()) {
             item->failureReason = "the source's streams could not be read";
         }
@@ -185,8 +199,7 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
     const int mediaId = entry->mediaId;
     const int runId = VeldesRun(timeline_, &mediaId, 1, &exportInfo_);
     if (runId < 0) {
-        item->failureReason =
-            "the conversion could not start (engine status " + std::to_string(runId) + ")";
+        item->failureReason = runRefusal();
         item->setState(kItemConvertFailed);
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
@@ -210,7 +223,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
     if (checkDiskSpace(item, true) != 0) {
         return;
     }
-    if (!prepareExportInfo(item)) {
+    if (!prepareExportInfo(item, true)) {
         if (item->failureReason.empty()) {
             item->failureReason = "the source's streams could not be read";
         }
@@ -244,8 +257,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
     item->setState(kItemConverting);
     const int runId = VeldesRun(timeline_, ids.data(), static_cast<int>(ids.size()), &exportInfo_);
     if (runId < 0) {
-        item->failureReason =
-            "the conversion could not start (engine status " + std::to_string(runId) + ")";
+        item->failureReason = runRefusal();
         item->setState(kItemConvertFailed);
         notify(kNotifyConversionOver, nullptr, true);
         return;

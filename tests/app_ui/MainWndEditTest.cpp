@@ -60,7 +60,17 @@ TEST_F(MainWndEdit, ChangesReachAPreviewOfAVideoItemAndAllItemsWhenAsked) {
          false},
         {"effects to all", true, true, kMsgEffectChanged, 3,
          {"VeldesAddFilter:3", "VeldesAddFilter:2"}, true},
-        {"effects, no preview", true, false, kMsgEffectChanged, 3, {}, true},
+        // Without a preview the edits reach the engine for the size estimate of each item;
+        // the other item's crop is sent as removed.
+        {"effects, no preview",
+         true,
+         false,
+         kMsgEffectChanged,
+         3,
+         {"VeldesRemoveWatermark:-1", "VeldesAddWatermark:5", "VeldesAddFilter:3",
+          "VeldesAddFilter:2", "VeldesAddFilter:0", "VeldesAddFilter:1", "VeldesRemoveWatermark:-1",
+          "VeldesAddFilter:3", "VeldesAddFilter:2", "VeldesAddFilter:0"},
+         true},
         {"effects on audio", false, true, kMsgEffectChanged, 3, {}, false},
         {"watermark to all", true, true, kMsgWatermarkChanged, 3,
          {"VeldesRemoveWatermark:-1", "VeldesAddWatermark:5"}, true},

@@ -69,6 +69,9 @@ intptr_t CMovaraDlg::OnEditChanged(unsigned msg, uintptr_t wParam, intptr_t lPar
             break;
         }
     }
+    // Every edit changes what the output will weigh.
+    m_convert.estimate(item);
+    m_fileList->RepaintRows();
     if (!(wParam & kEditApplyToAll) || msg == kMsgCropChanged)
         return 0;
     for (const auto& other : items) {
@@ -82,6 +85,8 @@ intptr_t CMovaraDlg::OnEditChanged(unsigned msg, uintptr_t wParam, intptr_t lPar
         } else {
             other->watermark = item->watermark;
         }
+        m_convert.estimate(other.get());
     }
+    m_fileList->RepaintRows();
     return 0;
 }

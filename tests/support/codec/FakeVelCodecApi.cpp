@@ -1,6 +1,8 @@
 // The contract's entry points, each handed to the process-wide fake.
 #include "FakeVelCodec.h"
 
+#include <cstdio>
+
 #include <algorithm>
 
 namespace {
@@ -52,6 +54,13 @@ int VeldesMeasureMediaEncodedSize(VeldesTimeline timeline, int mediaId, VeldesEv
 int VeldesRun(VeldesTimeline timeline, const int* mediaIds, int count,
               const tagVeldesExportInfo* info) {
     return fake().startRun(timeline, mediaIds, count, info);
+}
+// Not recorded: it only explains a refusal the test scripted itself.
+int VeldesGetRunRefusal(VeldesTimeline, char* text, int size) {
+    if (!text || size <= 0)
+        return -1;
+    std::snprintf(text, size_t(size), "%s", "the test engine refused the run");
+    return 0;
 }
 int VeldesSuspend(VeldesTimeline timeline, int runId) {
     return fake().runControl("VeldesSuspend", timeline, runId, 0);
