@@ -8,6 +8,7 @@
 #include "OutputPlan.h"
 
 #include <string>
+#include <vector>
 
 namespace vel {
 
@@ -33,12 +34,23 @@ public:
     int64_t audioSamples() const { return m_audioQueued; }
     // Bytes of encoded pictures written so far, and the picture encoder (null without one).
     int64_t videoBytes() const { return m_videoBytes; }
-    // The mean quantiser of the pictures written so far, as the encoder reports it; 0 when it
-    // reports none.
-    double videoQuantiser() const {
-        return m_qualityCount ? double(m_qualitySum) / m_qualityCount / FF_QP2LAMBDA : 0.0;
+    // The share of the pictures written so far that the encoder coded at (or within half a step
+    // of) its smallest quantiser; 0 when it reports none.
+    double videoShareAtFloor() const {
+        return m_qualityCount ? double(m_qualityAtFloor) / double(m_qualityCount) : 0.0;
     }
     const AVCodecContext* videoEncoder() const { return m_videoEncoder.get(); }
+    // Bytes of encoded sound written so far.
+    int64_t audioBytes() const { return m_audioBytes; }
+    // Notes every encoded picture from now on (a measurement's own use: a long run would only
+    // grow the list), read once the writing is over.
+    struct PictureNote {
+        double seconds; // presentation time in the output
+        int64_t bytes;
+        bool key;
+    };
+    void notePictures() { m_notePictures = true; }
+    const std::vector<PictureNote>& pictureNotes() const { return m_pictureNotes; }
 
     // Flushes, finishes the file and gives it its name.
     int finish();
@@ -69,7 +81,10 @@ private:
     int m_audioFrameSize = 0;
     int64_t m_videoFrames = 0;
     int64_t m_videoBytes = 0;
-    int64_t m_qualitySum = 0, m_qualityCount = 0;
+    int64_t m_audioBytes = 0;
+    bool m_notePictures = false;
+    std::vector<PictureNote> m_pictureNotes;
+    int64_t m_qualityAtFloor = 0, m_qualityCount = 0;
     int64_t m_audioQueued = 0;  // samples handed to writeAudio/writeSilence
     int64_t m_audioEncoded = 0; // samples given to the encoder
     bool m_headerWritten = false;

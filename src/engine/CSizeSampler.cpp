@@ -20,7 +20,7 @@ namespace {
 // Seconds of media a measurement encodes at most, at 640x480x25 and below; larger pictures get
 // proportionally less, down to the floor. A clip up to 5/4 of that is encoded whole.
 constexpr double kSampleSeconds = 8.0;
-constexpr double kSampleFloorSeconds = 3.0;
+constexpr double kSampleFloorSeconds = 6.0;
 constexpr double kReferencePixelRate = 640.0 * 480.0 * 25.0;
 constexpr int kWindows = 4;
 // Encoders whose rate control works an early excess over the bit rate off only slowly, at a
@@ -29,8 +29,9 @@ constexpr AVCodecID kSettlingEncoders[] = {
     AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MPEG2VIDEO, AV_CODEC_ID_H263,      AV_CODEC_ID_H263P,
     AV_CODEC_ID_MPEG4,      AV_CODEC_ID_MSMPEG4V2,  AV_CODEC_ID_MSMPEG4V3, AV_CODEC_ID_WMV1,
     AV_CODEC_ID_WMV2,       AV_CODEC_ID_FLV1,       AV_CODEC_ID_RV10,      AV_CODEC_ID_RV20};
-// A mean quantiser this close to the encoder's minimum counts as being at it.
-constexpr double kQuantiserFloorMargin = 0.25;
+// An encoder that coded this share of its pictures at its smallest quantiser spends what the
+// content needs, and cannot spend more however far below its target it is.
+constexpr double kAtFloorShare = 0.5;
 // A waiting measurement looks this often whether the runs that hold it back have ended.
 constexpr auto kRunPoll = std::chrono::milliseconds(250);
 
@@ -80,6 +81,90 @@ private:
     std::string m_path;
 };
 
+// The picture bytes of the whole clip from the sample's pictures. Key pictures cost many
+// times an ordinary one, and the sample has them where a run has none (each window starts
+// after a jump) and lacks the ones a run places every group of pictures, so the two kinds are
+// counted apart: ordinary pictures scale with the clip's pictures, key pictures with the groups.
+double clipPictureBytes(const std::vector<COutputWriter::PictureNote>& notes, double pictures,
+                        int group) {
+    double keyBytes = 0.0, otherBytes = 0.0;
+    int keys = 0, others = 0;
+    for (const auto& n : notes) {
+        (n.key ? keyBytes : otherBytes) += double(n.bytes);
+        (n.key ? keys : others) += 1;
+    }
+    if (!others || !keys)
+        return (keyBytes + otherBytes) * pictures / std::max(1, keys + others);
+    const double runKeys = std::clamp(std::ceil(pictures / std::max(1, group)), 1.0, pictures);
+    return keyBytes / keys * runKeys + otherBytes / others * (pictures - runKeys);
+}
+
+// The picture bytes of the windows as a continuous run would spend them, for encoders whose
+// groups of pictures are short enough for each window to hold its share of key pictures. Each
+// window's first picture follows a jump, so the encoder spends a fresh start on it that a run
+// spends once, at the clip's start: within a window it counts as one more of the window's
+// ordinary pictures, except in the first window.
+double continuousPictureBytes(const std::vector<COutputWriter::PictureNote>& notes,
+                              const std::vector<double>& starts) {
+    double total = 0.0;
+    for (size_t w = 0; w < starts.size(); ++w) {
+        const double from = starts[w] - 1e-3;
+        const double to = w + 1 < starts.size() ? starts[w + 1] - 1e-3 : 1e300;
+        double sum = 0.0, first = 0.0, firstAt = 1e300;
+        int count = 0;
+        for (const auto& n : notes)
+            if (n.seconds >= from && n.seconds < to) {
+                sum += double(n.bytes);
+                ++count;
+                if (n.seconds < firstAt) {
+                    firstAt = n.seconds;
+                    first = double(n.bytes);
+                }
+            }
+        total += w == 0 || count < 2 ? sum : sum - first + (sum - first) / (count - 1);
+    }
+    return total;
+}
+
+// The interval of key pictures an encoder keeps when nothing else forces one.
+int keyInterval(const AVCodecContext* encoder) {
+    if (encoder->gop_size > 1)
+        return encoder->gop_size;
+    return 250; // x264's own default, which the wrapper leaves in place
+}
+
+// Sound is cheap to encode but some encoders settle only over minutes (AAC spends its full rate
+// at first and less on simple sound later), so the clip's whole sound is encoded when it is not
+// very long; -1 when it cannot be (the caller then scales the sample's).
+constexpr double kWholeSoundSeconds = 1200.0;
+
+int64_t wholeSoundBytes(const PassSource& clip, const OutputPlan& plan, const std::string& file,
+                        const std::atomic<bool>* abort) {
+    if (!plan.audio || clipSeconds(clip) > kWholeSoundSeconds)
+        return -1;
+    // DV carries sound inside its pictures; a Video CD pads to a constant rate.
+    const std::string muxer = plan.muxer ? plan.muxer->name : "";
+    if (muxer == "dv" || muxer == "vcd" || muxer == "svcd")
+        return -1;
+    OutputPlan sound = plan;
+    sound.video.reset();
+    SampleControl control(abort);
+    COutputWriter writer;
+    AVIOInterruptCB interrupt{&interrupted, const_cast<std::atomic<bool>*>(abort)};
+    int r = writer.open(sound, file, interrupt, true);
+    if (r >= 0) {
+        CWriterThread encoding(writer, abort);
+        double length = 0.0;
+        r = CSourcePass(clip, sound, encoding, control).run(0.0, &length);
+        if (r == 0)
+            r = encoding.drain();
+        encoding.stop();
+    }
+    const int64_t bytes = writer.audioBytes();
+    writer.discard();
+    return r == 0 && !abort->load() ? bytes : -1;
+}
+
 } // namespace
 
 CSizeSampler::CSizeSampler(Store store) : m_store(std::move(store)) {}
@@ -126,7 +211,8 @@ std::vector<PassSource> CSizeSampler::windows(const PassSource& clip, double sec
         if (pixelRate > kReferencePixelRate)
             budget = std::max(kSampleFloorSeconds, budget * kReferencePixelRate / pixelRate);
     }
-    if (seconds <= budget * 1.25)
+    // Sound alone is cheap to encode and some encoders settle only over minutes: all of it.
+    if (seconds <= budget * 1.25 || !plan.video)
         return {clip};
     // Each window starts on the keyframe before its place, so nothing is decoded only to be
     // skipped; windows that meet one keyframe become one longer window.
@@ -208,13 +294,16 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         return AVERROR(errno);
     SampleControl control(abort);
     COutputWriter writer;
+    writer.notePictures();
     AVIOInterruptCB interrupt{&interrupted, const_cast<std::atomic<bool>*>(abort)};
     int r = writer.open(plan, folder.file(), interrupt, true);
     double sampled = 0.0;
+    std::vector<double> starts; // where each window begins in the sample
     if (r >= 0) {
         CWriterThread encoding(writer, abort);
         for (const PassSource& part : parts) {
             double length = 0.0;
+            starts.push_back(sampled);
             r = CSourcePass(part, plan, encoding, control).run(sampled, &length);
             if (r != 0)
                 break;
@@ -240,23 +329,41 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         *bytes = st.st_size; // the whole clip
         return 0;
     }
-    // Sound and the container grow with the length; pictures too, unless the encoder's rate
-    // control is still working an early excess off (see scaledVideoBits).
+    const double scale = seconds / sampled;
+    // The container grows with the length.
+    const double container =
+        std::max(0.0, double(st.st_size) - double(writer.videoBytes()) -
+                          double(writer.audioBytes())) *
+        scale;
     const double video = double(writer.videoBytes());
-    const double rest = std::max(0.0, double(st.st_size) - video) * seconds / sampled;
     const AVCodecContext* encoder = writer.videoEncoder();
-    // Spending less than the target with the quantiser at its floor is the content's own rate,
-    // not a rate control that has yet to catch up.
+    // Pictures grow with the length too, unless the encoder's rate control is still working an
+    // early excess off (see scaledVideoBits). Spending less than the target is the content's own
+    // rate: where pictures sit at the smallest quantiser nothing more can be spent, and where
+    // they do not, the rate control's catching up goes to other content as much as to this.
     const bool settles = encoder &&
                          std::find(std::begin(kSettlingEncoders), std::end(kSettlingEncoders),
                                    encoder->codec_id) != std::end(kSettlingEncoders) &&
-                         (video * 8 > double(encoder->bit_rate) * sampled ||
-                          writer.videoQuantiser() > encoder->qmin + kQuantiserFloorMargin);
-    const double videoBits =
-        settles ? scaledVideoBits(video * 8, sampled, seconds, double(encoder->bit_rate),
-                                  double(encoder->bit_rate_tolerance))
-                : video * 8 * seconds / sampled;
-    *bytes = std::llround(videoBits / 8 + rest);
+                         video * 8 > double(encoder->bit_rate) * sampled;
+    double videoBits = 0.0;
+    const double windowPictures =
+        plan.video ? sampled / double(parts.size()) * av_q2d(plan.video->frameRate) : 0.0;
+    if (settles)
+        videoBits = scaledVideoBits(video * 8, sampled, seconds, double(encoder->bit_rate),
+                                    double(encoder->bit_rate_tolerance));
+    else if (encoder && plan.video && keyInterval(encoder) > windowPictures)
+        videoBits = 8 * clipPictureBytes(writer.pictureNotes(),
+                                         seconds * av_q2d(plan.video->frameRate),
+                                         keyInterval(encoder));
+    else
+        videoBits = 8 * continuousPictureBytes(writer.pictureNotes(), starts) * seconds / sampled;
+    ScratchFolder soundFolder;
+    int64_t sound = soundFolder.ok() ? wholeSoundBytes(clip, plan, soundFolder.file(), abort) : -1;
+    if (abort->load())
+        return AVERROR_EXIT;
+    if (sound < 0)
+        sound = std::llround(double(writer.audioBytes()) * scale);
+    *bytes = std::llround(videoBits / 8 + double(sound) + container);
     return 0;
 }
 

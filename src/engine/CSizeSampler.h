@@ -1,7 +1,8 @@
 // Measured size estimates. Encoders spend bits by content in ways no formula follows: an easy
 // scene stays far below its bit rate, noise cannot get down to it, and a short clip is mostly
 // the encoders' start. So the clip (when short) or samples spread over it are encoded with the
-// export setting and edits exactly as a run would, and the sample's size is scaled to the clip.
+// export setting and edits exactly as a run would, and the sample's size is scaled to the clip:
+// ordinary and key pictures apart, sound (cheap, and slow to settle) encoded whole.
 // One thread of low priority per timeline works through the requests and starts none while a
 // run converts: the figure is for planning, the conversion comes first.
 #pragma once

@@ -14,7 +14,9 @@ extern "C" {
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -245,14 +247,22 @@ void CVideoWnd::ScaleToPane() {
         sourceStrides[0] = static_cast<int>(m_rgb.bytesPerLine());
         format = AV_PIX_FMT_RGB32; // QImage::Format_RGB32 in memory order
     }
-    m_scaler = sws_getCachedContext(m_scaler, m_videoWidth, m_videoHeight, format, paneWidth,
-                                    paneHeight, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr,
+    // The picture keeps its shape in the pane, with black bars where the two differ.
+    const double fit = std::min(double(paneWidth) / m_videoWidth, double(paneHeight) / m_videoHeight);
+    const int pictureWidth = std::clamp(int(std::lround(m_videoWidth * fit)), 1, paneWidth);
+    const int pictureHeight = std::clamp(int(std::lround(m_videoHeight * fit)), 1, paneHeight);
+    const int left = (paneWidth - pictureWidth) / 2, top = (paneHeight - pictureHeight) / 2;
+    m_scaler = sws_getCachedContext(m_scaler, m_videoWidth, m_videoHeight, format, pictureWidth,
+                                    pictureHeight, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr,
                                     nullptr);
     if (!m_scaler) {
         m_scaled = QImage();
         return;
     }
-    uint8_t* destination[4] = {m_scaled.bits(), nullptr, nullptr, nullptr};
+    if (pictureWidth != paneWidth || pictureHeight != paneHeight)
+        m_scaled.fill(Qt::black);
+    uint8_t* destination[4] = {m_scaled.scanLine(top) + size_t(left) * 4, nullptr, nullptr,
+                               nullptr};
     const int destinationStrides[4] = {static_cast<int>(m_scaled.bytesPerLine()), 0, 0, 0};
     sws_scale(m_scaler, source, sourceStrides, 0, m_videoHeight, destination, destinationStrides);
 }

@@ -297,3 +297,31 @@ TEST(MovaraConvertResults, WatermarksAreWholeAndUndistorted) {
 }
 
 } // namespace
+
+// The estimate is measured on every profile, the "original size" ones too, and the same file
+// estimated twice gives the same figure.
+TEST(MovaraConvertResults, EstimatesHoldOnOriginalSizeProfiles) {
+    testmedia::SourceSpec spec;
+    spec.width = 1280;
+    spec.height = 720;
+    spec.seconds = 12.0; // longer than what is encoded whole: sampled
+    spec.sampleRate = 44100;
+    spec.videoFilter = "gradients=s=1280x720:r=25:speed=0.002,drawbox=x=560:y=260:w=160:h=200:"
+                       "c=0xC08060:t=fill";
+    const std::string source = testmedia::generate(spec);
+    ASSERT_FALSE(source.empty());
+    for (const char* profile : {"MP4-MPEG-4 Video (original size)(*.mp4)",
+                                "3GPP-3rd Generation Partnership Project2(original size)(*.3g2)"}) {
+        SCOPED_TRACE(profile);
+        const auto first = runConvert({"--estimate", "--profile", profile, source});
+        const auto second = runConvert({"--estimate", "--profile", profile, source});
+        ASSERT_EQ(first.exitCode, 0) << first.err;
+        EXPECT_EQ(first.out, second.out);
+        testmedia::ScratchDir out;
+        const auto converted = runConvert({"--profile", profile, "--output", out.path(), source});
+        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+        const double real =
+            double(fs::file_size(converted.out.substr(0, converted.out.find('\n'))));
+        EXPECT_NEAR(double(std::stoll(first.out)) / real, 1.0, 0.1);
+    }
+}
