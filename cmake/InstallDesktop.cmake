@@ -37,8 +37,8 @@ add_custom_command(OUTPUT ${movara_help_stamp}
 add_custom_target(movara_help ALL DEPENDS ${movara_help_stamp})
 
 install(DIRECTORY ${MOVARA_HELP_SOURCE}/ DESTINATION share/movara/help)
-install(FILES ${MOVARA_DATA_SOURCE}/movara.desktop DESTINATION share/applications)
-install(FILES ${MOVARA_DATA_SOURCE}/movara.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${MOVARA_DATA_SOURCE}/example.movara.Movara.desktop DESTINATION share/applications)
+install(FILES ${MOVARA_DATA_SOURCE}/example.movara.Movara.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${MOVARA_DATA_SOURCE}/movara.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${MOVARA_DATA_SOURCE}/movara.1 ${MOVARA_DATA_SOURCE}/movara-convert.1
     DESTINATION share/man/man1)
