@@ -1,11 +1,13 @@
 #include "CConvertConsole.h"
 
+#include "PlatformServices.h"
 #include "ProgressLine.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/ioctl.h>
@@ -25,6 +27,17 @@ QJsonValue text(const std::string& value) {
 
 QJsonValue textOrNull(const std::string& value) {
     return value.empty() ? QJsonValue(QJsonValue::Null) : text(value);
+}
+
+std::string bytesText(uint64_t bytes) {
+    char text[32];
+    if (bytes < (1u << 20))
+        std::snprintf(text, sizeof text, "%.0f KB", bytes / 1024.0);
+    else if (bytes < (1u << 30))
+        std::snprintf(text, sizeof text, "%.1f MB", bytes / 1048576.0);
+    else
+        std::snprintf(text, sizeof text, "%.2f GB", bytes / 1073741824.0);
+    return text;
 }
 
 } // namespace
@@ -112,8 +125,32 @@ void CConvertConsole::progress(const MediaItem& item) {
     std::fflush(err_);
 }
 
+// The disk check's message counts whole megabytes, which says "0" for a small output: on the
+// command line it gives the figures as they are.
+std::string CConvertConsole::failureText(const MediaItem& item, const std::string& reason) const {
+    const std::string shortage = "Disk space is not enough.";
+    if (reason.rfind(shortage, 0) != 0 || !planned_)
+        return reason;
+    uint64_t needed = 0;
+    if (mode_.merge && items_) {
+        for (const auto& other : *items_)
+            if (other->hasState(kItemChecked))
+                needed += uint64_t(std::max<int64_t>(other->outputEstimate, 0));
+    } else {
+        needed = uint64_t(std::max<int64_t>(item.outputEstimate, 0));
+    }
+    const std::string folder = std::filesystem::path(planned_(item)).parent_path().string();
+    PlatformServices& services = platformServices();
+    const std::optional<uint64_t> room = services.freeDiskSpace(folder);
+    if (!room)
+        return reason;
+    return shortage + " About " + bytesText(needed) + " are needed, " + bytesText(*room) +
+           " are free on " + services.mountPointOf(folder) + ".";
+}
+
 void CConvertConsole::done(const MediaItem* item, const char* status, const std::string& output,
-                           const std::string& reason) {
+                           const std::string& reason_) {
+    const std::string reason = item ? failureText(*item, reason_) : reason_;
     reported_.insert(item);
     const std::string source = item ? item->sourcePath : std::string();
     const std::string what = status;
@@ -155,7 +192,7 @@ void CConvertConsole::done(const MediaItem* item, const char* status, const std:
     std::fflush(err_);
 }
 
-void CConvertConsole::loadFailed(const std::string& file, const std::string& reason) {
+void CConvertConsole::loadFailed(const std::string& file, const std::string& reason, bool device) {
     anyFailed_ = true;
     if (mode_.json) {
         QJsonObject object{{"event", "done"},       {"file", text(file)}, {"output", QJsonValue()},
@@ -166,7 +203,8 @@ void CConvertConsole::loadFailed(const std::string& file, const std::string& rea
         return;
     }
     endLine();
-    std::fprintf(err_, "Failed to load file :\n%s\n%s\n", file.c_str(), reason.c_str());
+    std::fprintf(err_, "Failed to load %s :\n%s\n%s\n", device ? "device" : "file", file.c_str(),
+                 reason.c_str());
     std::fflush(err_);
 }
 

@@ -37,8 +37,8 @@ public:
     // time stamp), which tells a skip from a renamed output.
     void setItems(const MediaList* items, std::function<std::string(const MediaItem&)> planned);
 
-    // A FILE the engine would not open.
-    void loadFailed(const std::string& file, const std::string& reason);
+    // A FILE (or the recording's devices) the engine would not open.
+    void loadFailed(const std::string& file, const std::string& reason, bool device = false);
     // An item left alone because its output is there (before or during the run).
     void skipped(const MediaItem& item, const std::string& output);
     // --estimate's answer for one FILE.
@@ -61,6 +61,7 @@ private:
               const std::string& reason);
     void endLine();
     int columns() const;
+    std::string failureText(const MediaItem& item, const std::string& reason) const;
 
     std::FILE* out_;
     std::FILE* err_;

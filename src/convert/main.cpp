@@ -3,6 +3,7 @@
 // console platform services for the dialogs.
 #include "CConvertConsole.h"
 #include "CVelConvert.h"
+#include "CaptureCheck.h"
 #include "CaptureCommand.h"
 #include "ConsolePlatformServices.h"
 #include "ConvertOptions.h"
@@ -184,9 +185,13 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
         }
         items.push_back(std::move(item));
     }
-    if (options.capture.records() &&
-        !addRecording(convert, items, profile, options.capture, options.edits)) {
-        allLoaded = false;
+    if (options.capture.records()) {
+        const std::string failure =
+            addRecording(convert, items, profile, options.capture, options.edits);
+        if (!failure.empty()) {
+            console.loadFailed(captureDescription(options.capture), failure, true);
+            allLoaded = false;
+        }
     }
     if (options.estimate) {
         estimateStopper.reset();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder (no install, no root) and checks it as a
 # distribution would: lintian with no error and no warning, and appstreamcli's validate-tree on
-# the unpacked tree. Each check runs when its tool is installed. A tree configured with the
+# the unpacked tree, each when its tool is installed; and, for a build without the version
+# check, that the program makes no network contact (no_network.sh). A tree configured with the
 # `package` preset gives the package as shipped (optimised, hardened, no version check).
 set -euo pipefail
 build=$1
@@ -47,4 +48,5 @@ if command -v appstreamcli >/dev/null; then
 else
   echo "appstreamcli is not installed: not checked"
 fi
+bash "$(dirname "$0")/no_network.sh" "$build"
 echo "package checks: ok"
