@@ -37,8 +37,27 @@ add_custom_command(OUTPUT ${movara_help_stamp}
 add_custom_target(movara_help ALL DEPENDS ${movara_help_stamp})
 
 install(DIRECTORY ${MOVARA_HELP_SOURCE}/ DESTINATION share/movara/help)
-install(FILES ${MOVARA_DATA_SOURCE}/movara.desktop DESTINATION share/applications)
-install(FILES ${MOVARA_DATA_SOURCE}/movara.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${MOVARA_DATA_SOURCE}/example.movara.Movara.desktop DESTINATION share/applications)
+install(FILES ${MOVARA_DATA_SOURCE}/example.movara.Movara.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${MOVARA_DATA_SOURCE}/movara.svg DESTINATION share/icons/hicolor/scalable/apps)
-install(FILES ${MOVARA_DATA_SOURCE}/movara.1 ${MOVARA_DATA_SOURCE}/movara-convert.1
+# Manual pages and the change log go in compressed, as Debian policy asks: gzip -9 with no name
+# or time stamp inside, so the same sources give the same bytes.
+set(movara_gzipped)
+foreach(source IN ITEMS ${MOVARA_DATA_SOURCE}/movara.1 ${MOVARA_DATA_SOURCE}/movara-convert.1
+                        ${PROJECT_SOURCE_DIR}/debian/changelog)
+    get_filename_component(name ${source} NAME)
+    set(copy ${CMAKE_BINARY_DIR}/compressed/${name})
+    add_custom_command(OUTPUT ${copy}.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+        COMMAND gzip -9nf ${copy}
+        DEPENDS ${source}
+        COMMENT "Compressing ${name}"
+        VERBATIM)
+    list(APPEND movara_gzipped ${copy}.gz)
+endforeach()
+add_custom_target(movara_compressed_docs ALL DEPENDS ${movara_gzipped})
+install(FILES ${CMAKE_BINARY_DIR}/compressed/movara.1.gz
+              ${CMAKE_BINARY_DIR}/compressed/movara-convert.1.gz
     DESTINATION share/man/man1)
+install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.gz ${PROJECT_SOURCE_DIR}/debian/copyright
+    DESTINATION share/doc/movara)

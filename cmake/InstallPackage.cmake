@@ -5,11 +5,14 @@ set(CPACK_PACKAGE_NAME movara)
 set(CPACK_PACKAGE_VENDOR "Movara")
 set(CPACK_PACKAGE_CONTACT "Movara developers <support@movara.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Convert, trim and merge video and audio")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Movara collects media files, folders, capture devices and screen regions in a list,\
- converts them with profiles for mobile phones and common formats, each into its own file or\
- all merged into one, with trimming, picture edits, watermarks and a live preview.\
- movara-convert does the same from the command line.")
+# The extended description, in lines as dpkg shows them (at most 80 columns); the summary above
+# is its first line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Movara collects media files, folders, capture devices and screen regions in a
+list and converts them with profiles for mobile phones and common formats,
+each into its own file or all merged into one, with trimming, picture edits,
+watermarks and a live preview.
+.
+movara-convert does the same from the command line, for scripts.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -1,6 +1,7 @@
 #include "CaptureCommand.h"
 
 #include "CVelConvert.h"
+#include "CaptureCheck.h"
 #include "DeviceItem.h"
 #include "PlatformServices.h"
 
@@ -12,8 +13,10 @@ void printCaptureDevices(PlatformServices& services, std::FILE* out) {
     std::fflush(out);
 }
 
-bool addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& profile,
-                  const CaptureOptions& options, const ConvertEdits& edits) {
+std::string addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& profile,
+                         const CaptureOptions& options, const ConvertEdits& edits) {
+    if (std::string refusal = captureRefusal(options, platformServices()); !refusal.empty())
+        return refusal;
     auto item =
         std::make_unique<MediaItem>(capture::makeDeviceItem(captureRecord(options), profile));
     if (options.seconds) {
@@ -23,10 +26,8 @@ bool addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& prof
         item->duration = item->clipEnd;
     }
     applyEdits(edits, *item);
-    if (!convert.addItem(item.get())) {
-        std::fprintf(stderr, "Failed to load device : \n%s\n", item->sourcePath.c_str());
-        return false;
-    }
+    if (!convert.addItem(item.get()))
+        return "the devices could not be opened";
     tagVeldesStreamInfo* streams = nullptr;
     const int count = convert.mediaInfo(item.get(), &streams);
     if (!fitCropToSource(edits, *item,
@@ -36,5 +37,5 @@ bool addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& prof
         std::fprintf(stderr, "movara-convert: a sound recording has no picture to crop\n");
     convert.estimate(item.get());
     items.push_back(std::move(item));
-    return true;
+    return {};
 }

@@ -8,6 +8,7 @@
 #include "MediaItem.h"
 
 #include <cstdio>
+#include <string>
 
 class CVelConvert;
 class PlatformServices;
@@ -15,7 +16,7 @@ class PlatformServices;
 // "video\tNAME" and "audio\tNAME" lines, one per device the services find.
 void printCaptureDevices(PlatformServices& services, std::FILE* out);
 
-// Adds and loads the recording's item, with the picture edits files get; false (after the
-// failure message on stderr) when the engine cannot open the devices.
-bool addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& profile,
-                  const CaptureOptions& options, const ConvertEdits& edits);
+// Adds and loads the recording's item, with the picture edits files get. Empty on success, else
+// why the devices cannot be recorded.
+std::string addRecording(CVelConvert& convert, MediaList& items, const ProfileRef& profile,
+                         const CaptureOptions& options, const ConvertEdits& edits);

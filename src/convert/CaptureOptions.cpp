@@ -44,51 +44,39 @@ bool parseScreen(const std::string& text, ScreenRect* rect, bool* cursor) {
 
 } // namespace
 
-bool parseCaptureOption(const std::vector<std::string>& args, size_t* index,
-                        CaptureOptions* options, std::string* error) {
-    const std::string& arg = args[*index];
-    if (arg == "--list-devices") {
-        options->listDevices = true;
-        return true;
-    }
-    if (arg != "--screen" && arg != "--audio-device" && arg != "--time-limit" && arg != "--seconds")
-        return false;
-    if (*index + 1 >= args.size()) {
-        *error = arg + " needs a value";
-        return true;
-    }
-    const std::string& value = args[++*index];
+bool parseCaptureValue(const std::string& arg, const std::string& value, CaptureOptions* options,
+                       std::string* error) {
     if (arg == "--screen") {
         ScreenRect rect;
         if (!parseScreen(value, &rect, &options->cursor)) {
             *error = "--screen takes X,Y,WIDTH,HEIGHT[,cursor], not \"" + value + "\"";
-            return true;
+            return false;
         }
         const auto region = capture::typedRegion(rect.left, rect.top, rect.right, rect.bottom,
                                                  INT16_MAX, INT16_MAX);
         if (!region) {
             *error = "--screen needs a region of at least 60 x 60 pixels";
-            return true;
+            return false;
         }
         options->screen = region;
     } else if (arg == "--audio-device") {
         if (value.empty()) {
             *error = "--audio-device needs a device name (see --list-devices)";
-            return true;
+            return false;
         }
         options->audioDevice = value;
     } else if (arg == "--time-limit") {
         const auto minutes = wholeNumber(value);
         if (!minutes || *minutes < capture::kMinTimeLimit || *minutes > capture::kMaxTimeLimit) {
             *error = "--time-limit takes 1 to 1440 minutes, not \"" + value + "\"";
-            return true;
+            return false;
         }
         options->timeLimit = int(*minutes);
     } else {
         const auto seconds = wholeNumber(value);
         if (!seconds || *seconds < 1 || *seconds > capture::kMaxTimeLimit * 60LL) {
             *error = "--seconds takes 1 to 86400 seconds, not \"" + value + "\"";
-            return true;
+            return false;
         }
         options->seconds = *seconds;
     }
@@ -129,14 +117,14 @@ int64_t captureMilliseconds(const CaptureOptions& options) {
     return int64_t(options.timeLimit.value_or(capture::kDefaultTimeLimit)) * 60000;
 }
 
-std::string captureUsage() {
-    return "\n"
-           "Recording, instead of or besides FILEs (a screen region, a sound source or both):\n"
-           "  --screen X,Y,W,H[,cursor] a region of the X display: left, top, width, height, at\n"
-           "                           least 60 x 60 (made even), at 25 frames per second;\n"
-           "                           \",cursor\" draws the mouse pointer\n"
-           "  --audio-device NAME      a sound source, by the name --list-devices prints\n"
-           "  --time-limit MINUTES     how long to record, 1 to 1440 minutes, or\n"
-           "  --seconds N              1 to 86400 seconds\n"
-           "  --list-devices           print the video and audio inputs, one a line\n";
+CliGroup captureOptionGroup() {
+    return {"Recording, instead of or besides FILEs (a screen region, a sound source or both)",
+            {{{"screen"},
+              "X,Y,W,H[,cursor]",
+              "A region of the X display: left, top, width, height, at least 60 x 60 (made "
+              "even), at 25 frames per second; \",cursor\" draws the mouse pointer."},
+             {{"audio-device"}, "NAME", "A sound source, by the name --list-devices prints."},
+             {{"time-limit"}, "MINUTES", "How long to record, 1 to 1440 minutes, or"},
+             {{"seconds"}, "N", "1 to 86400 seconds."},
+             {{"list-devices"}, "", "Print the video and audio inputs, one a line."}}};
 }

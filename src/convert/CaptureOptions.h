@@ -3,6 +3,7 @@
 // movara-convert's recording options: a screen region and/or a sound source recorded for a time
 // limit, converted like a file.
 
+#include "CliOption.h"
 #include "PlatformTypes.h"
 #include "velcodecutil.h"
 
@@ -22,10 +23,10 @@ struct CaptureOptions {
     bool records() const { return screen.has_value() || !audioDevice.empty(); }
 };
 
-// When args[*index] is a recording option, reads it (and its value, moving *index past it) into
-// *options and returns true; *error is set when its value is wrong. False for any other argument.
-bool parseCaptureOption(const std::vector<std::string>& args, size_t* index,
-                        CaptureOptions* options, std::string* error);
+// Reads the value of the recording option `option` (its long name with "--") into *options.
+// False, with *error naming the option, when the value is wrong.
+bool parseCaptureValue(const std::string& option, const std::string& value, CaptureOptions* options,
+                       std::string* error);
 
 // The checks that need the whole command line: a recording needs exactly one of --time-limit
 // and --seconds, and those two mean nothing without a recording. Empty when all is well.
@@ -38,5 +39,5 @@ VEL_DEVICE_INFO captureRecord(const CaptureOptions& options);
 // How many milliseconds to record: the limit, or the seconds given.
 int64_t captureMilliseconds(const CaptureOptions& options);
 
-// The recording part of --help.
-std::string captureUsage();
+// The recording options, as --help groups them.
+CliGroup captureOptionGroup();

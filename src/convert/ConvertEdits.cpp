@@ -53,15 +53,6 @@ bool fail(std::string* error, const std::string& message) {
 
 } // namespace
 
-bool isEditOption(const std::string& option) {
-    for (const char* name :
-         {"--brightness", "--contrast", "--saturation", "--flip", "--crop", "--text-watermark",
-          "--image-watermark", "--font", "--font-size", "--colour", "--position", "--alpha"})
-        if (option == name)
-            return true;
-    return false;
-}
-
 bool parseEditOption(const std::string& option, const std::string& value, ConvertEdits& edits,
                      std::string* error) {
     const std::string quoted = "\"" + value + "\"";
@@ -85,7 +76,8 @@ bool parseEditOption(const std::string& option, const std::string& value, Conver
         const std::vector<int32_t> edges = integers(value);
         if (edges.size() != 4 || edges[2] <= edges[0] || edges[3] <= edges[1])
             return fail(error, "--crop takes LEFT,TOP,RIGHT,BOTTOM in source pixels with right "
-                               "above left and bottom above top, not " + quoted);
+                               "above left and bottom above top, not " +
+                                   quoted);
         edits.crop = MediaCrop{-1, edges[0], edges[1], edges[2], edges[3]};
     } else if (option == "--text-watermark") {
         if (value.empty())
@@ -114,8 +106,8 @@ bool parseEditOption(const std::string& option, const std::string& value, Conver
     } else if (option == "--position") {
         std::vector<int32_t> numbers = integers(value);
         if (numbers.size() != 2 && numbers.size() != 4)
-            return fail(error, "--position takes X,Y or X,Y,WIDTH,HEIGHT (0 or more), not " +
-                                   quoted);
+            return fail(error,
+                        "--position takes X,Y or X,Y,WIDTH,HEIGHT (0 or more), not " + quoted);
         edits.position = std::move(numbers);
     } else if (option == "--alpha") {
         const auto number = integer(value);
@@ -201,15 +193,20 @@ bool fitCropToSource(const ConvertEdits& edits, MediaItem& item,
     return false;
 }
 
-std::string editsUsage() {
-    return "Picture edits, set on every item:\n"
-           "  --brightness N, --contrast N, --saturation N   -100 to 100 (0 leaves it)\n"
-           "  --flip h|v|hv                                  mirror horizontally, vertically\n"
-           "  --crop LEFT,TOP,RIGHT,BOTTOM                   source pixels; held inside the\n"
-           "                                                 picture, at least 60 x 40\n"
-           "  --text-watermark TEXT [--font NAME] [--font-size POINTS] [--colour RRGGBB]\n"
-           "                                                 (defaults Arial, 36, FFFFFF)\n"
-           "  --image-watermark FILE                         a picture drawn over the video\n"
-           "  --position X,Y[,WIDTH,HEIGHT]                  the watermark's box (10,50,200,40)\n"
-           "  --alpha 0..255                                 the watermark's opacity (255)\n";
+CliGroup editOptionGroup() {
+    return {"Picture edits, set on every item",
+            {{{"brightness"}, "N", "-100 to 100; 0 leaves the picture as it is."},
+             {{"contrast"}, "N", "-100 to 100."},
+             {{"saturation"}, "N", "-100 to 100."},
+             {{"flip"}, "h|v|hv", "Mirror horizontally, vertically or both."},
+             {{"crop"},
+              "LEFT,TOP,RIGHT,BOTTOM",
+              "The region to keep, in source pixels; held inside the picture, at least 60 x 40."},
+             {{"text-watermark"}, "TEXT", "A caption drawn over the video."},
+             {{"font"}, "NAME", "The caption's font (Arial)."},
+             {{"font-size"}, "POINTS", "The caption's size (36)."},
+             {{"colour"}, "RRGGBB", "The caption's colour (FFFFFF)."},
+             {{"image-watermark"}, "FILE", "A picture drawn over the video."},
+             {{"position"}, "X,Y[,WIDTH,HEIGHT]", "The watermark's box (10,50,200,40)."},
+             {{"alpha"}, "0..255", "The watermark's opacity (255, opaque)."}}};
 }

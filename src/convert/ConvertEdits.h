@@ -4,6 +4,7 @@
 // a crop rectangle and a text or image watermark on every item, the way the edit dialog's pages
 // set them.
 
+#include "CliOption.h"
 #include "MediaItem.h"
 #include "velcodecapi.h"
 
@@ -15,10 +16,10 @@ struct Profile;
 
 struct ConvertEdits {
     std::optional<int32_t> brightness, contrast, saturation; // -100..100
-    std::optional<int32_t> flip;                              // bit 0 horizontal, bit 1 vertical
-    std::optional<MediaCrop> crop;                            // free aspect, source pixels
-    std::optional<std::string> text;                          // --text-watermark
-    std::optional<std::string> image;                         // --image-watermark
+    std::optional<int32_t> flip;                             // bit 0 horizontal, bit 1 vertical
+    std::optional<MediaCrop> crop;                           // free aspect, source pixels
+    std::optional<std::string> text;                         // --text-watermark
+    std::optional<std::string> image;                        // --image-watermark
     std::optional<std::string> font;
     std::optional<int32_t> fontSize;
     std::optional<uint32_t> colour; // red in the lowest byte
@@ -26,15 +27,11 @@ struct ConvertEdits {
     std::optional<int32_t> alpha;
 
     bool watermark() const { return text || image; }
-    bool any() const {
-        return brightness || contrast || saturation || flip || crop || watermark();
-    }
+    bool any() const { return brightness || contrast || saturation || flip || crop || watermark(); }
 };
 
-// True for the options this file parses (each takes one value).
-bool isEditOption(const std::string& option);
-// Parses `value` of `option` into `edits`. False, with *error naming the option, when the value
-// is malformed or out of range.
+// Parses `value` of `option` (its long name with "--") into `edits`. False, with *error naming the
+// option, when the value is malformed or out of range.
 bool parseEditOption(const std::string& option, const std::string& value, ConvertEdits& edits,
                      std::string* error);
 // After all options: combinations that make no sense. Empty when fine.
@@ -50,5 +47,5 @@ void applyEdits(const ConvertEdits& edits, MediaItem& item);
 bool fitCropToSource(const ConvertEdits& edits, MediaItem& item,
                      const std::vector<tagVeldesStreamInfo>& streams);
 
-// The --help lines of the edit options.
-std::string editsUsage();
+// The edit options (each takes one value), as --help groups them.
+CliGroup editOptionGroup();

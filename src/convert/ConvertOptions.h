@@ -1,6 +1,8 @@
 #pragma once
 
-// The command line of movara-convert.
+// The command line of movara-convert, read by QCommandLineParser: "--opt value", "--opt=value",
+// short options and "--" come from the library; this file says which options exist, checks
+// their values and writes the grouped --help.
 
 #include "CaptureOptions.h"
 #include "ConvertEdits.h"
@@ -16,10 +18,15 @@ struct ConvertOptions {
     bool help = false;
     bool version = false;
     bool listProfiles = false;
+    bool longList = false; // --long: --list-profiles with the profiles' settings
     bool merge = false;
     bool estimate = false; // print the size estimates, convert nothing
-    std::string profile; // exact profile name
+    bool json = false;     // stdout carries only JSON lines
+    bool quiet = false;    // only failures on stderr
+    bool print0 = false;   // output paths end with NUL instead of a newline
+    std::string profile;   // a name, an alias or a unique prefix of a name
     std::string outputFolder;
+    std::string outputFile;       // -o: the output of a single input or of a merge
     std::optional<int64_t> begin; // ms
     std::optional<int64_t> end;   // ms
     ExistingOutput exists = ExistingOutput::Rename;
@@ -28,7 +35,8 @@ struct ConvertOptions {
     CaptureOptions capture; // recording instead of (or besides) files
 };
 
-// The arguments after the program name. nullopt with *error set on a usage error.
+// The arguments after the program name. nullopt with *error set on a usage error: one line
+// that names the option.
 std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>& args,
                                                   std::string* error);
 

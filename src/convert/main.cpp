@@ -3,11 +3,15 @@
 // console platform services for the dialogs.
 #include "CConvertConsole.h"
 #include "CVelConvert.h"
+#include "CaptureCheck.h"
 #include "CaptureCommand.h"
 #include "ConsolePlatformServices.h"
 #include "ConvertOptions.h"
 #include "CustomProfileStore.h"
-#include "ProfileCatalogue.h"
+#include "EstimateStopper.h"
+#include "OutputNaming.h"
+#include "ProfileChoice.h"
+#include "SignalStop.h"
 #include "SystemFolders.h"
 #include "VelSettings.h"
 
@@ -15,7 +19,6 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -25,34 +28,12 @@
 
 namespace {
 
-constexpr int kExitFinished = 0;
 constexpr int kExitNotAllFinished = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
 
-int g_signalPipe[2] = {-1, -1};
-volatile std::sig_atomic_t g_signalled = 0;
-
-void onSignal(int) {
-    g_signalled = 1;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-// Ctrl-C, kill, a closed terminal and Ctrl-\ all stop the runs the same way: the engine drops
-// what it had written. A closed stdout (a reader that went away) must not end the conversions:
-// a result line that cannot be written is lost, the outputs are not.
-void installSignalHandlers() {
-    std::signal(SIGPIPE, SIG_IGN);
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return;
-    }
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-        sigaction(sig, &action, nullptr);
-    }
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "movara-convert: %s; see movara-convert --help\n", message.c_str());
+    return kExitUsage;
 }
 
 // Why a file the engine refused could not be loaded: the system's reason when it cannot be read.
@@ -65,27 +46,6 @@ std::string loadFailureReason(const std::string& file) {
     const bool directory = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
     ::close(fd);
     return directory ? std::strerror(EISDIR) : "no audio or video that can be decoded";
-}
-
-void listProfiles(const ProfileCatalogue& catalogue) {
-    for (int category = 0; category < kProfileCategoryCount; ++category) {
-        for (const ProfileRef& profile : catalogue.list(category)) {
-            std::printf("%s\t%s\t%s\n", profile->name.c_str(),
-                        std::string(ProfileCatalogue::category(category).name).c_str(),
-                        std::string(ProfileCatalogue::extensionOf(*profile)).c_str());
-        }
-    }
-}
-
-ProfileRef findProfile(const ProfileCatalogue& catalogue, const std::string& name) {
-    for (int category = 0; category < kProfileCategoryCount; ++category) {
-        for (const ProfileRef& profile : catalogue.list(category)) {
-            if (profile->name == name) {
-                return profile;
-            }
-        }
-    }
-    return nullptr;
 }
 
 uint32_t optionFlagsFor(const ConvertOptions& options) {
@@ -129,35 +89,77 @@ std::unique_ptr<MediaItem> itemFor(const std::string& file, const ProfileRef& pr
     return item;
 }
 
-int convertFiles(int argc, char** argv, const ConvertOptions& options, const ProfileRef& profile) {
-    QCoreApplication app(argc, argv);
+// The output is named after the item's display name: -o FILE names it so (a recording's name
+// is taken whole, a file's without its extension).
+void nameOutput(MediaItem& item, const std::filesystem::path& file) {
+    item.displayName =
+        IsDevicePath(item.sourcePath) ? file.stem().string() : file.filename().string();
+}
+
+// -o FILE: its folder must be there, and its extension must be the profile's (added when it
+// has none). Empty when fine.
+std::string checkOutputFile(std::filesystem::path* file, const Profile& profile) {
+    const std::string extension(ProfileCatalogue::extensionOf(profile));
+    if (file->filename().empty() || file->filename() == "." || file->filename() == "..")
+        return "--output-file needs a file name, not \"" + file->string() + "\"";
+    if (!file->has_extension())
+        *file += "." + extension;
+    else if (file->extension() != "." + extension)
+        return "--output-file \"" + file->string() + "\" must end in ." + extension +
+               ", the extension of the profile";
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(*file, ec).parent_path();
+    if (!std::filesystem::is_directory(folder, ec))
+        return "--output-file: the folder \"" + folder.string() + "\" does not exist";
+    *file = std::filesystem::absolute(*file, ec);
+    return {};
+}
+
+int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
     ConsolePlatformServices services;
     ScopedPlatformServices installed(services);
 
     VelSettings& settings = VelSettings::instance();
     settings.optionFlags = optionFlagsFor(options);
+    std::filesystem::path outputFile = options.outputFile;
     std::error_code absoluteError;
-    if (!options.outputFolder.empty()) // an estimate names no folder
+    if (!options.outputFile.empty())
+        settings.outputFolder = outputFile.parent_path().string();
+    else if (!options.outputFolder.empty()) // an estimate names no folder
         settings.outputFolder =
             std::filesystem::absolute(options.outputFolder, absoluteError).string();
     MediaList items;
     settings.mediaList = &items;
 
     CConvertConsole console;
+    ConsoleMode mode;
+    mode.json = options.json;
+    mode.quiet = options.quiet;
+    mode.print0 = options.print0;
+    mode.skipExisting = options.exists == ExistingOutput::Skip;
+    mode.merge = options.merge;
+    console.setMode(mode);
+    console.setItems(&items,
+                     [&settings](const MediaItem& item) { return outputPathOf(item, settings); });
     CVelConvert convert;
     convert.attach(nullptr, console.handle(), &settings);
     // Nobody to ask: an item too big for the disk is skipped, the smaller ones still convert.
     convert.setDiskShortageSkipsItem(true);
+    // An estimate has no run to stop: a signal ends the measurement and the process.
+    std::optional<EstimateStopper> estimateStopper;
+    if (options.estimate)
+        estimateStopper.emplace();
 
     bool allLoaded = true;
     for (const std::string& file : options.files) {
         auto item = itemFor(file, profile, options);
         if (!convert.addItem(item.get())) {
-            std::fprintf(stderr, "Failed to load file :\n%s\n%s\n", file.c_str(),
-                         loadFailureReason(file).c_str());
+            console.loadFailed(file, loadFailureReason(file));
             allLoaded = false;
             continue;
         }
+        if (estimateStopper)
+            estimateStopper->watch(convert.timeline());
         tagVeldesStreamInfo* streams = nullptr;
         const int count = convert.mediaInfo(item.get(), &streams);
         if (!fitCropToSource(options.edits, *item,
@@ -167,67 +169,92 @@ int convertFiles(int argc, char** argv, const ConvertOptions& options, const Pro
             std::fprintf(stderr, "movara-convert: %s has no picture to crop\n", file.c_str());
         }
         convert.updateDuration(item.get());
-        if (options.estimate)
+        if (options.begin && item->duration > 0 && *options.begin >= item->duration) {
+            console.loadFailed(file, "--begin " + std::to_string(*options.begin) +
+                                         " is past the end of the source (" +
+                                         std::to_string(item->duration) + " ms long)");
+            allLoaded = false;
+            convert.removeItem(item.get());
+            continue;
+        }
+        if (options.estimate) {
             convert.measureEstimate(item.get());
-        else
+            console.estimate(file, item->outputEstimate);
+        } else {
             convert.estimate(item.get());
-        if (options.estimate)
-            std::printf("%lld\t%s\n", static_cast<long long>(item->outputEstimate), file.c_str());
+        }
         items.push_back(std::move(item));
     }
-    if (options.capture.records() &&
-        !addRecording(convert, items, profile, options.capture, options.edits)) {
-        allLoaded = false;
+    if (options.capture.records()) {
+        const std::string failure =
+            addRecording(convert, items, profile, options.capture, options.edits);
+        if (!failure.empty()) {
+            console.loadFailed(captureDescription(options.capture), failure, true);
+            allLoaded = false;
+        }
     }
     if (options.estimate) {
+        estimateStopper.reset();
         convert.shutdown();
-        return allLoaded ? kExitFinished : kExitNotAllFinished;
+        return allLoaded ? 0 : kExitNotAllFinished;
+    }
+    if (!options.outputFile.empty() && !items.empty())
+        nameOutput(*items.front(), outputFile);
+
+    // --exists skip: an output already there is reported and its item left out of the run.
+    bool anyToConvert = false;
+    for (const auto& item : items) {
+        const std::string planned = outputPathOf(options.merge ? *items.front() : *item, settings);
+        if (options.exists == ExistingOutput::Skip && pathExists(planned)) {
+            item->setFlag(kItemChecked, false);
+            console.skipped(*item, planned);
+        } else {
+            anyToConvert = true;
+        }
     }
 
-    bool interrupted = g_signalled != 0;
-    if (!items.empty() && !interrupted) {
-        QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    bool interrupted = SignalStop::signalled() != 0;
+    if (anyToConvert && !interrupted) {
+        QSocketNotifier notifier(SignalStop::readFd(), QSocketNotifier::Read);
         QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
-            char drained[16];
-            while (::read(g_signalPipe[0], drained, sizeof drained) > 0) {
-            }
+            SignalStop::drain();
             if (interrupted) {
                 return;
             }
             interrupted = true;
             std::fprintf(stderr, "movara-convert: interrupted\n");
             convert.stop();
-            QCoreApplication::exit(kExitInterrupted);
+            QCoreApplication::exit(0);
         });
         convert.startConversion();
         if (!console.over()) {
-            app.exec();
+            QCoreApplication::exec();
         }
     }
     // The window's order at its end: no more messages, then the engine object shuts down.
     console.close();
     convert.shutdown();
 
-    if (interrupted) {
-        return kExitInterrupted;
+    if (interrupted || SignalStop::signalled() != 0) {
+        return 128 + SignalStop::signalled();
     }
-    bool allFinished = allLoaded && !items.empty();
-    for (const auto& item : items) {
-        allFinished = allFinished && item->hasState(kItemFinish);
-    }
-    return allFinished ? kExitFinished : kExitNotAllFinished;
+    const bool allGood = console.finish();
+    return allGood && allLoaded ? 0 : kExitNotAllFinished;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    installSignalHandlers();
+    SignalStop::install();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("movara-convert");
+    QCoreApplication::setApplicationVersion(MOVARA_VERSION);
+
     std::string error;
     const auto options =
         parseConvertOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
     if (!options) {
-        std::fprintf(stderr, "movara-convert: %s\n\n%s", error.c_str(), convertUsage().c_str());
-        return kExitUsage;
+        return usageError(error);
     }
     if (options->help) {
         std::printf("%s", convertUsage().c_str());
@@ -247,25 +274,29 @@ int main(int argc, char** argv) {
     loadProcessCustomProfiles(
         platform::writableFolderFor(platform::executableFolder(), platform::configHome()));
     if (options->listProfiles) {
-        listProfiles(catalogue);
+        printProfiles(catalogue, options->longList, options->json, stdout);
         return 0;
     }
-    const ProfileRef profile = findProfile(catalogue, options->profile);
+    const ProfileRef profile = chooseProfile(catalogue, options->profile, &error);
     if (!profile) {
-        std::fprintf(stderr, "movara-convert: no profile is named \"%s\" (see --list-profiles)\n",
-                     options->profile.c_str());
-        return kExitUsage;
+        return usageError(error);
     }
     if (const std::string refusal = editsRefusal(options->edits, *profile); !refusal.empty()) {
-        std::fprintf(stderr, "movara-convert: %s\n", refusal.c_str());
-        return kExitUsage;
+        return usageError(refusal);
+    }
+    ConvertOptions checked = *options;
+    if (!checked.outputFile.empty() && !checked.estimate) {
+        std::filesystem::path file = checked.outputFile;
+        if (const std::string problem = checkOutputFile(&file, *profile); !problem.empty())
+            return usageError(problem);
+        checked.outputFile = file.string();
     }
     std::error_code ec;
-    if (!options->estimate && !std::filesystem::is_directory(options->outputFolder, ec)) {
-        const bool exists = std::filesystem::exists(options->outputFolder, ec);
-        std::fprintf(stderr, "movara-convert: the output folder \"%s\" %s\n",
-                     options->outputFolder.c_str(), exists ? "is not a folder" : "does not exist");
-        return kExitUsage;
+    if (!checked.estimate && checked.outputFile.empty() &&
+        !std::filesystem::is_directory(checked.outputFolder, ec)) {
+        const bool exists = std::filesystem::exists(checked.outputFolder, ec);
+        return usageError("the output folder \"" + checked.outputFolder + "\" " +
+                          (exists ? "is not a folder" : "does not exist"));
     }
-    return convertFiles(argc, argv, *options, profile);
+    return convertFiles(checked, profile);
 }

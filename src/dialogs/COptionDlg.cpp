@@ -11,6 +11,8 @@
 
 #include <QPainter>
 
+#include <string_view>
+
 namespace {
 
 constexpr int kSide = 16;
@@ -23,7 +25,7 @@ PaneItem button(int id, const char* text, int marginRight) {
 
 } // namespace
 
-COptionDlg::COptionDlg(VelSettings& settings, QWidget* parent, CBaseSkin* skin)
+COptionDlg::COptionDlg(VelSettings& settings, QWidget* parent, CBaseSkin* skin, bool offerUpdates)
     : CBaseDialog(kTemplateId, parent, kCaptionClose, skin), m_settings(settings) {
     SetTitle(QStringLiteral("Preferences"));
     setModal(true);
@@ -33,7 +35,8 @@ COptionDlg::COptionDlg(VelSettings& settings, QWidget* parent, CBaseSkin* skin)
 
     m_tabs = new OutlookTabCtrlEx(this, kTabCtrlId);
     for (const char* text : {"General", "Snapshot", "Update Setting"})
-        m_tabs->AddItem(QString::fromUtf8(text));
+        if (offerUpdates || std::string_view(text) != "Update Setting")
+            m_tabs->AddItem(QString::fromUtf8(text));
     PanePlacement strip =
         PanePlacement::make(m_tabs, kTabCtrlId, kAnchorTop | kAnchorLeft, 0, kTabHeight);
     strip.inset = 1;

@@ -24,8 +24,10 @@ public:
     static constexpr int kTabHeight = 30;
     static constexpr int kButtonPaneHeight = 50;
 
-    explicit COptionDlg(VelSettings& settings, QWidget* parent = nullptr,
-                        CBaseSkin* skin = nullptr);
+    // Without `offerUpdates` (a build without the version check) there is no "Update Setting"
+    // tab.
+    explicit COptionDlg(VelSettings& settings, QWidget* parent = nullptr, CBaseSkin* skin = nullptr,
+                        bool offerUpdates = true);
 
     // The page of a tab, or null while it was never shown.
     CBaseSetup* Page(int tab) const;

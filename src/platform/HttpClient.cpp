@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <climits>
+#include <cstdlib>
 #include <mutex>
 
 namespace platform {
@@ -26,6 +27,21 @@ size_t writeBody(char* data, size_t size, size_t count, void* user) {
     }
     sink->body->append(data, bytes);
     return bytes;
+}
+
+// The environment's no_proxy list with the loopback names added.
+std::string directHosts() {
+    std::string hosts;
+    for (const char* name : {"no_proxy", "NO_PROXY"})
+        if (const char* value = std::getenv(name); value && *value) {
+            hosts = value;
+            break;
+        }
+    if (hosts == "*")
+        return hosts;
+    if (!hosts.empty())
+        hosts += ',';
+    return hosts + "localhost,127.0.0.1,::1";
 }
 
 } // namespace
@@ -53,9 +69,14 @@ int httpGet(const std::string& url, const std::string& agent, std::size_t maxByt
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     if (!agent.empty())
         curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROXY, ""); // a direct connection, whatever the environment
+    // The desktop's proxy (http_proxy, https_proxy, all_proxy, no_proxy in the environment) is
+    // honoured, as libcurl reads it; this machine itself is always reached directly.
+    const std::string direct = directHosts();
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, direct.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A check that started encrypted never continues in the clear.
+    const bool secure = url.rfind("https://", 0) == 0;
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);

@@ -2,9 +2,7 @@
 #pragma once
 
 #include "CVersionUpdate.h"
-
-// The maker's web server. Tests hand a checker the address of a server of their own.
-inline constexpr const char* kVelUpdateServer = "https://www.movara.example";
+#include "VersionCheckBuild.h"
 
 class CVelVersionUpdate : public CVersionUpdate {
 public:

@@ -110,18 +110,41 @@ TEST(CaptureRecording, AScreenRegionAndASoundSourceRecordIntoAConvertedFile) {
     EXPECT_GE(bar.size(), 4u) << "the pictures do not follow the screen: " << seen;
 }
 
-TEST(CaptureRecording, ARegionOffTheDisplayFailsToLoadAndNothingIsWritten) {
+// A recording that cannot start says why in words, and writes nothing.
+TEST(CaptureRecording, RecordingsThatCannotStartSayWhyAndWriteNothing) {
     testmedia::ScratchDir scratch;
     MovingScreen screen;
     if (!screen.ok())
         GTEST_SKIP() << "Xvfb could not be started";
-    setenv("DISPLAY", screen.display().c_str(), 1);
-    const auto result = convert({"--profile", "H.264 Video(*.mp4)", "--output", scratch.path(),
-                                 "--screen", "600,400,300,200", "--seconds", "2"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("Failed to load device : \nvel-capture:"), std::string::npos)
-        << result.err;
-    EXPECT_TRUE(fs::is_empty(scratch.path()));
+    const struct {
+        const char* display; // nullptr: unset
+        std::vector<std::string> args;
+        std::string reason;
+    } cases[] = {
+        {screen.display().c_str(),
+         {"--screen", "600,400,300,200"},
+         "--screen: the region 600,400,300,200 is off the 640x480 screen"},
+        {nullptr, {"--screen", "0,0,300,200"}, "--screen: no X display (DISPLAY is not set)"},
+        {screen.display().c_str(),
+         {"--audio-device", "Nope"},
+         "--audio-device: no audio device named \"Nope\" (see --list-devices)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        if (c.display)
+            setenv("DISPLAY", c.display, 1);
+        else
+            unsetenv("DISPLAY");
+        std::vector<std::string> args{"--profile",    "H.264 Video(*.mp4)", "--output",
+                                      scratch.path(), "--seconds",          "2"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto result = convert(args);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_NE(result.err.find("Failed to load device :\n"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("\n" + c.reason + "\n"), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("vel-capture:"), std::string::npos) << result.err;
+        EXPECT_TRUE(fs::is_empty(scratch.path()));
+    }
 }
 
 } // namespace

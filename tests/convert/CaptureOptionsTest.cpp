@@ -77,7 +77,7 @@ TEST(CaptureOptions, UsageErrorsNameTheOption) {
          "--screen takes X,Y,WIDTH,HEIGHT[,cursor], not \"-1,0,640,480\""},
         {withOutput({"--screen", "0,0,61,59", "--seconds", "1"}),
          "--screen needs a region of at least 60 x 60 pixels"},
-        {withOutput({"--screen"}), "--screen needs a value"},
+        {withOutput({"--screen"}), "Missing value after '--screen'"},
         {withOutput({"--audio-device", ""}),
          "--audio-device needs a device name (see --list-devices)"},
         {withOutput({"--audio-device", "Mic", "--time-limit", "0"}),

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <pty.h>
 #include <regex>
 #include <sys/wait.h>
@@ -18,13 +19,14 @@ struct TerminalRun {
     std::string screen; // stdout and stderr as the terminal received them
 };
 
-TerminalRun runOnTerminal(const std::vector<std::string>& args) {
+TerminalRun runOnTerminal(const std::vector<std::string>& args, unsigned short columns) {
     std::vector<char*> argv;
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     int master = -1;
-    const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+    winsize size{24, columns, 0, 0};
+    const pid_t pid = ::forkpty(&master, nullptr, nullptr, &size);
     if (pid == 0) {
         ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -49,17 +51,35 @@ TEST(MovaraConvertProgress, RewritesOneLineOnATerminalAndWritesPlainLinesOtherwi
     spec.height = 480;
     spec.seconds = 10.0;
     spec.sampleRate = 44100;
-    const std::string source = testmedia::generate(spec);
-    ASSERT_FALSE(source.empty());
+    const std::string generated = testmedia::generate(spec);
+    ASSERT_FALSE(generated.empty());
     testmedia::ScratchDir out;
-    const std::vector<std::string> args{MOVARA_CONVERT_BIN, "--profile",
-                                        "MP4-MPEG-4 Video (original size)(*.mp4)", "--exists",
-                                        "overwrite", "--output", out.path(), source};
-    const std::regex line(R"(: \d+\.\d\d%  elapsed \d\d:\d\d:\d\d  remaining \d\d:\d\d:\d\d  speed (-|\d+\.\dx))");
+    // A name longer than the narrow terminal: shortened in the middle, never wrapped.
+    const std::string source = out.file(std::string(70, 'n') + ".mp4");
+    std::filesystem::copy_file(generated, source);
+    const std::vector<std::string> args{MOVARA_CONVERT_BIN,
+                                        "--profile",
+                                        "MP4-MPEG-4 Video (original size)(*.mp4)",
+                                        "--exists",
+                                        "overwrite",
+                                        "-o",
+                                        out.file("result.mp4"),
+                                        source};
+    const std::regex line(
+        R"(: \d+\.\d\d%  elapsed \d\d:\d\d:\d\d  remaining \d\d:\d\d:\d\d  speed (-|\d+\.\dx))");
     const std::regex measuredSpeed(R"(speed \d+\.\dx)");
 
-    const TerminalRun terminal = runOnTerminal(args);
+    constexpr unsigned short kColumns = 72;
+    const TerminalRun terminal = runOnTerminal(args, kColumns);
     ASSERT_EQ(terminal.exitCode, 0) << terminal.screen;
+    for (size_t start = terminal.screen.find('\r'); start != std::string::npos;
+         start = terminal.screen.find('\r', start + 1)) {
+        const size_t end = terminal.screen.find_first_of("\x1b\r\n", start + 1);
+        const std::string update = terminal.screen.substr(start + 1, end - start - 1);
+        EXPECT_LT(update.size(), size_t(kColumns)) << update;
+        if (update.rfind("nnn", 0) == 0)
+            EXPECT_TRUE(std::regex_search(update, std::regex(R"(^n+\.\.\.n*\.mp4: )"))) << update;
+    }
     // Each update returns to the line's start and clears what a longer one left.
     EXPECT_NE(terminal.screen.find("\r"), std::string::npos);
     EXPECT_NE(terminal.screen.find("\x1b[K"), std::string::npos);

@@ -88,8 +88,7 @@ TEST(MovaraConvert, EstimatesWithoutConverting) {
     ASSERT_EQ(out.size(), 1u) << whole.out;
     ASSERT_EQ(out[0].substr(out[0].find('\t') + 1), source);
     const long long estimate = std::stoll(out[0]);
-    const auto clipped =
-        runConvert({"--estimate", "--profile", profile, "--end", "1500", source});
+    const auto clipped = runConvert({"--estimate", "--profile", profile, "--end", "1500", source});
     ASSERT_EQ(clipped.exitCode, 0) << clipped.err;
     EXPECT_NEAR(double(std::stoll(clipped.out)) / double(estimate), 0.5, 0.05);
 
@@ -130,11 +129,13 @@ TEST(MovaraConvert, ExistingOutputsAndFailuresSetTheExitCode) {
     ASSERT_EQ(once.exitCode, 0) << once.err;
     const auto size = fs::file_size(first);
 
-    // Skip: nothing written, the item did not finish.
+    // Skip: nothing written, and that is a success.
     auto skipped =
         runConvert({"--profile", profile, "--exists", "skip", "--output", out.path(), source});
-    EXPECT_EQ(skipped.exitCode, 1);
+    EXPECT_EQ(skipped.exitCode, 0) << skipped.err;
     EXPECT_TRUE(skipped.out.empty());
+    EXPECT_NE(skipped.err.find("skipped (exists): " + first + "\n"), std::string::npos)
+        << skipped.err;
     EXPECT_EQ(fs::file_size(first), size);
 
     // Rename (the default): a second, time-stamped file.

@@ -75,6 +75,11 @@ int main(int argc, char** argv) {
         }
     }
 
+    {
+        COptionDlg withoutUpdates(settings, nullptr, nullptr, false); // a distribution build
+        save(withoutUpdates, folder, "preferences-without-version-check");
+    }
+
     const VersionCheckResult newer{1, 514, 2, "Faster conversion to MP4.\r\nNew AMR profiles."};
     const VersionCheckResult same{1, 513, 769, ""};
     {

@@ -153,6 +153,14 @@ TEST_F(Preferences, ChangingTabsAppliesTheShownPageAndCancelUndoesNothing) {
     EXPECT_FALSE(settings.option(kOptionSkip));
 }
 
+// A build without the version check offers no update preference.
+TEST_F(Preferences, WithoutTheVersionCheckThereIsNoUpdateTab) {
+    COptionDlg withoutUpdates(settings, nullptr, nullptr, false);
+    EXPECT_EQ(withoutUpdates.TabCtrl()->ItemCount(), 2);
+    EXPECT_EQ(withoutUpdates.TabCtrl()->ItemText(1), "Snapshot");
+    EXPECT_EQ(dlg->TabCtrl()->ItemCount(), 3);
+}
+
 TEST_F(Preferences, SnapshotPageRefusesAMissingFolderAndStoresAnExistingOne) {
     clickTab(COptionDlg::kTabSnapshot);
     auto* snapshot = page<CThumbnailDlg>(COptionDlg::kTabSnapshot);

@@ -13,10 +13,11 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for f in bin/movara bin/movara-convert \
          share/movara/skin/Default.skin share/movara/skin/Dark.skin share/movara/help/index.html \
-         share/applications/movara.desktop share/metainfo/movara.metainfo.xml \
+         share/applications/example.movara.Movara.desktop share/metainfo/example.movara.Movara.metainfo.xml \
          share/icons/hicolor/scalable/apps/movara.svg \
          share/icons/hicolor/48x48/apps/movara.png share/icons/hicolor/256x256/apps/movara.png \
-         share/man/man1/movara.1 share/man/man1/movara-convert.1; do
+         share/man/man1/movara.1.gz share/man/man1/movara-convert.1.gz \
+         share/doc/movara/copyright share/doc/movara/changelog.gz; do
   [ -s "$prefix/$f" ] || fail "$f is not installed"
 done
 for size in 48 256; do
@@ -34,17 +35,23 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
   || fail "movara --version does not say $version"
 [ "$("$prefix/bin/movara-convert" --version)" = "movara-convert $version" ] \
   || fail "movara-convert --version does not say $version"
-grep -q "<release version=\"$version\"" "$prefix/share/metainfo/movara.metainfo.xml" \
+grep -q "<release version=\"$version\"" "$prefix/share/metainfo/example.movara.Movara.metainfo.xml" \
   || fail "the AppStream data has no release $version"
 for page in movara movara-convert; do
-  grep -q "\"Movara $version\"" "$prefix/share/man/man1/$page.1" || fail "$page.1 is not for $version"
+  zgrep -q "\"Movara $version\"" "$prefix/share/man/man1/$page.1.gz" || fail "$page.1 is not for $version"
 done
+zcat "$prefix/share/doc/movara/changelog.gz" | head -1 | grep -q "^movara ($version) " \
+  || fail "the change log's latest entry is not for $version"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/movara" --help | grep -q '^Usage: movara' \
   || fail "movara --help prints no usage"
+status=0
+said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/movara" --bogus 2>&1) || status=$?
+[ "$status" -eq 2 ] && [ "$said" = "movara: Unknown option 'bogus'; see movara --help" ] \
+  || fail "movara --bogus without a display ended with $status: $said"
 
 export XDG_CONFIG_HOME=$scratch/config XDG_RUNTIME_DIR=$scratch/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-"$prefix/bin/movara-convert" --list-profiles | grep -q $'\t3gp$' || fail "movara-convert lists no profiles"
+"$prefix/bin/movara-convert" --list-profiles | grep -q $'\t3gp\t3gp-176x144$' || fail "movara-convert lists no profiles"
 
 QT_QPA_PLATFORM=offscreen "$prefix/bin/movara" &
 pid=$!

@@ -30,7 +30,7 @@ trap cleanup EXIT
 
 [ "$(command -v movara-convert)" = /usr/bin/movara-convert ] || fail "movara-convert is not in /usr/bin"
 export XDG_CONFIG_HOME=$scratch/config
-profile=$(/usr/bin/movara-convert --list-profiles | grep -m1 $'\tmp3$' | cut -f1)
+profile=$(/usr/bin/movara-convert --list-profiles | grep -m1 $'\tmp3\tmp3$' | cut -f1)
 [ -n "$profile" ] || fail "the installed movara-convert lists no MP3 profile"
 ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=1" "$scratch/tone.wav"
 mkdir "$scratch/converted"

@@ -6,10 +6,10 @@ set -euo pipefail
 source_dir=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-desktop-file-validate "$source_dir/data/movara.desktop"
-appstreamcli validate --no-net "$source_dir/data/movara.metainfo.xml"
+desktop-file-validate "$source_dir/data/example.movara.Movara.desktop"
+appstreamcli validate --no-net "$source_dir/data/example.movara.Movara.metainfo.xml"
 
-claimed=";$(sed -n 's/^MimeType=//p' "$source_dir/data/movara.desktop")"
+claimed=";$(sed -n 's/^MimeType=//p' "$source_dir/data/example.movara.Movara.desktop")"
 # .mod here is a camcorder's MPEG; the database knows only the tracker module by that name.
 unclaimed_ok=" mod "
 globs=/usr/share/mime/globs2

@@ -47,7 +47,7 @@ TEST(CustomProfileConvert, ListsAndTakesTheCustomProfilesBesideTheProgram) {
 
     const Ran list = run("'" + program.string() + "' --list-profiles");
     EXPECT_EQ(list.status, 0);
-    const std::string custom = "Pocket & Co\tCustom\tmp4\n";
+    const std::string custom = "Pocket & Co\tCustom\tmp4\t\n"; // no alias
     ASSERT_GE(list.out.size(), custom.size()) << list.out;
     EXPECT_EQ(list.out.substr(list.out.size() - custom.size()), custom) << list.out;
     EXPECT_EQ(list.out.find("Gone"), std::string::npos);

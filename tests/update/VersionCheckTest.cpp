@@ -1,4 +1,5 @@
 #include "CVelVersionUpdate.h"
+#include "HttpClient.h"
 #include "LocalHttpServer.h"
 #include "QtTestSupport.h"
 #include "UpdateTestSupport.h"
@@ -9,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -184,3 +186,39 @@ TEST_F(VersionCheck, ConcurrentChecksKeepApartAndAnAbandonedOneReportsNothing) {
     EXPECT_EQ(server.requests(), 3);
     EXPECT_EQ(readText(automatic->historyPath()), "2027-01-03");
 }
+
+namespace {
+
+// The desktop's proxy settings carry a check to another host; this machine is reached directly
+// even when a proxy is set.
+TEST(VersionCheckNetwork, HonoursTheProxyExceptForThisMachine) {
+    LocalHttpServer proxy, server;
+    proxy.setBody(versionFile(9, 0, "via the proxy"));
+    server.setBody(versionFile(8, 0, "direct"));
+    struct Env {
+        const char* name;
+        const char* value;
+    } const settings[] = {{"http_proxy", nullptr}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}};
+    std::vector<std::optional<std::string>> saved;
+    for (const Env& env : settings) {
+        const char* old = std::getenv(env.name);
+        saved.push_back(old ? std::optional<std::string>(old) : std::nullopt);
+        ::unsetenv(env.name);
+    }
+    ::setenv("http_proxy", proxy.address().c_str(), 1);
+    std::string body;
+    EXPECT_GT(platform::httpGet("http://update.invalid/version/movara.xml", "", 4096, &body), 0);
+    EXPECT_NE(body.find("via the proxy"), std::string::npos) << body;
+    EXPECT_EQ(proxy.lastPath(), "http://update.invalid/version/movara.xml");
+    EXPECT_GT(platform::httpGet(server.address() + "/version/movara.xml", "", 4096, &body), 0);
+    EXPECT_NE(body.find("direct"), std::string::npos) << body;
+    EXPECT_EQ(proxy.requests(), 1);
+    for (size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i])
+            ::setenv(settings[i].name, saved[i]->c_str(), 1);
+        else
+            ::unsetenv(settings[i].name);
+    }
+}
+
+} // namespace

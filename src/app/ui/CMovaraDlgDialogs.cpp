@@ -45,7 +45,7 @@ void CMovaraDlg::OnPreferences() {
     // The options a running conversion reads are not changed under it.
     if (Busy())
         return;
-    COptionDlg dialog(m_settings, this, Skin());
+    COptionDlg dialog(m_settings, this, Skin(), kVersionCheckBuilt);
     dialog.exec();
 }
 
@@ -55,6 +55,8 @@ std::shared_ptr<CVelVersionUpdate> CMovaraDlg::MakeVersionChecker() const {
 }
 
 void CMovaraDlg::OnCheckUpdates() {
+    if (!kVersionCheckBuilt)
+        return;
     // A checker of its own: the silent check may still be running with the window's.
     m_liveUpdateOpen = true;
     CLiveUpdateDlg dialog(MakeVersionChecker(), this, Skin());
@@ -64,7 +66,7 @@ void CMovaraDlg::OnCheckUpdates() {
 
 void CMovaraDlg::StartAutomaticVersionCheck() {
     // The person's preferences decide: off means never, else once per their interval.
-    if (m_destroyed || !m_settings.option(kOptionAutoUpdate))
+    if (!kVersionCheckBuilt || m_destroyed || !m_settings.option(kOptionAutoUpdate))
         return;
     if (!m_versionCheck)
         m_versionCheck = MakeVersionChecker();

@@ -3,6 +3,7 @@
 #include "CommandIds.h"
 
 #include "CMenuEx.h"
+#include "VersionCheckBuild.h"
 
 #include <algorithm>
 
@@ -50,12 +51,19 @@ std::unique_ptr<CMenuEx> buildMainMenu(QWidget* owner) {
                                                         {kCmdOpenFolder, "Open the folder"},
                                                         {kCmdFileInfo, "File information..."},
                                                         {kCmdVideoEdit, "Video Edit..."}});
-    append(*menu->AppendPopup(QStringLiteral("Help")), {{kCmdHelpTopics, "Help topics..."},
-                                                        kSeparator,
-                                                        {kCmdHomepage, "Visit homepage..."},
-                                                        {kCmdCheckUpdates, "Check for updates"},
-                                                        kSeparator,
-                                                        {kCmdAboutBox, "About..."}});
+    if (kVersionCheckBuilt)
+        append(*menu->AppendPopup(QStringLiteral("Help")), {{kCmdHelpTopics, "Help topics..."},
+                                                            kSeparator,
+                                                            {kCmdHomepage, "Visit homepage..."},
+                                                            {kCmdCheckUpdates, "Check for updates"},
+                                                            kSeparator,
+                                                            {kCmdAboutBox, "About..."}});
+    else
+        append(*menu->AppendPopup(QStringLiteral("Help")), {{kCmdHelpTopics, "Help topics..."},
+                                                            kSeparator,
+                                                            {kCmdHomepage, "Visit homepage..."},
+                                                            kSeparator,
+                                                            {kCmdAboutBox, "About..."}});
     return menu;
 }
 
@@ -95,9 +103,9 @@ std::unique_ptr<CMenuEx> buildSnapshotMenu(QWidget* owner) {
     return menu;
 }
 
-bool isCommandAvailable(int) {
-    // Every command of the menus has its feature in this build.
-    return true;
+bool isCommandAvailable(int command) {
+    // A build without the version check has no "Check for updates".
+    return command != kCmdCheckUpdates || kVersionCheckBuilt;
 }
 
 const std::vector<int>& menuCommands() {

@@ -7,10 +7,12 @@
 #include "QtPlatformServices.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,22 +30,43 @@ const char* const kUsage =
     "  --help     print this help\n"
     "  --version  print the version\n";
 
-// Looked at before any window system is opened, so that both work on a bare terminal.
-bool answeredWithoutWindow(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--") == 0)
-            return false;
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
-            return true;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Movara %d.%d.%d.%d\n", kVersionNumbers[0], kVersionNumbers[1],
-                        kVersionNumbers[2], kVersionNumbers[3]);
-            return true;
-        }
+// The whole command line is read before any window system is opened, so that --help, --version
+// and a wrong option answer on a bare terminal. Qt's own options (-platform xcb, -style ...) are
+// known here and left to QApplication. Returns the exit code when the program is to end now.
+std::optional<int> answeredWithoutWindow(int argc, char* argv[]) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{"h", "help"}), version("version");
+    parser.addOption(help);
+    parser.addOption(version);
+    for (const char* name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+          "qwindowicon", "qwindowtitle", "session", "style", "stylesheet", "display", "geometry",
+          "title", "name", "visual", "qmljsdebugger"})
+        parser.addOption(QCommandLineOption(name, QString(), "value"));
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+        parser.addOption(QCommandLineOption(name));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "movara: %s; see movara --help\n",
+                     parser.errorText()
+                         .chopped(parser.errorText().endsWith('.') ? 1 : 0)
+                         .toLocal8Bit()
+                         .constData());
+        return kExitUsage;
     }
-    return false;
+    if (parser.isSet(help)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("Movara %d.%d.%d.%d\n", kVersionNumbers[0], kVersionNumbers[1],
+                    kVersionNumbers[2], kVersionNumbers[3]);
+        return 0;
+    }
+    return std::nullopt;
 }
 
 // What is left of the command line once Qt took its own options: files, absolute so that the
@@ -71,8 +94,8 @@ std::vector<std::string> startFiles(const QStringList& arguments, std::string* b
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (answeredWithoutWindow(argc, argv))
-        return 0;
+    if (const std::optional<int> code = answeredWithoutWindow(argc, argv))
+        return *code;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Movara"));
     std::string bad;

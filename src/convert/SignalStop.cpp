@@ -1,0 +1,52 @@
+#include "SignalStop.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <initializer_list>
+#include <unistd.h>
+
+namespace {
+
+int g_pipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_signal = 0;
+
+void onSignal(int sig) {
+    g_signal = sig;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+}
+
+} // namespace
+
+namespace SignalStop {
+
+void install() {
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY); // takes the lowest free number
+    std::signal(SIGPIPE, SIG_IGN);
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        sigaction(sig, &action, nullptr);
+}
+
+int signalled() {
+    return g_signal;
+}
+
+int readFd() {
+    return g_pipe[0];
+}
+
+void drain() {
+    char drained[16];
+    while (::read(g_pipe[0], drained, sizeof drained) > 0) {
+    }
+}
+
+} // namespace SignalStop
