@@ -282,6 +282,19 @@ int VeldesGetMediaEncodedSize(VeldesTimeline timeline, int mediaId, int64_t* byt
 int VeldesMeasureMediaEncodedSize(VeldesTimeline timeline, int mediaId,
                                   VeldesEventCallback callback, void* user);
 
+// The size a media's output may have at most, in bytes (0 = no limit): a run exporting it (a
+// merge: named after it) picks the video bit rate for the limit, and encodes once more at a
+// corrected rate when the output still comes out over; an output over its limit is never
+// named. A limit the sound or useful pictures cannot fit into fails the run with the reason.
+int VeldesSetMediaTargetSize(VeldesTimeline timeline, int mediaId, int64_t bytes);
+// The plan for a limit of `bytes`, measured on the calling thread (takes a moment): the video
+// bit rate a run would use (0 for sound only) and the predicted size. 0; -3 when the limit is
+// too small, with the reason in `why` (zero-terminated, at most whySize bytes); other negative
+// values for other failures.
+int VeldesPlanMediaTargetSize(VeldesTimeline timeline, int mediaId, int64_t bytes,
+                              int64_t* videoBitRate, int64_t* predictedBytes, char* why,
+                              int whySize);
+
 // Exports the sources in array order into one output; returns the run id, negative when the run
 // cannot start. Progress arrives through info->callback and ends with progress 10000 or a
 // negative status (for a merged run carrying the last source's id).

@@ -213,11 +213,16 @@ void CConvertConsole::skipped(const MediaItem& item, const std::string& output) 
     done(&item, "skipped", output, "exists");
 }
 
-void CConvertConsole::estimate(const std::string& file, int64_t bytes) {
+void CConvertConsole::estimate(const std::string& file, int64_t bytes, int64_t videoBitRate) {
     if (mode_.json) {
         QJsonObject object{{"event", "estimate"}, {"file", text(file)}, {"bytes", double(bytes)}};
+        if (videoBitRate >= 0)
+            object.insert("videoBitRate", double(videoBitRate));
         std::fprintf(out_, "%s\n",
                      QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
+    } else if (videoBitRate >= 0) {
+        std::fprintf(out_, "%lld\t%s\t%lld\n", static_cast<long long>(bytes), file.c_str(),
+                     static_cast<long long>(videoBitRate));
     } else {
         std::fprintf(out_, "%lld\t%s\n", static_cast<long long>(bytes), file.c_str());
     }

@@ -42,7 +42,8 @@ public:
     // An item left alone because its output is there (before or during the run).
     void skipped(const MediaItem& item, const std::string& output);
     // --estimate's answer for one FILE.
-    void estimate(const std::string& file, int64_t bytes);
+    // With a size limit, also the video bit rate the conversion would use.
+    void estimate(const std::string& file, int64_t bytes, int64_t videoBitRate = -1);
     // After the run: the result of every item that has none yet. True when every item finished
     // or was skipped.
     bool finish();

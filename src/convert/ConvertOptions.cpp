@@ -19,6 +19,29 @@ std::optional<int64_t> milliseconds(const std::string& text) {
     return value;
 }
 
+// "10M", "500K", "1G" (powers of 1024), "1.5M", or plain bytes.
+std::optional<int64_t> sizeInBytes(const std::string& text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || !(value > 0.0))
+        return std::nullopt;
+    double unit = 1.0;
+    const std::string suffix(ptr, end);
+    if (suffix == "K" || suffix == "k")
+        unit = 1024.0;
+    else if (suffix == "M" || suffix == "m")
+        unit = 1024.0 * 1024;
+    else if (suffix == "G" || suffix == "g")
+        unit = 1024.0 * 1024 * 1024;
+    else if (!suffix.empty())
+        return std::nullopt;
+    const double bytes = value * unit;
+    if (bytes < 1.0 || bytes > 1e15)
+        return std::nullopt;
+    return int64_t(bytes);
+}
+
 CliGroup generalGroup() {
     return {"General",
             {{{"h", "help"}, "", "Print this help."},
@@ -49,6 +72,11 @@ CliGroup conversionGroup() {
               "When an output is already there: replace it once the new one is complete, skip "
               "the item (counted as done), or (the default) add a time stamp "
               "_YYYY_MM_DD_hh_mm_ss to the new name."},
+             {{"fit-size"},
+              "SIZE",
+              "Make each output (a merge: the whole) at most SIZE: bytes, or with K, M or G "
+              "(powers of 1024), e.g. 10M. With --estimate: print the video bit rate it would "
+              "use and the predicted size."},
              {{"estimate"},
               "",
               "Convert nothing: print each FILE's measured output size in bytes (with the "
@@ -199,6 +227,13 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
             return fail(std::string("--") + name + " takes a number of milliseconds, not \"" +
                         value(name) + "\"");
         (name == std::string("begin") ? options.begin : options.end) = *ms;
+    }
+    if (set("fit-size")) {
+        const auto bytes = sizeInBytes(value("fit-size"));
+        if (!bytes)
+            return fail("--fit-size takes a size such as 10M, 500K or 1G, not \"" +
+                        value("fit-size") + "\"");
+        options.fitSize = *bytes;
     }
     if (set("exists")) {
         const std::string mode = value("exists");

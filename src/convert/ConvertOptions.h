@@ -30,6 +30,7 @@ struct ConvertOptions {
     std::optional<int64_t> begin; // ms
     std::optional<int64_t> end;   // ms
     ExistingOutput exists = ExistingOutput::Rename;
+    int64_t fitSize = 0; // --fit-size: each output (a merge: the whole) at most this many bytes
     ConvertEdits edits;
     std::vector<std::string> files;
     CaptureOptions capture; // recording instead of (or besides) files

@@ -86,6 +86,7 @@ std::unique_ptr<MediaItem> itemFor(const std::string& file, const ProfileRef& pr
         item->clipEnd = *options.end;
     }
     applyEdits(options.edits, *item);
+    item->targetSize = options.fitSize;
     return item;
 }
 
@@ -177,7 +178,16 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
             convert.removeItem(item.get());
             continue;
         }
-        if (options.estimate) {
+        if (options.estimate && options.fitSize > 0) {
+            int64_t rate = 0, predicted = 0;
+            std::string why;
+            if (convert.planTargetSize(item.get(), &rate, &predicted, &why)) {
+                console.estimate(file, predicted, rate);
+            } else {
+                console.loadFailed(file, why);
+                allLoaded = false;
+            }
+        } else if (options.estimate) {
             convert.measureEstimate(item.get());
             console.estimate(file, item->outputEstimate);
         } else {

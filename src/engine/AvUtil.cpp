@@ -8,6 +8,8 @@ namespace vel {
 std::string avErrorText(int error) {
     if (error == kErrorWatermarkUnreadable)
         return "the watermark image could not be read";
+    if (error == kErrorOverSizeLimit)
+        return "the output came out over its size limit";
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
     return text;

@@ -49,6 +49,8 @@ inline PacketPtr makePacket() {
 
 // The engine's own failures, beside FFmpeg's codes, so a run's status says what went wrong.
 inline constexpr int kErrorWatermarkUnreadable = FFERRTAG('V', 'W', 'M', 'K');
+// A finished output came out over its size limit (it is not named).
+inline constexpr int kErrorOverSizeLimit = FFERRTAG('V', 'S', 'Z', 'L');
 
 // FFmpeg's text of an error, or the engine's own for the codes above.
 std::string avErrorText(int error);

@@ -243,6 +243,10 @@ int COutputWriter::finish() {
     if ((r = av_write_trailer(m_output)) < 0)
         return fail(r, "finishing the file");
     m_headerWritten = false;
+    avio_flush(m_output->pb);
+    m_lastSize = avio_size(m_output->pb);
+    if (m_sizeLimit > 0 && m_lastSize > m_sizeLimit)
+        return kErrorOverSizeLimit;
     if ((r = m_file.commit(m_replaceExisting)) < 0) {
         m_error = m_file.error();
         return r;

@@ -52,6 +52,10 @@ public:
     void notePictures() { m_notePictures = true; }
     const std::vector<PictureNote>& pictureNotes() const { return m_pictureNotes; }
 
+    // A file that comes out larger than this many bytes is not named: finish() then fails with
+    // kErrorOverSizeLimit and lastSize() tells how large it came out. 0 = no limit.
+    void setSizeLimit(int64_t bytes) { m_sizeLimit = bytes; }
+    int64_t lastSize() const { return m_lastSize; }
     // Flushes, finishes the file and gives it its name.
     int finish();
     // Drops the unfinished file (also done by the destructor when not finished).
@@ -82,6 +86,7 @@ private:
     int64_t m_videoFrames = 0;
     int64_t m_videoBytes = 0;
     int64_t m_audioBytes = 0;
+    int64_t m_sizeLimit = 0, m_lastSize = 0;
     bool m_notePictures = false;
     std::vector<PictureNote> m_pictureNotes;
     int64_t m_qualityAtFloor = 0, m_qualityCount = 0;

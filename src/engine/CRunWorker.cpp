@@ -12,6 +12,8 @@ constexpr int kProgressStep = 100;
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 // Pictures shown while a capture is converted: enough to watch it, little work taken from it.
 constexpr auto kPreviewInterval = std::chrono::milliseconds(80);
+// Encodes of a size-limited output at most: the planned one and corrections.
+constexpr int kMaxSizePasses = 4;
 } // namespace
 
 namespace {
@@ -193,39 +195,93 @@ int CRunWorker::exportAll(CWriterThread* writer) {
     return writer->drain();
 }
 
-void CRunWorker::main() {
-    COutputWriter writer;
+int CRunWorker::exportPass(COutputWriter& writer, int lastId) {
     AVIOInterruptCB interruptCallback{&CRunWorker::interrupt, this};
-    m_sourceStart = m_lastEvent = Clock::now();
-    const int lastId = m_request.sources.back().mediaId;
     int r = writer.open(m_request.plan, m_request.outputPath, interruptCallback,
                         m_request.replaceExisting);
     if (r < 0) {
-        writer.discard();
         m_failedId = m_request.sources.front().mediaId;
-        emitFailure(m_failedId, 0, r, writer);
-    } else {
-        CWriterThread encoding(writer, &m_abort);
-        r = exportAll(&encoding);
-        if (r == 0)
-            r = encoding.drain();
-        encoding.stop();
-        // A run stopped while its last frames were written is not given a name.
-        if (r == 0 && m_abort)
+        return r;
+    }
+    writer.setSizeLimit(m_request.targetBytes);
+    CWriterThread encoding(writer, &m_abort);
+    r = exportAll(&encoding);
+    if (r == 0)
+        r = encoding.drain();
+    encoding.stop();
+    // A run stopped while its last frames were written is not given a name.
+    if (r == 0 && m_abort)
+        r = CSourcePass::kAborted;
+    if (r == 0 && (r = writer.finish()) < 0)
+        m_failedId = lastId;
+    return r;
+}
+
+void CRunWorker::main() {
+    m_sourceStart = m_lastEvent = Clock::now();
+    const int lastId = m_request.sources.back().mediaId;
+    int r = 0;
+    SizeFit fit;
+    std::string why;
+    if (m_request.targetBytes > 0) {
+        r = fitToSize(m_request.sources, m_request.targetBytes, &m_request.plan, &m_abort, &fit,
+                      &why);
+        if (r < 0 && (m_abort || r == AVERROR_EXIT))
             r = CSourcePass::kAborted;
-        if (r == 0 && (r = writer.finish()) < 0)
-            m_failedId = lastId;
+    }
+    if (r < 0) {
+        m_failedId = m_request.sources.front().mediaId;
+        if (why.empty())
+            why = "the size limit could not be planned: " + avErrorText(r);
+        emit(m_failedId, 0, r, nullptr, why.c_str());
+        if (m_failedId != lastId)
+            emit(lastId, 0, r, nullptr, why.c_str());
+        m_finished = true;
+        return;
+    }
+    // A limited output that still comes out over is encoded again at a lower rate: an output
+    // over its limit is never delivered.
+    int64_t earlierRate = 0, earlierBytes = 0;
+    for (int pass = 0;; ++pass) {
+        COutputWriter writer;
+        if (r == 0)
+            r = exportPass(writer, lastId);
+        int64_t lower = 0;
+        if (r == kErrorOverSizeLimit && pass < kMaxSizePasses - 1)
+            lower = correctedVideoRate(fit, m_request.plan, m_request.targetBytes,
+                                       writer.lastSize(), earlierRate, earlierBytes);
         // The partial file is gone before anyone hears of the failure.
         if (r != 0)
             writer.discard();
-        if (r == 0)
+        if (lower > 0) {
+            earlierRate = m_request.plan.video->bitRate;
+            earlierBytes = writer.lastSize();
+            m_request.plan.video->bitRate = lower;
+            r = 0;
+            continue;
+        }
+        if (r == 0) {
             emit(lastId, 10000, 0, writer.path().c_str());
-        else if (r < 0 && m_failedId >= 0)
-            emitFailure(m_failedId, std::max(0, m_lastReported), r, writer);
+            break;
+        }
+        const std::string over = r == kErrorOverSizeLimit
+                                     ? overLimitText(m_request.targetBytes, writer.lastSize())
+                                     : std::string();
+        if (r < 0 && m_failedId >= 0) {
+            if (over.empty())
+                emitFailure(m_failedId, std::max(0, m_lastReported), r, writer);
+            else
+                emit(m_failedId, std::max(0, m_lastReported), r, nullptr, over.c_str());
+        }
+        // A merged run always ends with an event of its last source.
+        if (r < 0 && m_failedId != lastId) {
+            if (over.empty())
+                emitFailure(lastId, 0, r, writer);
+            else
+                emit(lastId, 0, r, nullptr, over.c_str());
+        }
+        break;
     }
-    // A merged run always ends with an event of its last source.
-    if (r < 0 && m_failedId != lastId)
-        emitFailure(lastId, 0, r, writer);
     m_finished = true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "CSourcePass.h"
 #include "OutputPlan.h"
+#include "SizeFit.h"
 #include "velcodecapi.h"
 
 #include <atomic>
@@ -27,6 +28,7 @@ struct RunRequest {
     VeldesEventCallback callback = nullptr;
     void* user = nullptr;
     VeldesWindow previewWindow = nullptr;
+    int64_t targetBytes = 0; // the output at most this large; 0 = no limit
 };
 
 class CRunWorker : public std::enable_shared_from_this<CRunWorker>, private IPassControl {
@@ -54,6 +56,8 @@ private:
     explicit CRunWorker(RunRequest request);
     void main();
     int exportAll(CWriterThread* writer);
+    // One pass: exports everything into `writer` and names the output; 0, kAborted or an error.
+    int exportPass(COutputWriter& writer, int lastId);
     void emit(int mediaId, int progress, int64_t status, const char* outputPath = nullptr,
               const char* message = nullptr);
     // A failure event carrying the writer's account of it, else FFmpeg's text of the code.

@@ -35,15 +35,6 @@ constexpr double kAtFloorShare = 0.5;
 // A waiting measurement looks this often whether the runs that hold it back have ended.
 constexpr auto kRunPoll = std::chrono::milliseconds(250);
 
-double clipSeconds(const PassSource& clip) {
-    double duration = clip.probe.durationMs / 1000.0;
-    double begin = std::max<int64_t>(0, clip.beginMs) / 1000.0;
-    double end = clip.stopMs > clip.beginMs ? clip.stopMs / 1000.0 : duration;
-    if (duration > 0.0)
-        end = std::min(end, duration);
-    return end - begin;
-}
-
 class SampleControl : public IPassControl {
 public:
     explicit SampleControl(const std::atomic<bool>* abort) : m_abort(abort) {}
@@ -140,7 +131,7 @@ constexpr double kWholeSoundSeconds = 1200.0;
 
 int64_t wholeSoundBytes(const PassSource& clip, const OutputPlan& plan, const std::string& file,
                         const std::atomic<bool>* abort) {
-    if (!plan.audio || clipSeconds(clip) > kWholeSoundSeconds)
+    if (!plan.audio || CSizeSampler::clipSeconds(clip) > kWholeSoundSeconds)
         return -1;
     // DV carries sound inside its pictures; a Video CD pads to a constant rate.
     const std::string muxer = plan.muxer ? plan.muxer->name : "";
@@ -168,6 +159,15 @@ int64_t wholeSoundBytes(const PassSource& clip, const OutputPlan& plan, const st
 } // namespace
 
 CSizeSampler::CSizeSampler(Store store) : m_store(std::move(store)) {}
+
+double CSizeSampler::clipSeconds(const PassSource& clip) {
+    double duration = clip.probe.durationMs / 1000.0;
+    double begin = std::max<int64_t>(0, clip.beginMs) / 1000.0;
+    double end = clip.stopMs > clip.beginMs ? clip.stopMs / 1000.0 : duration;
+    if (duration > 0.0)
+        end = std::min(end, duration);
+    return end - begin;
+}
 
 CSizeSampler::~CSizeSampler() {
     stop();
@@ -283,7 +283,7 @@ double CSizeSampler::scaledVideoBits(double sampledBits, double sampled, double 
 }
 
 int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
-                          const std::atomic<bool>* abort, int64_t* bytes) {
+                          const std::atomic<bool>* abort, int64_t* bytes, Parts* split) {
     const double seconds = clipSeconds(clip);
     if (!(seconds > 0.0))
         return AVERROR(EINVAL); // no known length to scale to
@@ -327,6 +327,9 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     if (parts.size() == 1 && parts.front().beginMs == clip.beginMs &&
         parts.front().stopMs == clip.stopMs) {
         *bytes = st.st_size; // the whole clip
+        if (split)
+            *split = {double(writer.videoBytes()), double(writer.audioBytes()),
+                      double(st.st_size - writer.videoBytes() - writer.audioBytes())};
         return 0;
     }
     const double scale = seconds / sampled;
@@ -364,6 +367,8 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     if (sound < 0)
         sound = std::llround(double(writer.audioBytes()) * scale);
     *bytes = std::llround(videoBits / 8 + double(sound) + container);
+    if (split)
+        *split = {videoBits / 8, double(sound), container};
     return 0;
 }
 

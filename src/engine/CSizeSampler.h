@@ -47,6 +47,8 @@ public:
     // Cancels everything and joins the thread. The callbacks must not wait for the caller.
     void stop();
 
+    // The length of a clip in seconds (0 or less when not known).
+    static double clipSeconds(const PassSource& clip);
     // What a figure measured for `clip` encoded by `target` is valid for.
     static std::string sizeKey(const ExportTarget& target, const PassSource& clip);
     // The parts of a clip of `seconds` that are encoded: the clip itself when it is short, else
@@ -63,10 +65,14 @@ public:
     // off at a pace set by `tolerance` (bits).
     static double scaledVideoBits(double sampledBits, double sampled, double seconds, double target,
                                   double tolerance);
-    // Measures on the calling thread: the windows' encoded size scaled to the clip. 0, or a
-    // negative AVERROR (AVERROR_EXIT when `abort` was set).
+    // What a measured size is made of, in bytes for the whole clip.
+    struct Parts {
+        double video = 0.0, sound = 0.0, container = 0.0;
+    };
+    // Measures on the calling thread: the windows' encoded size scaled to the clip (and, when
+    // asked, its parts). 0, or a negative AVERROR (AVERROR_EXIT when `abort` was set).
     static int measure(const PassSource& clip, const OutputPlan& plan,
-                       const std::atomic<bool>* abort, int64_t* bytes);
+                       const std::atomic<bool>* abort, int64_t* bytes, Parts* parts = nullptr);
 
 private:
     void main();

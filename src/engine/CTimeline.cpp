@@ -204,6 +204,10 @@ int CTimeline::encodedSize(int mediaId, int64_t* bytes) {
     return estimateEncodedSize(input, bytes) < 0 ? -2 : 1;
 }
 
+ExportTarget CTimeline::targetFor(const Media& media) {
+    return withSourceShape(targetOf(*media.setting), media.probe);
+}
+
 PassSource CTimeline::passSource(int mediaId, const Media& media) const {
     PassSource source;
     source.mediaId = mediaId;
@@ -228,7 +232,7 @@ int CTimeline::measureSize(int mediaId, VeldesEventCallback callback, void* user
         parseDevicePath(media->probe.path, &device))
         return -1;
     SizeRequest request;
-    const ExportTarget target = withSourceShape(targetOf(*media->setting), media->probe);
+    const ExportTarget target = targetFor(*media);
     std::string why;
     if (planOutput(target, &request.plan, &why) < 0)
         return -2;
@@ -300,6 +304,9 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
     if (planOutput(withSourceShape(targetOf(*info), request.sources.front().probe), &request.plan,
                    &why) < 0)
         return refuse(-2, why);
+    // A merge is limited as a whole, by the limit of the source it is named after.
+    if (Media* first = find(mediaIds[0]))
+        request.targetBytes = first->targetBytes;
     m_lastRefusal.clear();
     request.runId = m_nextRunId++;
     int runId = request.runId;

@@ -31,6 +31,11 @@ public:
     int setExportSetting(int mediaId, const tagVeldesExportSetting* setting);
     int setBegin(int mediaId, int64_t positionMs);
     int setStop(int mediaId, int64_t positionMs);
+    // CTimelineFit.cpp: the size a media's output must not exceed (0 = none), and the plan for it
+    // measured on the calling thread.
+    int setTargetSize(int mediaId, int64_t bytes);
+    int planTargetSize(int mediaId, int64_t bytes, int64_t* videoBitRate, int64_t* predicted,
+                       std::string* why);
     int encodedSize(int mediaId, int64_t* bytes);
     int measureSize(int mediaId, VeldesEventCallback callback, void* user);
 
@@ -71,9 +76,12 @@ private:
         MediaEdits edits;
         std::string measuredKey; // what measuredBytes was measured for
         int64_t measuredBytes = 0;
+        int64_t targetBytes = 0;
     };
 
     Media* find(int mediaId);
+    // What the media's export setting asks for, with its picture's shape (lock held).
+    static ExportTarget targetFor(const Media& media);
     // The run's view of one media (lock held).
     PassSource passSource(int mediaId, const Media& media) const;
     // Hands the edits of the previewed media to its player (lock held).

@@ -109,6 +109,27 @@ int VeldesRun(VeldesTimeline handle, const int* mediaIds, int count,
     return t ? t->run(mediaIds, count, info) : -1;
 }
 
+int VeldesSetMediaTargetSize(VeldesTimeline handle, int mediaId, int64_t bytes) {
+    auto t = lookup(handle);
+    return t ? t->setTargetSize(mediaId, bytes) : -1;
+}
+
+int VeldesPlanMediaTargetSize(VeldesTimeline handle, int mediaId, int64_t bytes,
+                              int64_t* videoBitRate, int64_t* predictedBytes, char* why,
+                              int whySize) {
+    auto t = lookup(handle);
+    if (!t || !videoBitRate || !predictedBytes)
+        return -1;
+    std::string reason;
+    const int r = t->planTargetSize(mediaId, bytes, videoBitRate, predictedBytes, &reason);
+    if (why && whySize > 0) {
+        const size_t n = std::min(reason.size(), size_t(whySize - 1));
+        std::memcpy(why, reason.data(), n);
+        why[n] = '\0';
+    }
+    return r;
+}
+
 int VeldesGetRunRefusal(VeldesTimeline handle, char* text, int size) {
     auto t = lookup(handle);
     if (!t || !text || size <= 0)

@@ -285,6 +285,21 @@ int CVelConvert::measureEstimate(MediaItem* item) {
     return measured;
 }
 
+bool CVelConvert::planTargetSize(MediaItem* item, int64_t* videoBitRate, int64_t* predicted,
+                                 std::string* why) {
+    const Entry* entry = entryOf(item);
+    if (!entry || !timeline_ || !item->profile || item->targetSize <= 0) {
+        *why = "no size limit to plan";
+        return false;
+    }
+    computeEstimate(item, entry->mediaId); // the export setting, clip and edits
+    char reason[256] = {};
+    const int r = VeldesPlanMediaTargetSize(timeline_, entry->mediaId, item->targetSize,
+                                            videoBitRate, predicted, reason, sizeof reason);
+    *why = reason[0] ? reason : "the size limit could not be planned";
+    return r == 0;
+}
+
 // --- conversion control ------------------------------------------------------------------------
 
 int CVelConvert::startConversion() {

@@ -110,6 +110,10 @@ public:
     // Waits for the measured figure and writes it into item->outputEstimate (the command line's
     // estimate). Returns the engine's result of the figure it wrote.
     int measureEstimate(MediaItem* item);
+    // The plan for the item's size limit, measured now: the video bit rate and predicted size;
+    // false with the reason in *why when the limit cannot be met.
+    bool planTargetSize(MediaItem* item, int64_t* videoBitRate, int64_t* predicted,
+                        std::string* why);
 
     // --- conversion ----------------------------------------------------------------------------
     // Starts converting the checked items: merged when the settings' merge bit is set. Returns 1.

@@ -11,6 +11,7 @@
 #include "OutputNaming.h"
 #include "ProfileCatalogue.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -123,6 +124,7 @@ int CVelConvert::prepareExportInfo(MediaItem* item, bool merged) {
     const uint32_t flags = job_->optionFlags.load();
     exportInfo_.replaceExisting = !(flags & (kOptionSkip | kOptionRename)) ? 1 : 0;
     fillExportInfoStreams(exportInfo_, profile, chosen);
+    VeldesSetMediaTargetSize(timeline_, entry->mediaId, std::max<int64_t>(0, item->targetSize));
     exportInfo_.user = gate_;
     return 1;
 }

@@ -72,6 +72,7 @@ struct MediaItem {
     int64_t duration = 0;            // ms
     SharedValue<int64_t> elapsed{0}; // ms
     int64_t outputEstimate = 0;      // bytes
+    int64_t targetSize = 0;          // the output at most this many bytes; 0 = no limit
     MediaWatermark watermark;
     int32_t brightness = 0;
     int32_t contrast = 0;

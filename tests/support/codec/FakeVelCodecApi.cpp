@@ -55,6 +55,13 @@ int VeldesRun(VeldesTimeline timeline, const int* mediaIds, int count,
               const tagVeldesExportInfo* info) {
     return fake().startRun(timeline, mediaIds, count, info);
 }
+// Size limits are the real engine's; the fake takes them without recording.
+int VeldesSetMediaTargetSize(VeldesTimeline, int, int64_t bytes) {
+    return bytes < 0 ? -1 : 0;
+}
+int VeldesPlanMediaTargetSize(VeldesTimeline, int, int64_t, int64_t*, int64_t*, char*, int) {
+    return -1;
+}
 // Not recorded: it only explains a refusal the test scripted itself.
 int VeldesGetRunRefusal(VeldesTimeline, char* text, int size) {
     if (!text || size <= 0)

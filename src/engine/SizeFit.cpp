@@ -1,0 +1,209 @@
+#include "SizeFit.h"
+
+#include "CSizeSampler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace vel {
+
+namespace {
+
+// Aimed below the limit by this share: what one sample cannot foresee of a whole run.
+constexpr double kMargin = 0.03;
+// Pictures below this many bits per pixel and frame are no longer worth looking at.
+constexpr double kUsefulBitsPerPixel = 0.004;
+constexpr int64_t kUsefulVideoFloor = 8000;
+// Sound may give up bit rate for pictures until pictures have this share of the bytes.
+constexpr double kPictureShare = 0.25;
+
+std::string durationText(double seconds) {
+    char text[48];
+    if (seconds < 90)
+        std::snprintf(text, sizeof text, "%.0f s", seconds);
+    else if (seconds < 5400)
+        std::snprintf(text, sizeof text, "%.0f min", seconds / 60);
+    else
+        std::snprintf(text, sizeof text, "%.1f h", seconds / 3600);
+    return text;
+}
+
+int64_t usefulVideoMinimum(const VideoPlan& v) {
+    const double perSecond = double(v.width) * v.height * av_q2d(v.frameRate);
+    return std::max<int64_t>(kUsefulVideoFloor, std::llround(perSecond * kUsefulBitsPerPixel));
+}
+
+// The bit rates the sound encoder takes at the plan's sample rate, lowest first. An encoder that
+// takes any rate is offered the usual steps up to the plan's own.
+std::vector<int64_t> soundRates(const AudioPlan& a) {
+    static const int kSteps[] = {24000, 32000, 48000, 64000, 96000, 128000, 160000, 192000,
+                                 256000, 320000, 0};
+    if (a.codec->bitRateFromFormat)
+        return {a.bitRate};
+    const int* list = a.codec->bitRates;
+    if (a.sampleRate < 32000 && a.codec->lowRateBitRates)
+        list = a.codec->lowRateBitRates;
+    std::vector<int64_t> rates;
+    for (const int* p = list ? list : kSteps; *p; ++p)
+        if (list || *p < a.bitRate)
+            rates.push_back(*p);
+    if (!list)
+        rates.push_back(a.bitRate);
+    std::sort(rates.begin(), rates.end());
+    return rates;
+}
+
+int measureAll(const std::vector<PassSource>& sources, const OutputPlan& plan,
+               const std::atomic<bool>* abort, CSizeSampler::Parts* total) {
+    *total = {};
+    for (const PassSource& source : sources) {
+        int64_t bytes = 0;
+        CSizeSampler::Parts parts;
+        const int r = CSizeSampler::measure(source, plan, abort, &bytes, &parts);
+        if (r < 0)
+            return r;
+        total->video += parts.video;
+        total->sound += parts.sound;
+        total->container += parts.container;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string sizeText(int64_t bytes) {
+    char text[32];
+    const double b = double(bytes);
+    if (b >= 1024.0 * 1024 * 1024)
+        std::snprintf(text, sizeof text, "%.3g GB", b / (1024.0 * 1024 * 1024));
+    else if (b >= 1024.0 * 1024)
+        std::snprintf(text, sizeof text, "%.3g MB", b / (1024.0 * 1024));
+    else if (b >= 1024.0)
+        std::snprintf(text, sizeof text, "%.3g KB", b / 1024.0);
+    else
+        std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(bytes));
+    return text;
+}
+
+int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, OutputPlan* plan,
+              const std::atomic<bool>* abort, SizeFit* fit, std::string* why) {
+    double seconds = 0.0;
+    for (const PassSource& source : sources)
+        seconds += CSizeSampler::clipSeconds(source);
+    if (!(seconds > 0.0)) {
+        *why = "a size limit needs a source of known length";
+        return kErrorTargetTooSmall;
+    }
+    const double target = double(targetBytes) * (1.0 - kMargin);
+    const std::string limit = sizeText(targetBytes);
+
+    // Sound keeps the profile's rate while pictures keep a fair share; else the highest listed
+    // rate that leaves them one, and no sound rate at all is refused.
+    if (plan->audio) {
+        const std::vector<int64_t> rates = soundRates(*plan->audio);
+        const double room = plan->video ? target * (1.0 - kPictureShare) : target;
+        auto fits = [&](int64_t rate) { return double(rate) * seconds / 8.0 <= room; };
+        if (!fits(rates.front())) {
+            *why = limit + " is too small for " + durationText(seconds) + " of sound";
+            return kErrorTargetTooSmall;
+        }
+        if (!fits(plan->audio->bitRate)) {
+            int64_t best = rates.front();
+            for (int64_t rate : rates)
+                if (fits(rate))
+                    best = rate;
+            plan->audio->bitRate = best;
+        }
+        fit->audioBitRate = plan->audio->bitRate;
+    }
+    if (!plan->video) {
+        CSizeSampler::Parts parts;
+        const int r = measureAll(sources, *plan, abort, &parts);
+        if (r < 0)
+            return r;
+        fit->predictedBytes = std::llround(parts.video + parts.sound + parts.container);
+        fit->fixedBytes = parts.sound + parts.container;
+        return 0;
+    }
+
+    // A first rate from what is left after the sound, then the encoder's own spending at that
+    // rate on this content sets the rate that spends the budget.
+    VideoPlan& v = *plan->video;
+    const int64_t minimum = usefulVideoMinimum(v);
+    const double soundGuess = plan->audio ? double(plan->audio->bitRate) * seconds / 8.0 : 0.0;
+    const double firstBudget = target * 0.98 - soundGuess;
+    const int64_t first = std::llround(firstBudget * 8.0 / seconds);
+    auto refuseVideo = [&] {
+        *why = limit + " is too small for " + durationText(seconds) + " of " +
+               std::to_string(v.width) + "x" + std::to_string(v.height) + " video";
+        return kErrorTargetTooSmall;
+    };
+    if (first < minimum)
+        return refuseVideo();
+    // The encoder's spending is not proportional to what it is asked for (it cannot go below
+    // what its coarsest quantiser spends), so the rate is corrected by measuring again, a few
+    // times at most, until the pictures fit the bytes the sound and container leave.
+    int64_t rate = first;
+    double budget = 0.0, video = 0.0;
+    CSizeSampler::Parts parts;
+    for (int attempt = 0;; ++attempt) {
+        v.bitRate = rate;
+        const int r = measureAll(sources, *plan, abort, &parts);
+        if (r < 0)
+            return r;
+        budget = target - parts.sound - parts.container;
+        video = parts.video;
+        if (budget * 8.0 / seconds < double(minimum))
+            return refuseVideo();
+        const bool fits = video <= budget;
+        if ((fits && video >= budget * 0.93) || attempt == 3)
+            break;
+        // Content that needs less than it was given cannot be made to spend more.
+        if (fits && rate >= first * 4)
+            break;
+        const double realised = std::max(video * 8.0 / (double(rate) * seconds), 0.05);
+        const int64_t next = std::clamp<int64_t>(
+            std::llround(budget * 8.0 / seconds / realised * (fits ? 1.0 : 0.97)), minimum,
+            first * 4);
+        if (!fits && next >= rate)
+            break; // asking for less no longer spends less
+        if (fits && next <= rate)
+            break;
+        rate = next;
+    }
+    if (video > budget * 1.02)
+        return refuseVideo();
+    fit->videoBitRate = v.bitRate;
+    fit->fixedBytes = parts.sound + parts.container;
+    fit->predictedBytes = std::min<int64_t>(std::llround(fit->fixedBytes + video), targetBytes);
+    return 0;
+}
+
+int64_t correctedVideoRate(const SizeFit& fit, const OutputPlan& plan, int64_t targetBytes,
+                           int64_t actualBytes, int64_t earlierRate, int64_t earlierBytes) {
+    if (!plan.video || actualBytes <= targetBytes)
+        return 0;
+    const double aim = double(targetBytes) * (1.0 - 2 * kMargin);
+    const double rate = double(plan.video->bitRate);
+    double next = 0.0;
+    if (earlierRate > plan.video->bitRate && earlierBytes > actualBytes) {
+        const double bytesPerBit = double(earlierBytes - actualBytes) / (earlierRate - rate);
+        next = rate - (double(actualBytes) - aim) / bytesPerBit;
+    } else {
+        const double budget = aim - fit.fixedBytes;
+        const double spent = double(actualBytes) - fit.fixedBytes;
+        if (budget <= 0.0 || spent <= 0.0)
+            return 0;
+        next = rate * budget / spent;
+    }
+    const int64_t lower = std::llround(next);
+    return lower >= usefulVideoMinimum(*plan.video) && lower < plan.video->bitRate ? lower : 0;
+}
+
+std::string overLimitText(int64_t targetBytes, int64_t actualBytes) {
+    return "the output could not be brought under " + sizeText(targetBytes) + " (it came to " +
+           sizeText(actualBytes) + "); try a larger size, a shorter clip or a smaller picture";
+}
+
+} // namespace vel

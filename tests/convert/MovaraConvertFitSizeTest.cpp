@@ -1,0 +1,65 @@
+// movara-convert --fit-size: outputs land at or under their limit and make good use of it,
+// merged outputs fit as a whole, and a limit nothing can meet is refused with its reason.
+#include "MediaGenerators.h"
+#include "ScratchDir.h"
+#include "ToolRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(MovaraConvertFitSize, OutputsFitTheirLimitOrAreRefusedWithTheReason) {
+    testmedia::SourceSpec spec;
+    spec.width = 640;
+    spec.height = 480;
+    spec.seconds = 20.0;
+    spec.sampleRate = 44100;
+    const std::string source = testmedia::generate(spec);
+    ASSERT_FALSE(source.empty());
+    testmedia::ScratchDir work;
+    fs::copy_file(source, work.file("first.mp4"));
+    fs::copy_file(source, work.file("second.mp4"));
+
+    struct Case {
+        const char* profile;
+        const char* size;
+        int64_t bytes;
+        std::vector<std::string> extra; // more options and the inputs
+        const char* refusal;            // empty: it must fit
+    };
+    const Case cases[] = {
+        {"H.264 Video(*.mp4)", "600K", 600 << 10, {source}, ""},
+        {"BlackBerry H.263 3GP Video(176x144)(*.3gp)", "300K", 300 << 10, {source}, ""},
+        {"MPEG-4 Video(*.mp4)", "1M", 1 << 20,
+         {"--merge", "--end", "10000", work.file("first.mp4"), work.file("second.mp4")}, ""},
+        {"MP3-MPEG Layer 3 Audio(*.mp3)", "10K", 10 << 10, {source},
+         "10 KB is too small for 20 s of sound"},
+        {"H.264 Video(*.mp4)", "100K", 100 << 10, {source}, "is too small for 20 s of 480x320"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.profile) + " " + c.size);
+        testmedia::ScratchDir out;
+        std::vector<std::string> args = {"timeout",   "--signal=KILL", "300", MOVARA_CONVERT_BIN,
+                                         "--profile", c.profile,       "--fit-size", c.size,
+                                         "--output",  out.path()};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const auto result = testmedia::runTool(args);
+        if (*c.refusal) {
+            EXPECT_EQ(result.exitCode, 1);
+            EXPECT_NE(result.err.find(c.refusal), std::string::npos) << result.err;
+            EXPECT_TRUE(fs::is_empty(out.path()));
+            continue;
+        }
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        const std::string output = result.out.substr(0, result.out.find('\n'));
+        const auto size = int64_t(fs::file_size(output));
+        EXPECT_LE(size, c.bytes);
+        EXPECT_GT(size, c.bytes * 85 / 100);
+    }
+}
+
+} // namespace
