@@ -7,6 +7,7 @@
 #include "CommandIds.h"
 
 #include "CActionWnd.h"
+#include "CCaptionWnd.h"
 #include "CFileListWnd.h"
 #include "CFileRenameDlg.h"
 #include "CSavetoWnd.h"
@@ -371,13 +372,17 @@ TEST_F(MainWndConvert, QuittingWhileConvertingAsksAndOnlyYesStopsAndCloses) {
         bool closed;
     };
     const auto exitCommand = [](CMovaraDlg& d) { d.OnCommand(kCmdExit); };
-    const auto closeButton = [](CMovaraDlg& d) { d.close(); };
+    const auto closeButton = [](CMovaraDlg& d) { clickItem(d.Caption(), CCaptionWnd::kCloseId); };
+    const auto escape = [](CMovaraDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); };
     const auto signal = [](CMovaraDlg& d) { d.EndWithoutAsking(); };
+    const auto quit = [](CMovaraDlg& d) { d.close(); }; // the application closing its windows
     const Case cases[] = {
         {"Exit while converting, No", kStateConverting, exitCommand, IDNO, false},
-        {"close while paused, No", kStateSuspended, closeButton, IDNO, false},
-        {"close while converting, Yes", kStateConverting, closeButton, IDYES, true},
+        {"close button while paused, No", kStateSuspended, closeButton, IDNO, false},
+        {"close button while converting, Yes", kStateConverting, closeButton, IDYES, true},
+        {"Escape never closes", kStateConverting, escape, 0, false},
         {"a termination request does not ask", kStateConverting, signal, 0, true},
+        {"the session's quit does not ask", kStateSuspended, quit, 0, true},
         {"idle Exit does not ask", kStateIdle, exitCommand, 0, true},
     };
     for (const Case& c : cases) {

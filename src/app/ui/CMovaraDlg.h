@@ -184,6 +184,9 @@ public:
 
 protected:
     void timerEvent(QTimerEvent* event) override;
+    // A close the person asks for (the window manager's) asks like the close button; one the
+    // program itself sends (its quit at the session's end closes every window) does not.
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -13,6 +13,8 @@
 #include "PlatformServices.h"
 #include "VelSettings.h"
 
+#include <QCloseEvent>
+
 #include <cstring>
 #include <filesystem>
 
@@ -132,6 +134,12 @@ void CMovaraDlg::done(int result) {
                                       MB_YESNO, MB_ICONQUESTION) != IDYES)
         return;
     CBaseDialog::done(result);
+}
+
+void CMovaraDlg::closeEvent(QCloseEvent* event) {
+    if (!event->spontaneous())
+        m_endWithoutAsking = true;
+    CBaseDialog::closeEvent(event);
 }
 
 void CMovaraDlg::EndWithoutAsking() {
