@@ -175,6 +175,8 @@ TEST_F(CropPage, TheDrawingAreaShowsTheItemsPictureDimmedOutsideTheChosenRectang
     };
     const QColor inside = colourAt(0.75, 0.5);
     EXPECT_TRUE(panel->HasPicture());
+    if (const QByteArray folder = qgetenv("MOVARA_SHOTS"); !folder.isEmpty())
+        page->grab().save(QString::fromUtf8(folder) + "/crop_page_picture.png");
     const QColor outside = colourAt(0.25, 0.5);
     EXPECT_GT(inside.blue(), 200) << inside.name().toStdString();
     EXPECT_LT(inside.red(), 60);
