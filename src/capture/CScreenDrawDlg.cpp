@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
 // The frame's brush: inverting with this colour shows on light and dark screens alike.
@@ -10,11 +12,14 @@ const QColor kFrameColor(200, 200, 100);
 
 } // namespace
 
-CScreenDrawDlg::CScreenDrawDlg(const ScreenRect& display, const QPixmap& desktop, QWidget* parent)
+CScreenDrawDlg::CScreenDrawDlg(const ScreenRect& display, const QPixmap& desktop, QWidget* parent,
+                               double pixelRatio)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_display(display.left, display.top, display.right - display.left,
-                display.bottom - display.top),
-      m_desktop(desktop) {
+      m_ratio(pixelRatio > 0.0 ? pixelRatio : 1.0), m_desktop(desktop) {
+    // A scaled screen keeps its origin in device pixels; only its extent is scaled.
+    m_display = QRect(display.left, display.top,
+                      static_cast<int>(std::lround((display.right - display.left) / m_ratio)),
+                      static_cast<int>(std::lround((display.bottom - display.top) / m_ratio)));
     setModal(true);
     setCursor(Qt::CrossCursor);
     setGeometry(m_display);
@@ -35,6 +40,12 @@ void CScreenDrawDlg::hideEvent(QHideEvent* event) {
 
 QPoint CScreenDrawDlg::screenPoint(const QMouseEvent* event) const {
     return event->position().toPoint() + m_display.topLeft();
+}
+
+QPoint CScreenDrawDlg::devicePoint(const QPoint& screenPoint) const {
+    const QPoint offset = screenPoint - m_display.topLeft();
+    return QPoint(static_cast<int>(std::lround(offset.x() * m_ratio)),
+                  static_cast<int>(std::lround(offset.y() * m_ratio)));
 }
 
 void CScreenDrawDlg::mousePressEvent(QMouseEvent* event) {

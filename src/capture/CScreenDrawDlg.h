@@ -15,12 +15,15 @@ public:
     static constexpr int kTemplateId = 163;
     static constexpr int kFrameWidth = 3;
 
-    // `display` in screen pixels; `desktop` is painted beneath the rectangle (may be null).
-    CScreenDrawDlg(const ScreenRect& display, const QPixmap& desktop, QWidget* parent = nullptr);
+    // `display`: the screen in device pixels of the whole desktop, as the recorder captures it;
+    // `pixelRatio`: device pixels per window-system unit on that screen (2 on a display scaled
+    // by 2). `desktop` is painted beneath the rectangle (may be null).
+    CScreenDrawDlg(const ScreenRect& display, const QPixmap& desktop, QWidget* parent = nullptr,
+                   double pixelRatio = 1.0);
 
-    // The drag's corners in screen pixels (valid after IDOK).
-    QPoint StartPoint() const { return m_start; }
-    QPoint EndPoint() const { return m_end; }
+    // The drag's corners in device pixels from the screen's top left corner (valid after IDOK).
+    QPoint StartPoint() const { return devicePoint(m_start); }
+    QPoint EndPoint() const { return devicePoint(m_end); }
     // The rectangle drawn now (empty when none is).
     QRect DrawnRect() const { return m_drawn ? QRect(m_start, m_current).normalized() : QRect(); }
 
@@ -34,8 +37,10 @@ protected:
 
 private:
     QPoint screenPoint(const QMouseEvent* event) const;
+    QPoint devicePoint(const QPoint& screenPoint) const;
 
-    QRect m_display;
+    QRect m_display; // in window-system units
+    double m_ratio = 1.0;
     QPixmap m_desktop;
     QPoint m_start;
     QPoint m_current;

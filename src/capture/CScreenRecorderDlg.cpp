@@ -129,15 +129,18 @@ void CScreenRecorderDlg::OnSelect() {
         mainWindow->showMinimized();
         settle(250);
     }
+    // The screen this dialog is on, which is the one the services describe (the active
+    // window's).
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     QPixmap desktop;
-    if (QScreen* screen = QGuiApplication::primaryScreen())
+    if (screen)
         desktop = screen->grabWindow(0);
     int result = 0;
     QPoint start, end;
     {
         // No parent: a window manager that hides the transients of a minimised window must not
         // hide this one.
-        CScreenDrawDlg draw(display, desktop);
+        CScreenDrawDlg draw(display, desktop, nullptr, screen ? screen->devicePixelRatio() : 1.0);
         result = draw.exec();
         start = draw.StartPoint();
         end = draw.EndPoint();
@@ -159,7 +162,9 @@ bool CScreenRecorderDlg::OnOk() {
     const ScreenRect display = services.screenGeometry();
     const int displayWidth = display.right - display.left;
     const int displayHeight = display.bottom - display.top;
-    ScreenRect rect{0, 0, displayWidth, displayHeight};
+    // The numbers of a region count from the screen's corner; the record holds the desktop's
+    // device pixels, where a second screen need not start at 0,0.
+    ScreenRect rect = display;
     if (Checked(kRegion)) {
         int values[4];
         for (int i = 0; i < 4; ++i)
@@ -171,7 +176,8 @@ bool CScreenRecorderDlg::OnOk() {
                                 "Screen Recorder", MB_OK, MB_ICONERROR);
             return false;
         }
-        rect = *region;
+        rect = ScreenRect{region->left + display.left, region->top + display.top,
+                          region->right + display.left, region->bottom + display.top};
     } else if (Checked(kWorkArea)) {
         rect = workAreaRegion(services.workArea());
     }

@@ -36,8 +36,8 @@ CVideoCropDlg::CVideoCropDlg(MessageTarget* mainWindow, QWidget* parent, CBaseSk
     panel->AddItem(CheckBox(kKeepAspect, QStringLiteral("Keep Aspect Ratio : "), QString(),
                             QRect(16, 10, 150, kRow)));
     m_aspect = new CVelComboBox(panel);
-    m_aspect->addItems({QStringLiteral("Original"), QStringLiteral("4 : 3"),
-                        QStringLiteral("16 : 9")});
+    m_aspect->addItems(
+        {QStringLiteral("Original"), QStringLiteral("4 : 3"), QStringLiteral("16 : 9")});
     panel->AddItem(Hosted(kHostBase, m_aspect, QRect(168, 10, 96, kRow)));
     panel->AddItem(Button(kReset, QStringLiteral("Reset"), QRect(300, 9, 80, 24)));
 
@@ -45,16 +45,15 @@ CVideoCropDlg::CVideoCropDlg(MessageTarget* mainWindow, QWidget* parent, CBaseSk
     for (int edge = 0; edge < kEdgeCount; ++edge) {
         const int x = 16 + (edge % 2) * 150;
         const int y = 42 + (edge / 2) * 28;
-        panel->AddItem(Label(kLabelBase + edge, QString::fromUtf8(kLabels[edge]),
-                             QRect(x, y, 56, kRow)));
+        panel->AddItem(
+            Label(kLabelBase + edge, QString::fromUtf8(kLabels[edge]), QRect(x, y, 56, kRow)));
         auto* edit = new CVelEdit(panel, 1060 + edge);
         edit->setValidator(new QIntValidator(0, 99999, edit));
         auto* spin = new CSpinCtrl(panel, 1070 + edge);
         spin->SetBuddy(edit);
         const Edge which = static_cast<Edge>(edge);
-        spin->SetDeltaHandler([this, which](int pos, int delta) {
-            return OnSpinStep(which, pos, delta);
-        });
+        spin->SetDeltaHandler(
+            [this, which](int pos, int delta) { return OnSpinStep(which, pos, delta); });
         m_edits[edge] = edit;
         m_spins[edge] = spin;
         panel->AddItem(Hosted(kHostBase + 1 + 2 * edge, edit, QRect(x + 58, y, 52, kRow)));
@@ -77,6 +76,19 @@ void CVideoCropDlg::ShowEdges(const MediaCrop& crop) {
     m_spins[kTop]->SetPos(crop.top);
     m_spins[kRight]->SetPos(crop.right);
     m_spins[kBottom]->SetPos(crop.bottom);
+    ShowCropInPanel();
+}
+
+void CVideoCropDlg::ShowCropInPanel() {
+    const MediaItem* item = Item();
+    if (!item || m_source.width <= 0 || m_source.height <= 0) {
+        m_cropPanel->SetCropRect(QRectF());
+        return;
+    }
+    const MediaCrop& crop = item->crop;
+    const double w = m_source.width, h = m_source.height;
+    m_cropPanel->SetCropRect(QRectF(crop.left / w, crop.top / h, (crop.right - crop.left) / w,
+                                    (crop.bottom - crop.top) / h));
 }
 
 void CVideoCropDlg::ShowEdge(CropEdge edge, const MediaCrop& crop) {
@@ -96,6 +108,7 @@ void CVideoCropDlg::ShowEdge(CropEdge edge, const MediaCrop& crop) {
     case CropEdge::None:
         break;
     }
+    ShowCropInPanel();
 }
 
 void CVideoCropDlg::ShowNoItem() {
@@ -116,9 +129,13 @@ void CVideoCropDlg::ShowItem(MediaItem* item, const StreamList& streams) {
     if (!item || !video) {
         // An item without a picture is shown as none and never changed here.
         SetCurrent(nullptr, {});
+        m_cropPanel->SetPictureSource({}, 0);
         ShowNoItem();
         return;
     }
+    // The picture the crop applies to: the first one converted. A capture device's path opens
+    // as no file, so it shows none.
+    m_cropPanel->SetPictureSource(item->sourcePath, std::max<int64_t>(item->clipBegin, 0));
     m_source.width = video->width;
     m_source.height = video->height;
     m_source.aspect = video->height > 0 ? static_cast<double>(video->width) / video->height : 1.33;
@@ -136,9 +153,8 @@ void CVideoCropDlg::ShowItem(MediaItem* item, const StreamList& streams) {
     const bool keep = crop.aspectMode != -1;
     CheckElement(kKeepAspect, keep);
     m_aspect->setEnabled(keep);
-    m_aspect->setCurrentIndex(keep && crop.aspectMode >= 0 && crop.aspectMode < m_aspect->count()
-                                  ? crop.aspectMode
-                                  : 0);
+    m_aspect->setCurrentIndex(
+        keep && crop.aspectMode >= 0 && crop.aspectMode < m_aspect->count() ? crop.aspectMode : 0);
     m_saved = crop;
 }
 

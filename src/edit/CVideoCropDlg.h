@@ -20,8 +20,7 @@ public:
     enum Element : int { kReset = 1, kKeepAspect = 2 };
     enum Edge : int { kLeft = 0, kTop, kRight, kBottom, kEdgeCount };
 
-    CVideoCropDlg(MessageTarget* mainWindow, QWidget* parent = nullptr,
-                  CBaseSkin* skin = nullptr);
+    CVideoCropDlg(MessageTarget* mainWindow, QWidget* parent = nullptr, CBaseSkin* skin = nullptr);
 
     void ShowItem(MediaItem* item, const StreamList& streams) override;
     bool confirmPage() override;
@@ -38,6 +37,8 @@ private:
     void ShowNoItem();
     void ShowEdges(const MediaCrop& crop);
     void ShowEdge(CropEdge edge, const MediaCrop& crop);
+    // The item's rectangle onto the drawing area's picture.
+    void ShowCropInPanel();
     double TargetRatio() const;
     // True when the spin's step is refused.
     bool OnSpinStep(Edge edge, int pos, int delta);

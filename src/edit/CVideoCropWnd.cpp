@@ -1,6 +1,7 @@
 #include "CVideoCropWnd.h"
 
 #include "EditMessages.h"
+#include "SourcePicture.h"
 
 #include "PaneMessages.h"
 
@@ -8,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 CVideoCropWnd::CVideoCropWnd(CBaseSkin* skin) : CBaseWnd(skin) {}
 
@@ -20,16 +22,70 @@ QRect CVideoCropWnd::DragArea() const {
     return DrawingArea().adjusted(1, 1, -1, -1);
 }
 
+void CVideoCropWnd::SetPictureSource(const std::string& path, int64_t atMs) {
+    if (path == m_picturePath && atMs == m_pictureAt)
+        return;
+    m_picturePath = path;
+    m_pictureAt = atMs;
+    m_pictureStale = true;
+    update();
+}
+
+void CVideoCropWnd::SetCropRect(const QRectF& fraction) {
+    if (fraction == m_crop)
+        return;
+    m_crop = fraction;
+    update();
+}
+
+QRect CVideoCropWnd::AreaRect(const QRectF& fraction) const {
+    const QRect area = DragArea();
+    // Right and bottom exclusive, the way a drag maps onto the source.
+    const int left = area.left() + static_cast<int>(std::lround(fraction.left() * area.width()));
+    const int top = area.top() + static_cast<int>(std::lround(fraction.top() * area.height()));
+    const int right = area.left() + static_cast<int>(std::lround(fraction.right() * area.width()));
+    const int bottom =
+        area.top() + static_cast<int>(std::lround(fraction.bottom() * area.height()));
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
 void CVideoCropWnd::AfterItems(QPainter& painter) {
     const QRect area = DrawingArea();
     if (area.width() <= 0 || area.height() <= 0)
         return;
+    if (m_pictureStale) {
+        m_pictureStale = false;
+        // Decoded at the size it is shown, at most: the area is small.
+        m_picture = m_picturePath.empty()
+                        ? QImage()
+                        : sourcePicture(m_picturePath, m_pictureAt, std::max(area.width(), 320),
+                                        std::max(area.height(), 240));
+    }
     painter.save();
     painter.fillRect(area, Qt::black);
-    if (m_dragging) {
+    const QRect picture = DragArea();
+    if (!m_picture.isNull())
+        painter.drawImage(picture, m_picture);
+    // While dragging, the rectangle being dragged; otherwise the one chosen.
+    const QRect shown = m_dragging         ? QRect(m_start, m_current).normalized()
+                        : m_crop.isEmpty() ? QRect()
+                                           : AreaRect(m_crop).intersected(picture);
+    if (!shown.isEmpty() && !m_picture.isNull()) {
+        QRegion outside(picture);
+        outside -= QRegion(shown);
+        painter.setClipRegion(outside);
+        painter.fillRect(picture, QColor(0, 0, 0, 150));
+        painter.setClipping(false);
+    }
+    if (!shown.isEmpty()) {
         painter.setPen(QPen(Qt::red, 1));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRect(m_start, m_current).normalized());
+        painter.drawRect(shown);
+    }
+    // The hint would cover the picture: it shows on the bare area only.
+    if (!m_picture.isNull()) {
+        painter.restore();
+        return;
     }
     painter.setPen(Qt::white);
     QFont font(QStringLiteral("Times New Roman"));

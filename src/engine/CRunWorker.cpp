@@ -1,6 +1,7 @@
 #include "CRunWorker.h"
 
 #include "CWriterThread.h"
+#include "DevicePath.h"
 
 #include <algorithm>
 
@@ -20,7 +21,13 @@ namespace {
 std::atomic<int> g_threadsAlive{0};
 } // namespace
 
-CRunWorker::CRunWorker(RunRequest request) : m_request(std::move(request)) {}
+CRunWorker::CRunWorker(RunRequest request) : m_request(std::move(request)) {
+    m_recording = !m_request.sources.empty() &&
+                  std::all_of(m_request.sources.begin(), m_request.sources.end(),
+                              [](const PassSource& source) {
+                                  return source.probe.path.rfind(kDevicePathPrefix, 0) == 0;
+                              });
+}
 
 int CRunWorker::threadsAlive() {
     return g_threadsAlive.load();
@@ -63,7 +70,10 @@ void CRunWorker::resume() {
 void CRunWorker::skip() {
     {
         std::lock_guard lock(m_mutex);
-        m_abort = true;
+        if (m_recording)
+            m_windUp = true;
+        else
+            m_abort = true;
     }
     m_wake.notify_all();
 }
@@ -87,12 +97,12 @@ int CRunWorker::interrupt(void* opaque) {
 
 bool CRunWorker::proceed() {
     std::unique_lock lock(m_mutex);
-    if (m_suspended && !m_abort) {
+    if (m_suspended && !m_abort && !m_windUp) {
         Clock::time_point pausedAt = Clock::now();
-        m_wake.wait(lock, [this] { return !m_suspended || m_abort; });
+        m_wake.wait(lock, [this] { return !m_suspended || m_abort || m_windUp; });
         m_pausedTime += Clock::now() - pausedAt;
     }
-    return !m_abort;
+    return !m_abort && !m_windUp;
 }
 
 int64_t CRunWorker::elapsedSeconds() {
@@ -181,6 +191,9 @@ int CRunWorker::exportAll(CWriterThread* writer) {
         CSourcePass pass(source, m_request.plan, *writer, *this);
         double length = 0.0;
         int r = pass.run(timeline, &length);
+        // A stopped recording ends here: what reached the writer is the file.
+        if (m_windUp && !m_abort && (r == CSourcePass::kAborted || r == 0))
+            return writer->drain();
         if (r == CSourcePass::kAborted || m_abort)
             return CSourcePass::kAborted;
         if (r < 0) {

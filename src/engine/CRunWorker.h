@@ -43,7 +43,8 @@ public:
     void suspend();
     void resume();
     // Ends the run: the thread stops within one frame's work, deletes its partial output and
-    // sends no further events.
+    // sends no further events. A recording (every source a capture device) is not thrown away:
+    // it ends as if its time limit were reached there, and its file is finished and named.
     void skip();
     // The thread has sent its last event.
     bool finished() const { return m_finished.load(); }
@@ -81,6 +82,8 @@ private:
     bool m_inCallback = false;
     bool m_callbacksClosed = false;
     std::atomic<bool> m_abort{false};
+    std::atomic<bool> m_windUp{false}; // a stopped recording: end the input, keep the file
+    bool m_recording = false;
     std::atomic<bool> m_finished{false};
 
     // Worker thread only.

@@ -340,6 +340,13 @@ void CVelConvert::stop() {
         if (runId >= 0) {
             VeldesSkip(timeline_, runId, abort);
         }
+        // An interrupted item was not converted, whatever share of it was done; the stopped
+        // run's late progress is no longer taken (onProgress), so this stays true.
+        MediaItem* item = entry->item;
+        if (item && !item->hasState(kItemFinish | kItemConvertFailed | kItemNotExist)) {
+            item->setState(kItemNotConvert);
+            item->progress = 0;
+        }
     }
 }
 

@@ -203,6 +203,8 @@ private:
     // Why the engine refused the run just asked for, for the item's failure reason.
     std::string runRefusal() const;
     void nextItem();
+    // The output was skipped (it exists and the person or the option said so).
+    void markSkipped(MediaItem* item, bool tell = true);
     void mergeEnd(const tagVeldesEvent& event);
     int onProgress(const tagVeldesEvent& event);
     int onPreviewEvent(tagVeldesEvent* event);

@@ -8,14 +8,36 @@
 #include "PlatformServices.h"
 #include "UiThread.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
+// "<whole>.<tenth>" of a KiB count in MiB, rounded down (free room is never overstated).
+std::string tenthsOfMiB(uint64_t kib) {
+    const uint64_t tenths = kib * 10 / 1024;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
 std::string diskSpaceText(const std::string& drive, uint64_t freeBytes, int64_t requiredKiB) {
-    return "Disk space is not enough.\n\nDisk " + drive + " free space is " +
-           std::to_string(freeBytes / 1048576) + " MBytes, the required space is " +
-           std::to_string(requiredKiB / 1024) + " MBytes.";
+    // The figures are shown as finely as it takes for the shortage to be seen: a refusal never
+    // reads "1 MBytes free, 1 MBytes required".
+    const uint64_t freeKiB = freeBytes / 1024;
+    const uint64_t neededKiB = static_cast<uint64_t>(std::max<int64_t>(requiredKiB, 0));
+    std::string freeText, neededText, unit = " MBytes";
+    if (freeKiB / 1024 != neededKiB / 1024) {
+        freeText = std::to_string(freeKiB / 1024);
+        neededText = std::to_string(neededKiB / 1024);
+    } else if (freeKiB * 10 / 1024 != neededKiB * 10 / 1024) {
+        freeText = tenthsOfMiB(freeKiB);
+        neededText = tenthsOfMiB(neededKiB);
+    } else {
+        freeText = std::to_string(freeKiB);
+        neededText = std::to_string(neededKiB);
+        unit = " KBytes";
+    }
+    return "Disk space is not enough.\n\nDisk " + drive + " free space is " + freeText + unit +
+           ", the required space is " + neededText + unit + ".";
 }
 
 } // namespace

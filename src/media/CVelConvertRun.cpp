@@ -185,6 +185,7 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
         return RunOutcome::MoveOn;
     }
     if (checkExistingOutput() == kOutputSkipped) {
+        markSkipped(item);
         return RunOutcome::MoveOn;
     }
     item->progress = 0;
@@ -234,6 +235,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
         return;
     }
     if (checkExistingOutput() == kOutputSkipped) {
+        markSkipped(item, false); // the end of the conversion was told already
         return;
     }
 
@@ -266,6 +268,15 @@ void CVelConvert::mergeRun(MediaItem* item) {
     }
     entry->runId.store(runId);
     notify(kNotifyItemState, item, false);
+}
+
+void CVelConvert::markSkipped(MediaItem* item, bool tell) {
+    // Its output was not written this time: an earlier run's "Finish" would be untrue now.
+    item->setState(kItemNotConvert);
+    item->progress = 0;
+    if (tell) {
+        notify(kNotifyItemState, item, false);
+    }
 }
 
 void CVelConvert::nextItem() {
@@ -397,6 +408,12 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
     }
     MediaItem* item = entry->item;
     const bool merge = job_->option(kOptionMerge);
+    const bool final = event.status < 0 || event.progress >= 10000;
+    // Progress of a stopped run is stale: stop() marked its item "Not Convert". Its end still
+    // counts (a stopped recording is kept as a finished file).
+    if (!final && state_.load() == kStateIdle) {
+        return 0;
+    }
     bool done = false;
     int code = kNotifyProgress;
     if (event.status < 0) {
@@ -407,6 +424,9 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
     } else {
         item->progress = event.progress;
         item->elapsed = event.elapsed * 1000;
+        if (!final && state_.load() == kStateIdle) {
+            item->progress = 0; // stopped while this was written: stop() may have reset it first
+        }
         if (event.progress >= 10000) {
             item->setState(kItemFinish);
             code = kNotifyItemState;

@@ -2,9 +2,13 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 
 namespace platform {
 
@@ -44,7 +48,37 @@ std::string directHosts() {
     return hosts + "localhost,127.0.0.1,::1";
 }
 
+// Requests in flight, each with its own cancel flag, so that a cancellation reaches exactly the
+// requests running when it is asked for.
+struct InFlight {
+    std::mutex mutex;
+    std::condition_variable ended;
+    std::set<std::atomic<bool>*> requests;
+};
+
+InFlight& inFlight() {
+    static InFlight* registry = new InFlight; // never destroyed: workers may outlive statics
+    return *registry;
+}
+
+int abortWhenCancelled(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<std::atomic<bool>*>(user)->load() ? 1 : 0;
+}
+
 } // namespace
+
+void cancelHttpRequests() {
+    InFlight& registry = inFlight();
+    std::unique_lock lock(registry.mutex);
+    for (std::atomic<bool>* cancelled : registry.requests)
+        cancelled->store(true);
+    registry.ended.wait(lock, [&] {
+        for (std::atomic<bool>* request : registry.requests)
+            if (request->load())
+                return false;
+        return true;
+    });
+}
 
 bool startNetwork() {
     static std::once_flag once;
@@ -87,8 +121,22 @@ int httpGet(const std::string& url, const std::string& agent, std::size_t maxByt
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 30L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    std::atomic<bool> cancelled{false};
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, abortWhenCancelled);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &cancelled);
+    InFlight& registry = inFlight();
+    {
+        std::lock_guard lock(registry.mutex);
+        registry.requests.insert(&cancelled);
+    }
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_cleanup(curl);
+    {
+        std::lock_guard lock(registry.mutex);
+        registry.requests.erase(&cancelled);
+    }
+    registry.ended.notify_all();
     const bool ok = code == CURLE_OK || (code == CURLE_WRITE_ERROR && sink.cut);
     if (!ok) {
         out->clear();

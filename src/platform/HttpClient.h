@@ -15,6 +15,10 @@ bool startNetwork();
 int httpGet(const std::string& url, const std::string& agent, std::size_t maxBytes,
             std::string* body);
 
+// Ends the requests in flight at this moment (they return -1 within about a second) and waits
+// for them to return. Later requests are not affected.
+void cancelHttpRequests();
+
 } // namespace platform
 
 #endif

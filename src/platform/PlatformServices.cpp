@@ -2,6 +2,7 @@
 
 #include "DiskSpace.h"
 #include "HttpClient.h"
+#include "InstanceChannel.h"
 #include "SystemClock.h"
 #include "SystemFolders.h"
 #include "UiThread.h"
@@ -51,6 +52,8 @@ unsigned validIcon(unsigned buttons, unsigned icon) {
 PlatformServices::PlatformServices() = default;
 
 PlatformServices::~PlatformServices() {
+    // A request running on some worker is inside this object: it ends before the object does.
+    platform::cancelHttpRequests();
     releaseInstanceLock();
 }
 
@@ -149,10 +152,29 @@ bool PlatformServices::acquireInstanceLock(const std::string& name) {
 }
 
 void PlatformServices::releaseInstanceLock() {
+    m_instanceChannel.reset();
     if (m_instanceLock) {
         m_instanceLock->unlock();
         m_instanceLock.reset();
     }
+}
+
+bool PlatformServices::listenForInstances(const std::string& name,
+                                          std::function<void(std::vector<std::string>)> receiver) {
+    if (!m_instanceLock || m_instanceChannel)
+        return false;
+    auto channel = std::make_unique<InstanceChannel>(std::move(receiver));
+    if (!channel->listen(platform::instanceSocketPath(name)))
+        return false;
+    m_instanceChannel = std::move(channel);
+    return true;
+}
+
+bool PlatformServices::handOverToInstance(const std::string& name,
+                                          const std::vector<std::string>& files) {
+    // The running instance may have just taken the lock and not yet be listening.
+    constexpr int kHandOverTimeoutMs = 5000;
+    return InstanceChannel::handOver(platform::instanceSocketPath(name), files, kHandOverTimeoutMs);
 }
 
 SystemTime PlatformServices::localTime() {
@@ -161,6 +183,10 @@ SystemTime PlatformServices::localTime() {
 
 SystemTime PlatformServices::utcTime() {
     return platform::utcTime();
+}
+
+void PlatformServices::cancelWebRequests() {
+    platform::cancelHttpRequests();
 }
 
 bool PlatformServices::startNetwork() {

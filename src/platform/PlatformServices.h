@@ -15,11 +15,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class InstanceChannel;
 class QLockFile;
 
 class PlatformServices {
@@ -65,7 +67,9 @@ public:
     // Installed scalable font families, in the font database's order.
     std::vector<std::string> fontFamilies();
 
-    // The primary screen, and the part of it not covered by panels.
+    // The screen in use (the one the window in front is on, else the primary one), and the part
+    // of it not covered by panels, in the desktop's device pixels: what a screen recording
+    // captures, whatever the display's scaling and wherever the screen sits on the desktop.
     ScreenRect screenGeometry();
     ScreenRect workArea();
 
@@ -98,10 +102,19 @@ public:
     // over. Held until releaseInstanceLock or destruction.
     virtual bool acquireInstanceLock(const std::string& name);
     virtual void releaseInstanceLock();
+    // The holder of the lock `name` takes files from later starts: `receiver` runs on this
+    // thread with each hand-over's files (none for a bare second start). Stops with the lock.
+    virtual bool listenForInstances(const std::string& name,
+                                    std::function<void(std::vector<std::string>)> receiver);
+    // A later start hands its files to the holder of the lock `name`; true once that instance
+    // confirmed it took them (false when none listens, within a few seconds).
+    virtual bool handOverToInstance(const std::string& name, const std::vector<std::string>& files);
 
     virtual SystemTime localTime();
     virtual SystemTime utcTime();
 
+    // Ends the web requests in flight now (they fail) and waits until they returned.
+    virtual void cancelWebRequests();
     // Prepares the web client once per process; false when it cannot work.
     virtual bool startNetwork();
     // One GET of `url` over a direct connection; the body is cut at maxBytes. Returns the number
@@ -129,6 +142,7 @@ protected:
 
 private:
     std::unique_ptr<QLockFile> m_instanceLock;
+    std::unique_ptr<InstanceChannel> m_instanceChannel;
 };
 
 // The installed services. Calling it before anything was installed is a programming error and

@@ -103,4 +103,8 @@ std::string instanceLockPath(const std::string& name) {
     return runtimeFolder() + "/" + name + ".lock";
 }
 
+std::string instanceSocketPath(const std::string& name) {
+    return runtimeFolder() + "/" + name + ".socket";
+}
+
 } // namespace platform

@@ -32,6 +32,8 @@ std::string createTempFile(const std::string& folder, const std::string& prefix)
 
 // The lock file behind the single-instance lock `name`.
 std::string instanceLockPath(const std::string& name);
+// The socket on which the holder of the lock `name` takes files from later starts.
+std::string instanceSocketPath(const std::string& name);
 
 } // namespace platform
 

@@ -49,7 +49,8 @@ std::string CSnapshot::FilePath(const std::string& folder, const std::string& ou
                                 const std::string& format, const SystemTime& now,
                                 const std::function<bool(const std::string&)>& exists) {
     const size_t dot = outputFileName.rfind('.');
-    const std::string base = dot == std::string::npos ? outputFileName : outputFileName.substr(0, dot);
+    const std::string base =
+        dot == std::string::npos ? outputFileName : outputFileName.substr(0, dot);
     std::string prefix = folder;
     if (prefix.empty() || prefix.back() != '/')
         prefix += '/';
@@ -84,8 +85,9 @@ std::string CSnapshot::Save(const QImage& image, const VelSettings& settings,
         error("Failed to save the snapshot image to file");
         return {};
     }
+    // The folder was just written to: a failure here is the desktop's, not a missing folder.
     if (settings.option(kOptionOpenSnapshotFolder) &&
         platformServices().showInFileManager(path) <= 32)
-        error("The snapshot save path is not exist");
+        error("The folder \"" + folder + "\" could not be shown.");
     return path;
 }

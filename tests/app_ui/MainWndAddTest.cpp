@@ -65,6 +65,8 @@ TEST_F(MainWndAdd, FolderScanGoesByPatternOrderIgnoresCaseRecursesAndKeepsTheCur
     const std::string upper = MakeFile("C.MKV");
     MakeFile("notes.txt");
     const std::string nested = MakeFile("sub/deeper/d.Mp3");
+    const std::string webm = MakeFile("e.webm");
+    const std::string opus = MakeFile("f.opus");
     const std::string cwd = fs::current_path().string();
 
     env->services.queueBrowseFolder(MediaFolder());
@@ -73,7 +75,7 @@ TEST_F(MainWndAdd, FolderScanGoesByPatternOrderIgnoresCaseRecursesAndKeepsTheCur
     ASSERT_EQ(env->services.folderBrowsers().size(), 1u);
     EXPECT_EQ(env->services.folderBrowsers()[0].title, "Please select a folder : ");
     // Windows media files come before MPEG4, and the nested folder after the folder's own.
-    EXPECT_EQ(ListedPaths(), (std::vector<std::string>{b, a, upper, nested}));
+    EXPECT_EQ(ListedPaths(), (std::vector<std::string>{b, a, upper, webm, opus, nested}));
     // Nothing may end up in the user's folders through a changed current directory.
     EXPECT_EQ(fs::current_path().string(), cwd);
     const MediaItem* item = dlg->FileList()->MediaAt(0);
@@ -81,7 +83,7 @@ TEST_F(MainWndAdd, FolderScanGoesByPatternOrderIgnoresCaseRecursesAndKeepsTheCur
     EXPECT_TRUE(item->hasState(kItemNotConvert));
     EXPECT_TRUE(item->hasState(kItemChecked));
     EXPECT_EQ(item->profile, dlg->SelectedProfile());
-    EXPECT_EQ(fake.callsOf("VeldesAddMedia2").size(), 4u);
+    EXPECT_EQ(fake.callsOf("VeldesAddMedia2").size(), 6u);
 }
 
 TEST_F(MainWndAdd, EscapeDuringAFolderScanStopsItAndKeepsWhatWasAdded) {
@@ -166,8 +168,10 @@ TEST_F(MainWndAdd, AddFileUsesTheFilterAndTheLoadingDialogAndDropsWhatTheEngineR
     EXPECT_EQ(filter.rfind("All media files|*.avi;*.asf;*.wm;*.wma;*.wmv;*.ram;", 0), 0u);
     EXPECT_NE(filter.find("|Real meida(*.ram;*.rm;*.rmvb;*.ra)|*.ram;*.rm;*.rmvb;*.ra|"),
               std::string::npos);
+    EXPECT_NE(filter.find("|Other video(*.trp;*.mkv;*.mod;*.mts;*.webm;*.ogv)|"),
+              std::string::npos);
     EXPECT_NE(filter.find("|Other audio(*.wav;*.aac;*.ac3;*.mka;*.mp2;*.mp3;*.amr;*.flac;*.mid;"
-                          "*.mpa)|"),
+                          "*.mpa;*.ogg;*.oga;*.opus;*.m4a)|"),
               std::string::npos);
     EXPECT_EQ(filter.substr(filter.size() - 20), "All files(*.*)|*.*||");
 

@@ -7,9 +7,11 @@
 #include "CommandIds.h"
 
 #include "CActionWnd.h"
+#include "CCaptionWnd.h"
 #include "CFileListWnd.h"
 #include "CFileRenameDlg.h"
 #include "CSavetoWnd.h"
+#include "CStatusWnd.h"
 #include "CToolWnd.h"
 #include "CVelEdit.h"
 #include "MessageTarget.h"
@@ -19,6 +21,7 @@
 #include <QTimerEvent>
 
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -342,12 +345,14 @@ TEST_F(MainWndConvert, AnExistingOutputAsksThroughTheRenameDialog) {
             }
             clickItem(rename->Pane(), c.button);
         });
+        // Finished by an earlier conversion: a skipped output must not keep saying so.
+        dlg->FileList()->MediaAt(0)->setState(kItemFinish);
         Click(CActionWnd::kStart);
         ASSERT_TRUE(waitUntil([&] { return *seen; }));
         const auto runs = fake.callsOf("VeldesRun");
         if (c.expectedName.empty()) {
             EXPECT_TRUE(runs.empty());
-            EXPECT_TRUE(dlg->FileList()->MediaAt(0)->hasState(kItemNotConvert));
+            EXPECT_EQ(dlg->FileList()->MediaAt(0)->stateText(), "Not Convert");
         } else {
             ASSERT_EQ(runs.size(), 1u);
             EXPECT_EQ(std::string(runs[0].exportInfo->outputPath), folder + c.expectedName + ext);
@@ -356,4 +361,81 @@ TEST_F(MainWndConvert, AnExistingOutputAsksThroughTheRenameDialog) {
             Click(CActionWnd::kStart);
         dlg.reset();
     }
+}
+
+TEST_F(MainWndConvert, QuittingWhileConvertingAsksAndOnlyYesStopsAndCloses) {
+    struct Case {
+        const char* name;
+        int state;
+        std::function<void(CMovaraDlg&)> quit;
+        int answer; // to the question; 0: no question is expected
+        bool closed;
+    };
+    const auto exitCommand = [](CMovaraDlg& d) { d.OnCommand(kCmdExit); };
+    const auto closeButton = [](CMovaraDlg& d) { clickItem(d.Caption(), CCaptionWnd::kCloseId); };
+    const auto escape = [](CMovaraDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); };
+    const auto signal = [](CMovaraDlg& d) { d.EndWithoutAsking(); };
+    const auto quit = [](CMovaraDlg& d) { d.close(); }; // the application closing its windows
+    const Case cases[] = {
+        {"Exit while converting, No", kStateConverting, exitCommand, IDNO, false},
+        {"close button while paused, No", kStateSuspended, closeButton, IDNO, false},
+        {"close button while converting, Yes", kStateConverting, closeButton, IDYES, true},
+        {"Escape never closes", kStateConverting, escape, 0, false},
+        {"a termination request does not ask", kStateConverting, signal, 0, true},
+        {"the session's quit does not ask", kStateSuspended, quit, 0, true},
+        {"idle Exit does not ask", kStateIdle, exitCommand, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.reset();
+        env.reset();
+        env = std::make_unique<MainWindowEnvironment>();
+        OpenWithItems(1);
+        PutInState(c.state);
+        if (c.answer)
+            env->services.queueMessageBoxAnswer(c.answer);
+        c.quit(*dlg);
+        const auto boxes = env->services.messageBoxes();
+        if (c.answer) {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, "A conversion is running. Stop it and quit?");
+            EXPECT_EQ(boxes[0].caption, "Movara");
+            EXPECT_EQ(boxes[0].buttons, MB_YESNO);
+            EXPECT_EQ(boxes[0].icon, MB_ICONQUESTION);
+        } else {
+            EXPECT_TRUE(boxes.empty());
+        }
+        EXPECT_EQ(dlg->isVisible(), !c.closed);
+        if (!c.closed) {
+            EXPECT_EQ(dlg->State(), c.state);
+            EXPECT_TRUE(dlg->FileList()->IsLocked());
+            Click(CActionWnd::kStart);
+        }
+        dlg.reset();
+    }
+}
+
+TEST_F(MainWndConvert, StopMarksTheInterruptedItemNotConvertAndFailuresCarryTheirReason) {
+    OpenWithItems(2);
+    MediaItem* first = dlg->FileList()->MediaAt(0);
+    MediaItem* second = dlg->FileList()->MediaAt(1);
+    Click(CActionWnd::kStart);
+    // The engine reports progress on the first item, then the person stops.
+    first->progress = 2037;
+    Click(CActionWnd::kStart);
+    EXPECT_EQ(first->stateText(), "Not Convert");
+    EXPECT_EQ(first->progress.load(), 0);
+    EXPECT_EQ(dlg->FileList()->RowTooltip(0).toStdString(), first->displayName);
+
+    // A failure reported with its reason: the row's tooltip and the status bar tell it.
+    Click(CActionWnd::kStart);
+    second->failureReason = "No space left on device";
+    second->setState(kItemConvertFailed);
+    VelNotification note{kNotifyItemFailed, second};
+    sendMessage(dlg->handle(), kMsgConvertNotify, 0, reinterpret_cast<intptr_t>(&note));
+    EXPECT_EQ(dlg->FileList()->RowTooltip(1).toStdString(),
+              second->displayName + "\nConvert Failed: No space left on device");
+    EXPECT_EQ(dlg->StatusBar()->FindItem(CStatusWnd::kProfile)->caption.toStdString(),
+              "Convert Failed : " + second->displayName + " : No space left on device");
+    Click(CActionWnd::kStart);
 }

@@ -2,6 +2,8 @@
 // the focus, closing it for a conversion, and the pages' changes reaching an open preview and,
 // when asked, every other item.
 #include "AppUiTestSupport.h"
+#include "CVelEdit.h"
+#include "CActionWnd.h"
 
 #include "CFileListWnd.h"
 #include "CSpinCtrl.h"
@@ -40,9 +42,19 @@ TEST_F(MainWndEdit, TheDialogOpensOverTheListAndFollowsTheFocus) {
     EXPECT_EQ(edit->Item(), nullptr);
     AddItems(1);
     EXPECT_EQ(edit->Item(), dlg->FileList()->MediaAt(0));
-    // A conversion closes it: the engine reads the edits while it runs.
-    dlg->LockForConversion();
+    // A conversion closes it: the engine reads the edits while it runs, so while it runs no
+    // item goes to the dialog (its pages write what they show), even when the focus moves.
+    const std::string source = env->scratch.filePath("source.avi").toStdString();
+    writeFile(source, "source"); // a run needs a source that exists
+    AddItem(source);
+    dlg->OutputPathEdit()->setText(env->scratch.path());
+    clickItem(dlg->ActionPane(), CActionWnd::kStart);
+    ASSERT_EQ(dlg->State(), kStateConverting);
     EXPECT_FALSE(edit->isVisible());
+    ClickRow(1);
+    EXPECT_EQ(edit->Item(), nullptr);
+    clickItem(dlg->ActionPane(), CActionWnd::kStart);
+    EXPECT_EQ(edit->Item(), dlg->FileList()->MediaAt(dlg->FileList()->FocusedIndex()));
 }
 
 TEST_F(MainWndEdit, ChangesReachAPreviewOfAVideoItemAndAllItemsWhenAsked) {

@@ -3,6 +3,8 @@
 // volume and mute, the picture switch, and snapshots with their menu.
 #include "AppUiTestSupport.h"
 
+#include "CStatusWnd.h"
+
 #include "CommandIds.h"
 
 #include "CFileListWnd.h"
@@ -133,6 +135,10 @@ TEST_F(MainWndPreview, StartOnAFileDeletedSinceItWasListedTellsAndOpensNothing) 
     EXPECT_EQ(box.caption, "Movara");
     EXPECT_EQ(box.icon, MB_ICONERROR);
     EXPECT_TRUE(item->hasState(kItemNotExist));
+    // Unticked as adding leaves a missing file, and counted so.
+    EXPECT_FALSE(item->hasState(kItemChecked));
+    EXPECT_EQ(dlg->StatusBar()->FindItem(CStatusWnd::kCounts)->caption,
+              QStringLiteral("Total items : 1  selected : 0"));
     EXPECT_EQ(fake.countOf("VeldesEditBegin"), 0u);
     EXPECT_EQ(dlg->State(), kStateIdle);
     writeFile(item->sourcePath, "media"); // back again: the mark goes, the preview starts
@@ -207,7 +213,8 @@ TEST_F(MainWndPreview, SeekingAndClipMarkersSetTheItemsClip) {
         EXPECT_EQ(item->clipBegin, c.clipBegin);
         EXPECT_EQ(item->clipEnd, c.clipEnd);
         // A clip change recomputes the estimate with the new begin and stop positions.
-        EXPECT_EQ(fake.countOf("VeldesGetMediaEncodedSize"), c.handle == CPlayCtrlWnd::kKnob ? 0u : 1u);
+        EXPECT_EQ(fake.countOf("VeldesGetMediaEncodedSize"),
+                  c.handle == CPlayCtrlWnd::kKnob ? 0u : 1u);
     }
     EXPECT_EQ(Pane()->ClipBeginMarker(), 9999);
     EXPECT_EQ(Pane()->FindItem(CPlayCtrlWnd::kClipText)->caption, "00:00:09/00:00:10 (00:00:00)");
@@ -225,8 +232,10 @@ TEST_F(MainWndPreview, SeekingAndClipMarkersSetTheItemsClip) {
 TEST_F(MainWndPreview, VolumeMuteAndPictureReachTheEngineAndTheSettings) {
     writeFile(env->settingsPath(),
               "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<VelConfig Version=\"1.0.0\">\r\n"
-              "<Flag>" + std::to_string(kOptionMuted) + "</Flag>\r\n<Volume>70</Volume>\r\n"
-              "</VelConfig>\r\n");
+              "<Flag>" +
+                  std::to_string(kOptionMuted) +
+                  "</Flag>\r\n<Volume>70</Volume>\r\n"
+                  "</VelConfig>\r\n");
     OpenWindow();
     // Applied once the settings are read: muted, original picture.
     EXPECT_EQ(fake.callsOf("VeldesChangeVolume").at(0).value, 0);
@@ -262,7 +271,7 @@ TEST_F(MainWndPreview, SnapshotsAskTheEngineBySizeAndStateAndSaveThePixels) {
     EXPECT_FALSE(SnapshotMenuItemEnabled()); // no preview
     Click(1);
     EXPECT_FALSE(SnapshotMenuItemEnabled()); // no picture
-    AddMedia("holiday.avi"); // adding and the focus change stop the preview
+    AddMedia("holiday.avi");                 // adding and the focus change stop the preview
     EXPECT_EQ(dlg->State(), kStateIdle);
     EXPECT_EQ(fake.openEdits(), 0);
     Click(1);
@@ -316,10 +325,19 @@ TEST_F(MainWndPreview, SnapshotsAskTheEngineBySizeAndStateAndSaveThePixels) {
     dlg->OnCommand(kCmdSnapshot);
     EXPECT_EQ(fake.countOf("VeldesGetThumbnail") + fake.countOf("VeldesGetThumbnailOnPause"), 2u);
 
+    // A folder that is there but cannot be shown is not said to be missing; a missing one is.
     env->services.setOpenDocumentResult(false);
     dlg->OnCommand(kCmdOpenSnapshotFolder);
     EXPECT_EQ(env->services.openedDocuments().back(), settings.snapshotFolder);
+    EXPECT_EQ(env->services.messageBoxes().back().text,
+              "The folder \"" + settings.snapshotFolder + "\" could not be shown.");
+    const size_t opened = env->services.openedDocuments().size();
+    const std::string shotsFolder = settings.snapshotFolder;
+    settings.snapshotFolder += "/gone";
+    dlg->OnCommand(kCmdOpenSnapshotFolder);
+    EXPECT_EQ(env->services.openedDocuments().size(), opened);
     EXPECT_EQ(env->services.messageBoxes().back().text, "The snapshot path not exist");
+    settings.snapshotFolder = shotsFolder;
     env->services.queueBrowseFolder(env->documents);
     dlg->OnCommand(kCmdChangeSnapshotFolder);
     EXPECT_EQ(env->services.folderBrowsers().back().title, "Please select a folder : ");

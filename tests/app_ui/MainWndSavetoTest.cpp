@@ -162,6 +162,13 @@ TEST_F(MainWndSaveto, OutputPathButtonsAndCheckBoxes) {
     dlg->OutputPathEdit()->setText(QString::fromStdString(env->documents));
     clickItem(dlg->SavetoPane(), 5);
     EXPECT_EQ(env->services.openedDocuments(), std::vector<std::string>{env->documents});
+    // When the desktop cannot show a folder that is there, only that is said.
+    env->services.setOpenDocumentResult(false);
+    clickItem(dlg->SavetoPane(), 5);
+    ASSERT_EQ(env->services.messageBoxes().size(), 2u);
+    EXPECT_EQ(env->services.messageBoxes()[1].text,
+              "The folder \"" + env->documents + "\" could not be shown.");
+    env->services.setOpenDocumentResult(true);
 
     // Same as input: box and browse button off, flag on; and "Open" then shows the focused
     // item's own folder.

@@ -11,9 +11,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <csignal>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -212,4 +216,64 @@ TEST_F(StartupTest, FilesFromTheCommandLineAreAddedInOrderAsAddFileWould) {
     EXPECT_EQ(app.Run(), IDCANCEL);
     EXPECT_TRUE(loadingDialogSeen);
     EXPECT_EQ(listed, (std::vector<std::string>{first, missing, last}));
+}
+
+TEST_F(StartupTest, ALaterStartHandsItsFilesToTheRunningWindowAndEnds) {
+    InstallSkin();
+    QTemporaryDir media;
+    const std::string movie = media.filePath("from-the-file-manager.mp4").toStdString();
+    const std::string sound = media.filePath("second.mp3").toStdString();
+    writeFile(movie, "movie");
+    writeFile(sound, "sound");
+
+    // The later starts are the real program, as a file manager's "Open With" starts it.
+    struct Start {
+        std::vector<std::string> files;
+        int exitCode = -1;
+        int listedAfter = 0;
+    };
+    std::vector<Start> starts{{{movie, sound}}, {{}}};
+    CMovaraApp app;
+    app.SetWindowHook([&](CMovaraDlg& dlg) {
+        auto next = std::make_shared<std::function<void(size_t)>>();
+        *next = [&, next](size_t i) {
+            if (i == starts.size()) {
+                dlg.reject();
+                return;
+            }
+            auto* second = new QProcess(&dlg);
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("QT_QPA_PLATFORM", "offscreen");
+            second->setProcessEnvironment(environment);
+            QStringList arguments;
+            for (const std::string& file : starts[i].files)
+                arguments << QString::fromStdString(file);
+            QObject::connect(second, &QProcess::finished, &dlg, [&, next, second, i](int code) {
+                starts[i].exitCode = code;
+                second->deleteLater();
+                // The files come through the loading dialog once the sender has its answer.
+                auto* poll = new QTimer(&dlg);
+                QObject::connect(poll, &QTimer::timeout, &dlg, [&, next, poll, i] {
+                    const size_t want = 2;
+                    if (dlg.FileList()->Count() < static_cast<int>(want) &&
+                        !starts[i].files.empty())
+                        return;
+                    poll->deleteLater();
+                    starts[i].listedAfter = dlg.FileList()->Count();
+                    (*next)(i + 1);
+                });
+                poll->start(20);
+            });
+            second->start(QStringLiteral(MOVARA_BIN_DIR "/movara"), arguments);
+        };
+        QTimer::singleShot(0, &dlg, [next] { (*next)(0); });
+        QTimer::singleShot(20000, &dlg, [&dlg] { dlg.reject(); });
+    });
+    EXPECT_EQ(app.Run(), IDCANCEL);
+    for (const Start& start : starts)
+        EXPECT_EQ(start.exitCode, 0) << start.files.size() << " files";
+    EXPECT_EQ(starts[0].listedAfter, 2);
+    EXPECT_EQ(starts[1].listedAfter, 2); // a bare start only raises the window
+    // Nobody was told that the program already runs.
+    EXPECT_TRUE(services.messageBoxes().empty());
 }

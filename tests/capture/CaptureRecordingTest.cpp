@@ -9,12 +9,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <sys/wait.h>
 
 namespace {
 
@@ -148,3 +153,35 @@ TEST(CaptureRecording, RecordingsThatCannotStartSayWhyAndWriteNothing) {
 }
 
 } // namespace
+
+TEST(CaptureRecording, AnInterruptedRecordingKeepsWhatWasRecordedAsAFinishedFile) {
+    testmedia::ScratchDir scratch;
+    MovingScreen screen;
+    if (!screen.ok())
+        GTEST_SKIP() << "Xvfb could not be started";
+    setenv("DISPLAY", screen.display().c_str(), 1);
+    const std::string out = scratch.path() + "/out";
+    fs::create_directories(out);
+    // A minute's limit, interrupted (as Ctrl-C does) about two seconds in.
+    const pid_t recording =
+        spawn({MOVARA_CONVERT_BIN, "--profile", "H.264 Video(*.mp4)", "--output", out, "--screen",
+               "321,101,300,200", "--seconds", "60"});
+    ASSERT_GT(recording, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    ::kill(recording, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(recording, &status, 0), recording);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+
+    const std::string file = out + "/Vel Screen Recorder.mp4";
+    const testmedia::FileProbe probe = testmedia::probe(file);
+    ASSERT_TRUE(probe.ok) << probe.error;
+    ASSERT_NE(probe.first("video"), nullptr);
+    EXPECT_GT(probe.duration, 0.5);
+    EXPECT_LT(probe.duration, 3.0);
+    // Nothing is left beside it under a temporary name.
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
+    int width = 0, height = 0;
+    EXPECT_FALSE(testmedia::grabFrame(file, 0.2, "rgb24", &width, &height).empty());
+}

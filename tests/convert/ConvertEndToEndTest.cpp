@@ -170,7 +170,9 @@ TEST_F(ConvertEndToEnd, StopMidRunLeavesNoPartialFile) {
     // The engine ends the run within its abort time; nothing of it may remain.
     pumpUntil([&] { return outputFiles().empty(); }, std::chrono::seconds(5));
     EXPECT_EQ(outputFiles(), std::vector<std::string>{});
-    EXPECT_EQ(item->stateText(), "Converting"); // stopping keeps the state
+    // The interrupted item was not converted, and says so.
+    EXPECT_EQ(item->stateText(), "Not Convert");
+    EXPECT_EQ(item->progress.load(), 0);
     EXPECT_EQ(window->count(kNotifyConversionOver), 0);
 }
 

@@ -6,6 +6,7 @@
 #include "CVideoCropWnd.h"
 #include "EditMessages.h"
 #include "EditTestSupport.h"
+#include "MediaGenerators.h"
 #include "QtTestSupport.h"
 
 #include <QTest>
@@ -63,17 +64,18 @@ TEST_F(CropPage, DragsMapToSourcePixelsAndFitTheRatio) {
         bool sent;
     };
     const Case cases[] = {
-        {640, 480, 1, {0, 0, 400, 100}, {0, 0, 0, 400, 300}, true},       // 4 : 3
-        {640, 480, 2, {0, 0, 400, 300}, {0, 0, 0, 400, 225}, true},       // 16 : 9
-        {500, 400, 0, {0, 0, 400, 100}, {0, 0, 0, 400, 100}, true},       // "Original" at 1.25
-        {640, 480, -1, {10, 10, 400, 100}, {0, 10, 10, 400, 100}, true},  // free
-        {640, 480, 1, {100, 0, 159, 300}, {0, 0, 0, 640, 480}, false},    // 59 wide: ignored
-        {640, 480, 1, {100, 100, 300, 139}, {0, 0, 0, 640, 480}, false},  // 39 high: ignored
+        {640, 480, 1, {0, 0, 400, 100}, {0, 0, 0, 400, 300}, true},      // 4 : 3
+        {640, 480, 2, {0, 0, 400, 300}, {0, 0, 0, 400, 225}, true},      // 16 : 9
+        {500, 400, 0, {0, 0, 400, 100}, {0, 0, 0, 400, 100}, true},      // "Original" at 1.25
+        {640, 480, -1, {10, 10, 400, 100}, {0, 10, 10, 400, 100}, true}, // free
+        {640, 480, 1, {100, 0, 159, 300}, {0, 0, 0, 640, 480}, false},   // 59 wide: ignored
+        {640, 480, 1, {100, 100, 300, 139}, {0, 0, 0, 640, 480}, false}, // 39 high: ignored
     };
     for (const Case& c : cases) {
         show(c.width, c.height, c.aspectMode);
         drag(c.dragged.left, c.dragged.top, c.dragged.right, c.dragged.bottom);
-        const MediaCrop expected = edges(c.stored.left, c.stored.top, c.stored.right, c.stored.bottom);
+        const MediaCrop expected =
+            edges(c.stored.left, c.stored.top, c.stored.right, c.stored.bottom);
         EXPECT_EQ(item->crop, expected) << c.aspectMode << " " << c.dragged.right;
         EXPECT_EQ(page->SpinOf(CVideoCropDlg::kBottom)->Pos(), expected.bottom);
         EXPECT_EQ(mainWindow.seen.size(), c.sent ? 1u : 0u);
@@ -98,15 +100,15 @@ TEST_F(CropPage, SpinStepsAreRefusedStoredOrOnlyShown) {
         CVideoCropDlg::Edge edge;
         MediaCrop before;
         int step;
-        int shown;    // the spin afterwards
+        int shown;      // the spin afterwards
         int32_t stored; // the edge in the item afterwards
     };
     // Free aspect, 640 x 480.
     const Case cases[] = {
-        {CVideoCropDlg::kLeft, {-1, 339, 0, 400, 480}, 1, 340, 340},  // right - 60: stored
-        {CVideoCropDlg::kLeft, {-1, 340, 0, 400, 480}, 1, 341, 340},  // moves, not stored
-        {CVideoCropDlg::kLeft, {-1, 370, 0, 400, 480}, 1, 370, 370},  // right - 30: refused
-        {CVideoCropDlg::kRight, {-1, 0, 0, 640, 480}, 1, 640, 640},   // past the source
+        {CVideoCropDlg::kLeft, {-1, 339, 0, 400, 480}, 1, 340, 340}, // right - 60: stored
+        {CVideoCropDlg::kLeft, {-1, 340, 0, 400, 480}, 1, 341, 340}, // moves, not stored
+        {CVideoCropDlg::kLeft, {-1, 370, 0, 400, 480}, 1, 370, 370}, // right - 30: refused
+        {CVideoCropDlg::kRight, {-1, 0, 0, 640, 480}, 1, 640, 640},  // past the source
         {CVideoCropDlg::kBottom, {-1, 0, 100, 640, 141}, -1, 140, 140},
         {CVideoCropDlg::kBottom, {-1, 0, 100, 640, 140}, -1, 139, 140},
         {CVideoCropDlg::kTop, {-1, 0, 0, 640, 480}, -1, 0, 0},
@@ -146,3 +148,59 @@ TEST_F(CropPage, ResetKeepsTheAspectModeAndCancelRestores) {
 }
 
 } // namespace
+
+TEST_F(CropPage, TheDrawingAreaShowsTheItemsPictureDimmedOutsideTheChosenRectangle) {
+    // Red on the left half, blue on the right, the second second green all over: the picture
+    // shown is the one at the item's clip begin.
+    testmedia::SourceSpec spec;
+    spec.width = 320;
+    spec.height = 240;
+    spec.seconds = 2.0;
+    spec.videoFilter = "color=c=red:s=320x240:r=25:d=2,drawbox=x=160:y=0:w=160:h=240:c=blue:t=fill,"
+                       "drawbox=enable='gte(t,1)':x=0:y=0:w=320:h=240:c=green:t=fill";
+    std::string error;
+    const std::string file = testmedia::generate(spec, &error);
+    ASSERT_FALSE(file.empty()) << error;
+
+    item = editItem();
+    item->sourcePath = file;
+    item->crop = {-1, 160, 0, 320, 240}; // the blue half
+    page->ShowItem(item.get(), streamsOf(320, 240));
+    CVideoCropWnd* panel = page->CropPanel();
+    const QRect area = panel->DrawingArea().adjusted(1, 1, -1, -1);
+    auto colourAt = [&](double fx, double fy) {
+        const QImage shot = panel->grab().toImage();
+        return shot.pixelColor(area.left() + int(fx * area.width()),
+                               area.top() + int(fy * area.height()));
+    };
+    const QColor inside = colourAt(0.75, 0.5);
+    EXPECT_TRUE(panel->HasPicture());
+    if (const QByteArray folder = qgetenv("MOVARA_SHOTS"); !folder.isEmpty())
+        page->grab().save(QString::fromUtf8(folder) + "/crop_page_picture.png");
+    const QColor outside = colourAt(0.25, 0.5);
+    EXPECT_GT(inside.blue(), 200) << inside.name().toStdString();
+    EXPECT_LT(inside.red(), 60);
+    // Red, dimmed: still red, far from full.
+    EXPECT_GT(outside.red(), 50) << outside.name().toStdString();
+    EXPECT_LT(outside.red(), 160);
+    EXPECT_LT(outside.blue(), 40);
+    // The frame of the rectangle at its left edge.
+    const QImage shot = panel->grab().toImage();
+    int frame = 0;
+    for (int x = area.center().x() - 3; x <= area.center().x() + 3; ++x)
+        frame += shot.pixelColor(x, area.center().y()) == QColor(Qt::red) ? 1 : 0;
+    EXPECT_EQ(frame, 1);
+
+    // A later clip begin shows the later picture; a drag's rectangle stays after the release.
+    item->clipBegin = 1500;
+    page->ShowItem(item.get(), streamsOf(320, 240));
+    EXPECT_GT(colourAt(0.75, 0.5).green(), 100);
+    QTest::mousePress(panel, Qt::LeftButton, {}, area.topLeft());
+    QTest::mouseMove(panel, area.center());
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, area.center());
+    EXPECT_EQ(item->crop.left, 0);
+    EXPECT_NEAR(item->crop.right, 160, 3);
+    EXPECT_NEAR(item->crop.bottom, 120, 3);
+    EXPECT_LT(colourAt(0.75, 0.75).green(), 100); // outside now: dimmed
+    EXPECT_GT(colourAt(0.25, 0.25).green(), 100);
+}

@@ -55,6 +55,36 @@ TEST_F(ChecksFixture, DiskSpaceRetryThenCancelEndsTheConversion) {
     EXPECT_EQ(a->stateText(), "Not Convert");
 }
 
+TEST_F(ChecksFixture, TheDiskMessageShowsFiguresThatDiffer) {
+    const struct {
+        uint64_t freeBytes;
+        int64_t requiredBytes;
+        const char* figures;
+    } cases[] = {
+        {3 * 1048576 + 5, 10 * 1048576, "3 MBytes, the required space is 10 MBytes"},
+        {1468006, 1572864, "1.3 MBytes, the required space is 1.5 MBytes"},
+        {1048576 + 1024, 1048576 + 4096, "1025 KBytes, the required space is 1028 KBytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.figures);
+        MediaItem* a = addFile("a.avi");
+        a->outputEstimate = c.requiredBytes;
+        services.setFreeSpace(outputDir.string(), c.freeBytes);
+        services.setMountPoint(outputDir.string(), "/mnt/media");
+        services.queueMessageBoxAnswers({IDCANCEL});
+        const size_t before = services.messageBoxes().size();
+        convert->startConversion();
+        const auto boxes = services.messageBoxes();
+        ASSERT_EQ(boxes.size(), before + 1);
+        EXPECT_EQ(boxes.back().text,
+                  std::string("Disk space is not enough.\n\nDisk /mnt/media free "
+                              "space is ") +
+                      c.figures + ".");
+        convert->removeAll();
+        items.clear();
+    }
+}
+
 TEST_F(ChecksFixture, DiskSpaceEnoughOrUnknownPasses) {
     MediaItem* a = addFile("a.avi");
     a->outputEstimate = 1048576;

@@ -205,7 +205,7 @@ TEST_F(ConvertFixture, EventsAfterShutdownAreIgnored) {
     EXPECT_EQ(fake.callsOf("VeldesSkip").at(0).value, 1); // abort while closing
     fake.fireProgress(run, media, 10000, 5);
     ASSERT_TRUE(fake.waitIdle());
-    EXPECT_EQ(a->stateText(), "Converting");
+    EXPECT_EQ(a->stateText(), "Not Convert"); // interrupted by the shutdown, nothing taken after
     EXPECT_EQ(a->progress.load(), 0);
     EXPECT_EQ(fake.countOf("VeldesRun"), 1u);
     EXPECT_EQ(window->seen().size(), notifications);
@@ -226,7 +226,7 @@ TEST_F(ConvertFixture, EventsAfterDestructionAreHarmless) {
     fake.fireEditEvent(preview);
     ASSERT_TRUE(fake.waitIdle());
     EXPECT_EQ(fake.deliveredEvents(), 1);
-    EXPECT_EQ(a->stateText(), "Converting");
+    EXPECT_EQ(a->stateText(), "Not Convert");
     convert = std::make_unique<CVelConvert>(); // for TearDown
 }
 
@@ -250,8 +250,9 @@ TEST_F(ConvertFixture, SuspendResumeAndStopReachEveryRunHeld) {
     const auto skips = fake.callsOf("VeldesSkip");
     EXPECT_EQ(runIds(skips), held);
     EXPECT_EQ(skips[0].value, 0);
-    // Stopping keeps the item states.
-    EXPECT_EQ(b->stateText(), "Converting");
+    // Stopping marks the interrupted item, and only it.
+    EXPECT_EQ(a->stateText(), "Finish");
+    EXPECT_EQ(b->stateText(), "Not Convert");
 }
 
 TEST_F(ConvertFixture, LateFinishAfterStopStartsNothing) {

@@ -50,7 +50,10 @@ TEST_F(ConvertFixture, ListChangesAfterStopDoNotRaceWithEventsInFlight) {
         items.pop_back();
     }
     ASSERT_TRUE(pumpUntil([&] { return fake.waitIdle(std::chrono::milliseconds(1)); }));
-    EXPECT_EQ(a->progress.load(), 3000);
+    // Delivered and looked up, but a stopped run's progress is not taken.
+    EXPECT_EQ(fake.deliveredEvents(), 300);
+    EXPECT_EQ(a->progress.load(), 0);
+    EXPECT_EQ(a->stateText(), "Not Convert");
     EXPECT_EQ(fake.countOf("VeldesRun"), 1u);
 }
 

@@ -10,22 +10,26 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <netinet/in.h>
 #include <set>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -359,4 +363,67 @@ TEST(PlatformSystem, WebClientFailures) {
               -1);
     // Only the web: no local files through the web client.
     EXPECT_EQ(platform::httpGet("file:///etc/hostname", "", 4096, &read), -1);
+}
+
+TEST(PlatformSystem, TheLockHolderTakesTheFilesOfALaterStartAndOnlyThose) {
+    const std::string name = "movara-channel-" + std::to_string(::getpid());
+    SystemOnlyServices first;
+    ASSERT_TRUE(first.acquireInstanceLock(name));
+    std::vector<std::vector<std::string>> received;
+    ASSERT_TRUE(first.listenForInstances(
+        name, [&](std::vector<std::string> files) { received.push_back(std::move(files)); }));
+
+    // Something else on the socket that is no hand-over is dropped without an answer.
+    {
+        const int stranger = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string path = platform::instanceSocketPath(name);
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+        ASSERT_EQ(::connect(stranger, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::send(stranger, "GET / HTTP/1.0\r\n\r\n", 18, MSG_NOSIGNAL);
+        ::shutdown(stranger, SHUT_WR);
+        ::close(stranger);
+    }
+    const std::vector<std::vector<std::string>> sent{
+        {"/media/a film.mp4", "/media/Ünïcode\nline.ogg"}, {}};
+    for (const auto& files : sent) {
+        SystemOnlyServices later;
+        testsupport::Background<bool> handOver(
+            [&] { return later.handOverToInstance(name, files); });
+        QElapsedTimer waited;
+        waited.start();
+        while (!handOver.ready() && waited.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(5);
+        }
+        ASSERT_TRUE(handOver.ready());
+        EXPECT_TRUE(handOver.get());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received, sent);
+    first.releaseInstanceLock();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(platform::instanceSocketPath(name))));
+}
+
+TEST(PlatformSystem, ACancelledWebRequestReturnsAtOnce) {
+    // A server that takes the connection and never answers.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(silent, 1);
+    socklen_t length = sizeof address;
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+    testsupport::Background<int> request([url] {
+        std::string body;
+        return platform::httpGet(url, "", 4096, &body);
+    });
+    EXPECT_FALSE(request.waitFor(500ms));
+    platform::cancelHttpRequests();
+    ASSERT_TRUE(request.waitFor(3s));
+    EXPECT_EQ(request.get(), -1);
+    ::close(silent);
 }

@@ -50,9 +50,11 @@ TEST(Snapshot, FailuresAreToldAndLeaveNoFile) {
         bool file;
     } cases[] = {
         {missing, "JPEG", SHELL_OK, "The snapshot path '" + missing + "' not exist!", false},
-        {dir.path().toStdString(), "PNGX", SHELL_OK, "Failed to get the image encoder clsid", false},
+        {dir.path().toStdString(), "PNGX", SHELL_OK, "Failed to get the image encoder clsid",
+         false},
+        // Saved, and the folder is there: only the desktop failed to show it.
         {dir.path().toStdString(), "BMP", SHELL_FILE_NOT_FOUND,
-         "The snapshot save path is not exist", true},
+         "The folder \"" + dir.path().toStdString() + "\" could not be shown.", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

@@ -34,7 +34,8 @@ void endRun(CMovaraDlg& window) {
         if (dialog && dialog != &window && dialog->isVisible())
             dialog->reject();
     }
-    window.reject();
+    // Whoever sent the request does not wait for an answer: no question before quitting.
+    window.EndWithoutAsking();
 }
 
 } // namespace
@@ -56,7 +57,10 @@ int CMovaraApp::Run() {
         return kNetworkFailed;
     }
     if (!services.acquireInstanceLock(kInstanceName)) {
-        // The running instance is left as it is, not even brought to the front.
+        // The running window takes this start's files (a file manager's "Open With") and comes
+        // to the front; only when it cannot be reached is the person told.
+        if (services.handOverToInstance(kInstanceName, m_startFiles))
+            return kHandedOver;
         services.messageBox("The program is already running!", kCaption, MB_OK, MB_ICONINFORMATION);
         return kAlreadyRunning;
     }
@@ -83,6 +87,9 @@ int CMovaraApp::Run() {
         if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
             commit = QObject::connect(gui, &QGuiApplication::commitDataRequest, dialog,
                                       [dialog](QSessionManager&) { dialog->SaveSettings(); });
+        services.listenForInstances(kInstanceName, [dialog](std::vector<std::string> files) {
+            dialog->TakeHandedOverFiles(std::move(files));
+        });
         if (!m_startFiles.empty()) {
             // Once the modal run has begun, so that the window is on screen beneath the
             // loading dialog.

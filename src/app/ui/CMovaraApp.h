@@ -15,13 +15,15 @@ public:
     static constexpr int kNetworkFailed = -1;
     static constexpr int kAlreadyRunning = -2;
     static constexpr int kSkinFailed = -3;
+    // Another instance runs and took this start's files; this start ends without a window.
+    static constexpr int kHandedOver = -4;
     static constexpr const char* kInstanceName = "Movara";
 
     // Called with the initialised main window just before its modal run.
     using WindowHook = std::function<void(CMovaraDlg&)>;
     void SetWindowHook(WindowHook hook) { m_hook = std::move(hook); }
     // Files added once the window shows, in this order, through the loading dialog as the
-    // add-files command adds them.
+    // add-files command adds them; handed to the running instance when there is one.
     void SetStartFiles(std::vector<std::string> paths) { m_startFiles = std::move(paths); }
 
     // The framework's start hook: runs everything and answers false, so the process then ends.

@@ -158,8 +158,9 @@ void CMovaraDlg::Destroy() {
     m_versionTimer.stop();
     // An engine thread blocked in a send to this window returns at once from here on.
     stopMessages();
-    // A version check still fetching is left to end on its own; it reports to nobody.
-    m_versionCheck.reset();
+    // A version check still fetching has its request ended and is waited for: its worker must
+    // not outlive the platform services it calls.
+    EndVersionCheck();
     m_convert.shutdown();
     // A window that never read the settings file does not overwrite it with defaults.
     if (m_initialised) {
@@ -265,10 +266,9 @@ std::string CMovaraDlg::LoadedSkinName() const {
 
 void CMovaraDlg::InvalidateAll() {
     update();
-    for (QWidget* pane :
-         std::initializer_list<QWidget*>{m_playControl, m_savetoPane, Caption(), m_statusBar,
-                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface,
-                                         m_editDialog})
+    for (QWidget* pane : std::initializer_list<QWidget*>{
+             m_playControl, m_savetoPane, Caption(), m_statusBar, m_toolBar, m_fileList,
+             m_actionPane, m_videoSurface, m_editDialog})
         if (pane)
             pane->update();
 }
@@ -304,8 +304,13 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
             return 0;
         switch (note->code) {
         case kNotifyItemState:
-        case kNotifyProgress:
         case kNotifyItemFailed:
+            // The sender waits while this runs: the item's reason may be read now.
+            NoteItemOutcome(static_cast<const MediaItem*>(note->subject));
+            m_fileList->RepaintRows();
+            UpdateStatusText(1);
+            return 0;
+        case kNotifyProgress:
             m_fileList->RepaintRows();
             return 0;
         case kNotifyConversionOver:

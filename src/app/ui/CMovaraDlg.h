@@ -102,6 +102,10 @@ public:
     // Dropped paths in order: folders scanned, anything else added as a file. Nothing while a
     // conversion runs or is paused.
     void AddDroppedPaths(const std::vector<std::string>& paths);
+    // Files another start of the program handed over: the window comes to the front and adds
+    // them as "Add File..." does, at once when it is idle, else once the conversion, scan or
+    // dialog in the way has ended.
+    void TakeHandedOverFiles(std::vector<std::string> files);
 
     // --- capture sources (CMovaraDlgCapture.cpp) ---
     // Appends and loads the item of a capture record (named after its device, as long as its
@@ -115,6 +119,11 @@ public:
     void PauseConversion();
     void ResumeConversion();
     void StopConversion();
+    // A quit the person asked for (close button, "Exit", Escape) while converting or paused asks
+    // "A conversion is running. Stop it and quit?" first; No keeps converting.
+    void done(int result) override;
+    // Ends the run without that question: a termination signal or the session's end.
+    void EndWithoutAsking();
 
     // --- the preview player (CMovaraDlgPreview.cpp) ---
     // Plays the focused item (a missing file is told and marked); pause, resume; stop closes the
@@ -175,6 +184,9 @@ public:
 
 protected:
     void timerEvent(QTimerEvent* event) override;
+    // A close the person asks for (the window manager's) asks like the close button; one the
+    // program itself sends (its quit at the session's end closes every window) does not.
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -213,6 +225,7 @@ private:
 
     // CMovaraDlgAdd.cpp: the add-files and add-folder commands, messages 1225 and 2046.
     void OnAddFolder();
+    void AddHandedOverFiles();
     // 1 to go on with a folder scan, 0 once Escape was pressed since the last file.
     intptr_t OnBrowseFile(const char* path);
 
@@ -225,6 +238,8 @@ private:
     // The two elements' images and tooltips: idle, converting or suspended.
     void SetActionLook(int state);
     void OnConversionOver();
+    // A reported item state: a failure's reason goes to the row's tooltip and the status bar.
+    void NoteItemOutcome(const MediaItem* item);
     // The file rename dialog for an existing output; the answer goes back to the engine.
     intptr_t OnOutputExists(char* pathBuffer);
     void OnOutputFinished(const char* path);
@@ -263,6 +278,7 @@ private:
     std::shared_ptr<CVelVersionUpdate> MakeVersionChecker() const;
     void StartAutomaticVersionCheck();
     void OnVersionResult(const VersionCheckResult* result);
+    void EndVersionCheck();
 
     // CMovaraDlgSaveto.cpp: the save-to pane, the profile combos.
     void FillSavetoPane();
@@ -311,6 +327,10 @@ private:
     VersionCheckerHold<CVelVersionUpdate> m_versionCheck;
     std::string m_versionServer = kVelUpdateServer;
     bool m_liveUpdateOpen = false;
+    // Handed-over files waiting for the window to be free to add them.
+    std::vector<std::string> m_handedOver;
+    bool m_handOverPending = false;
+    bool m_endWithoutAsking = false;
     // Latches Escape while a folder scan runs (null otherwise).
     ScanEscapeLatch* m_scanLatch = nullptr;
     bool m_created = false;

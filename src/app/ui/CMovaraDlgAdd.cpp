@@ -13,11 +13,13 @@
 #include "PlatformServices.h"
 #include "ProfileCatalogue.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include <filesystem>
@@ -28,6 +30,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kFolderTitle = "Please select a folder : ";
+// How often handed-over files look again whether the window is free to add them.
+constexpr int kHandOverRetryMs = 300;
 
 std::string fileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -166,4 +170,37 @@ void CMovaraDlg::dropEvent(QDropEvent* event) {
     // long folder scan.
     QMetaObject::invokeMethod(
         this, [this, paths] { AddDroppedPaths(paths); }, Qt::QueuedConnection);
+}
+
+void CMovaraDlg::TakeHandedOverFiles(std::vector<std::string> files) {
+    if (m_destroyed)
+        return;
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    m_handedOver.insert(m_handedOver.end(), files.begin(), files.end());
+    AddHandedOverFiles();
+}
+
+void CMovaraDlg::AddHandedOverFiles() {
+    if (m_destroyed || m_handedOver.empty())
+        return;
+    // Added as "Add File..." adds them, which the window allows only when nothing else runs:
+    // no conversion, no scan, no dialog above it. Until then the files wait.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (Busy() || m_scanLatch || (modal && modal != this)) {
+        if (!m_handOverPending) {
+            m_handOverPending = true;
+            QTimer::singleShot(kHandOverRetryMs, this, [this] {
+                m_handOverPending = false;
+                AddHandedOverFiles();
+            });
+        }
+        return;
+    }
+    const std::vector<std::string> paths = std::move(m_handedOver);
+    m_handedOver.clear();
+    CLoadFileDlg loading(paths, this, this, Skin());
+    loading.exec();
 }

@@ -8,9 +8,12 @@
 #include "CActionWnd.h"
 #include "CFileListWnd.h"
 #include "CFileRenameDlg.h"
+#include "CStatusWnd.h"
 #include "CVelEdit.h"
 #include "PlatformServices.h"
 #include "VelSettings.h"
+
+#include <QCloseEvent>
 
 #include <cstring>
 #include <filesystem>
@@ -125,7 +128,48 @@ void CMovaraDlg::StopConversion() {
         m_fileList->RepaintRows();
 }
 
+void CMovaraDlg::done(int result) {
+    if (Busy() && !m_endWithoutAsking && !m_destroyed &&
+        platformServices().messageBox("A conversion is running. Stop it and quit?", "Movara",
+                                      MB_YESNO, MB_ICONQUESTION) != IDYES)
+        return;
+    CBaseDialog::done(result);
+}
+
+void CMovaraDlg::closeEvent(QCloseEvent* event) {
+    if (!event->spontaneous())
+        m_endWithoutAsking = true;
+    CBaseDialog::closeEvent(event);
+}
+
+void CMovaraDlg::EndWithoutAsking() {
+    m_endWithoutAsking = true;
+    reject();
+}
+
+void CMovaraDlg::NoteItemOutcome(const MediaItem* item) {
+    if (!item || !m_fileList || m_fileList->IndexOf(item) < 0)
+        return;
+    if (!item->hasState(kItemConvertFailed)) {
+        m_fileList->SetFailureNote(item, {});
+        return;
+    }
+    const QString reason = QString::fromStdString(item->failureReason);
+    m_fileList->SetFailureNote(item, reason);
+    if (m_statusBar)
+        m_statusBar->SetItemCaption(
+            CStatusWnd::kProfile,
+            QStringLiteral("Convert Failed : ") + QString::fromStdString(item->displayName) +
+                (reason.isEmpty() ? QString() : QStringLiteral(" : ") + reason));
+}
+
 void CMovaraDlg::OnConversionOver() {
+    // The engine waits while this runs: the reasons of failures whose report was dropped (it
+    // waits only briefly for a busy window) are taken now.
+    if (m_fileList)
+        for (const auto& item : m_fileList->MediaItems())
+            if (item->hasState(kItemConvertFailed))
+                m_fileList->SetFailureNote(item.get(), QString::fromStdString(item->failureReason));
     // A conversion stopped by the person already did this; the completion actions still run.
     if (Busy())
         StopConversion();

@@ -16,6 +16,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 static_assert(kMsgVersionResult == kMsgVersionCheck);
 
@@ -89,4 +91,17 @@ void CMovaraDlg::OnVersionResult(const VersionCheckResult* result) {
         }
         m_liveUpdateOpen = false;
     });
+}
+
+void CMovaraDlg::EndVersionCheck() {
+    const std::shared_ptr<CVelVersionUpdate> checker = m_versionCheck.shared();
+    m_versionCheck.reset();
+    if (!checker)
+        return;
+    // Requests started after a cancellation are cancelled on the next round.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (checker->running() && std::chrono::steady_clock::now() < giveUp) {
+        platformServices().cancelWebRequests();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }

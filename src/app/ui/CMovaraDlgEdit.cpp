@@ -23,6 +23,10 @@ void CMovaraDlg::OpenEditDialog(int page) {
 void CMovaraDlg::GiveItemToEditDialog(MediaItem* item) {
     if (!m_editDialog)
         return;
+    // The pages write the item they show (the crop page completes an unset rectangle), and a
+    // running conversion reads every item's edits: no item while it runs (Unlock gives it back).
+    if (Busy())
+        item = nullptr;
     StreamList streams;
     tagVeldesStreamInfo* records = nullptr;
     const int count = item ? m_convert.mediaInfo(item, &records) : 0;
@@ -41,15 +45,16 @@ intptr_t CMovaraDlg::OnEditChanged(unsigned msg, uintptr_t wParam, intptr_t lPar
     if (!m_editDialog || !m_editDialog->isVisible() || !item || !m_fileList)
         return 0;
     MediaList& items = m_fileList->MediaItems();
-    const bool listed = std::any_of(items.begin(), items.end(),
-                                    [item](const auto& listedItem) { return listedItem.get() == item; });
+    const bool listed = std::any_of(items.begin(), items.end(), [item](const auto& listedItem) {
+        return listedItem.get() == item;
+    });
     if (!listed)
         return 0;
     tagVeldesStreamInfo* streams = nullptr;
     const int count = m_convert.mediaInfo(item, &streams);
-    const bool video = streams && std::any_of(streams, streams + std::max(count, 0), [](const auto& s) {
-        return s.type == VELDES_STREAM_VIDEO;
-    });
+    const bool video =
+        streams && std::any_of(streams, streams + std::max(count, 0),
+                               [](const auto& s) { return s.type == VELDES_STREAM_VIDEO; });
     if (!video)
         return 0;
     if (State() == kStatePreviewing || State() == kStatePreviewPaused) {

@@ -2,6 +2,7 @@
 // into engine calls through CVelConvert, the engine's preview events, volume and mute, the
 // effect/original switch, and snapshots with their menu.
 #include "CMovaraDlg.h"
+#include "StatusTexts.h"
 
 #include "CommandIds.h"
 
@@ -72,8 +73,7 @@ void CMovaraDlg::OnPlayControlClick(int itemId, const PaneItem& item) {
         break;
     case CPlayCtrlWnd::kSnapshotMenu:
         UpdateSnapshotCommand();
-        PopupMenu(m_snapshotMenu.get(),
-                  m_playControl->mapToGlobal(QPoint(item.left, item.bottom)));
+        PopupMenu(m_snapshotMenu.get(), m_playControl->mapToGlobal(QPoint(item.left, item.bottom)));
         break;
     case CPlayCtrlWnd::kVolume:
         ToggleMute();
@@ -98,8 +98,10 @@ void CMovaraDlg::StartPreview() {
         if (!std::filesystem::exists(item->sourcePath, ec)) {
             platformServices().messageBox("The file '" + item->sourcePath + "' is not exist.",
                                           kCaption, MB_OK, MB_ICONERROR);
-            item->setState(kItemNotExist);
+            // As adding marks a missing file: unticked, since its box no longer answers.
+            item->setState(kItemNotExist, kItemChecked);
             m_fileList->RepaintRows();
+            UpdateStatusText(1);
             return;
         }
         if (item->hasState(kItemNotExist)) {
@@ -116,8 +118,7 @@ void CMovaraDlg::StartPreview() {
     for (int i = 0; streams && i < count && !video; ++i)
         if (streams[i].type == VELDES_STREAM_VIDEO)
             video = &streams[i];
-    m_videoSurface->SetVideo(video != nullptr, video ? video->width : 0,
-                             video ? video->height : 0);
+    m_videoSurface->SetVideo(video != nullptr, video ? video->width : 0, video ? video->height : 0);
     m_videoSurface->ReleaseDisplayObjects();
     if (video)
         m_videoSurface->BuildDisplayObjects();
@@ -281,9 +282,12 @@ void CMovaraDlg::OnSnapshotPixels(const void* pixels, int width, int height) {
 }
 
 void CMovaraDlg::OnOpenSnapshotFolder() {
-    if (!platformServices().openDocument(m_settings.snapshotFolder))
-        platformServices().messageBox("The snapshot path not exist", kCaption, MB_OK,
-                                      MB_ICONERROR);
+    const std::string& folder = m_settings.snapshotFolder;
+    std::error_code ec;
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec))
+        platformServices().messageBox("The snapshot path not exist", kCaption, MB_OK, MB_ICONERROR);
+    else if (!platformServices().openDocument(folder))
+        platformServices().messageBox(couldNotShowText(folder), kCaption, MB_OK, MB_ICONERROR);
 }
 
 void CMovaraDlg::OnChangeSnapshotFolder() {

@@ -1,6 +1,7 @@
 // The main window's save-to pane: the profile category and profile combos, the output path box,
 // its buttons and check boxes.
 #include "CMovaraDlg.h"
+#include "StatusTexts.h"
 
 #include "CommandIds.h"
 #include "MovaraMenus.h"
@@ -240,9 +241,14 @@ void CMovaraDlg::OnOpenOutputFolder() {
     // Beside the source; a capture device has no folder and writes to the output path.
     if (sameAsInput && item && !IsDevicePath(item->sourcePath))
         folder = folderOfPath(item->sourcePath);
-    if (isFolder(folder) && platformServices().openDocument(folder))
+    if (!isFolder(folder)) {
+        platformServices().messageBox("The output file path not exist", "Movara", MB_OK,
+                                      MB_ICONERROR);
         return;
-    platformServices().messageBox("The output file path not exist", "Movara", MB_OK, MB_ICONERROR);
+    }
+    // The folder is there: only the desktop failed to show it.
+    if (!platformServices().openDocument(folder))
+        platformServices().messageBox(couldNotShowText(folder), "Movara", MB_OK, MB_ICONERROR);
 }
 
 void CMovaraDlg::OnApplyToAll() {

@@ -116,6 +116,8 @@ void CMovaraDlg::Unlock() {
         EnableCommand(command, true);
     ApplySameAsInput(m_savetoPane->ItemState(kSavetoSameAsInput) & kStateChecked);
     UpdateCommandStates();
+    GiveItemToEditDialog(m_fileList->MediaAt(m_fileList->FocusedIndex()));
+    UpdateStatusText(1);
     m_profileCombo->setEnabled(true);
     m_categoryCombo->setEnabled(true);
 }

@@ -9,8 +9,9 @@ const std::vector<MediaFileType>& mediaFileTypes() {
         {"3GPP", "*.3g2;*.3gp;*.3gp2;*.3gpp"},
         {"APPLE", "*.mov;*.qt"},
         {"Flash", "*.f4v;*.flv;*.swf"},
-        {"Other video", "*.trp;*.mkv;*.mod;*.mts"},
-        {"Other audio", "*.wav;*.aac;*.ac3;*.mka;*.mp2;*.mp3;*.amr;*.flac;*.mid;*.mpa"},
+        {"Other video", "*.trp;*.mkv;*.mod;*.mts;*.webm;*.ogv"},
+        {"Other audio",
+         "*.wav;*.aac;*.ac3;*.mka;*.mp2;*.mp3;*.amr;*.flac;*.mid;*.mpa;*.ogg;*.oga;*.opus;*.m4a"},
     };
     return types;
 }

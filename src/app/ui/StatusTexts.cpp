@@ -18,3 +18,7 @@ std::string profileSummaryText(const Profile& profile) {
            "   Audio : bitrate : " + bitrate(profile.audioBitrate) +
            " samplerate : " + std::to_string(profile.sampleRate);
 }
+
+std::string couldNotShowText(const std::string& folder) {
+    return "The folder \"" + folder + "\" could not be shown.";
+}

@@ -25,7 +25,8 @@ const char* const kUsage =
     "       movara --help | --version\n"
     "\n"
     "Starts Movara, the media converter, and adds each FILE to its list as \"Add File...\"\n"
-    "does. One Movara runs at a time: a second start says so and ends.\n"
+    "does. One Movara runs at a time: a second start hands its files to the running\n"
+    "window and ends.\n"
     "\n"
     "  --help     print this help\n"
     "  --version  print the version\n";

@@ -87,6 +87,7 @@ int CFileListWnd::Remove(int index) {
     if (index < 0 || index >= Count())
         return 0;
     const int before = Count();
+    m_failureNotes.remove(m_items[static_cast<size_t>(index)].get());
     m_items.erase(m_items.begin() + index);
     const int count = Count();
     if (index == m_focused) {
@@ -112,6 +113,7 @@ int CFileListWnd::IndexOf(const MediaItem* item) const {
 }
 
 void CFileListWnd::Clear() {
+    m_failureNotes.clear();
     while (!m_items.empty())
         m_items.pop_back();
     m_focused = -1;
@@ -450,12 +452,30 @@ void CFileListWnd::OnHover(PaneItem* item, unsigned keys, int x, int y) {
         text = HeaderChecked() ? QStringLiteral("Unselect all items")
                                : QStringLiteral("Select all items");
     } else if (const int index = RowAt(x, y); index >= 0 && index < Count()) {
-        text = QString::fromStdString(m_items[static_cast<size_t>(index)]->displayName);
+        text = RowTooltip(index);
     }
     if (!text.isEmpty() && Tooltip()) {
         const QPoint at = mapToGlobal(QPoint(x, y));
         Tooltip()->Show(text, &at, kTooltipDelay);
     }
+}
+
+void CFileListWnd::SetFailureNote(const MediaItem* item, const QString& reason) {
+    if (reason.isEmpty())
+        m_failureNotes.remove(item);
+    else
+        m_failureNotes.insert(item, reason);
+}
+
+QString CFileListWnd::RowTooltip(int index) const {
+    const MediaItem* item = MediaAt(index);
+    if (!item)
+        return {};
+    QString text = QString::fromStdString(item->displayName);
+    const auto note = m_failureNotes.constFind(item);
+    if (item->hasState(kItemConvertFailed) && note != m_failureNotes.constEnd())
+        text += QStringLiteral("\nConvert Failed: ") + *note;
+    return text;
 }
 
 void CFileListWnd::wheelEvent(QWheelEvent* event) {

@@ -9,6 +9,7 @@
 
 #include "MediaItem.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPoint>
 #include <QTimer>
@@ -60,6 +61,12 @@ public:
     MediaList& MediaItems() { return m_items; }
     const MediaList& MediaItems() const { return m_items; }
     bool HeaderChecked() const { return (m_flags & kHeaderChecked) != 0; }
+    // Why the item's conversion failed, in words, shown in its row's tooltip while the item is
+    // "Convert Failed". The window copies it when the failure is reported: the item's own
+    // field belongs to the conversion while one runs.
+    void SetFailureNote(const MediaItem* item, const QString& reason);
+    // The row's tooltip: the item's name, and the failure's reason when it failed.
+    QString RowTooltip(int index) const;
 
     // Adds the two buttons shown while the list is empty: "Add File..." (item 1) and the arrow
     // that opens the add-media menu (item 2).
@@ -120,6 +127,7 @@ private:
     void FillPaneStyle(QPainter& painter, const QRect& area, bool allowImage);
 
     MediaList m_items;
+    QHash<const MediaItem*, QString> m_failureNotes;
     int m_first = 0;
     int m_focused = -1;
     uint32_t m_flags = 0;

@@ -4,6 +4,7 @@
 #include "DesktopBus.h"
 #include "QtDialogSupport.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -15,12 +16,31 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
+#include <QWidget>
+
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-ScreenRect toScreenRect(const QRect& r) {
-    return ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+// The screen of the window in front (a dialog asking about the screen is that window), else the
+// primary one.
+const QScreen* screenInUse() {
+    if (const QWidget* active = QApplication::activeWindow())
+        if (const QScreen* screen = active->screen())
+            return screen;
+    return QGuiApplication::primaryScreen();
+}
+
+// A rectangle of the screen in the desktop's device pixels, which is what a recording captures.
+// Scaling keeps a screen's origin in device pixels and divides only what lies beyond it.
+ScreenRect devicePixels(const QScreen& screen, const QRect& rect) {
+    const QPoint origin = screen.geometry().topLeft();
+    const qreal ratio = screen.devicePixelRatio();
+    auto scaled = [ratio](int length) { return static_cast<int>(std::lround(length * ratio)); };
+    const int left = origin.x() + scaled(rect.left() - origin.x());
+    const int top = origin.y() + scaled(rect.top() - origin.y());
+    return ScreenRect{left, top, left + scaled(rect.width()), top + scaled(rect.height())};
 }
 
 bool looksLikeUrl(const QString& text) {
@@ -118,11 +138,11 @@ std::vector<std::string> QtPlatformServices::doFontFamilies() {
 }
 
 ScreenRect QtPlatformServices::doScreenGeometry() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? toScreenRect(screen->geometry()) : ScreenRect{};
+    const QScreen* screen = screenInUse();
+    return screen ? devicePixels(*screen, screen->geometry()) : ScreenRect{};
 }
 
 ScreenRect QtPlatformServices::doWorkArea() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? toScreenRect(screen->availableGeometry()) : ScreenRect{};
+    const QScreen* screen = screenInUse();
+    return screen ? devicePixels(*screen, screen->availableGeometry()) : ScreenRect{};
 }

@@ -83,6 +83,15 @@ bool CProfileSaveasDlg::Ok() {
     if (m_record->category != kCustomCategory && m_record->category != kRecentCategory &&
         position >= 0)
         copy.index = (m_record->category << 16) | position;
+    // A recent entry picked from a custom profile refers to a position among the custom
+    // profiles, which moves when an earlier one is deleted: the copy refers to that custom
+    // profile's own built-in source instead.
+    for (int hops = 0; hops < 2; ++hops) {
+        const ProfileRef source = m_catalogue.sourceOf(copy.index);
+        if (!source || source->category != kCustomCategory)
+            break;
+        copy.index = source->index;
+    }
     copy.category = kCustomCategory;
     copy.name = name;
     if (!m_catalogue.add(copy))

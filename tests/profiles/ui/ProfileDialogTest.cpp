@@ -89,6 +89,10 @@ TEST_F(ProfileDialog, SaveasChecksTheNameThenSavesACopyOrRenames) {
     mine.name = "Mine";
     catalogue.add(mine);
     const ProfileRef custom = catalogue.at(kCustomCategory, 0);
+    // Picked from the custom profile, a recent entry refers to the custom list's position.
+    ASSERT_EQ(catalogue.addRecent(*custom), 1);
+    const ProfileRef recent = catalogue.list(kRecentCategory).back();
+    ASSERT_EQ(recent->index, kCustomCategory << 16);
     struct Case {
         const char* what;
         ProfileRef record;
@@ -105,6 +109,9 @@ TEST_F(ProfileDialog, SaveasChecksTheNameThenSavesACopyOrRenames) {
          "H.264 Video(*.mp4)", nullptr, 1},
         {"copy of a custom keeps its reference", custom, CProfileSaveasDlg::kSaveAs, "Mine 2",
          nullptr, (11 << 16) | 4},
+        // Never a custom position, which moves when an earlier custom profile goes.
+        {"copy of a recent custom refers to the built-in source", recent,
+         CProfileSaveasDlg::kSaveAs, "Mine 3", nullptr, (11 << 16) | 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
