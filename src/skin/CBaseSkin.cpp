@@ -3,6 +3,7 @@
 #include "CSkinArchive.h"
 #include "CXmlparse.h"
 #include "OptionText.h"
+#include "SkinFaces.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,6 +83,10 @@ std::map<int32_t, uint32_t> CBaseSkin::DefaultColors() {
             {115, 0xFFFFFF}, {116, 0xFFFFFF}, {117, 0xCECECE}};
 }
 
+void CBaseSkin::SetLoadListener(std::function<void()> listener) {
+    loadListener = std::move(listener);
+}
+
 void CBaseSkin::SetTempFileNamer(TempFileNamer namer) {
     tempFileNamer = std::move(namer);
 }
@@ -147,6 +152,8 @@ int CBaseSkin::Load(const std::string& archivePath) {
     // A style sheet that does not parse leaves the styles as they are; the images still count.
     ParseStyleSheet(sheet.c_str(), sheet.size());
     currentArchive = archivePath;
+    if (loadListener)
+        loadListener();
     return 1;
 }
 
@@ -216,13 +223,22 @@ uint32_t CBaseSkin::StyleColor(int windowId, int objectId, int index) const {
     return skinColorToArgb(color, static_cast<uint32_t>(alpha));
 }
 
+QString CBaseSkin::UiFaceName() const {
+    const SkinObjectStyle* o = findObject(findWindow(0), 0);
+    const QString face = o ? QString::fromStdString(o->fontname) : QString();
+    return isWindowsUiFace(face) ? QString() : face;
+}
+
 QFont CBaseSkin::StyleFont(int windowId, int objectId) const {
     QFont font;
     const SkinObjectStyle* o = findObject(findWindow(windowId), objectId);
     if (!o)
         return font;
-    if (!o->fontname.empty())
-        font.setFamily(QString::fromStdString(o->fontname));
+    // A Windows face named here is drawn in the skin's own UI face (see SkinFaces.h).
+    QString face = QString::fromStdString(o->fontname);
+    if (face.isEmpty() || isWindowsUiFace(face))
+        face = UiFaceName();
+    font.setFamilies(uiFamilies(face));
     if (o->fontsize > 0)
         font.setPointSizeF(o->fontsize / 10.0);
     font.setWeight((o->fontstyle & kSkinFontBold) ? QFont::Bold : QFont::Normal);

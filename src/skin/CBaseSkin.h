@@ -46,7 +46,13 @@ public:
     // ARGB. Index 0..2 window bkbegin, bkend, border; 3..9 object bkbegin, bkend, bkhi, border,
     // text, texthi, textgray; 10 and above the colour table's entry with that id.
     virtual uint32_t StyleColor(int windowId, int objectId, int index) const;
+    // The object's font; a Windows face (or none) is drawn in the skin's UI face, and every font
+    // falls back to the desktop's sans, never to a serif.
     virtual QFont StyleFont(int windowId, int objectId) const;
+    // The UI face the skin names in window 0's object 0 ("" when that is a Windows face).
+    QString UiFaceName() const;
+    // The font of plain user-interface text: window 0's object 0.
+    QFont UiFont() const { return StyleFont(0, 0); }
     // The decoded image, or null when the id has none. An image that failed to decode is a null
     // QImage (isNull()): drawing code draws nothing for it.
     virtual const QImage* Image(int imageId) const;
@@ -96,6 +102,9 @@ public:
     const std::map<int32_t, uint32_t>& Colors() const { return colors; }
     const std::vector<std::string>& TempFiles() const { return tempFiles; }
     void SetTempFileNamer(TempFileNamer namer);
+    // Called after each archive that loads (result 1), so what follows the skin can update.
+    void SetLoadListener(std::function<void()> listener);
+    bool HasLoadListener() const { return static_cast<bool>(loadListener); }
 
     // The built-in object 0 and window 0 that a new skin starts with.
     static SkinObjectStyle DefaultObjectStyle();
@@ -114,4 +123,5 @@ private:
     std::map<int32_t, std::unique_ptr<QImage>> images;
     std::map<int32_t, uint32_t> colors;
     TempFileNamer tempFileNamer;
+    std::function<void()> loadListener;
 };

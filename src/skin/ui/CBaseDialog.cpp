@@ -2,6 +2,7 @@
 
 #include "CBaseWnd.h"
 #include "CCaptionWnd.h"
+#include "SkinAppLook.h"
 #include "SkinPaint.h"
 
 #include "CVelSkin.h"
@@ -57,6 +58,7 @@ Qt::CursorShape cursorOf(int hit) {
 CBaseDialog::CBaseDialog(int dialogId, QWidget* parent, unsigned captionMask, CBaseSkin* skin)
     : QDialog(parent), m_dialogId(dialogId), m_captionMask(captionMask),
       m_skin(skin ? skin : &theSkin()) {
+    followSkinLook(*m_skin);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setMouseTracking(true);
     if (m_captionMask == 0)

@@ -6,6 +6,8 @@
 #include "PaneMessages.h"
 
 #include "CVelSkin.h"
+#include "SkinAppLook.h"
+#include "SkinFaces.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -16,6 +18,7 @@
 #include <algorithm>
 
 CBaseWnd::CBaseWnd(CBaseSkin* skin) : m_skin(skin ? skin : &theSkin()) {
+    followSkinLook(*m_skin);
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverTime);
     QObject::connect(&m_hoverTimer, &QTimer::timeout, this, [this] { FireHover(); });
@@ -182,7 +185,7 @@ QSize CBaseWnd::NaturalSize(const PaneItem& item) const {
 
 QFont CBaseWnd::ItemFont(const PaneItem& item) const {
     if (item.font != PaneItem::defaultFont())
-        return item.font;
+        return uiFont(item.font, m_skin->UiFont());
     QFont font = StyleFont(item.id, 0);
     if (item.behaviour & kItemUnderline)
         font.setUnderline(true);

@@ -6,6 +6,7 @@
 #include "SkinPaint.h"
 
 #include "CVelSkin.h"
+#include "SkinFaces.h"
 
 #include <QFontMetrics>
 
@@ -35,7 +36,7 @@ CMenuEx::CMenuEx(QWidget* owner, const QString& title) : QMenu(title, owner), m_
 QFont CMenuEx::ItemFont() const {
     QFont font(QStringLiteral("Times New Roman"));
     font.setPointSize(10);
-    return font;
+    return uiFont(font);
 }
 
 QAction* CMenuEx::AppendItem(int commandId, const QString& text, const QImage& icon) {

@@ -1,5 +1,6 @@
 #include "CVelComboBox.h"
 
+#include "SkinFaces.h"
 #include "SkinPaint.h"
 
 #include <QAbstractItemView>
@@ -12,7 +13,8 @@ namespace {
 
 constexpr int kDataRole = Qt::UserRole + 1;
 
-// Rows of the open list: black text trimmed at the end, the hot row filled first.
+// Rows of the open list: text trimmed at the end, the hot row in the selection colours. The
+// colours are the palette's, which the skin sets.
 class RowDelegate : public QStyledItemDelegate {
 public:
     RowDelegate(CVelComboBox* combo) : QStyledItemDelegate(combo), m_combo(combo) {}
@@ -22,17 +24,20 @@ public:
         const bool hot = option.state & (QStyle::State_Selected | QStyle::State_MouseOver);
         if (hot)
             m_combo->SetHotItem(index.row());
-        painter->fillRect(option.rect, hot ? argbColor(CVelComboBox::kHotRowColor) : Qt::white);
-        painter->setFont(m_combo->font());
-        painter->setPen(Qt::black);
-        const QRect text = option.rect.adjusted(2, 0, -2, 0);
+        const QPalette& p = m_combo->palette();
+        painter->fillRect(option.rect, p.color(hot ? QPalette::Highlight : QPalette::Base));
+        const QFont font = m_combo->ShownFont();
+        painter->setFont(font);
+        painter->setPen(p.color(hot ? QPalette::HighlightedText : QPalette::Text));
+        const QRect text = option.rect.adjusted(6, 0, -4, 0);
         const QString shown =
-            option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight, text.width());
+            QFontMetrics(font).elidedText(index.data().toString(), Qt::ElideRight, text.width());
         painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return QSize(option.fontMetrics.horizontalAdvance(index.data().toString()) + 4,
+        return QSize(QFontMetrics(m_combo->ShownFont()).horizontalAdvance(index.data().toString()) +
+                         10,
                      CVelComboBox::kRowHeight);
     }
 
@@ -75,6 +80,10 @@ intptr_t CVelComboBox::ItemData(int index) const {
     return static_cast<intptr_t>(itemData(index, kDataRole).toLongLong());
 }
 
+QFont CVelComboBox::ShownFont() const {
+    return uiFont(font());
+}
+
 void CVelComboBox::SetFaceColor(const QColor& color) {
     m_face = color;
     update();
@@ -82,7 +91,7 @@ void CVelComboBox::SetFaceColor(const QColor& color) {
 
 QSize CVelComboBox::sizeHint() const {
     int width = 60;
-    const QFontMetrics metrics(font());
+    const QFontMetrics metrics(ShownFont());
     for (int i = 0; i < count(); ++i)
         width = std::max(width, metrics.horizontalAdvance(itemText(i)) + kButtonWidth + 10);
     return QSize(width, kFieldHeight + 8);
@@ -103,32 +112,38 @@ void CVelComboBox::hidePopup() {
 }
 
 void CVelComboBox::paintEvent(QPaintEvent* event) {
+    // Flat: the input colour, a one-pixel frame (the accent while focused or open) and a chevron
+    // on the button's quieter fill.
     QPainter painter(this);
+    const QPalette& p = palette();
     const QRect face = rect();
-    painter.fillRect(face, m_face);
-    painter.setPen(argbColor(kFrameColor));
-    painter.drawRect(face.adjusted(0, 0, -1, -1));
-
+    painter.fillRect(face, m_face.isValid() ? m_face : p.color(QPalette::Base));
     const QRect button(face.right() + 1 - kButtonWidth, face.top() + 1, kButtonWidth - 1,
                        face.height() - 2);
-    painter.fillRect(button, argbColor(kButtonColor));
-    const int cx = button.left() + button.width() / 2;
-    const int cy = button.top() + (button.height() - 6) / 2;
-    const QPoint arrow[3] = {QPoint(cx - 3, cy), QPoint(cx + 3, cy), QPoint(cx, cy + 6)};
+    painter.fillRect(button, p.color(QPalette::Button));
+    const bool active = hasFocus() || view()->isVisible();
+    painter.setPen(p.color(active && isEnabled() ? QPalette::Highlight : QPalette::Mid));
+    painter.drawRect(face.adjusted(0, 0, -1, -1));
+
+    const QPointF c(button.left() + button.width() / 2.0, button.top() + button.height() / 2.0);
+    const QPointF chevron[3] = {c + QPointF(-3.5, -1.75), c + QPointF(0, 1.75),
+                                c + QPointF(3.5, -1.75)};
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(argbColor(kArrowColor));
-    painter.drawPolygon(arrow, 3);
+    painter.setPen(QPen(p.color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                QPalette::ButtonText),
+                        1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(chevron, 3);
     painter.setRenderHint(QPainter::Antialiasing, false);
 
     if (currentIndex() < 0)
         return;
-    const QRect text(face.left() + 2, face.top() + 1, face.width() - kButtonWidth - 6,
+    const QRect text(face.left() + 5, face.top() + 1, face.width() - kButtonWidth - 9,
                      face.height() - 1);
-    painter.setFont(font());
-    painter.setPen(argbColor(isEnabled() ? kTextColor : kDisabledTextColor));
+    const QFont shownFont = ShownFont();
+    painter.setFont(shownFont);
+    painter.setPen(p.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     pathEllipsis(currentText(), QFontMetrics(font()), text.width()));
+                     pathEllipsis(currentText(), QFontMetrics(shownFont), text.width()));
 }
 
 void CVelComboBox::wheelEvent(QWheelEvent* event) {

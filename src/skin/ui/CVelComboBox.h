@@ -24,15 +24,10 @@ public:
     // The open list's hot row, or -1.
     int HotItem() const { return m_hot; }
     void SetHotItem(int index) { m_hot = index; }
+    // The face's colour; by default the palette's input colour (Base).
     void SetFaceColor(const QColor& color);
-
-    // Colours (ARGB).
-    static constexpr uint32_t kTextColor = 0xFF333333;
-    static constexpr uint32_t kDisabledTextColor = 0xFFC0C0C0;
-    static constexpr uint32_t kFrameColor = 0xFFCECECE;
-    static constexpr uint32_t kArrowColor = 0xFF144678;
-    static constexpr uint32_t kButtonColor = 0xFFDCDCDC;
-    static constexpr uint32_t kHotRowColor = 0xFFF0DB50;
+    // The font the texts are drawn in: the control's font, a Windows face in the UI face.
+    QFont ShownFont() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -46,5 +41,5 @@ protected:
 private:
     int m_controlId;
     int m_hot = -1;
-    QColor m_face = Qt::white;
+    QColor m_face;
 };

@@ -1,31 +1,17 @@
 #include "CXInfoTip.h"
 
+#include "SkinFaces.h"
+
 #include <QCursor>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRegion>
 #include <QScreen>
 
-namespace {
-
-QPainterPath outline(const BalloonShape& shape) {
-    QPainterPath path;
-    path.addRoundedRect(QRectF(shape.body), BalloonShape::kCornerWidth / 2.0,
-                        BalloonShape::kCornerHeight / 2.0);
-    QPainterPath stem;
-    stem.addPolygon(QPolygonF(shape.stem));
-    stem.closeSubpath();
-    return path.united(stem);
-}
-
-} // namespace
-
 CXInfoTip::CXInfoTip(QWidget* parent) : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_ShowWithoutActivating);
-    m_font = QGuiApplication::font();
     m_showTimer.setSingleShot(true);
     m_hideTimer.setInterval(kHideCheckInterval);
     connect(&m_showTimer, &QTimer::timeout, this, [this] { OnShowTimer(); });
@@ -37,6 +23,11 @@ void CXInfoTip::Show(const QString& text, const QPoint* point, int delay) {
     m_text = text;
     m_anchor = point ? *point : QCursor::pos();
     m_showTimer.start(delay < 0 ? m_delay : delay);
+}
+
+QFont CXInfoTip::TipFont() const {
+    // Unless told otherwise, the application's font as it is now: the skin's UI face.
+    return m_ownFont ? uiFont(m_font) : QGuiApplication::font();
 }
 
 void CXInfoTip::Hide() {
@@ -59,13 +50,13 @@ QRect CXInfoTip::ScreenAt(const QPoint& point) const {
 void CXInfoTip::OnShowTimer() {
     if (m_text.isEmpty())
         return;
-    const QFontMetrics metrics(m_font);
+    const QFontMetrics metrics(TipFont());
     const QSize textSize =
         metrics.boundingRect(QRect(0, 0, 1 << 15, 1 << 15), Qt::AlignLeft | Qt::AlignTop, m_text)
             .size();
     m_shape = BalloonShape::compute(textSize, m_icon.size(), m_anchor, ScreenAt(m_anchor));
     setGeometry(m_shape.window);
-    setMask(QRegion(outline(m_shape).toFillPolygon().toPolygon()));
+    setMask(QRegion(m_shape.body, QRegion::Rectangle));
     show();
     update();
     m_hideTimer.start();
@@ -79,20 +70,19 @@ void CXInfoTip::OnHideTimer() {
 void CXInfoTip::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QPainterPath path = outline(m_shape);
-    painter.fillPath(path, palette().color(QPalette::Base));
-    painter.setClipPath(path);
-    painter.strokePath(path, QPen(QColor(200, 200, 200), 6));
-    painter.strokePath(path, QPen(palette().color(QPalette::WindowText), 2));
-    painter.setClipping(false);
+    // A flat card: the balloon's body without its stem, beside the pointer (the stem's room
+    // keeps it clear of the pointer) instead of pointing at it.
+    painter.fillRect(m_shape.body, palette().color(QPalette::ToolTipBase));
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(QRectF(m_shape.body).adjusted(0.5, 0.5, -0.5, -0.5));
 
     QPoint at = m_shape.textOrigin();
     if (!m_icon.isNull()) {
         painter.drawImage(at, m_icon);
         at.rx() += m_icon.width() + 5;
     }
-    painter.setFont(m_font);
-    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setFont(TipFont());
+    painter.setPen(palette().color(QPalette::ToolTipText));
     painter.drawText(QRect(at, QSize(width() - at.x(), height() - at.y())),
                      Qt::AlignLeft | Qt::AlignTop, m_text);
 }

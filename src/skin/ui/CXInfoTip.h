@@ -27,7 +27,10 @@ public:
     void Hide();
     void SetIcon(const QImage& icon);
     void SetShowDelay(int ms) { m_delay = ms; }
-    void SetTipFont(const QFont& font) { m_font = font; }
+    void SetTipFont(const QFont& font) {
+        m_font = font;
+        m_ownFont = true;
+    }
     // Tools: windows that show their text when the mouse rests on them.
     void AddTool(QWidget* tool, const QString& text);
     void RemoveTool(QWidget* tool);
@@ -50,7 +53,9 @@ private:
     QImage m_icon;
     QPoint m_anchor;
     int m_delay = kDefaultDelay;
+    QFont TipFont() const;
     QFont m_font;
+    bool m_ownFont = false;
     QMap<QWidget*, QString> m_tools;
     QTimer m_showTimer;
     QTimer m_hideTimer;

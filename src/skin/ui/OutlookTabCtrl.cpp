@@ -1,5 +1,6 @@
 #include "OutlookTabCtrl.h"
 
+#include "SkinFaces.h"
 #include "SkinPaint.h"
 
 #include <QKeyEvent>
@@ -67,7 +68,7 @@ QRect OutlookTabCtrl::ItemRect(int index) const {
         return QRect();
     if (m_vertical)
         return QRect(2, 2 + index * kStripHeight, width() - 2, kStripHeight - 2);
-    const QFontMetrics metrics(font());
+    const QFontMetrics metrics(uiFont(font()));
     int x = 2;
     for (int i = 0; i < ItemCount(); ++i) {
         const Tab& tab = m_tabs[i];
@@ -118,27 +119,22 @@ void OutlookTabCtrl::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
 }
 
+// Every scheme is flat and takes the palette's colours (the skin sets them): scheme 0 on the
+// button colour, 1 on the window colour, 2 (the edit dialog's column) on the window colour with
+// the selected tab in the input colour, marked by an accent bar.
 OutlookTabCtrl::Colors OutlookTabCtrl::SchemeColors() const {
-    if (m_scheme == 1)
-        return {QColor(0x2B, 0x4A, 0x72), QColor(0x1C, 0x33, 0x52), QColor(0x3C, 0x5E, 0x8A),
-                QColor(0x2E, 0x4C, 0x74), QColor(0x5C, 0x8F, 0xCC), QColor(0x3A, 0x6E, 0xAE),
-                QColor(0x14, 0x28, 0x44), QColor(0xD8, 0xE4, 0xF2), Qt::white,
-                QColor(0x8C, 0xA0, 0xB8)};
-    if (m_scheme == 2)
-        return {QColor(0xEE, 0xEE, 0xEE), QColor(0xD6, 0xD6, 0xD6), QColor(0xE2, 0xE2, 0xE2),
-                QColor(0xCC, 0xCC, 0xCC), QColor(0xFF, 0xF6, 0xD0), QColor(0xF0, 0xDB, 0x50),
-                QColor(0x9A, 0x9A, 0x9A), QColor(0x33, 0x33, 0x33), QColor(0x14, 0x46, 0x78),
-                QColor(0x9A, 0x9A, 0x9A)};
     const QPalette& p = palette();
-    return {p.color(QPalette::Button),
-            p.color(QPalette::Button),
-            p.color(QPalette::Button),
-            p.color(QPalette::Midlight),
-            p.color(QPalette::Highlight).lighter(130),
-            p.color(QPalette::Highlight),
-            p.color(QPalette::Dark),
+    const QColor strip = p.color(m_scheme == 0 ? QPalette::Button : QPalette::Window);
+    const QColor selected = m_scheme == 0 ? p.color(QPalette::Highlight) : p.color(QPalette::Base);
+    return {strip,
+            strip,
+            strip,
+            strip,
+            selected,
+            selected,
+            p.color(QPalette::Mid),
             p.color(QPalette::WindowText),
-            p.color(QPalette::HighlightedText),
+            p.color(m_scheme == 0 ? QPalette::HighlightedText : QPalette::Text),
             p.color(QPalette::Disabled, QPalette::WindowText)};
 }
 
@@ -151,7 +147,7 @@ void OutlookTabCtrl::paintEvent(QPaintEvent* event) {
         painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
     else
         painter.drawLine(0, height() - 1, width() - 1, height() - 1);
-    painter.setFont(font());
+    painter.setFont(uiFont(font()));
     for (int i = 0; i < ItemCount(); ++i) {
         const QRect r = ItemRect(i);
         const bool selected = i == m_selected;
@@ -168,8 +164,18 @@ void OutlookTabCtrl::paintEvent(QPaintEvent* event) {
         fill.setColorAt(0, selected ? c.selectedBegin : c.tabBegin);
         fill.setColorAt(1, selected ? c.selectedEnd : c.tabEnd);
         painter.fillPath(shape, fill);
-        painter.setPen(c.border);
-        painter.drawPath(shape);
+        if (selected) {
+            painter.setPen(c.border);
+            painter.drawPath(shape);
+            if (m_scheme != 0) {
+                // The accent bar on the far side from the opening.
+                const QRectF bar = m_vertical ? QRectF(r.left() + 1, r.top() + 5, 3, r.height() - 10)
+                                              : QRectF(r.left() + 5, r.top() + 1, r.width() - 10, 3);
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(palette().color(QPalette::Highlight));
+                painter.drawRoundedRect(bar, 1.5, 1.5);
+            }
+        }
         painter.restore();
 
         int x = r.left() + kTabPadding;
