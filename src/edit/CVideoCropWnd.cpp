@@ -1,6 +1,7 @@
 #include "CVideoCropWnd.h"
 
 #include "EditMessages.h"
+#include "SkinFaces.h"
 #include "SourcePicture.h"
 
 #include "PaneMessages.h"
@@ -90,7 +91,7 @@ void CVideoCropWnd::AfterItems(QPainter& painter) {
     painter.setPen(Qt::white);
     QFont font(QStringLiteral("Times New Roman"));
     font.setPointSize(9);
-    painter.setFont(font);
+    painter.setFont(uiFont(font));
     const QRect band(area.left(), area.center().y() - 10, area.width(), 20);
     painter.drawText(band, Qt::AlignHCenter | Qt::AlignVCenter,
                      QStringLiteral("Click and drag to define the crop region"));

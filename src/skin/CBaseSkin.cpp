@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QIODevice>
 #include <QImageReader>
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -146,6 +148,16 @@ int CBaseSkin::Load(const std::string& archivePath) {
         images[id] = std::make_unique<QImage>(std::move(image));
     }
 
+    // Vector sources are optional: an archive of pictures alone is drawn from its pictures.
+    for (int id = FirstImageId(); id != -1; id = NextImageId(id)) {
+        std::string name = ImageName(id);
+        const size_t dot = name.rfind('.');
+        name = name.substr(0, dot) + ".svg";
+        std::string bytes;
+        if (archive.HasEntry(name) && archive.EntryToMemory(name, bytes))
+            vectorSources[id] = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    }
+
     std::string sheet;
     if (!archive.EntryToMemory(StyleSheetName(), sheet))
         return -1;
@@ -159,6 +171,8 @@ int CBaseSkin::Load(const std::string& archivePath) {
 
 void CBaseSkin::Unload() {
     images.clear();
+    vectorSources.clear();
+    sharpImages.clear();
     for (const std::string& file : tempFiles)
         QFile::remove(QString::fromStdString(file));
     tempFiles.clear();
@@ -169,6 +183,35 @@ void CBaseSkin::Unload() {
 const QImage* CBaseSkin::Image(int imageId) const {
     auto it = images.find(imageId);
     return it == images.end() ? nullptr : it->second.get();
+}
+
+QImage CBaseSkin::SharpImage(int imageId, qreal devicePixelRatio) const {
+    const QImage* decoded = Image(imageId);
+    if (!decoded || decoded->isNull())
+        return decoded ? *decoded : QImage();
+    const auto source = vectorSources.find(imageId);
+    const int ratio = qRound(devicePixelRatio * 100);
+    if (source == vectorSources.end() || ratio <= 100)
+        return *decoded;
+    const std::pair<int32_t, int> key{imageId, ratio};
+    if (auto cached = sharpImages.find(key); cached != sharpImages.end())
+        return cached->second;
+    QSvgRenderer svg(source->second);
+    if (!svg.isValid())
+        return *decoded;
+    const qreal scale = ratio / 100.0;
+    // Whole device pixels, drawn one to one: the ratio stays the screen's, so the picture is never
+    // resampled on its way to the screen.
+    const QSize pixels(qRound(decoded->width() * scale), qRound(decoded->height() * scale));
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+        svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    }
+    image.setDevicePixelRatio(scale);
+    return sharpImages.emplace(key, std::move(image)).first->second;
 }
 
 // ---- style queries ----

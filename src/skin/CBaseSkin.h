@@ -2,6 +2,7 @@
 
 #include "SkinStyle.h"
 
+#include <QByteArray>
 #include <QFont>
 #include <QImage>
 
@@ -56,6 +57,11 @@ public:
     // The decoded image, or null when the id has none. An image that failed to decode is a null
     // QImage (isNull()): drawing code draws nothing for it.
     virtual const QImage* Image(int imageId) const;
+    // The image as drawn on a device of that pixel ratio: rendered from the archive's vector
+    // source ("NAME.svg" beside "NAME.png") at the ratio, so it stays sharp at any screen scale,
+    // with the ratio set so that it covers the decoded image's size in device-independent
+    // pixels. The decoded image itself at ratio 1 or when the archive has no source for it.
+    QImage SharpImage(int imageId, qreal devicePixelRatio) const;
 
     virtual int CheckBoxImageId(int state) const = 0;
     virtual int RadioImageId(int state) const = 0;
@@ -121,6 +127,8 @@ private:
     int alpha = 255;
     std::map<int32_t, SkinWindowStyle> windowStyles;
     std::map<int32_t, std::unique_ptr<QImage>> images;
+    std::map<int32_t, QByteArray> vectorSources;
+    mutable std::map<std::pair<int32_t, int>, QImage> sharpImages; // by id and ratio in 1/100
     std::map<int32_t, uint32_t> colors;
     TempFileNamer tempFileNamer;
     std::function<void()> loadListener;

@@ -4,9 +4,9 @@
 
 #include "CVelAboutDlg.h"
 #include "CommandIds.h"
-#include "velcodecutil.h"
 #include "MovaraLinks.h"
 #include "MovaraMenus.h"
+#include "velcodecutil.h"
 
 #include "CActionWnd.h"
 #include "CCaptionWnd.h"
@@ -404,7 +404,7 @@ TEST_F(MainWndCommands, TheMenuButtonOpensTheMainMenuBelowIt) {
     });
     clickItem(dlg->Caption(), CCaptionWnd::kMenuId);
     ASSERT_TRUE(waitUntil([&] { return *seen; }));
-    EXPECT_EQ(texts, (QStringList{"File", "Edit", "Help"}));
+    EXPECT_EQ(texts, (QStringList{"File", "Edit", "Skin", "Help"}));
     const PaneItem* button = dlg->Caption()->FindItem(CCaptionWnd::kMenuId);
     // Below the button (the screen's edge may push it sideways).
     EXPECT_EQ(at.y(), dlg->Caption()->mapToGlobal(QPoint(button->left, button->bottom)).y());

@@ -118,8 +118,8 @@ TEST_F(MainWndLayout, MenusHoldTheirCommandsInOrder) {
     OpenWindow();
     CMenuEx* main = dlg->Menu(kMenuMain);
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(actionTexts(*main), (QStringList{"File", "Edit", "Help"}));
-    const QMenu* help = main->actions().at(2)->menu();
+    EXPECT_EQ(actionTexts(*main), (QStringList{"File", "Edit", "Skin", "Help"}));
+    const QMenu* help = main->actions().at(3)->menu();
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(actionTexts(*help), (QStringList{"Help topics...", "-", "Visit homepage...",
                                                "Check for updates", "-", "About..."}));
@@ -168,9 +168,9 @@ TEST_F(MainWndLayout, CommandsAndPaneButtonsOfBuiltFeaturesAreEnabled) {
     EXPECT_FALSE(itemDisabled(dlg->SavetoPane(), 2)); // "Preferences" has its dialog
     EXPECT_FALSE(itemDisabled(dlg->SavetoPane(), 3)); // "Settting" has its dialog
     // The built ones are enabled.
-    for (int command : {kCmdHelpTopics, kCmdHomepage, kCmdAboutBox, kCmdExit, kCmdClear,
-                        kCmdAddFile, kCmdAddFolder, kCmdProfileSetting, kCmdAddDevice,
-                        kCmdScreenRecorder})
+    for (int command :
+         {kCmdHelpTopics, kCmdHomepage, kCmdAboutBox, kCmdExit, kCmdClear, kCmdAddFile,
+          kCmdAddFolder, kCmdProfileSetting, kCmdAddDevice, kCmdScreenRecorder})
         EXPECT_TRUE(menuEnabled(dlg->Menu(kMenuMain), command)) << command;
 }
 

@@ -48,6 +48,13 @@ void checkImages(const std::string& path) {
         }
         // Every image draws something and leaves its corners see-through or drawn on purpose.
         EXPECT_TRUE(image->hasAlphaChannel());
+        // At fractional and high screen scales it is drawn from its vector source: whole device
+        // pixels covering the same size, never the picture stretched.
+        for (qreal ratio : {1.25, 1.5, 2.0}) {
+            const QImage sharp = skin.SharpImage(id, ratio);
+            EXPECT_EQ(sharp.devicePixelRatio(), ratio);
+            EXPECT_EQ(sharp.size(), (QSizeF(image->size()) * ratio).toSize());
+        }
     }
     const QImage* product = skin.Image(CVelSkin::kProduct);
     EXPECT_GE(product->width(), 200);

@@ -116,7 +116,8 @@ TEST_F(SkinUiPaneItems, DisabledItemNeitherHighlightsNorReportsAndIsGrey) {
 
 TEST_F(SkinUiPaneItems, HoverHighlightsTheItemAndLeavingClearsIt) {
     const PaneItem& item = *pane.FindItem(1);
-    const QPoint background(item.right - 2, item.top + 1);
+    // Inside the rounded corner, clear of the image and text.
+    const QPoint background(item.right - 5, item.top + 2);
     EXPECT_EQ(shot().pixel(background), TestSkin::kItemFill);
 
     QTest::mouseMove(&pane, centerOf(1));

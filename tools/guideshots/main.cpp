@@ -1,13 +1,18 @@
 // guideshots: runs Movara as `movara` does, walks through the tasks the user guide explains and
 // saves a PNG of each window on the way.
 //
-//   guideshots OUTPUT_FOLDER MEDIA...
+//   guideshots OUTPUT_FOLDER [--skin NAME] [--prefix TEXT] [--suffix TEXT] MEDIA...
 //
-// The settings go to a scratch folder, finished outputs are not shown in a file manager, and a
-// step whose window this build lacks is left out (the missing name is printed).
+// --skin applies skin/NAME.skin before the walk; each file is PREFIX + the shot's name + SUFFIX +
+// ".png" (scripts/guide-shots runs it per skin and per screen scale, QT_SCALE_FACTOR). The
+// settings go to a scratch folder, finished outputs are not shown in a file manager, and a step
+// whose window this build lacks is left out (the missing name is printed).
 #include "CMovaraApp.h"
 #include "CMovaraDlg.h"
 #include "CommandIds.h"
+
+#include "CMenuEx.h"
+#include "CVelSkin.h"
 
 #include "CFileListWnd.h"
 #include "CPlayCtrlWnd.h"
@@ -16,9 +21,10 @@
 #include "CVideoEditDlg.h"
 #include "QtPlatformServices.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -53,15 +59,20 @@ public:
 private:
     void run(size_t index) {
         if (index < m_steps.size())
-            m_steps[index]([this, index] { QTimer::singleShot(0, [this, index] { run(index + 1); }); });
+            m_steps[index](
+                [this, index] { QTimer::singleShot(0, [this, index] { run(index + 1); }); });
     }
     std::vector<Step> m_steps;
 };
 
 QString g_out;
+QString g_prefix;
+QString g_suffix;
 
 void save(QWidget* widget, const char* name) {
-    const QString path = g_out + "/" + name;
+    QString file = QString::fromUtf8(name);
+    file.chop(4); // ".png"
+    const QString path = g_out + "/" + g_prefix + file + g_suffix + ".png";
     if (!widget || !widget->grab().save(path, "PNG"))
         std::fprintf(stderr, "guideshots: %s not written\n", name);
     else
@@ -130,10 +141,36 @@ void walkTheTasks(CMovaraDlg& dlg, Walk& walk, const std::vector<std::string>& m
     walk.add([&dlg](auto next) {
         dlg.OnCommand(kCmdVideoEdit);
         after(800, [&dlg, next] {
-            if (CVideoEditDlg* edit = dlg.EditDialog()) {
-                save(edit, "video-edit.png");
-                edit->hide();
-            }
+            CVideoEditDlg* edit = dlg.EditDialog();
+            if (!edit)
+                return next();
+            save(edit, "video-edit.png");
+            edit->SelectPage(1);
+            after(300, [&dlg, edit, next] {
+                save(edit, "video-edit-watermark.png");
+                edit->SelectPage(2);
+                after(300, [&dlg, edit, next] {
+                    save(edit, "video-edit-crop.png");
+                    edit->SelectPage(0);
+                    edit->hide();
+                    next();
+                });
+            });
+        });
+    });
+    walk.add([&dlg](auto next) {
+        // The main menu's skin picker, opened on its own.
+        QMenu* skins = nullptr;
+        if (CMenuEx* main = dlg.Menu(kMenuMain))
+            for (QAction* action : main->actions())
+                if (action->text() == QLatin1String("Skin"))
+                    skins = action->menu();
+        if (!skins)
+            return next();
+        skins->popup(dlg.mapToGlobal(QPoint(40, 40)));
+        after(400, [skins, next] {
+            save(skins, "skin-menu.png");
+            skins->hide();
             next();
         });
     });
@@ -141,6 +178,8 @@ void walkTheTasks(CMovaraDlg& dlg, Walk& walk, const std::vector<std::string>& m
     walk.add(modalShot(dlg, kCmdAddDevice, "add-device.png"));
     walk.add(modalShot(dlg, kCmdScreenRecorder, "screen-recorder.png"));
     walk.add(modalShot(dlg, kCmdPreferences, "preferences.png"));
+    walk.add(modalShot(dlg, kCmdFileInfo, "media-information.png"));
+    walk.add(modalShot(dlg, kCmdAboutBox, "about.png"));
     walk.add([&dlg](auto next) {
         dlg.StartConversion(false);
         after(700, [&dlg, next] {
@@ -168,33 +207,33 @@ void walkTheTasks(CMovaraDlg& dlg, Walk& walk, const std::vector<std::string>& m
     walk.add([&dlg](auto) { dlg.reject(); });
 }
 
-// The settings file the first run wrote, pointed at another skin.
-bool switchSkin(const QString& settingsPath, const QString& skin) {
-    QFile file(settingsPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QString text = QString::fromUtf8(file.readAll());
-    file.close();
-    const qsizetype begin = text.indexOf("<SkinFileName>");
-    const qsizetype end = text.indexOf("</SkinFileName>");
-    if (begin < 0 || end < begin)
-        return false;
-    text.replace(begin, end - begin, "<SkinFileName>" + skin);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text.toUtf8()) > 0;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Movara"));
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: guideshots OUTPUT_FOLDER MEDIA...\n");
+    QStringList args = application.arguments();
+    QString skin;
+    for (const QString& option :
+         {QStringLiteral("--skin"), QStringLiteral("--prefix"), QStringLiteral("--suffix")}) {
+        const qsizetype at = args.indexOf(option);
+        if (at < 0 || at + 1 >= args.size())
+            continue;
+        (option == QLatin1String("--skin")     ? skin
+         : option == QLatin1String("--prefix") ? g_prefix
+                                               : g_suffix) = args[at + 1];
+        args.remove(at, 2);
+    }
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: guideshots OUTPUT_FOLDER [--skin NAME] [--prefix TEXT] "
+                             "[--suffix TEXT] MEDIA...\n");
         return 2;
     }
-    g_out = QString::fromLocal8Bit(argv[1]);
+    g_out = args[1];
     QDir().mkpath(g_out);
-    const std::vector<std::string> media(argv + 2, argv + argc);
+    std::vector<std::string> media;
+    for (qsizetype i = 2; i < args.size(); ++i)
+        media.push_back(args[i].toStdString());
     QTemporaryDir scratch;
     QDir().mkpath(scratch.filePath("Converted"));
     GuideServices services(scratch.path().toStdString());
@@ -204,24 +243,19 @@ int main(int argc, char* argv[]) {
         CMovaraApp movara;
         Walk walk;
         movara.SetWindowHook([&](CMovaraDlg& dlg) {
+            if (!skin.isEmpty()) {
+                const std::string path =
+                    services.dataFolder() + "/skin/" + skin.toStdString() + ".skin";
+                if (theSkin().Load(path) < 0)
+                    std::fprintf(stderr, "guideshots: cannot load %s\n", path.c_str());
+                for (QWidget* widget : dlg.findChildren<QWidget*>())
+                    widget->update();
+            }
             walkTheTasks(dlg, walk, media, scratch.filePath("Converted"));
             QTimer::singleShot(300, [&walk] { walk.start(); });
         });
         if (movara.Run() < 0)
             return 1;
     }
-    if (!switchSkin(scratch.filePath("Movara.cfg"), "skin/Dark.skin")) {
-        std::fprintf(stderr, "guideshots: no settings file to switch the skin in\n");
-        return 1;
-    }
-    CMovaraApp movara;
-    movara.SetStartFiles({media.front()});
-    movara.SetWindowHook([&](CMovaraDlg& dlg) {
-        dlg.resize(900, 600);
-        QTimer::singleShot(2000, &dlg, [&dlg] {
-            save(&dlg, "dark-skin.png");
-            dlg.reject();
-        });
-    });
-    return movara.Run() < 0 ? 1 : 0;
+    return 0;
 }

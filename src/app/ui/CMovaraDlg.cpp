@@ -22,6 +22,7 @@
 #include "ProfileCatalogue.h"
 #include "ProfileComboPair.h"
 #include "SettingsFile.h"
+#include "SkinMenu.h"
 #include "VelSettings.h"
 
 #include <QIcon>
@@ -199,6 +200,11 @@ bool CMovaraDlg::SaveSettings() {
 
 void CMovaraDlg::CreateMenus() {
     m_mainMenu = buildMainMenu(this);
+    attachSkinMenu(*m_mainMenu, *Skin(), platformServices().dataFolder() + "/skin",
+                   [this](const std::string& path) {
+                       if (ApplySkin(path) == 1)
+                           m_settings.skinFile = LoadedSkinName();
+                   });
     m_listMenu = buildListMenu(this);
     m_snapshotMenu = buildSnapshotMenu(this);
     m_addMediaMenu = buildAddMediaMenu(this);

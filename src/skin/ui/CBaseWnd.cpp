@@ -204,6 +204,10 @@ const QImage* CBaseWnd::SkinImage(int imageId) const {
     return m_skin->Image(imageId);
 }
 
+QImage CBaseWnd::SharpSkinImage(int imageId) const {
+    return m_skin->SharpImage(imageId, devicePixelRatioF());
+}
+
 QFont CBaseWnd::StyleFont(int itemId, int index) const {
     return m_skin->StyleFont(m_id, itemId);
 }

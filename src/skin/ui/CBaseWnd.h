@@ -70,6 +70,9 @@ public:
     virtual uint32_t StyleColor(int itemId, int index) const;
     virtual int StyleFill(int itemId, int index) const;
     virtual const QImage* SkinImage(int imageId) const;
+    // The image as this pane draws it: sharp at the pane's device pixel ratio. Sizes and layout
+    // come from SkinImage (device-independent pixels).
+    QImage SharpSkinImage(int imageId) const;
     virtual QFont StyleFont(int itemId, int index) const;
     virtual void OnItemAdded(PaneItem& item) {}
     virtual bool PlaceItem(PaneItem& item) { return false; }

@@ -87,9 +87,9 @@ void CBaseWnd::PaintPaneBackground(QPainter& painter) {
     if (PaintBackground(painter, fill))
         return;
     if (fill == kFillImage) {
-        const QImage* image = SkinImage(m_paneImage);
-        if (image && !image->isNull())
-            painter.drawImage(0, 0, *image);
+        const QImage image = SharpSkinImage(m_paneImage);
+        if (!image.isNull())
+            painter.drawImage(0, 0, image);
         return;
     }
     fillByType(painter, rect(), fill, argbColor(StyleColor(0, 0)), argbColor(StyleColor(0, 1)),
@@ -108,21 +108,38 @@ void CBaseWnd::PaintItem(QPainter& painter, PaneItem& item) {
         PaintItemText(painter, item);
 }
 
+// Items are drawn as flat rounded shapes: a fill and a one-pixel frame with small corners.
+namespace {
+
+qreal cornerRadius(const QRect& r) {
+    return std::min(r.width(), r.height()) >= 16 ? 4.0 : 2.0;
+}
+
+void fillRounded(QPainter& painter, const QRect& r, const QBrush& brush) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(brush);
+    painter.drawRoundedRect(QRectF(r), cornerRadius(r), cornerRadius(r));
+    painter.restore();
+}
+
+} // namespace
+
 void CBaseWnd::PaintItemBackground(QPainter& painter, const PaneItem& item) {
     const bool hot = (item.state & (kStateHover | kStateHighlight)) &&
                      !(item.behaviour & kItemNoHover) && !item.isDisabled();
     const QRect r = item.rect().toQRect();
+    if (r.isEmpty())
+        return;
     const int fill = StyleFill(item.id, 2);
     if (fill == kFillSolid) {
-        painter.fillRect(r, argbColor(hot ? StyleColor(0, 5) : StyleColor(item.id, 3)));
+        fillRounded(painter, r, argbColor(hot ? StyleColor(0, 5) : StyleColor(item.id, 3)));
     } else if (fill == kFillGradient) {
-        const int direction = StyleFill(item.id, 3);
-        if (hot)
-            fillGradient(painter, r, argbColor(StyleColor(item.id, 5)),
-                         argbColor(StyleColor(item.id, 3)), direction);
-        else
-            fillGradient(painter, r, argbColor(StyleColor(item.id, 3)),
-                         argbColor(StyleColor(item.id, 4)), direction);
+        fillRounded(painter, r,
+                    gradientFor(r, argbColor(StyleColor(item.id, hot ? 5 : 3)),
+                                argbColor(StyleColor(item.id, hot ? 3 : 4)),
+                                StyleFill(item.id, 3)));
     }
 }
 
@@ -131,10 +148,11 @@ void CBaseWnd::PaintItemFrame(QPainter& painter, const PaneItem& item) {
     if (r.isEmpty())
         return;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(argbColor(StyleColor(item.id, 6)));
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(argbColor(StyleColor(item.id, 6)), 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(r.adjusted(0, 0, -1, -1));
+    painter.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius(r),
+                            cornerRadius(r));
     painter.restore();
 }
 
@@ -145,7 +163,8 @@ void CBaseWnd::PaintItemImage(QPainter& painter, const PaneItem& item) {
     const ItemContent c = layoutContent(item, image->size(), QFontMetrics(ItemFont(item)));
     painter.save();
     painter.setClipRect(item.rect().toQRect(), Qt::IntersectClip);
-    painter.drawImage(c.image.topLeft(), item.isDisabled() ? greyImage(*image) : *image);
+    const QImage sharp = SharpSkinImage(item.imageId);
+    painter.drawImage(c.image.topLeft(), item.isDisabled() ? greyImage(sharp) : sharp);
     painter.restore();
 }
 
@@ -159,8 +178,8 @@ void CBaseWnd::PaintItemText(QPainter& painter, const PaneItem& item) {
         const int checked = item.state & kStateChecked;
         const int boxId = (item.behaviour & kItemCheckBox) ? m_skin->CheckBoxImageId(checked)
                                                            : m_skin->RadioImageId(checked);
-        if (const QImage* box = SkinImage(boxId); box && !box->isNull())
-            painter.drawImage(c.box, item.isDisabled() ? greyImage(*box) : *box);
+        if (const QImage box = SharpSkinImage(boxId); !box.isNull())
+            painter.drawImage(c.box, item.isDisabled() ? greyImage(box) : box);
     }
     if (item.caption.isEmpty())
         return;

@@ -70,6 +70,8 @@ CVelComboBox::CVelComboBox(QWidget* parent, int controlId)
     style->setParent(this);
     setStyle(style);
     setItemDelegate(new RowDelegate(this));
+    // The open list and its frame would inherit the face's Windows font: they take the shown one.
+    view()->window()->setFont(ShownFont());
 }
 
 void CVelComboBox::SetItemData(int index, intptr_t data) {
@@ -103,6 +105,7 @@ QSize CVelComboBox::minimumSizeHint() const {
 
 void CVelComboBox::showPopup() {
     m_hot = currentIndex();
+    view()->window()->setFont(ShownFont());
     QComboBox::showPopup();
 }
 
@@ -129,9 +132,9 @@ void CVelComboBox::paintEvent(QPaintEvent* event) {
     const QPointF chevron[3] = {c + QPointF(-3.5, -1.75), c + QPointF(0, 1.75),
                                 c + QPointF(3.5, -1.75)};
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(p.color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                QPalette::ButtonText),
-                        1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(
+        QPen(p.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText),
+             1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPolyline(chevron, 3);
     painter.setRenderHint(QPainter::Antialiasing, false);
 

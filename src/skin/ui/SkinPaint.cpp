@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-void fillGradient(QPainter& painter, const QRect& rect, const QColor& from, const QColor& to,
-                  int direction) {
+QLinearGradient gradientFor(const QRect& rect, const QColor& from, const QColor& to,
+                            int direction) {
     QPointF start = rect.topLeft();
     QPointF end;
     switch (direction) {
@@ -27,7 +27,12 @@ void fillGradient(QPainter& painter, const QRect& rect, const QColor& from, cons
     QLinearGradient gradient(start, end);
     gradient.setColorAt(0, from);
     gradient.setColorAt(1, to);
-    painter.fillRect(rect, gradient);
+    return gradient;
+}
+
+void fillGradient(QPainter& painter, const QRect& rect, const QColor& from, const QColor& to,
+                  int direction) {
+    painter.fillRect(rect, gradientFor(rect, from, to, direction));
 }
 
 bool fillByType(QPainter& painter, const QRect& rect, int fillType, const QColor& first,

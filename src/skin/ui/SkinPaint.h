@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLinearGradient>
 #include <QRect>
 #include <QString>
 
@@ -27,6 +28,8 @@ inline QColor argbColor(uint32_t argb) {
 // bottom, 2 top-left to bottom-right, 3 top-right to bottom-left.
 void fillGradient(QPainter& painter, const QRect& rect, const QColor& from, const QColor& to,
                   int direction);
+// That gradient, for filling shapes other than the rectangle.
+QLinearGradient gradientFor(const QRect& rect, const QColor& from, const QColor& to, int direction);
 
 // Fills `rect` by fill type: solid `first`, or a gradient from `first` to `second`. Other types
 // paint nothing; returns whether something was painted.
