@@ -4,9 +4,9 @@
 
 #include "CVelAboutDlg.h"
 #include "CommandIds.h"
+#include "velcodecutil.h"
 #include "MovaraLinks.h"
 #include "MovaraMenus.h"
-#include "velcodecutil.h"
 
 #include "CActionWnd.h"
 #include "CCaptionWnd.h"

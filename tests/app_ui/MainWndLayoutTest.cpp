@@ -168,9 +168,9 @@ TEST_F(MainWndLayout, CommandsAndPaneButtonsOfBuiltFeaturesAreEnabled) {
     EXPECT_FALSE(itemDisabled(dlg->SavetoPane(), 2)); // "Preferences" has its dialog
     EXPECT_FALSE(itemDisabled(dlg->SavetoPane(), 3)); // "Settting" has its dialog
     // The built ones are enabled.
-    for (int command :
-         {kCmdHelpTopics, kCmdHomepage, kCmdAboutBox, kCmdExit, kCmdClear, kCmdAddFile,
-          kCmdAddFolder, kCmdProfileSetting, kCmdAddDevice, kCmdScreenRecorder})
+    for (int command : {kCmdHelpTopics, kCmdHomepage, kCmdAboutBox, kCmdExit, kCmdClear,
+                        kCmdAddFile, kCmdAddFolder, kCmdProfileSetting, kCmdAddDevice,
+                        kCmdScreenRecorder})
         EXPECT_TRUE(menuEnabled(dlg->Menu(kMenuMain), command)) << command;
 }
 
