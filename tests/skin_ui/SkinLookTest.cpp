@@ -6,6 +6,8 @@
 
 #include "CBaseWnd.h"
 #include "CCountdownDlg.h"
+#include "CFileRenameDlg.h"
+#include "CLiveUpdateDlg.h"
 #include "CMenuEx.h"
 #include "CVelComboBox.h"
 #include "CVelSkin.h"
@@ -89,6 +91,20 @@ void checkPane(const CBaseWnd& pane) {
     }
 }
 
+// With MOVARA_LOOK_SHOTS naming a folder, each window's grab is kept there for a person to look at.
+void keepShot(const QImage& shot, const char* name) {
+    const QString folder = qEnvironmentVariable("MOVARA_LOOK_SHOTS");
+    if (folder.isEmpty())
+        return;
+    const QString scale = QString::number(qApp->devicePixelRatio());
+    shot.save(folder + QStringLiteral("/%1-%2-x%3.png")
+                           .arg(QApplication::palette().color(QPalette::Base).lightness() < 128
+                                    ? QStringLiteral("Dark")
+                                    : QStringLiteral("Default"),
+                                QString::fromUtf8(name).replace(QLatin1Char(' '), QLatin1Char('-')),
+                                scale));
+}
+
 void checkWindow(QWidget& window, const char* name, bool dark) {
     SCOPED_TRACE(name);
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
@@ -107,6 +123,7 @@ void checkWindow(QWidget& window, const char* name, bool dark) {
                 << widget->metaObject()->className() << " is light";
     }
     const QImage shot = window.grab().toImage();
+    keepShot(shot, name);
     // The grab has the screen's scale: the window doubles at scale 2.
     EXPECT_EQ(shot.width(), qRound(window.width() * window.devicePixelRatioF()));
     if (dark)
@@ -168,6 +185,20 @@ TEST_P(SkinLook, EveryWindowIsSansDarkWhereDarkAndReadable) {
     countdown.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&countdown));
     checkWindow(countdown, "countdown", dark);
+
+    CFileRenameDlg rename(env->writable + "/Converted/clip.mp4", settings, nullptr, &theSkin());
+    rename.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rename));
+    checkWindow(rename, "rename", dark);
+
+    VersionCheckResult found;
+    found.success = 1;
+    found.majorId = 99;
+    found.description = "A newer version with a few fixes.";
+    CLiveUpdateDlg update(found, "http://127.0.0.1/setup", nullptr, &theSkin());
+    update.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&update));
+    checkWindow(update, "live update", dark);
 
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Movara"), QStringLiteral("A message"),
                     QMessageBox::Ok | QMessageBox::Cancel);
