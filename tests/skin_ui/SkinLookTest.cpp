@@ -12,6 +12,7 @@
 #include "CVelComboBox.h"
 #include "CVelSkin.h"
 #include "CVideoEditDlg.h"
+#include "CXInfoTip.h"
 #include "CommandIds.h"
 #include "OutlookTabCtrl.h"
 #include "PaneItem.h"
@@ -199,6 +200,12 @@ TEST_P(SkinLook, EveryWindowIsSansDarkWhereDarkAndReadable) {
     update.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&update));
     checkWindow(update, "live update", dark);
+
+    CXInfoTip tip;
+    const QPoint anchor(300, 300);
+    tip.Show(QStringLiteral("Add media"), &anchor, 0);
+    ASSERT_TRUE(waitUntil([&] { return tip.isVisible(); }));
+    checkWindow(tip, "tooltip", dark);
 
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Movara"), QStringLiteral("A message"),
                     QMessageBox::Ok | QMessageBox::Cancel);
