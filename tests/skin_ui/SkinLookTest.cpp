@@ -119,16 +119,18 @@ void checkWindow(QWidget& window, const char* name, bool dark) {
         const bool input =
             qobject_cast<QLineEdit*>(widget) || qobject_cast<QAbstractSpinBox*>(widget) ||
             qobject_cast<QComboBox*>(widget) || qobject_cast<QAbstractItemView*>(widget);
-        if (dark && input && widget->isVisible())
+        if (dark && input && widget->isVisible()) {
             EXPECT_LT(meanLuminance(widget->grab().toImage()), 0.3)
                 << widget->metaObject()->className() << " is light";
+        }
     }
     const QImage shot = window.grab().toImage();
     keepShot(shot, name);
     // The grab has the screen's scale: the window doubles at scale 2.
     EXPECT_EQ(shot.width(), qRound(window.width() * window.devicePixelRatioF()));
-    if (dark)
+    if (dark) {
         EXPECT_LT(meanLuminance(shot), 0.4) << "the window is light"; // pictures included
+    }
 }
 
 void checkPalette(bool dark) {
