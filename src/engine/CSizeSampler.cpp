@@ -32,6 +32,8 @@ constexpr AVCodecID kSettlingEncoders[] = {
 // An encoder that coded this share of its pictures at its smallest quantiser spends what the
 // content needs, and cannot spend more however far below its target it is.
 constexpr double kAtFloorShare = 0.5;
+// Windows of one sample whose rates differ by this factor show content that changes.
+constexpr double kChangingContent = 3.0;
 // A waiting measurement looks this often whether the runs that hold it back have ended.
 constexpr auto kRunPoll = std::chrono::milliseconds(250);
 
@@ -113,6 +115,43 @@ double continuousPictureBytes(const std::vector<COutputWriter::PictureNote>& not
                 }
             }
         total += w == 0 || count < 2 ? sum : sum - first + (sum - first) / (count - 1);
+    }
+    return total;
+}
+
+// The picture bits of the clip for an encoder that works an early excess off slowly. Where the
+// windows spend alike (one kind of content) the sample as a whole settles over the clip. Where
+// they differ widely (content that changes) each window stands for its share of the clip: one
+// that spends over the target settles over that share, one under it is the content's own rate.
+double settlingPictureBits(const std::vector<COutputWriter::PictureNote>& notes,
+                           const std::vector<double>& starts, double sampled, double seconds,
+                           double target, double tolerance) {
+    struct Window {
+        double length, bits;
+    };
+    std::vector<Window> windows;
+    double lowest = 1e300, highest = 0.0, all = 0.0;
+    for (size_t w = 0; w < starts.size(); ++w) {
+        const double end = w + 1 < starts.size() ? starts[w + 1] : sampled;
+        Window window{end - starts[w], 0.0};
+        for (const auto& n : notes)
+            if (n.seconds >= starts[w] - 1e-3 && n.seconds < end - 1e-3)
+                window.bits += 8.0 * double(n.bytes);
+        all += window.bits;
+        if (!(window.length > 0.0))
+            continue;
+        lowest = std::min(lowest, window.bits / window.length);
+        highest = std::max(highest, window.bits / window.length);
+        windows.push_back(window);
+    }
+    if (windows.size() < 2 || highest < kChangingContent * lowest)
+        return CSizeSampler::scaledVideoBits(all, sampled, seconds, target, tolerance);
+    double total = 0.0;
+    for (const Window& w : windows) {
+        const double share = seconds * w.length / sampled;
+        total += w.bits > target * w.length
+                     ? CSizeSampler::scaledVideoBits(w.bits, w.length, share, target, tolerance)
+                     : w.bits * share / w.length;
     }
     return total;
 }
@@ -352,8 +391,9 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     const double windowPictures =
         plan.video ? sampled / double(parts.size()) * av_q2d(plan.video->frameRate) : 0.0;
     if (settles)
-        videoBits = scaledVideoBits(video * 8, sampled, seconds, double(encoder->bit_rate),
-                                    double(encoder->bit_rate_tolerance));
+        videoBits = settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
+                                        double(encoder->bit_rate),
+                                        double(encoder->bit_rate_tolerance));
     else if (encoder && plan.video && keyInterval(encoder) > windowPictures)
         videoBits = 8 * clipPictureBytes(writer.pictureNotes(),
                                          seconds * av_q2d(plan.video->frameRate),
