@@ -2,7 +2,9 @@
 
 #include "ProfileCatalogue.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -60,6 +62,12 @@ std::string MediaItem::sourceSizeText() const {
 }
 
 std::string MediaItem::estimateText() const {
+    // A limit is the promise until the output exists.
+    if (targetSize > 0 && !hasState(kItemFinish)) {
+        return "<= " +
+               mediaSizeText(
+                   static_cast<uint32_t>(std::min<int64_t>(targetSize / 1024, UINT32_MAX)), 2);
+    }
     return mediaSizeText(static_cast<uint32_t>(outputEstimate / 1024), 2);
 }
 

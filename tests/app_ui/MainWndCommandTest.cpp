@@ -4,9 +4,9 @@
 
 #include "CVelAboutDlg.h"
 #include "CommandIds.h"
-#include "velcodecutil.h"
 #include "MovaraLinks.h"
 #include "MovaraMenus.h"
+#include "velcodecutil.h"
 
 #include "CActionWnd.h"
 #include "CCaptionWnd.h"
@@ -32,9 +32,9 @@ namespace {
 
 // The commands lock and unlock touch, and the rest of the menus' commands.
 const std::vector<int> kLockedCommands{
-    kCmdAddFile,   kCmdAddFolder,   kCmdDuplicate, kCmdRemove,        kCmdClear,
-    kCmdMoveUp,    kCmdMoveDown,    kCmdSelectAll, kCmdUnselectAll,   kCmdProfileSetting,
-    kCmdVideoEdit, kCmdPreferences, kCmdAddDevice, kCmdScreenRecorder};
+    kCmdAddFile,   kCmdAddFolder,   kCmdDuplicate, kCmdRemove,         kCmdClear,
+    kCmdMoveUp,    kCmdMoveDown,    kCmdSelectAll, kCmdUnselectAll,    kCmdProfileSetting,
+    kCmdVideoEdit, kCmdPreferences, kCmdAddDevice, kCmdScreenRecorder, kCmdFitSize};
 
 std::map<int, bool> commandStates(const CMovaraDlg& dlg) {
     std::map<int, bool> states;
@@ -80,7 +80,7 @@ TEST_F(MainWndCommands, StatesFollowTheFocusedIndexAndCount) {
         EXPECT_EQ(menuEnabled(dlg->Menu(kMenuMain), kCmdMoveDown), c.down);
         EXPECT_EQ(!itemDisabled(tools, CToolWnd::kRemove), c.focused);
         EXPECT_EQ(!itemDisabled(dlg->PlayControl(), CPlayCtrlWnd::kPlay), c.focused);
-        for (int command : {kCmdRemove, kCmdDuplicate, kCmdFileInfo, kCmdVideoEdit})
+        for (int command : {kCmdRemove, kCmdDuplicate, kCmdFileInfo, kCmdVideoEdit, kCmdFitSize})
             EXPECT_EQ(dlg->IsCommandEnabled(command), c.focused) << command;
         EXPECT_EQ(menuEnabled(dlg->Menu(kMenuMain), kCmdRemove), c.focused);
         EXPECT_EQ(dlg->IsCommandEnabled(kCmdOpenFolder), c.openFolder);
@@ -167,7 +167,7 @@ TEST_F(MainWndCommands, ContextMenuGreyingByStateAndRow) {
     AddItem("fakedev:camera");
     const int listCommands[] = {kCmdAddFile,     kCmdAddFolder,  kCmdAddDevice, kCmdScreenRecorder,
                                 kCmdDuplicate,   kCmdRemove,     kCmdClear,     kCmdSelectAll,
-                                kCmdUnselectAll, kCmdOpenFolder, kCmdFileInfo};
+                                kCmdUnselectAll, kCmdOpenFolder, kCmdFileInfo,  kCmdFitSize};
     auto expect = [&](int state, int row, bool changes, bool onRowOnly, bool openFolder) {
         SCOPED_TRACE("state " + std::to_string(state) + " row " + std::to_string(row));
         dlg->Convert().setState(state);
@@ -179,7 +179,7 @@ TEST_F(MainWndCommands, ContextMenuGreyingByStateAndRow) {
                 want = openFolder;
             else if (command == kCmdFileInfo)
                 want = onRow;
-            else if (command == kCmdDuplicate || command == kCmdRemove)
+            else if (command == kCmdDuplicate || command == kCmdRemove || command == kCmdFitSize)
                 want = changes && onRowOnly;
             else
                 want = changes;

@@ -4,10 +4,13 @@
 
 #include "CFileInfoDlg.h"
 #include "CFileListWnd.h"
+#include "CFitSizeDlg.h"
 #include "CLiveUpdateDlg.h"
 #include "CMenuEx.h"
 #include "COptionDlg.h"
 #include "CSavetoWnd.h"
+#include "CVelComboBox.h"
+#include "CVelEdit.h"
 #include "CommandIds.h"
 #include "MovaraMenus.h"
 
@@ -177,4 +180,86 @@ TEST_F(MainWndDialogs, CommandsOpenTheirDialogs) {
     EXPECT_FALSE(menuEnabled(dlg->Menu(kMenuMain), kCmdPreferences));
     dlg->Unlock();
     EXPECT_FALSE(itemDisabled(dlg->SavetoPane(), 2));
+}
+
+TEST_F(MainWndDialogs, FitToSizeSetsAndClearsTheLimitTheListShows) {
+    OpenWindow();
+    AddItems(3);
+    ClickRowBox(2); // unchecked: "Apply to all checked items" passes it by
+    ClickRow(0);
+    auto items = [&] {
+        std::vector<int64_t> limits;
+        for (int i = 0; i < dlg->FileList()->Count(); ++i)
+            limits.push_back(dlg->FileList()->MediaAt(i)->targetSize);
+        return limits;
+    };
+    // One step of a person in the dialog: type, pick the unit, tick boxes, press a button.
+    struct Step {
+        const char* text; // null: leave the box alone
+        int unit;
+        std::vector<int> ticks;
+        int button;
+    };
+    auto fill = [](CFitSizeDlg& fit, const Step& step) {
+        if (step.text) {
+            fit.SizeEdit()->setText(QString::fromUtf8(step.text));
+            pickEntry(fit.UnitCombo(), step.unit);
+        }
+        for (int tick : step.ticks)
+            clickItem(fit.Pane(), tick);
+        clickItem(fit.Pane(), step.button);
+    };
+    auto run = [&](std::vector<Step> steps, QString* shownText = nullptr,
+                   QString* problem = nullptr) {
+        onNextModal([&, steps](QWidget& modal) {
+            auto* fit = dynamic_cast<CFitSizeDlg*>(&modal);
+            ASSERT_NE(fit, nullptr);
+            if (shownText)
+                *shownText = fit->SizeEdit()->text() + " " + fit->UnitCombo()->currentText();
+            for (const Step& step : steps) {
+                fill(*fit, step);
+                if (problem && fit->isVisible())
+                    *problem = fit->Pane()->FindItem(CFitSizeDlg::kProblem)->caption;
+            }
+        });
+        dlg->OnCommand(kCmdFitSize);
+    };
+    const int64_t MiB = 1 << 20;
+
+    QString shown;
+    run({{"8", CFitSizeDlg::kMB, {}, CFitSizeDlg::kOk}}, &shown);
+    EXPECT_EQ(shown, "10 MB"); // no limit yet: the box offers 10 MB
+    EXPECT_EQ(items(), (std::vector<int64_t>{8 * MiB, 0, 0}));
+    EXPECT_EQ(dlg->FileList()->MediaAt(0)->estimateText(), "<= 8.00MB");
+
+    // Nothing that is no size is taken; Cancel keeps the limit.
+    QString problem;
+    run({{"0", CFitSizeDlg::kKB, {}, CFitSizeDlg::kOk},
+         {"ten", CFitSizeDlg::kMB, {}, CFitSizeDlg::kOk},
+         {nullptr, 0, {}, CFitSizeDlg::kCancel}},
+        &shown, &problem);
+    EXPECT_EQ(shown, "8 MB");
+    EXPECT_EQ(problem, "Enter a size above 0, such as 10 MB.");
+    EXPECT_EQ(items(), (std::vector<int64_t>{8 * MiB, 0, 0}));
+
+    run({{"1.5", CFitSizeDlg::kGB, {CFitSizeDlg::kApplyToChecked}, CFitSizeDlg::kOk}});
+    EXPECT_EQ(items(), (std::vector<int64_t>{1536 * MiB, 1536 * MiB, 0}));
+    EXPECT_EQ(dlg->FileList()->MediaAt(1)->estimateText(), "<= 1.50GB");
+
+    // Duplicate keeps the limit with the copy.
+    dlg->OnCommand(kCmdDuplicate);
+    EXPECT_EQ(items(), (std::vector<int64_t>{1536 * MiB, 1536 * MiB, 1536 * MiB, 0}));
+
+    run({{nullptr, 0, {CFitSizeDlg::kNoLimit}, CFitSizeDlg::kOk}}, &shown);
+    EXPECT_EQ(shown, "1.5 GB");
+    EXPECT_EQ(items(), (std::vector<int64_t>{0, 1536 * MiB, 1536 * MiB, 0}));
+    EXPECT_EQ(dlg->FileList()->MediaAt(0)->estimateText().rfind("<=", 0), std::string::npos);
+
+    // A converted item shows its size again; a conversion shuts the command.
+    dlg->FileList()->MediaAt(1)->setState(kItemFinish);
+    EXPECT_EQ(dlg->FileList()->MediaAt(1)->estimateText().rfind("<=", 0), std::string::npos);
+    EXPECT_TRUE(menuEnabled(dlg->Menu(kMenuMain), kCmdFitSize));
+    dlg->LockForConversion();
+    EXPECT_FALSE(menuEnabled(dlg->Menu(kMenuMain), kCmdFitSize));
+    dlg->Unlock();
 }

@@ -148,6 +148,7 @@ TEST_F(MainWndLayout, MenusHoldTheirCommandsInOrder) {
         {kCmdUnselectAll, "Unselect All", {131, 132}},
         {kCmdOpenFolder, "Open the folder", {131, 132}},
         {kCmdFileInfo, "File information...", {131, 132}},
+        {kCmdFitSize, "Fit to size...", {131, 132}},
         {kCmdExit, "Exit", {132}},
         {kCmdVideoEdit, "Video Edit...", {132}},
         {kCmdProfileSetting, "Profile Setting...", {132}},
@@ -168,9 +169,9 @@ TEST_F(MainWndLayout, CommandsAndPaneButtonsOfBuiltFeaturesAreEnabled) {
     EXPECT_FALSE(itemDisabled(dlg->SavetoPane(), 2)); // "Preferences" has its dialog
     EXPECT_FALSE(itemDisabled(dlg->SavetoPane(), 3)); // "Settting" has its dialog
     // The built ones are enabled.
-    for (int command : {kCmdHelpTopics, kCmdHomepage, kCmdAboutBox, kCmdExit, kCmdClear,
-                        kCmdAddFile, kCmdAddFolder, kCmdProfileSetting, kCmdAddDevice,
-                        kCmdScreenRecorder})
+    for (int command :
+         {kCmdHelpTopics, kCmdHomepage, kCmdAboutBox, kCmdExit, kCmdClear, kCmdAddFile,
+          kCmdAddFolder, kCmdProfileSetting, kCmdAddDevice, kCmdScreenRecorder})
         EXPECT_TRUE(menuEnabled(dlg->Menu(kMenuMain), command)) << command;
 }
 

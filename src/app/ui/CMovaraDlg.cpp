@@ -507,6 +507,9 @@ void CMovaraDlg::OnCommand(int commandId) {
     case kCmdFileInfo:
         OnFileInfo();
         break;
+    case kCmdFitSize:
+        OnFitSize();
+        break;
     case kCmdPreferences:
         OnPreferences();
         break;

@@ -208,6 +208,7 @@ private:
     void OnClear();
     void OnRemove();
     void OnDuplicate();
+    void OnFitSize();
     void OnMoveUp();
     void OnMoveDown();
     void OnSelectAll(bool on);

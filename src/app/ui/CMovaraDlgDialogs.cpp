@@ -7,6 +7,7 @@
 
 #include "CFileInfoDlg.h"
 #include "CFileListWnd.h"
+#include "CFitSizeDlg.h"
 #include "CLiveUpdateDlg.h"
 #include "COptionDlg.h"
 #include "CSavetoWnd.h"
@@ -41,6 +42,26 @@ void CMovaraDlg::OnFileInfo() {
     const int count = m_convert.mediaInfo(item, &streams);
     CFileInfoDlg dialog(*item, streams, std::max(count, 0), this, Skin());
     dialog.exec();
+}
+
+void CMovaraDlg::OnFitSize() {
+    // A running conversion reads the limits.
+    if (Busy() || !m_fileList)
+        return;
+    MediaItem* focused = m_fileList->MediaAt(m_fileList->FocusedIndex());
+    if (!focused)
+        return;
+    CFitSizeDlg dialog(focused->targetSize, this, Skin());
+    if (dialog.exec() != 1)
+        return;
+    if (dialog.ApplyToChecked()) {
+        for (int i = 0; i < m_fileList->Count(); ++i)
+            if (MediaItem* item = m_fileList->MediaAt(i); item->hasState(kItemChecked))
+                item->targetSize = dialog.Limit();
+    } else {
+        focused->targetSize = dialog.Limit();
+    }
+    m_fileList->RepaintRows();
 }
 
 void CMovaraDlg::OnPreferences() {

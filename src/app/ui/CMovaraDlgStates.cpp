@@ -64,7 +64,7 @@ void CMovaraDlg::UpdateCommandStates() {
     EnableItem(m_toolBar, CToolWnd::kRemove, hasFocus);
     EnableItem(m_toolBar, CToolWnd::kEditMedia, hasFocus && isCommandAvailable(kCmdVideoEdit));
     EnableItem(m_playControl, CPlayCtrlWnd::kPlay, hasFocus);
-    for (int command : {kCmdRemove, kCmdDuplicate, kCmdFileInfo, kCmdVideoEdit})
+    for (int command : {kCmdRemove, kCmdDuplicate, kCmdFileInfo, kCmdVideoEdit, kCmdFitSize})
         EnableCommand(command, hasFocus);
     EnableCommand(kCmdOpenFolder, hasFocus && !isDevice(item));
     // A capture device has no position to show.
@@ -90,7 +90,7 @@ void CMovaraDlg::LockForConversion() {
     for (int command :
          {kCmdAddFile, kCmdAddFolder, kCmdDuplicate, kCmdRemove, kCmdClear, kCmdMoveUp,
           kCmdMoveDown, kCmdSelectAll, kCmdUnselectAll, kCmdProfileSetting, kCmdVideoEdit,
-          kCmdPreferences, kCmdAddDevice, kCmdScreenRecorder})
+          kCmdPreferences, kCmdAddDevice, kCmdScreenRecorder, kCmdFitSize})
         EnableCommand(command, false);
     m_profileCombo->setEnabled(false);
     m_categoryCombo->setEnabled(false);
@@ -149,8 +149,9 @@ void CMovaraDlg::PrepareListMenu(int index) {
         m_listMenu->EnableCommand(command, enabled && isCommandAvailable(command));
     };
     if (Busy()) {
-        for (int command : {kCmdDuplicate, kCmdRemove, kCmdAddFile, kCmdAddFolder, kCmdClear,
-                            kCmdSelectAll, kCmdUnselectAll, kCmdAddDevice, kCmdScreenRecorder})
+        for (int command :
+             {kCmdDuplicate, kCmdRemove, kCmdAddFile, kCmdAddFolder, kCmdClear, kCmdSelectAll,
+              kCmdUnselectAll, kCmdAddDevice, kCmdScreenRecorder, kCmdFitSize})
             set(command, false);
     } else {
         for (int command : {kCmdAddFile, kCmdAddFolder, kCmdClear, kCmdSelectAll, kCmdUnselectAll,
@@ -158,6 +159,7 @@ void CMovaraDlg::PrepareListMenu(int index) {
             set(command, true);
         set(kCmdDuplicate, onRow);
         set(kCmdRemove, onRow);
+        set(kCmdFitSize, onRow);
     }
     set(kCmdFileInfo, onRow);
     set(kCmdOpenFolder, onRow && !isDevice(item));

@@ -34,6 +34,7 @@ enum CommandId : int {
     kCmdVideoEdit = 32831,
     kCmdAddDevice = 32838,
     kCmdScreenRecorder = 32843,
+    kCmdFitSize = 32850,
 };
 
 // Controls of the save-to pane.

@@ -50,7 +50,8 @@ std::unique_ptr<CMenuEx> buildMainMenu(QWidget* owner) {
                                                         kSeparator,
                                                         {kCmdOpenFolder, "Open the folder"},
                                                         {kCmdFileInfo, "File information..."},
-                                                        {kCmdVideoEdit, "Video Edit..."}});
+                                                        {kCmdVideoEdit, "Video Edit..."},
+                                                        {kCmdFitSize, "Fit to size..."}});
     if (kVersionCheckBuilt)
         append(*menu->AppendPopup(QStringLiteral("Help")), {{kCmdHelpTopics, "Help topics..."},
                                                             kSeparator,
@@ -82,7 +83,8 @@ std::unique_ptr<CMenuEx> buildListMenu(QWidget* owner) {
                    {kCmdUnselectAll, "Unselect All"},
                    kSeparator,
                    {kCmdOpenFolder, "Open the folder"},
-                   {kCmdFileInfo, "File information..."}});
+                   {kCmdFileInfo, "File information..."},
+                   {kCmdFitSize, "Fit to size..."}});
     return menu;
 }
 
@@ -133,7 +135,8 @@ const std::vector<int>& menuCommands() {
                              kCmdExit,
                              kCmdVideoEdit,
                              kCmdAddDevice,
-                             kCmdScreenRecorder};
+                             kCmdScreenRecorder,
+                             kCmdFitSize};
         std::sort(all.begin(), all.end());
         return all;
     }();
