@@ -189,7 +189,8 @@ int main() {
         }
         for (const auto& [label, profile] : profiles) {
             const std::string pair = std::string(s.name) + "/" + label;
-            const Outcome plain = convert(path, profile, dir.file(pair + "-plain"), 0);
+            const std::string stem = std::string(s.name) + "-" + label;
+            const Outcome plain = convert(path, profile, dir.file(stem + "-plain"), 0);
             if (!plain.delivered || plain.bytes <= 0) {
                 std::fprintf(stderr, "%s: the plain conversion failed: %s\n", pair.c_str(),
                              plain.message.c_str());
@@ -199,7 +200,7 @@ int main() {
                 if (s.seconds > 120 && fraction != 0.75)
                     continue;
                 const int64_t limit = static_cast<int64_t>(plain.bytes * fraction);
-                const std::string out = dir.file(pair + "-" + std::to_string(fraction));
+                const std::string out = dir.file(stem + "-" + std::to_string(fraction));
                 const Outcome fit = convert(path, profile, out, limit);
                 if (fit.passes == 0) {
                     // Refused before any encode: nothing delivered, nothing counted.

@@ -30,7 +30,7 @@ public:
     static constexpr int kTemplateId = 145;
     static constexpr int kPaneId = 115;
     static constexpr int kWidth = 380;
-    static constexpr int kHeight = 170;
+    static constexpr int kHeight = 200;
     // Above this a limit means nothing on any disk this program writes to.
     static constexpr int64_t kMaxLimit = int64_t(1) << 50;
 

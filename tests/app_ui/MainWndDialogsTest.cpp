@@ -208,18 +208,28 @@ TEST_F(MainWndDialogs, FitToSizeSetsAndClearsTheLimitTheListShows) {
         for (int tick : step.ticks)
             clickItem(fit.Pane(), tick);
         clickItem(fit.Pane(), step.button);
+        QCoreApplication::processEvents(); // the pane's notice is posted
     };
     auto run = [&](std::vector<Step> steps, QString* shownText = nullptr,
                    QString* problem = nullptr) {
         onNextModal([&, steps](QWidget& modal) {
             auto* fit = dynamic_cast<CFitSizeDlg*>(&modal);
-            ASSERT_NE(fit, nullptr);
+            if (!fit) {
+                ADD_FAILURE() << "not the fit dialog";
+                static_cast<QDialog&>(modal).reject();
+                return;
+            }
+            (void)QTest::qWaitForWindowExposed(fit);
             if (shownText)
                 *shownText = fit->SizeEdit()->text() + " " + fit->UnitCombo()->currentText();
             for (const Step& step : steps) {
                 fill(*fit, step);
                 if (problem && fit->isVisible())
                     *problem = fit->Pane()->FindItem(CFitSizeDlg::kProblem)->caption;
+            }
+            if (fit->isVisible()) {
+                ADD_FAILURE() << "the dialog is still open";
+                fit->reject();
             }
         });
         dlg->OnCommand(kCmdFitSize);
