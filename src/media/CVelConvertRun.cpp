@@ -338,7 +338,7 @@ struct CVelConvert::CallbackGate {
     int readers = 0;        // progress callbacks in progress: they read the entries
     int changesWaiting = 0; // EntriesChange waiting for the readers to leave
     bool changing = false;  // the entries are being changed (EntriesChange)
-    // One per conversion started (16 bytes each); the last is the current one. The engine may
+    // One per conversion started (a pointer each); the last is the current one. The engine may
     // call with any of them for as long as the process lives.
     std::deque<RunTicket> tickets;
 };
