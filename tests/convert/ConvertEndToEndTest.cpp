@@ -169,6 +169,7 @@ TEST_F(ConvertEndToEnd, MergeWhoseSecondSourceFailsFinishesNoRow) {
                           std::chrono::seconds(120)));
     EXPECT_EQ(outputFiles(), std::vector<std::string>{});
     EXPECT_TRUE(window->finishedPaths().empty());
+    EXPECT_EQ(items[0]->progress.load(), 10000); // the first source was through
     for (const auto& item : items) {
         EXPECT_EQ(item->stateText(), "Convert Failed") << item->displayName;
         EXPECT_FALSE(item->failureReason.empty()) << item->displayName;
