@@ -20,6 +20,8 @@ namespace vel {
 
 namespace {
 
+std::atomic<int> closeFailureForTest{0};
+
 constexpr const char* kPartialMarker = ".movara-partial-";
 constexpr int kIoBufferSize = 1 << 16;
 // Bounded so that a folder answering "exists" to every name cannot hang a run.
@@ -218,8 +220,14 @@ int COutputFile::close() {
         if (::close(m_fd) != 0 && errno != EINTR)
             r = AVERROR(errno);
         m_fd = -1;
+        if (int injected = closeFailureForTest.exchange(0))
+            r = AVERROR(injected);
     }
     return r;
+}
+
+void COutputFile::failNextCloseForTest(int error) {
+    closeFailureForTest.store(error);
 }
 
 int COutputFile::commit(bool replaceExisting) {
@@ -228,21 +236,27 @@ int COutputFile::commit(bool replaceExisting) {
     avio_flush(m_io);
     if (m_io->error < 0)
         return fail(m_io->error, "writing");
+    // The content is on the disk, and the file closed without a lost write, before it takes a
+    // name: a crash after naming cannot leave an empty or short file where a good one was.
+    if (::fsync(m_fd) != 0)
+        return fail(AVERROR(errno), "writing");
     const std::string wanted = m_finalPath;
-    if (replaceExisting) {
-        if (m_unnamed) {
-            // An unnamed file cannot be renamed over another: it gets a temporary name first.
-            int r = AVERROR(EEXIST);
-            for (int attempt = 0; attempt < 100 && r == AVERROR(EEXIST); ++attempt) {
-                m_tempPath = temporaryPath(wanted);
-                r = linkNoReplace(m_tempPath);
-            }
-            if (r < 0) {
-                m_tempPath.clear();
-                return fail(r, "cannot name " + wanted);
-            }
-            m_unnamed = false;
+    if (m_unnamed) {
+        // Naming works on paths from here on: an unnamed file gets a temporary name first.
+        int r = AVERROR(EEXIST);
+        for (int attempt = 0; attempt < 100 && r == AVERROR(EEXIST); ++attempt) {
+            m_tempPath = temporaryPath(wanted);
+            r = linkNoReplace(m_tempPath);
         }
+        if (r < 0) {
+            m_tempPath.clear();
+            return fail(r, "cannot name " + wanted);
+        }
+        m_unnamed = false;
+    }
+    if (int r = close(); r < 0)
+        return fail(r, "closing the file");
+    if (replaceExisting) {
         if (std::rename(m_tempPath.c_str(), wanted.c_str()) != 0)
             return fail(AVERROR(errno), "cannot name " + wanted);
         m_tempPath.clear();
@@ -263,8 +277,13 @@ int COutputFile::commit(bool replaceExisting) {
         }
     }
     m_committed = true;
-    int r = close();
-    return r < 0 ? fail(r, "closing the file") : 0;
+    // The name itself made durable; the file is complete either way.
+    int folder = ::open(folderOf(m_finalPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return 0;
 }
 
 void COutputFile::discard() {

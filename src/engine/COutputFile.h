@@ -4,6 +4,10 @@
 // written under a temporary name beside the final one, "<final name>.movara-partial-<pid>-<n>";
 // such leftovers of processes that are gone are removed when the next run creates a file there.
 //
+// commit() puts the content on the disk and closes the file before it names it (an unnamed file
+// gets a temporary name for that), then makes the name durable: a crash or a write lost at close
+// never leaves an incomplete file under the final name, nor costs the file it was to replace.
+//
 // Naming never replaces a file by surprise: linkat and renameat2(RENAME_NOREPLACE) refuse an
 // existing name, so the check and the naming are one step, also across processes. When the name
 // is taken, the next free name by the output naming rule is taken; only a run told to replace
@@ -34,7 +38,8 @@ public:
     AVIOContext* io() const { return m_io; }
     bool unnamed() const { return m_unnamed; }
 
-    // Flushes and names the file; path() is then the name it got. 0 or a negative AVERROR.
+    // Flushes, syncs, closes and names the file; path() is then the name it got. 0 or a negative
+    // AVERROR (nothing new named then).
     int commit(bool replaceExisting);
     // Closes the file; a named temporary file is removed. Also done by the destructor unless
     // committed.
@@ -42,6 +47,10 @@ public:
 
     const std::string& path() const { return m_finalPath; }
     const std::string& error() const { return m_error; }
+
+    // Tests: the next close of a file fails with `error` (an errno value), the way a file system
+    // may report a lost write only then.
+    static void failNextCloseForTest(int error);
 
 private:
     static int readPacket(void* opaque, uint8_t* buffer, int size);

@@ -304,6 +304,9 @@ bool CVelConvert::planTargetSize(MediaItem* item, int64_t* videoBitRate, int64_t
 
 int CVelConvert::startConversion() {
     stop();
+    // The stopped conversion's last callback may still be on its way to the next item: it must
+    // be out before the cursor and the run record are taken again.
+    fenceOffEarlierRuns();
     state_.store(kStateConverting);
     MediaItem* first = firstChecked();
     if (job_ && job_->option(kOptionMerge)) {
@@ -330,6 +333,7 @@ void CVelConvert::forEachRun(int (*call)(VeldesTimeline, int)) {
 }
 
 void CVelConvert::stop() {
+    std::lock_guard lock(runControlMutex_);
     state_.store(kStateIdle);
     if (!timeline_) {
         return;
@@ -351,6 +355,7 @@ void CVelConvert::stop() {
 }
 
 void CVelConvert::suspend() {
+    std::lock_guard lock(runControlMutex_);
     state_.store(kStateSuspended);
     if (timeline_) {
         forEachRun(&VeldesSuspend);
@@ -358,6 +363,7 @@ void CVelConvert::suspend() {
 }
 
 void CVelConvert::resume() {
+    std::lock_guard lock(runControlMutex_);
     state_.store(kStateConverting);
     if (timeline_) {
         forEachRun(&VeldesResume);
@@ -378,7 +384,7 @@ int CVelConvert::startPreview(MediaItem* item) {
     edit.window = previewWindow_;
     edit.window2 = previewWindow_;
     edit.callback = &CVelConvert::previewCallback;
-    edit.user = gate_;
+    edit.user = callbackUser();
     if (VeldesEditBegin(timeline_, &edit) != 0) {
         return 0;
     }
@@ -433,7 +439,7 @@ int CVelConvert::thumbnailOnPause(int width, int height) {
         return -1;
     }
     return VeldesGetThumbnailOnPause(timeline_, width, height, &CVelConvert::previewCallback,
-                                     gate_);
+                                     callbackUser());
 }
 
 void CVelConvert::changeVolume(int volume) {

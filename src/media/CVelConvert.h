@@ -12,6 +12,12 @@
 // stay disabled while a conversion runs, which keeps the list and the entries unchanged while an
 // engine thread reads them.
 //
+// Each Start fences off the callbacks of the conversions before it: it waits for those in
+// progress (they return at once, every request of theirs being withdrawn by the Stop), and the
+// engine's later calls for earlier runs are ignored. Suspend, Resume and Stop are taken in one
+// order with the engine thread's start of the next run, so a run started meanwhile starts in the
+// state the conversion is in.
+//
 // Shutdown (also run by the destructor) withdraws every request a callback waits on (a blocking
 // notification or the disk-space question not yet handled count as not answered, Cancel), then
 // waits for the callbacks in progress without a time limit, and only then frees anything. The
@@ -196,6 +202,9 @@ private:
 
     // CVelConvertRun.cpp: runs, callbacks, notifications.
     void runFrom(MediaItem* item);
+    // Records the run just started for the entry and brings it into the conversion's state
+    // (stopped or suspended meanwhile).
+    void bindRun(Entry* entry, int runId);
     RunOutcome singleRun(MediaItem* item);
     void mergeRun(MediaItem* item);
     // `merged`: the item heads a merge, whose other sources may bring what this one lacks.
@@ -206,6 +215,9 @@ private:
     // The output was skipped (it exists and the person or the option said so).
     void markSkipped(MediaItem* item, bool tell = true);
     void mergeEnd(const tagVeldesEvent& event);
+    void onMergeProgress(const tagVeldesEvent& event, MediaItem* item);
+    // Every row of the merge run not failed yet fails with `reason`.
+    void failMergeRows(const std::string& reason);
     int onProgress(const tagVeldesEvent& event);
     int onPreviewEvent(tagVeldesEvent* event);
     static int progressCallback(tagVeldesEvent* event, void* user);
@@ -217,7 +229,12 @@ private:
     void postFinished(const char* path);
     // What the engine gets as the callbacks' user value (see CVelConvertRun.cpp).
     struct CallbackGate;
+    struct RunTicket;
     static CallbackGate* openGate(CVelConvert* owner);
+    // The user value for the engine's callbacks of the current conversion.
+    void* callbackUser() const;
+    // Start's fence: the callbacks of earlier conversions return and are ignored from now on.
+    void fenceOffEarlierRuns();
     static CVelConvert* enterCallback(void* user, bool readsEntries);
     static void leaveCallback(void* user, bool readsEntries);
     void closeGate();
@@ -262,4 +279,9 @@ private:
     int trackOption_ = 1;
     bool diskShortageSkipsItem_ = false;
     CallbackGate* gate_ = nullptr;
+    // Orders the state changes of Suspend, Resume and Stop with bindRun.
+    std::mutex runControlMutex_;
+    // The rows of the merge run, in its order; the last one's event ends the run. Written before
+    // the run starts, read by its callbacks.
+    std::vector<MediaItem*> mergeRows_;
 };

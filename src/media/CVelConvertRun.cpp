@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 
@@ -125,7 +126,7 @@ int CVelConvert::prepareExportInfo(MediaItem* item, bool merged) {
     exportInfo_.replaceExisting = !(flags & (kOptionSkip | kOptionRename)) ? 1 : 0;
     fillExportInfoStreams(exportInfo_, profile, chosen);
     VeldesSetMediaTargetSize(timeline_, entry->mediaId, std::max<int64_t>(0, item->targetSize));
-    exportInfo_.user = gate_;
+    exportInfo_.user = callbackUser();
     return 1;
 }
 
@@ -207,13 +208,22 @@ CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
         notify(kNotifyItemState, item, false);
         return RunOutcome::MoveOn;
     }
-    entry->runId.store(runId);
-    // Stopped while this run was being prepared on the engine's thread: end it at once.
-    if (state_.load() == kStateIdle) {
-        VeldesSkip(timeline_, runId, closing_.load());
-    }
+    bindRun(entry, runId);
     notify(kNotifyItemState, item, false);
     return RunOutcome::Started;
+}
+
+void CVelConvert::bindRun(Entry* entry, int runId) {
+    std::lock_guard lock(runControlMutex_);
+    entry->runId.store(runId);
+    // Stopped or paused while this run was being prepared on the engine's thread: Stop and
+    // Pause did not see it, so it follows them here.
+    const int state = state_.load();
+    if (state == kStateIdle) {
+        VeldesSkip(timeline_, runId, closing_.load());
+    } else if (state == kStateSuspended) {
+        VeldesSuspend(timeline_, runId);
+    }
 }
 
 void CVelConvert::mergeRun(MediaItem* item) {
@@ -240,6 +250,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
     }
 
     std::vector<int> ids;
+    mergeRows_.clear();
     const MediaList* items = list();
     const int start = std::max(indexOf(item), 0);
     for (size_t i = static_cast<size_t>(start); i < items->size(); ++i) {
@@ -249,6 +260,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
             continue;
         }
         ids.push_back(sourceEntry->mediaId);
+        mergeRows_.push_back(source);
         source->progress = 0;
         applyClip(*source, sourceEntry->mediaId);
         attachEdits(source, sourceEntry->mediaId);
@@ -258,16 +270,27 @@ void CVelConvert::mergeRun(MediaItem* item) {
     if (closing_.load()) {
         return;
     }
-    item->setState(kItemConverting);
+    for (MediaItem* row : mergeRows_) {
+        row->setState(kItemConverting);
+    }
     const int runId = VeldesRun(timeline_, ids.data(), static_cast<int>(ids.size()), &exportInfo_);
     if (runId < 0) {
-        item->failureReason = runRefusal();
-        item->setState(kItemConvertFailed);
+        failMergeRows(runRefusal());
         notify(kNotifyConversionOver, nullptr, true);
         return;
     }
-    entry->runId.store(runId);
+    bindRun(entry, runId);
     notify(kNotifyItemState, item, false);
+}
+
+void CVelConvert::failMergeRows(const std::string& reason) {
+    for (MediaItem* row : mergeRows_) {
+        if (!row->hasState(kItemConvertFailed)) {
+            row->failureReason = reason;
+            row->setState(kItemConvertFailed);
+            notify(kNotifyItemFailed, row, false);
+        }
+    }
 }
 
 void CVelConvert::markSkipped(MediaItem* item, bool tell) {
@@ -290,10 +313,6 @@ void CVelConvert::mergeEnd(const tagVeldesEvent& event) {
     if (state_.load() == kStateIdle) {
         return;
     }
-    const MediaItem* last = lastChecked();
-    if (!last || event.mediaId != mediaIdOf(last)) {
-        return;
-    }
     if (event.status >= 0 && job_->option(kOptionOpenOutputFolder) && notifyWindow_) {
         postFinished(event.outputPath ? event.outputPath : exportInfo_.outputPath);
     }
@@ -302,10 +321,15 @@ void CVelConvert::mergeEnd(const tagVeldesEvent& event) {
 
 // --- callbacks ---------------------------------------------------------------------------------
 
-// The engine calls back with a gate, not with this object: an engine may still be about to call
-// when the object is gone (a worker that was entering a callback while its timeline was
-// destroyed). The gate outlives every CVelConvert, so such a late call finds it closed and
-// returns; shutdown closes it and waits for callbacks that already entered.
+// The engine calls back with a ticket of a gate, not with this object: an engine may still be
+// about to call when the object is gone (a worker that was entering a callback while its timeline
+// was destroyed). The gate outlives every CVelConvert, so such a late call finds it closed and
+// returns; shutdown closes it and waits for callbacks that already entered. Each conversion gets
+// its own ticket, so the calls for the runs of an earlier one are told apart and ignored.
+struct CVelConvert::RunTicket {
+    CallbackGate* gate = nullptr;
+};
+
 struct CVelConvert::CallbackGate {
     std::mutex mutex;
     std::condition_variable idle;
@@ -314,6 +338,9 @@ struct CVelConvert::CallbackGate {
     int readers = 0;        // progress callbacks in progress: they read the entries
     int changesWaiting = 0; // EntriesChange waiting for the readers to leave
     bool changing = false;  // the entries are being changed (EntriesChange)
+    // One per conversion started (a pointer each); the last is the current one. The engine may
+    // call with any of them for as long as the process lives.
+    std::deque<RunTicket> tickets;
 };
 
 CVelConvert::CallbackGate* CVelConvert::openGate(CVelConvert* owner) {
@@ -322,20 +349,40 @@ CVelConvert::CallbackGate* CVelConvert::openGate(CVelConvert* owner) {
     static std::vector<std::unique_ptr<CallbackGate>> gates;
     std::lock_guard lock(registryMutex);
     gates.push_back(std::make_unique<CallbackGate>());
-    gates.back()->owner = owner;
-    return gates.back().get();
+    CallbackGate* gate = gates.back().get();
+    gate->owner = owner;
+    gate->tickets.push_back(RunTicket{gate});
+    return gate;
+}
+
+void* CVelConvert::callbackUser() const {
+    std::lock_guard lock(gate_->mutex);
+    return &gate_->tickets.back();
+}
+
+void CVelConvert::fenceOffEarlierRuns() {
+    std::unique_lock lock(gate_->mutex);
+    gate_->tickets.push_back(RunTicket{gate_});
+    // Every request a callback may wait on is withdrawn while the state is idle (the caller
+    // stopped), so this wait is short.
+    gate_->idle.wait(lock, [this] { return gate_->readers == 0; });
 }
 
 CVelConvert* CVelConvert::enterCallback(void* user, bool readsEntries) {
-    auto* gate = static_cast<CallbackGate*>(user);
-    if (!gate) {
+    const auto* ticket = static_cast<const RunTicket*>(user);
+    if (!ticket) {
         return nullptr;
     }
+    CallbackGate* gate = ticket->gate;
     std::unique_lock lock(gate->mutex);
     if (readsEntries) {
         gate->idle.wait(lock, [gate] { return !gate->changing && gate->changesWaiting == 0; });
     }
     if (!gate->owner || gate->owner->closing_.load()) {
+        return nullptr;
+    }
+    // A run of an earlier conversion: a Start since has taken the list and the run record.
+    if (readsEntries && ticket != &gate->tickets.back()) {
         return nullptr;
     }
     ++gate->active;
@@ -344,7 +391,7 @@ CVelConvert* CVelConvert::enterCallback(void* user, bool readsEntries) {
 }
 
 void CVelConvert::leaveCallback(void* user, bool readsEntries) {
-    auto* gate = static_cast<CallbackGate*>(user);
+    CallbackGate* gate = static_cast<const RunTicket*>(user)->gate;
     std::lock_guard lock(gate->mutex);
     gate->readers -= readsEntries ? 1 : 0;
     if (--gate->active == 0 || (readsEntries && gate->readers == 0)) {
@@ -414,6 +461,10 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
     if (!final && state_.load() == kStateIdle) {
         return 0;
     }
+    if (merge) {
+        onMergeProgress(event, item);
+        return 0;
+    }
     bool done = false;
     int code = kNotifyProgress;
     if (event.status < 0) {
@@ -431,7 +482,7 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
             item->setState(kItemFinish);
             code = kNotifyItemState;
             done = true;
-            if (job_->option(kOptionOpenOutputFolder) && !merge && notifyWindow_) {
+            if (job_->option(kOptionOpenOutputFolder) && notifyWindow_) {
                 // The engine names the path the output got: a name taken meanwhile moves it on.
                 postFinished(event.outputPath ? event.outputPath : exportInfo_.outputPath);
             }
@@ -439,13 +490,43 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
     }
     notify(code, item, false);
     if (done) {
-        if (merge) {
-            mergeEnd(event);
-        } else {
-            nextItem();
-        }
+        nextItem();
     }
     return 0;
+}
+
+// A merged output exists only once the run's last source reports its end: until then a source
+// that is through shows its progress, and a failure anywhere leaves no file for any row.
+void CVelConvert::onMergeProgress(const tagVeldesEvent& event, MediaItem* item) {
+    const bool runEnd = !mergeRows_.empty() && item == mergeRows_.back();
+    const bool stopped = state_.load() == kStateIdle;
+    if (event.status < 0) {
+        item->failureReason = event.message ? event.message : "";
+        item->setState(kItemConvertFailed);
+        notify(kNotifyItemFailed, item, false);
+        if (runEnd) {
+            if (!stopped) {
+                failMergeRows(item->failureReason);
+            }
+            mergeEnd(event);
+        }
+        return;
+    }
+    if (stopped && !(runEnd && event.progress >= 10000)) {
+        return; // a stopped run's sources are "Not Convert" (stop())
+    }
+    item->progress = event.progress;
+    item->elapsed = event.elapsed * 1000;
+    if (!runEnd || event.progress < 10000) {
+        notify(kNotifyProgress, item, false);
+        return;
+    }
+    for (MediaItem* row : mergeRows_) {
+        row->progress = 10000;
+        row->setState(kItemFinish);
+        notify(kNotifyItemState, row, false);
+    }
+    mergeEnd(event);
 }
 
 int CVelConvert::onPreviewEvent(tagVeldesEvent* event) {

@@ -59,7 +59,7 @@ struct MediaCrop {
 // edits and conversion state. Copies are field by field; the profile is shared, not copied.
 //
 // Progress, elapsed time and the state flags are written by the codec engine's thread while the
-// user-interface thread draws them, hence atomic.
+// user-interface thread draws them, hence atomic; so is the estimate (see there).
 struct MediaItem {
     std::string displayName;
     std::string sourcePath;
@@ -71,8 +71,10 @@ struct MediaItem {
     int64_t clipEnd = -1;            // ms; -1: to the end
     int64_t duration = 0;            // ms
     SharedValue<int64_t> elapsed{0}; // ms
-    int64_t outputEstimate = 0;      // bytes
-    int64_t targetSize = 0;          // the output at most this many bytes; 0 = no limit
+    // Bytes. The measured figure arrives on the user-interface thread while the engine's thread
+    // reads it for the disk check of the next item.
+    SharedValue<int64_t> outputEstimate{0};
+    int64_t targetSize = 0; // the output at most this many bytes; 0 = no limit
     MediaWatermark watermark;
     int32_t brightness = 0;
     int32_t contrast = 0;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -153,6 +154,28 @@ TEST_F(ConvertEndToEnd, MergeModeWritesOneOutput) {
     EXPECT_NEAR(probe.duration, 3.0, 0.4);
     for (const auto& item : items) {
         EXPECT_EQ(item->stateText(), "Finish") << item->displayName;
+    }
+}
+
+// The second source is unreadable by the time the merge reaches it: the first source was
+// through, but there is no merged file, so every row fails with the reason.
+TEST_F(ConvertEndToEnd, MergeWhoseSecondSourceFailsFinishesNoRow) {
+    settings.setOption(kOptionMerge, true);
+    addSources(smallMovie(), {"a.mp4", "b.mp4", "c.mp4"},
+               profileNamed("MP4-MPEG-4 Video (176x144)(*.mp4)"));
+    std::ofstream(items[1]->sourcePath, std::ios::trunc) << "no longer a movie";
+    convert->startConversion();
+    ASSERT_TRUE(pumpUntil([&] { return window->count(kNotifyConversionOver) == 1; },
+                          std::chrono::seconds(120)));
+    EXPECT_EQ(outputFiles(), std::vector<std::string>{});
+    EXPECT_TRUE(window->finishedPaths().empty());
+    EXPECT_EQ(items[0]->progress.load(), 10000); // the first source was through
+    for (const auto& item : items) {
+        EXPECT_EQ(item->stateText(), "Convert Failed") << item->displayName;
+        EXPECT_FALSE(item->failureReason.empty()) << item->displayName;
+    }
+    for (const auto& seen : window->seen()) {
+        EXPECT_FALSE(seen.itemState & kItemFinish);
     }
 }
 

@@ -67,6 +67,28 @@ TEST(EngineOutputFile, NamedOnlyWhenCompleteAndNeverOverAnotherFileUnlessAsked) 
     }
 }
 
+// The file system reports a lost write only when the file is closed: nothing new is named, and
+// the file the output was to replace (or to stand beside) is still there as it was.
+TEST(EngineOutputFile, AFailureAtTheLastStepKeepsTheOldFileAndNamesNothing) {
+    for (bool named : {false, true}) {
+        for (bool replace : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "named " << named << " replace " << replace);
+            ScratchDir dir;
+            const std::string out = dir.file("out.mp4");
+            std::ofstream(out) << "old";
+            vel::COutputFile file;
+            ASSERT_EQ(file.create(out, named), 0) << file.error();
+            avio_write(file.io(), reinterpret_cast<const unsigned char*>("new data"), 8);
+            vel::COutputFile::failNextCloseForTest(EIO);
+            EXPECT_EQ(file.commit(replace), AVERROR(EIO));
+            EXPECT_NE(file.error().find("Input/output error"), std::string::npos) << file.error();
+            file.discard();
+            EXPECT_EQ(names(dir.path()), std::set<std::string>{"out.mp4"});
+            EXPECT_EQ(contents(out), "old");
+        }
+    }
+}
+
 TEST(EngineOutputFile, DiscardLeavesNothingAndDeadProcessesLeftoversAreRemoved) {
     ScratchDir dir;
     for (bool named : {false, true}) {

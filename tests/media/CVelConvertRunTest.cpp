@@ -105,6 +105,33 @@ TEST_F(ConvertFixture, MergeModePostsOnlyTheMergedOutput) {
     }
 }
 
+// A merged output exists only once its run's last source ends: a source that is through shows
+// its progress, and when a later source fails there is no file, so no row is "Finish" and each
+// says why.
+TEST_F(ConvertFixture, MergeRowsFinishOnlyWithTheMergedFile) {
+    settings.setOption(kOptionMerge, true);
+    MediaItem* rows[] = {addFile("a.avi"), addFile("b.avi"), addFile("c.avi")};
+    convert->startConversion();
+    const int run = convert->runIdOf(rows[0]);
+    fake.fireProgress(run, convert->mediaIdOf(rows[0]), 10000, 1);
+    ASSERT_TRUE(pumpUntil([&] { return fake.waitIdle(std::chrono::milliseconds(1)); }));
+    EXPECT_EQ(rows[0]->stateText(), "Converting");
+    EXPECT_EQ(rows[0]->progress.load(), 10000);
+
+    const std::string why = "b.avi: invalid data found when processing input";
+    fake.fireProgress(run, convert->mediaIdOf(rows[1]), 2000, 1, -5, why);
+    fake.fireProgress(run, convert->mediaIdOf(rows[2]), 0, 1, -5, why);
+    ASSERT_TRUE(waitForCode(kNotifyConversionOver));
+    for (MediaItem* row : rows) {
+        EXPECT_EQ(row->stateText(), "Convert Failed") << row->displayName;
+        EXPECT_EQ(row->failureReason, why);
+    }
+    EXPECT_TRUE(window->finishedPaths().empty());
+    for (const auto& seen : window->seen()) {
+        EXPECT_FALSE(seen.itemState & kItemFinish);
+    }
+}
+
 // Progress that the window does not take within 200 ms is dropped and the engine goes on; the
 // end of the conversion waits until the window has taken it.
 TEST_F(ConvertFixture, ProgressIsDroppedWhenUnansweredButTheEndWaits) {

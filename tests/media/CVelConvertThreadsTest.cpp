@@ -2,13 +2,156 @@
 // meet on the other thread. Run under ThreadSanitizer, these prove the hand-over.
 #include "ConvertTestSupport.h"
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 namespace {
 
 using converttest::ConvertFixture;
+using converttest::pumpFor;
 using converttest::pumpUntil;
+using namespace std::chrono_literals;
+
+// Holds the first VeldesRun that reaches it from another thread (the engine thread's start of
+// the next item) until released.
+class RunHold {
+public:
+    explicit RunHold(FakeVelCodec& fake) : fake_(fake) {
+        fake_.setBeforeRun([this] { hold(); });
+    }
+    ~RunHold() {
+        release();
+        fake_.setBeforeRun(nullptr);
+    }
+    bool waitEntered() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 5s, [this] { return entered_; });
+    }
+    void release() {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    void hold() {
+        std::unique_lock lock(mutex_);
+        if (entered_ || std::this_thread::get_id() == owner_) {
+            return;
+        }
+        entered_ = true;
+        changed_.notify_all();
+        changed_.wait_for(lock, 5s, [this] { return released_; });
+    }
+    FakeVelCodec& fake_;
+    const std::thread::id owner_ = std::this_thread::get_id();
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool entered_ = false;
+    bool released_ = false;
+};
+
+// The runs started after `firstRun` that were not ended by a skip, for one media id.
+int liveRunsOf(const FakeVelCodec& fake, int mediaId, int firstRun) {
+    int count = 0;
+    for (const FakeRun& run : fake.runs()) {
+        count += run.id >= firstRun && !run.skipped && run.mediaIds == std::vector<int>{mediaId};
+    }
+    return count;
+}
+
+// Pause lands while the engine's thread starts the next item: that run starts paused too.
+TEST_F(ConvertFixture, PauseAtTheItemChangePausesTheNextRun) {
+    MediaItem* a = addFile("a.avi");
+    MediaItem* b = addFile("b.avi");
+    convert->startConversion();
+    RunHold hold(fake);
+    fake.fireProgress(convert->runIdOf(a), convert->mediaIdOf(a), 10000, 1);
+    ASSERT_TRUE(hold.waitEntered());
+    convert->suspend();
+    hold.release();
+    ASSERT_TRUE(pumpUntil([&] { return fake.waitIdle(1ms) && convert->runIdOf(b) >= 0; }));
+    EXPECT_EQ(convert->state(), kStateSuspended);
+    EXPECT_TRUE(fake.run(convert->runIdOf(b))->suspended);
+}
+
+// Stop, then Start at once, while the stopped conversion's last callback still starts the next
+// item; then the same in a loop at varying moments. Each new conversion waits for the stopped
+// one's callbacks, the run they started is ended, and the last conversion runs every item once.
+TEST_F(ConvertFixture, StartRightAfterStopFencesOffTheStoppedConversion) {
+    fake.setAutoRun(FakeAutoRun::Complete);
+    fake.setAutoEventDelay(1ms);
+    MediaItem* rows[] = {addFile("a.avi"), addFile("b.avi"), addFile("c.avi")};
+    auto nextRunId = [&] {
+        int next = 0;
+        for (const FakeRun& run : fake.runs()) {
+            next = std::max(next, run.id + 1);
+        }
+        return next;
+    };
+    // Stop and Start again; the new conversion runs every item once and ends once.
+    auto restartAndFinish = [&](const std::function<void()>& between) {
+        const int firstRun = nextRunId();
+        const int overBefore = window->count(kNotifyConversionOver);
+        convert->stop();
+        between();
+        convert->startConversion();
+        ASSERT_TRUE(pumpUntil([&] { return window->count(kNotifyConversionOver) > overBefore; }));
+        ASSERT_TRUE(pumpUntil([&] { return fake.waitIdle(1ms); }));
+        pumpFor(50ms);
+        EXPECT_EQ(window->count(kNotifyConversionOver), overBefore + 1);
+        for (MediaItem* row : rows) {
+            EXPECT_EQ(row->stateText(), "Finish") << row->displayName;
+            EXPECT_EQ(liveRunsOf(fake, convert->mediaIdOf(row), firstRun), 1) << row->displayName;
+        }
+    };
+    {
+        RunHold hold(fake);
+        convert->startConversion();
+        ASSERT_TRUE(hold.waitEntered());
+        std::thread releaser;
+        restartAndFinish([&] {
+            releaser = std::thread([&] {
+                std::this_thread::sleep_for(100ms);
+                hold.release();
+            });
+        });
+        releaser.join();
+    }
+    for (int round = 0; round < 20; ++round) {
+        pumpFor(std::chrono::milliseconds(round % 7));
+        convert->stop();
+        convert->startConversion();
+    }
+    restartAndFinish([] {});
+}
+
+// The measured estimate is written on this thread while the engine's thread reads it for the
+// next item's disk check.
+TEST_F(ConvertFixture, MeasuredEstimateArrivesWhileTheNextItemIsChecked) {
+    fake.setAutoRun(FakeAutoRun::Complete);
+    FakeSource measured = FakeSource::movie();
+    measured.encodedSizeResult = 2; // a measured figure
+    std::vector<MediaItem*> rows;
+    for (int i = 0; i < 8; ++i) {
+        rows.push_back(addFile("m" + std::to_string(i) + ".avi", measured));
+    }
+    convert->startConversion();
+    ASSERT_TRUE(pumpUntil([&] {
+        for (MediaItem* row : rows) {
+            EXPECT_EQ(convert->takeMeasuredEstimate(convert->mediaIdOf(row)), row);
+        }
+        return window->count(kNotifyConversionOver) > 0;
+    }));
+    for (MediaItem* row : rows) {
+        EXPECT_EQ(int64_t(row->outputEstimate), measured.encodedSize);
+        EXPECT_EQ(row->stateText(), "Finish");
+    }
+}
 
 // The next item's disk question, asked from the engine's thread, is pending while the
 // user-interface thread shuts the object down: it is withdrawn (as Cancel), the callback

@@ -79,6 +79,7 @@ void FakeVelCodec::reset() {
     autoSnapshot_ = false;
     autoDelay_ = std::chrono::milliseconds(0);
     beforeEvent_ = nullptr;
+    beforeRun_ = nullptr;
     editCallback_ = nullptr;
     editUser_ = nullptr;
     editTimeline_ = nullptr;
@@ -139,6 +140,11 @@ void FakeVelCodec::setAutoEventDelay(std::chrono::milliseconds delay) {
     autoDelay_ = delay;
 }
 
+void FakeVelCodec::setBeforeRun(std::function<void()> hook) {
+    std::lock_guard lock(mutex_);
+    beforeRun_ = std::move(hook);
+}
+
 void FakeVelCodec::setBeforeEvent(std::function<void(const tagVeldesEvent&)> hook) {
     std::lock_guard lock(mutex_);
     beforeEvent_ = std::move(hook);
@@ -147,7 +153,7 @@ void FakeVelCodec::setBeforeEvent(std::function<void(const tagVeldesEvent&)> hoo
 // --- events ------------------------------------------------------------------------------------
 
 void FakeVelCodec::fireProgress(int runId, int mediaId, int progress, int64_t elapsedSeconds,
-                                int64_t status) {
+                                int64_t status, const std::string& message) {
     std::lock_guard lock(mutex_);
     auto it = runs_.find(runId);
     if (it == runs_.end()) {
@@ -162,6 +168,7 @@ void FakeVelCodec::fireProgress(int runId, int mediaId, int progress, int64_t el
     pending.event.progress = progress;
     pending.event.elapsed = elapsedSeconds;
     pending.event.status = status;
+    pending.message = message;
     enqueue(std::move(pending));
 }
 
@@ -218,6 +225,9 @@ void FakeVelCodec::eventLoop() {
         }
         if (pending.pixels.size() > 0) {
             pending.event.pixels = pending.pixels.data();
+        }
+        if (!pending.message.empty()) {
+            pending.event.message = pending.message.c_str();
         }
         delivering_ = true;
         deliveringTimeline_ = pending.timeline;

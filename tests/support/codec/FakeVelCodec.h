@@ -128,11 +128,15 @@ public:
     void setAutoEventDelay(std::chrono::milliseconds delay);
     // Runs on the fake's thread when an event is about to be delivered (before the callback).
     void setBeforeEvent(std::function<void(const tagVeldesEvent&)> hook);
+    // Runs at the start of each VeldesRun, on the caller's thread, before anything is recorded:
+    // a test can hold the next item's start there.
+    void setBeforeRun(std::function<void()> hook);
 
     // --- events (delivered on the fake's event thread) -----------------------------------------
     // An export progress event of the run, to the callback of its export info.
+    // `message` is the failure's words (the event's message).
     void fireProgress(int runId, int mediaId, int progress, int64_t elapsedSeconds = 0,
-                      int64_t status = 0);
+                      int64_t status = 0, const std::string& message = {});
     // An edit event to the callback of the last VeldesEditBegin (or thumbnail request) that
     // registered one. Returns false when there is none.
     bool fireEditEvent(const tagVeldesEvent& event);
@@ -195,6 +199,7 @@ private:
         int runId = -1; // automatic events of a run are dropped once it is skipped
         bool automatic = false;
         std::vector<uint8_t> pixels; // snapshot events own their picture
+        std::string message;         // and failures their words
     };
 
     FakeCall& record(const char* function, VeldesTimeline timeline); // lock held
@@ -230,6 +235,7 @@ private:
     bool autoSnapshot_ = false;
     std::chrono::milliseconds autoDelay_{0};
     std::function<void(const tagVeldesEvent&)> beforeEvent_;
+    std::function<void()> beforeRun_;
     VeldesEventCallback editCallback_ = nullptr;
     void* editUser_ = nullptr;
     VeldesTimeline editTimeline_ = nullptr;

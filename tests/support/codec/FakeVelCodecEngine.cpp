@@ -191,6 +191,14 @@ int FakeVelCodec::getEncodedSize(VeldesTimeline timeline, int mediaId, int64_t* 
 
 int FakeVelCodec::startRun(VeldesTimeline timeline, const int* ids, int count,
                            const tagVeldesExportInfo* info) {
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(mutex_);
+        hook = beforeRun_;
+    }
+    if (hook) {
+        hook();
+    }
     std::lock_guard lock(mutex_);
     FakeCall& call = record("VeldesRun", timeline);
     call.ints = {count};
