@@ -13,6 +13,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace vel {
 
@@ -108,9 +109,16 @@ int renderText(const Watermark& w, double scale, int boxWidth, int boxHeight, Rg
 
     FramePtr frame;
     const std::string family = w.fontFamily.empty() ? "Sans" : w.fontFamily;
-    int r = drawText(w, family, pixelSize, width, height, &frame);
-    if (r < 0 && family != "Sans")
-        r = drawText(w, "Sans", pixelSize, width, height, &frame); // a font that is gone
+    int r = 0;
+    {
+        // A run and a size measurement may render at once; font matching and loading are done
+        // one at a time.
+        static std::mutex fonts;
+        std::lock_guard lock(fonts);
+        r = drawText(w, family, pixelSize, width, height, &frame);
+        if (r < 0 && family != "Sans")
+            r = drawText(w, "Sans", pixelSize, width, height, &frame); // a font that is gone
+    }
     if (r < 0)
         return r;
 
