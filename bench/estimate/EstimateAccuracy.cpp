@@ -127,55 +127,16 @@ int main() {
         {"low-motion-720p", clip("gradients=s=1280x720:r=25:speed=0.002,drawbox=x=560:y=260:w=160:"
                                  "h=200:c=0xC08060:t=fill",
                                  60)},
-        {"changing-120s",
-         {"-f",
-          "lavfi",
-          "-i",
-          "smptebars=s=640x480:r=25:d=30",
-          "-f",
-          "lavfi",
-          "-i",
-          "mandelbrot=s=640x480:r=25,trim=duration=30",
-          "-f",
-          "lavfi",
-          "-i",
-          "testsrc2=s=640x480:r=25:d=30",
-          "-f",
-          "lavfi",
-          "-i",
-          "gradients=s=640x480:r=25:speed=0.05,trim=duration=30",
-          "-f",
-          "lavfi",
-          "-i",
-          "sine=f=330:d=120",
-          "-filter_complex",
-          "[0:v][1:v][2:v][3:v]concat=n=4:v=1:a=0[v]",
-          "-map",
-          "[v]",
-          "-map",
-          "4:a",
-          "-c:v",
-          "libx264",
-          "-pix_fmt",
-          "yuv420p",
-          "-c:a",
-          "aac"}},
-    };
-    const auto& all = builtInProfiles();
-    auto named = [&](const char* name) {
-        for (const TestProfile& p : all)
-            if (std::string(p.name) == name)
-                return p;
-        std::fprintf(stderr, "no profile %s\n", name);
-        std::exit(2);
+        {"changing-120s", testmedia::changingContentArgs(30)},
     };
     const std::vector<std::pair<const char*, TestProfile>> profiles = {
-        {"mp4-mpeg4", named("MPEG-4 Video(*.mp4)")},
-        {"3gp-h263-amr", named("BlackBerry H.263 3GP Video(176x144)(*.3gp)")},
-        {"mp4-h264-aac", named("H.264 Video(*.mp4)")},
-        {"mp3", named("MP3-MPEG Layer 3 Audio(*.mp3)")},
-        {"mp4-mpeg4-original", named("MP4-MPEG-4 Video (original size)(*.mp4)")},
-        {"3g2-original", named("3GPP-3rd Generation Partnership Project2(original size)(*.3g2)")},
+        {"mp4-mpeg4", builtInProfile("MPEG-4 Video(*.mp4)")},
+        {"3gp-h263-amr", builtInProfile("BlackBerry H.263 3GP Video(176x144)(*.3gp)")},
+        {"mp4-h264-aac", builtInProfile("H.264 Video(*.mp4)")},
+        {"mp3", builtInProfile("MP3-MPEG Layer 3 Audio(*.mp3)")},
+        {"mp4-mpeg4-original", builtInProfile("MP4-MPEG-4 Video (original size)(*.mp4)")},
+        {"3g2-original",
+         builtInProfile("3GPP-3rd Generation Partnership Project2(original size)(*.3g2)")},
     };
     testmedia::ScratchDir dir;
     std::vector<double> errors, computedErrors;

@@ -119,57 +119,16 @@ int main() {
         {"full-hd-12s", 12, clip("testsrc2=s=1920x1080:r=25", 12)},
         {"audio-heavy-60s", 60,
          clip("smptebars=s=320x240:r=25", 60, "anoisesrc=c=pink:a=0.3", 256)},
-        {"changing-80s",
-         80,
-         {"-f",
-          "lavfi",
-          "-i",
-          "smptebars=s=640x480:r=25:d=20",
-          "-f",
-          "lavfi",
-          "-i",
-          "mandelbrot=s=640x480:r=25,trim=duration=20",
-          "-f",
-          "lavfi",
-          "-i",
-          "testsrc2=s=640x480:r=25:d=20",
-          "-f",
-          "lavfi",
-          "-i",
-          "gradients=s=640x480:r=25:speed=0.05,trim=duration=20",
-          "-f",
-          "lavfi",
-          "-i",
-          "sine=f=330:d=80",
-          "-filter_complex",
-          "[0:v][1:v][2:v][3:v]concat=n=4:v=1:a=0[v]",
-          "-map",
-          "[v]",
-          "-map",
-          "4:a",
-          "-c:v",
-          "libx264",
-          "-pix_fmt",
-          "yuv420p",
-          "-c:a",
-          "aac"}},
+        {"changing-80s", 80, testmedia::changingContentArgs(20)},
         {"lecture-10min", 600,
          clip("gradients=s=320x240:r=10:speed=0.001,drawbox=x=120:y=60:w=80:h=100:c=0xC08060:"
               "t=fill",
               600, "sine=f=220", 64)},
     };
-    const auto& all = builtInProfiles();
-    auto named = [&](const char* name) {
-        for (const TestProfile& p : all)
-            if (std::string(p.name) == name)
-                return p;
-        std::fprintf(stderr, "no profile %s\n", name);
-        std::exit(2);
-    };
     const std::vector<std::pair<const char*, TestProfile>> profiles = {
-        {"mp4-mpeg4", named("MPEG-4 Video(*.mp4)")},
-        {"mp4-h264-aac", named("H.264 Video(*.mp4)")},
-        {"3gp-h263-amr", named("BlackBerry H.263 3GP Video(176x144)(*.3gp)")},
+        {"mp4-mpeg4", builtInProfile("MPEG-4 Video(*.mp4)")},
+        {"mp4-h264-aac", builtInProfile("H.264 Video(*.mp4)")},
+        {"3gp-h263-amr", builtInProfile("BlackBerry H.263 3GP Video(176x144)(*.3gp)")},
     };
     // Of the plain output: tight, middle, loose.
     const std::vector<double> fractions = {0.4, 0.75, 1.3};

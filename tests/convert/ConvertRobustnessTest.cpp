@@ -1,5 +1,6 @@
 // movara-convert under hostile conditions, as scripts meet them: signals mid-run, concurrent runs
 // into one folder, a reader that goes away, full and read-only disks.
+#include "ConvertToolSupport.h"
 #include "MediaGenerators.h"
 #include "MediaProbe.h"
 #include "ScratchDir.h"
@@ -27,20 +28,13 @@
 
 namespace {
 
+using converttest::movie;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 const char* const kVideoProfile = "H.264 Video(*.mp4)";
 const char* const kAudioProfile = "MP3-MPEG Layer 3 Audio(*.mp3)";
-
-std::string movie(double seconds, int width = 320) {
-    testmedia::SourceSpec spec;
-    spec.width = width;
-    spec.height = width * 3 / 4;
-    spec.seconds = seconds;
-    spec.sampleRate = 44100;
-    return testmedia::generate(spec);
-}
 
 std::set<std::string> entries(const std::string& folder) {
     std::set<std::string> out;

@@ -1,5 +1,6 @@
 // movara-convert --fit-size: outputs land at or under their limit and make good use of it,
 // merged outputs fit as a whole, and a limit nothing can meet is refused with its reason.
+#include "ConvertToolSupport.h"
 #include "MediaGenerators.h"
 #include "ScratchDir.h"
 #include "ToolRunner.h"
@@ -43,11 +44,10 @@ TEST(MovaraConvertFitSize, OutputsFitTheirLimitOrAreRefusedWithTheReason) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.profile) + " " + c.size);
         testmedia::ScratchDir out;
-        std::vector<std::string> args = {"timeout",   "--signal=KILL", "300", MOVARA_CONVERT_BIN,
-                                         "--profile", c.profile,       "--fit-size", c.size,
-                                         "--output",  out.path()};
+        std::vector<std::string> args = {"--profile", c.profile,  "--fit-size",
+                                         c.size,      "--output", out.path()};
         args.insert(args.end(), c.extra.begin(), c.extra.end());
-        const auto result = testmedia::runTool(args);
+        const auto result = converttest::runConvert(args, 300);
         if (*c.refusal) {
             EXPECT_EQ(result.exitCode, 1);
             EXPECT_NE(result.err.find(c.refusal), std::string::npos) << result.err;

@@ -1,5 +1,6 @@
 // What a user asked for is what lands on disk: picture shapes, containers, sound, odd sources
 // and watermarks, through movara-convert and read back with ffprobe and decoded pixels.
+#include "ConvertToolSupport.h"
 #include "MediaGenerators.h"
 #include "MediaProbe.h"
 #include "ScratchDir.h"
@@ -14,12 +15,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using converttest::runConvert;
 
-testmedia::ToolResult runConvert(std::vector<std::string> args) {
-    args.insert(args.begin(), {"timeout", "--signal=KILL", "120", MOVARA_CONVERT_BIN});
-    return testmedia::runTool(args);
-}
+namespace fs = std::filesystem;
 
 double ratio(const std::string& text) {
     const auto colon = text.find(':');

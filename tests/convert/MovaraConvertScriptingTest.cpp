@@ -1,5 +1,6 @@
 // movara-convert as scripts drive it: results as JSON lines, exit codes, skips (also under
 // concurrent runs), closed descriptors, and signals during an estimate.
+#include "ConvertToolSupport.h"
 #include "MediaGenerators.h"
 #include "ScratchDir.h"
 #include "ToolRunner.h"
@@ -20,21 +21,10 @@
 
 namespace {
 
+using converttest::movie;
+using converttest::runConvert;
+
 namespace fs = std::filesystem;
-
-testmedia::ToolResult runConvert(std::vector<std::string> args) {
-    args.insert(args.begin(), {"timeout", "--signal=KILL", "120", MOVARA_CONVERT_BIN});
-    return testmedia::runTool(args);
-}
-
-std::string movie(double seconds, int width = 320) {
-    testmedia::SourceSpec spec;
-    spec.width = width;
-    spec.height = width * 3 / 4;
-    spec.seconds = seconds;
-    spec.sampleRate = 44100;
-    return testmedia::generate(spec);
-}
 
 std::vector<QJsonObject> jsonLines(const std::string& text) {
     std::vector<QJsonObject> objects;

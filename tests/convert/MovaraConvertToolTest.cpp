@@ -1,4 +1,5 @@
 // The movara-convert program, run as a script would run it.
+#include "ConvertToolSupport.h"
 #include "MediaGenerators.h"
 #include "MediaProbe.h"
 #include "ProfileCatalogue.h"
@@ -13,13 +14,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using converttest::movie;
+using converttest::runConvert;
 
-// Bounded: a hung converter fails the test instead of stalling the suite.
-testmedia::ToolResult runConvert(std::vector<std::string> args) {
-    args.insert(args.begin(), {"timeout", "--signal=KILL", "120", MOVARA_CONVERT_BIN});
-    return testmedia::runTool(args);
-}
+namespace fs = std::filesystem;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
@@ -28,15 +26,6 @@ std::vector<std::string> lines(const std::string& text) {
         out.push_back(line);
     }
     return out;
-}
-
-std::string movie(double seconds = 1.0) {
-    testmedia::SourceSpec spec;
-    spec.width = 320;
-    spec.height = 240;
-    spec.seconds = seconds;
-    spec.sampleRate = 44100;
-    return testmedia::generate(spec);
 }
 
 TEST(MovaraConvert, ListsTheBuiltInProfilesInCatalogueOrder) {

@@ -3,6 +3,7 @@
 #include "velcodecutil.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace enginetest {
 
@@ -72,6 +73,13 @@ const std::vector<TestProfile>& builtInProfiles() {
         {"BlackBerry MPEG-4 Video(176x144)(*.mp4)", 0, 0, 8, 176, 144, 5, 0, 24000, 32000, 40},
     };
     return profiles;
+}
+
+const TestProfile& builtInProfile(const std::string& name) {
+    for (const TestProfile& p : builtInProfiles())
+        if (name == p.name)
+            return p;
+    throw std::out_of_range("no built-in profile " + name);
 }
 
 const char* engineFormatName(int format) {

@@ -27,6 +27,8 @@ struct TestProfile {
 };
 
 const std::vector<TestProfile>& builtInProfiles();
+// The built-in profile of that name; throws std::out_of_range for a name there is not.
+const TestProfile& builtInProfile(const std::string& name);
 const char* engineFormatName(int format);
 int videoEngineId(const TestProfile& p);
 int audioEngineId(const TestProfile& p);

@@ -65,6 +65,42 @@ std::string generateWith(const std::vector<std::string>& args, const std::string
     return path;
 }
 
+std::vector<std::string> changingContentArgs(int segmentSeconds) {
+    const std::string d = std::to_string(segmentSeconds);
+    return {"-f",
+            "lavfi",
+            "-i",
+            "smptebars=s=640x480:r=25:d=" + d,
+            "-f",
+            "lavfi",
+            "-i",
+            "mandelbrot=s=640x480:r=25,trim=duration=" + d,
+            "-f",
+            "lavfi",
+            "-i",
+            "testsrc2=s=640x480:r=25:d=" + d,
+            "-f",
+            "lavfi",
+            "-i",
+            "gradients=s=640x480:r=25:speed=0.05,trim=duration=" + d,
+            "-f",
+            "lavfi",
+            "-i",
+            "sine=f=330:d=" + std::to_string(4 * segmentSeconds),
+            "-filter_complex",
+            "[0:v][1:v][2:v][3:v]concat=n=4:v=1:a=0[v]",
+            "-map",
+            "[v]",
+            "-map",
+            "4:a",
+            "-c:v",
+            "libx264",
+            "-pix_fmt",
+            "yuv420p",
+            "-c:a",
+            "aac"};
+}
+
 std::string generate(const SourceSpec& spec, std::string* error) {
     std::vector<std::string> args;
     const std::string seconds = formatSeconds(spec.seconds);

@@ -24,6 +24,10 @@ struct SourceSpec {
     std::vector<std::string> extraOutputArgs; // more output options, e.g. {"-b:v", "2M"}
 };
 
+// ffmpeg input and output options (before "{out}") of a 640x480 H.264 source with a tone whose
+// content changes every `segmentSeconds`: still bars, a hard fractal, a test pattern, gradients.
+std::vector<std::string> changingContentArgs(int segmentSeconds);
+
 // Path of a file matching `spec`, generated on first use; empty when ffmpeg failed (the
 // tool's message is in *error when given).
 std::string generate(const SourceSpec& spec, std::string* error = nullptr);
