@@ -12,7 +12,8 @@
 //   measure-cost <ratio>   (time measuring against time converting)
 // Targets: median within 3 %, worst within 8 %. Exit status 1 when a target is missed.
 // With ESTIMATE_DETAIL set, each pair also prints what a model may use on stderr: the source's
-// bits per pixel and codec, and the target's size, rate and bit rates.
+// bits per pixel and codec, and the target's size, rate and bit rates. ESTIMATE_ONLY=TEXT runs
+// only the pairs whose "source/profile" name contains TEXT.
 #include "EngineHarness.h"
 #include "MediaGenerators.h"
 #include "ProfileDerivation.h"
@@ -142,6 +143,11 @@ int main() {
     std::vector<double> errors, computedErrors;
     double measuring = 0.0, converting = 0.0;
     for (const Source& s : sources) {
+        const char* only = std::getenv("ESTIMATE_ONLY");
+        if (only && std::none_of(profiles.begin(), profiles.end(), [&](const auto& p) {
+                return (std::string(s.name) + "/" + p.first).find(only) != std::string::npos;
+            }))
+            continue;
         std::vector<std::string> args = s.args;
         args.push_back("{out}");
         std::string error;
@@ -154,6 +160,8 @@ int main() {
             bool audioOnlyProfile = profile.videoCodec == 0;
             if (std::string(s.name) == "sound-only" && !audioOnlyProfile)
                 continue; // a sound file converts only into a sound profile
+            if (only && (std::string(s.name) + "/" + label).find(only) == std::string::npos)
+                continue;
             int64_t computed = 0, estimate = 0, real = 0;
             double measureSeconds = 0.0, convertSeconds = 0.0;
             std::string out = dir.file(std::string(s.name) + "-" + label);
