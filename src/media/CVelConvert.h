@@ -177,6 +177,23 @@ public:
     // The current run's record.
     const tagVeldesExportInfo& exportInfo() const { return exportInfo_; }
 
+    struct CallbackGate;
+    // Held by the user-interface thread while it changes the entries or the list's order and
+    // contents (see CVelConvertRun.cpp); the thread that holds one may take more.
+    class EntriesChange {
+    public:
+        explicit EntriesChange(CallbackGate* gate);
+        ~EntriesChange();
+        EntriesChange(const EntriesChange&) = delete;
+        EntriesChange& operator=(const EntriesChange&) = delete;
+
+    private:
+        CallbackGate* gate_;
+    };
+    // For the window's own changes of the list: a stopped conversion's last callback may still
+    // be reading it on its way to the next item.
+    [[nodiscard]] EntriesChange listChange() { return EntriesChange(gate_); }
+
 private:
     struct Entry {
         int mediaId = -1;
@@ -228,7 +245,6 @@ private:
     intptr_t sendUnlessWithdrawn(unsigned msg, intptr_t lParam);
     void postFinished(const char* path);
     // What the engine gets as the callbacks' user value (see CVelConvertRun.cpp).
-    struct CallbackGate;
     struct RunTicket;
     static CallbackGate* openGate(CVelConvert* owner);
     // The user value for the engine's callbacks of the current conversion.
@@ -238,17 +254,6 @@ private:
     static CVelConvert* enterCallback(void* user, bool readsEntries);
     static void leaveCallback(void* user, bool readsEntries);
     void closeGate();
-    // Held by the user-interface thread while it changes the entries (see CVelConvertRun.cpp).
-    class EntriesChange {
-    public:
-        explicit EntriesChange(CallbackGate* gate);
-        ~EntriesChange();
-        EntriesChange(const EntriesChange&) = delete;
-        EntriesChange& operator=(const EntriesChange&) = delete;
-
-    private:
-        CallbackGate* gate_;
-    };
 
     // CVelConvertEdits.cpp: the edits of one source.
     int attachEdits(MediaItem* item, int mediaId);

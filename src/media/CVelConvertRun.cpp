@@ -20,6 +20,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -338,6 +339,8 @@ struct CVelConvert::CallbackGate {
     int readers = 0;        // progress callbacks in progress: they read the entries
     int changesWaiting = 0; // EntriesChange waiting for the readers to leave
     bool changing = false;  // the entries are being changed (EntriesChange)
+    std::thread::id changer; // ... by this thread
+    int depth = 0;           // ... under this many EntriesChange
     // One per conversion started (a pointer each); the last is the current one. The engine may
     // call with any of them for as long as the process lives.
     std::deque<RunTicket> tickets;
@@ -413,16 +416,25 @@ CVelConvert::EntriesChange::EntriesChange(CallbackGate* gate) : gate_(gate) {
     // once the conversion is stopped (every blocking request is withdrawn then), and the entries
     // change only then: the commands that change the list are disabled while converting.
     std::unique_lock lock(gate_->mutex);
+    if (gate_->changing && gate_->changer == std::this_thread::get_id()) {
+        ++gate_->depth; // a change within a change (the list's change adds an entry)
+        return;
+    }
     ++gate_->changesWaiting;
     gate_->idle.wait(lock, [this] { return gate_->readers == 0 && !gate_->changing; });
     --gate_->changesWaiting;
     gate_->changing = true;
+    gate_->changer = std::this_thread::get_id();
+    gate_->depth = 1;
 }
 
 CVelConvert::EntriesChange::~EntriesChange() {
     {
         std::lock_guard lock(gate_->mutex);
+        if (--gate_->depth > 0)
+            return;
         gate_->changing = false;
+        gate_->changer = {};
     }
     gate_->idle.notify_all();
 }

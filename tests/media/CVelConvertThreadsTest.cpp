@@ -79,6 +79,32 @@ TEST_F(ConvertFixture, PauseAtTheItemChangePausesTheNextRun) {
     EXPECT_TRUE(fake.run(convert->runIdOf(b))->suspended);
 }
 
+// Stop lands while the engine's thread starts the next item, and the window reorders the list
+// at once: the reorder waits for that thread, which reads the list.
+TEST_F(ConvertFixture, ListReorderRightAfterStopWaitsForTheItemChange) {
+    MediaItem* a = addFile("a.avi");
+    addFile("b.avi");
+    addFile("c.avi");
+    convert->startConversion();
+    RunHold hold(fake);
+    fake.fireProgress(convert->runIdOf(a), convert->mediaIdOf(a), 10000, 1);
+    ASSERT_TRUE(hold.waitEntered());
+    convert->stop();
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(100ms);
+        hold.release();
+    });
+    const auto begun = std::chrono::steady_clock::now();
+    {
+        const auto change = convert->listChange();
+        std::swap(items[1], items[2]);
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - begun, 50ms);
+    releaser.join();
+    ASSERT_TRUE(pumpUntil([&] { return fake.waitIdle(1ms); }));
+    EXPECT_EQ(convert->state(), kStateIdle);
+}
+
 // Stop, then Start at once, while the stopped conversion's last callback still starts the next
 // item; then the same in a loop at varying moments. Each new conversion waits for the stopped
 // one's callbacks, the run they started is ended, and the last conversion runs every item once.

@@ -65,7 +65,11 @@ int CMovaraDlg::AddFileByPath(const std::string& path) {
     item.profile = SelectedProfile();
     if (!item.profile)
         item.profile = m_catalogue.defaultProfile();
-    const int index = m_fileList->Add(item);
+    int index = -1;
+    {
+        const auto change = m_convert.listChange();
+        index = m_fileList->Add(item);
+    }
     if (index < 0)
         return -1;
     return LoadItem(index) ? index : -1;

@@ -32,7 +32,11 @@ int CMovaraDlg::AddDeviceItem(const VEL_DEVICE_INFO& record) {
     ProfileRef profile = SelectedProfile();
     if (!profile)
         profile = m_catalogue.defaultProfile();
-    const int index = m_fileList->Add(capture::makeDeviceItem(record, profile));
+    int index = -1;
+    {
+        const auto change = m_convert.listChange();
+        index = m_fileList->Add(capture::makeDeviceItem(record, profile));
+    }
     if (index < 0)
         return -1;
     return LoadItem(index) ? index : -1;

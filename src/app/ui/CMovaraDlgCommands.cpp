@@ -23,8 +23,11 @@ void CMovaraDlg::OnClear() {
                                       MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return;
     StopPreviewIfActive();
-    m_convert.removeAll();
-    m_fileList->Clear();
+    {
+        const auto change = m_convert.listChange();
+        m_convert.removeAll();
+        m_fileList->Clear();
+    }
     UpdateCommandStates();
     UpdateStatusText(1);
 }
@@ -37,8 +40,11 @@ void CMovaraDlg::OnRemove() {
     MediaItem* item = m_fileList->MediaAt(focused);
     if (!item)
         return;
-    m_convert.removeItem(item);
-    m_fileList->Remove(focused);
+    {
+        const auto change = m_convert.listChange();
+        m_convert.removeItem(item);
+        m_fileList->Remove(focused);
+    }
     UpdateStatusText(1);
 }
 
@@ -49,7 +55,12 @@ void CMovaraDlg::OnDuplicate() {
     const MediaItem* item = m_fileList->MediaAt(focused);
     if (!item)
         return;
-    const int index = m_fileList->InsertCopy(m_convert.copyOf(*item), focused + 1);
+    const MediaItem copy = m_convert.copyOf(*item);
+    int index = -1;
+    {
+        const auto change = m_convert.listChange();
+        index = m_fileList->InsertCopy(copy, focused + 1);
+    }
     if (index >= 0)
         LoadItem(index);
 }
@@ -57,14 +68,20 @@ void CMovaraDlg::OnDuplicate() {
 void CMovaraDlg::OnMoveUp() {
     if (!m_fileList)
         return;
-    m_fileList->MoveUp();
+    {
+        const auto change = m_convert.listChange();
+        m_fileList->MoveUp();
+    }
     UpdateCommandStates();
 }
 
 void CMovaraDlg::OnMoveDown() {
     if (!m_fileList)
         return;
-    m_fileList->MoveDown();
+    {
+        const auto change = m_convert.listChange();
+        m_fileList->MoveDown();
+    }
     UpdateCommandStates();
 }
 

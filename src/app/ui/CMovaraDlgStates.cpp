@@ -177,7 +177,10 @@ int CMovaraDlg::LoadItem(int index) {
         const std::string text =
             (device ? "Failed to load device : \n" : "Failed to load file :\n") + item->sourcePath;
         platformServices().messageBox(text, "Movara", MB_OK, MB_ICONWARNING);
-        m_fileList->Remove(index);
+        {
+            const auto change = m_convert.listChange();
+            m_fileList->Remove(index);
+        }
         UpdateCommandStates();
         UpdateStatusText(1);
         return 0;
