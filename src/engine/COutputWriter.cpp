@@ -124,18 +124,19 @@ int COutputWriter::encode(AVCodecContext* encoder, AVStream* stream, AVFrame* fr
             m_audioBytes += m_packet->size;
         if (stream == m_videoStream) {
             m_videoBytes += m_packet->size;
-            if (m_notePictures && m_packet->pts != AV_NOPTS_VALUE)
-                m_pictureNotes.push_back(
-                    {double(m_packet->pts) * av_q2d(stream->time_base), m_packet->size,
-                     (m_packet->flags & AV_PKT_FLAG_KEY) != 0});
+            double quantiser = -1.0;
             size_t size = 0;
             const uint8_t* stats =
                 av_packet_get_side_data(m_packet.get(), AV_PKT_DATA_QUALITY_STATS, &size);
             if (stats && size >= 4) {
-                const double quantiser = double(AV_RL32(stats)) / FF_QP2LAMBDA;
+                quantiser = double(AV_RL32(stats)) / FF_QP2LAMBDA;
                 m_qualityAtFloor += quantiser <= m_videoEncoder->qmin + 0.5;
                 ++m_qualityCount;
             }
+            if (m_notePictures && m_packet->pts != AV_NOPTS_VALUE)
+                m_pictureNotes.push_back({double(m_packet->pts) * av_q2d(stream->time_base),
+                                          m_packet->size, (m_packet->flags & AV_PKT_FLAG_KEY) != 0,
+                                          quantiser});
         }
         r = av_interleaved_write_frame(m_output, m_packet.get());
         if (r < 0)

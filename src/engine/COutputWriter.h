@@ -48,6 +48,7 @@ public:
         double seconds; // presentation time in the output
         int64_t bytes;
         bool key;
+        double quantiser = -1.0; // as the encoder reports it; -1 where it does not
     };
     void notePictures() { m_notePictures = true; }
     const std::vector<PictureNote>& pictureNotes() const { return m_pictureNotes; }

@@ -29,9 +29,9 @@ constexpr AVCodecID kSettlingEncoders[] = {
     AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MPEG2VIDEO, AV_CODEC_ID_H263,      AV_CODEC_ID_H263P,
     AV_CODEC_ID_MPEG4,      AV_CODEC_ID_MSMPEG4V2,  AV_CODEC_ID_MSMPEG4V3, AV_CODEC_ID_WMV1,
     AV_CODEC_ID_WMV2,       AV_CODEC_ID_FLV1,       AV_CODEC_ID_RV10,      AV_CODEC_ID_RV20};
-// An encoder that coded this share of its pictures at its smallest quantiser spends what the
-// content needs, and cannot spend more however far below its target it is.
-constexpr double kAtFloorShare = 0.5;
+// Encoders whose average rate reaches its target over a run wherever the content can take it:
+// what a short sample spends under the target is its rate control still on its way there.
+constexpr AVCodecID kReachingEncoders[] = {AV_CODEC_ID_H264};
 // Windows of one sample whose rates differ by this factor show content that changes.
 constexpr double kChangingContent = 3.0;
 // A waiting measurement looks this often whether the runs that hold it back have ended.
@@ -154,6 +154,23 @@ double settlingPictureBits(const std::vector<COutputWriter::PictureNote>& notes,
                      : w.bits * share / w.length;
     }
     return total;
+}
+
+// Whether an encoder that spent `rate` at the sample's usual quantiser can spend `target`
+// above its smallest quantiser (each 6 steps double the bits); content that needs less than
+// the target at the finest quality spends only what it needs, however long the run.
+bool canReach(const std::vector<COutputWriter::PictureNote>& notes, const AVCodecContext* encoder,
+              double rate, double target) {
+    std::vector<double> quantisers;
+    for (const auto& n : notes)
+        if (!n.key && n.quantiser >= 0.0)
+            quantisers.push_back(n.quantiser);
+    if (quantisers.empty() || !(rate > 0.0))
+        return false;
+    std::nth_element(quantisers.begin(), quantisers.begin() + quantisers.size() / 2,
+                     quantisers.end());
+    const double usual = quantisers[quantisers.size() / 2];
+    return usual - 6.0 * std::log2(target / rate) >= std::max(0, encoder->qmin) + 1.0;
 }
 
 // The interval of key pictures an encoder keeps when nothing else forces one.
@@ -400,6 +417,14 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
                                          keyInterval(encoder));
     else
         videoBits = 8 * continuousPictureBytes(writer.pictureNotes(), starts) * seconds / sampled;
+    // A run starts as the sample did and then holds the target.
+    const bool reaches = encoder &&
+                         std::find(std::begin(kReachingEncoders), std::end(kReachingEncoders),
+                                   encoder->codec_id) != std::end(kReachingEncoders) &&
+                         encoder->bit_rate > 0;
+    if (reaches && videoBits / seconds < double(encoder->bit_rate) &&
+        canReach(writer.pictureNotes(), encoder, videoBits / seconds, double(encoder->bit_rate)))
+        videoBits = videoBits / seconds * sampled + double(encoder->bit_rate) * (seconds - sampled);
     ScratchFolder soundFolder;
     int64_t sound = soundFolder.ok() ? wholeSoundBytes(clip, plan, soundFolder.file(), abort) : -1;
     if (abort->load())
