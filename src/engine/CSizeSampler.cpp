@@ -339,7 +339,8 @@ double CSizeSampler::scaledVideoBits(double sampledBits, double sampled, double 
 }
 
 int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
-                          const std::atomic<bool>* abort, int64_t* bytes, Parts* split) {
+                          const std::atomic<bool>* abort, int64_t* bytes, Parts* split,
+                          const double* knownSound) {
     const double seconds = clipSeconds(clip);
     if (!(seconds > 0.0))
         return AVERROR(EINVAL); // no known length to scale to
@@ -425,8 +426,12 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     if (reaches && videoBits / seconds < double(encoder->bit_rate) &&
         canReach(writer.pictureNotes(), encoder, videoBits / seconds, double(encoder->bit_rate)))
         videoBits = videoBits / seconds * sampled + double(encoder->bit_rate) * (seconds - sampled);
-    ScratchFolder soundFolder;
-    int64_t sound = soundFolder.ok() ? wholeSoundBytes(clip, plan, soundFolder.file(), abort) : -1;
+    int64_t sound = -1;
+    if (knownSound) {
+        sound = std::llround(*knownSound);
+    } else if (ScratchFolder soundFolder; soundFolder.ok()) {
+        sound = wholeSoundBytes(clip, plan, soundFolder.file(), abort);
+    }
     if (abort->load())
         return AVERROR_EXIT;
     if (sound < 0)

@@ -71,8 +71,11 @@ public:
     };
     // Measures on the calling thread: the windows' encoded size scaled to the clip (and, when
     // asked, its parts). 0, or a negative AVERROR (AVERROR_EXIT when `abort` was set).
+    // `knownSound`: the clip's sound bytes from an earlier measurement of the same sound plan,
+    // which then is not encoded again.
     static int measure(const PassSource& clip, const OutputPlan& plan,
-                       const std::atomic<bool>* abort, int64_t* bytes, Parts* parts = nullptr);
+                       const std::atomic<bool>* abort, int64_t* bytes, Parts* parts = nullptr,
+                       const double* knownSound = nullptr);
 
 private:
     void main();

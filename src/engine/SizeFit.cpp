@@ -54,15 +54,22 @@ std::vector<int64_t> soundRates(const AudioPlan& a) {
     return rates;
 }
 
+// Measures every source; `sounds` keeps each one's sound bytes from the first measurement, as
+// the later ones change only the pictures' rate.
 int measureAll(const std::vector<PassSource>& sources, const OutputPlan& plan,
-               const std::atomic<bool>* abort, CSizeSampler::Parts* total) {
+               const std::atomic<bool>* abort, CSizeSampler::Parts* total,
+               std::vector<double>* sounds) {
     *total = {};
-    for (const PassSource& source : sources) {
+    const bool known = sounds->size() == sources.size();
+    for (size_t i = 0; i < sources.size(); ++i) {
         int64_t bytes = 0;
         CSizeSampler::Parts parts;
-        const int r = CSizeSampler::measure(source, plan, abort, &bytes, &parts);
+        const int r = CSizeSampler::measure(sources[i], plan, abort, &bytes, &parts,
+                                            known ? &(*sounds)[i] : nullptr);
         if (r < 0)
             return r;
+        if (!known)
+            sounds->push_back(parts.sound);
         total->video += parts.video;
         total->sound += parts.sound;
         total->container += parts.container;
@@ -117,9 +124,10 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         }
         fit->audioBitRate = plan->audio->bitRate;
     }
+    std::vector<double> sounds;
     if (!plan->video) {
         CSizeSampler::Parts parts;
-        const int r = measureAll(sources, *plan, abort, &parts);
+        const int r = measureAll(sources, *plan, abort, &parts, &sounds);
         if (r < 0)
             return r;
         fit->predictedBytes = std::llround(parts.video + parts.sound + parts.container);
@@ -149,7 +157,7 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     CSizeSampler::Parts parts;
     for (int attempt = 0;; ++attempt) {
         v.bitRate = rate;
-        const int r = measureAll(sources, *plan, abort, &parts);
+        const int r = measureAll(sources, *plan, abort, &parts, &sounds);
         if (r < 0)
             return r;
         budget = target - parts.sound - parts.container;
