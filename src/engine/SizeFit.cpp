@@ -15,6 +15,8 @@ constexpr double kMargin = 0.03;
 // Pictures below this many bits per pixel and frame are no longer worth looking at.
 constexpr double kUsefulBitsPerPixel = 0.004;
 constexpr int64_t kUsefulVideoFloor = 8000;
+// A prediction this far over its budget at the encoder's coarsest quantiser is refused.
+constexpr double kFloorExcess = 1.15;
 // Sound may give up bit rate for pictures until pictures have this share of the bytes.
 constexpr double kPictureShare = 0.25;
 
@@ -154,6 +156,10 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     // times at most, until the pictures fit the bytes the sound and container leave.
     int64_t rate = first;
     double budget = 0.0, video = 0.0;
+    // Set once asking for clearly less no longer spends clearly less: the coarsest quantiser.
+    bool atFloor = false;
+    int64_t earlierRate = 0;
+    double earlierVideo = 0.0;
     CSizeSampler::Parts parts;
     for (int attempt = 0;; ++attempt) {
         v.bitRate = rate;
@@ -164,6 +170,10 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         video = parts.video;
         if (budget * 8.0 / seconds < double(minimum))
             return refuseVideo();
+        atFloor = atFloor || rate <= minimum ||
+                  (earlierRate > 0 && rate < earlierRate * 0.8 && video > earlierVideo * 0.95);
+        earlierRate = rate;
+        earlierVideo = video;
         const bool fits = video <= budget;
         if ((fits && video >= budget * 0.93) || attempt == 3)
             break;
@@ -180,8 +190,15 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
             break;
         rate = next;
     }
-    // A sample that still comes out over is no refusal: an encoder's average rate works a
-    // short sample's excess off over a whole run, and the run encodes again if it must.
+    // A sample that still comes out a little over is no refusal: an encoder's average rate
+    // works a short sample's excess off over a whole run, and the run encodes again if it must.
+    // Content that its encoder's coarsest quantiser keeps well over the limit cannot fit.
+    if (atFloor && video > budget * kFloorExcess) {
+        *why = limit + " is too small for " + durationText(seconds) + " of this " +
+               std::to_string(v.width) + "x" + std::to_string(v.height) + " video (it needs about " +
+               sizeText(std::llround(video + parts.sound + parts.container)) + ")";
+        return kErrorTargetTooSmall;
+    }
     fit->videoBitRate = v.bitRate;
     fit->fixedBytes = parts.sound + parts.container;
     fit->predictedBytes = std::min<int64_t>(std::llround(fit->fixedBytes + video), targetBytes);

@@ -24,6 +24,13 @@ TEST(MovaraConvertFitSize, OutputsFitTheirLimitOrAreRefusedWithTheReason) {
     testmedia::ScratchDir work;
     fs::copy_file(source, work.file("first.mp4"));
     fs::copy_file(source, work.file("second.mp4"));
+    // Noise that MPEG-4 at its coarsest quantiser keeps far over a small limit.
+    std::string error;
+    const std::string noise = testmedia::generateWith(
+        {"-f", "lavfi", "-i", "nullsrc=s=320x240:r=25:d=3,geq=random(1)*255:128:128", "-c:v",
+         "libx264", "-pix_fmt", "yuv420p", "{out}"},
+        "mp4", &error);
+    ASSERT_FALSE(noise.empty()) << error;
 
     struct Case {
         const char* profile;
@@ -40,6 +47,7 @@ TEST(MovaraConvertFitSize, OutputsFitTheirLimitOrAreRefusedWithTheReason) {
         {"MP3-MPEG Layer 3 Audio(*.mp3)", "10K", 10 << 10, {source},
          "10 KB is too small for 20 s of sound"},
         {"H.264 Video(*.mp4)", "100K", 100 << 10, {source}, "is too small for 20 s of 480x320"},
+        {"MPEG-4 Video(*.mp4)", "300K", 300 << 10, {noise}, "480x320 video (it needs about"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.profile) + " " + c.size);
