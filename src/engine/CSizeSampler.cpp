@@ -181,13 +181,16 @@ int keyInterval(const AVCodecContext* encoder) {
 }
 
 // Sound is cheap to encode but some encoders settle only over minutes (AAC spends its full rate
-// at first and less on simple sound later), so the clip's whole sound is encoded when it is not
-// very long; -1 when it cannot be (the caller then scales the sample's).
-constexpr double kWholeSoundSeconds = 1200.0;
+// at first and less on simple sound later), so the clip's sound is encoded whole when it is not
+// long; a longer clip's first minutes are, and the rest goes at the rate of their second half.
+// -1 when it cannot be (the caller then scales the sample's).
+constexpr double kWholeSoundSeconds = 150.0;
+constexpr double kSoundLeadSeconds = 120.0;
 
-int64_t wholeSoundBytes(const PassSource& clip, const OutputPlan& plan, const std::string& file,
-                        const std::atomic<bool>* abort) {
-    if (!plan.audio || CSizeSampler::clipSeconds(clip) > kWholeSoundSeconds)
+int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::string& file,
+                   const std::atomic<bool>* abort) {
+    const double seconds = CSizeSampler::clipSeconds(clip);
+    if (!plan.audio || !(seconds > 0.0))
         return -1;
     // DV carries sound inside its pictures; a Video CD pads to a constant rate.
     const std::string muxer = plan.muxer ? plan.muxer->name : "";
@@ -195,21 +198,43 @@ int64_t wholeSoundBytes(const PassSource& clip, const OutputPlan& plan, const st
         return -1;
     OutputPlan sound = plan;
     sound.video.reset();
+    // One part for the whole clip, or the lead's two halves one after the other.
+    std::vector<PassSource> parts(1, clip);
+    if (seconds > kWholeSoundSeconds) {
+        const int64_t begin = std::max<int64_t>(0, clip.beginMs);
+        const auto half = int64_t(kSoundLeadSeconds * 500.0);
+        parts.assign(2, clip);
+        parts[0].stopMs = parts[1].beginMs = begin + half;
+        parts[1].stopMs = begin + 2 * half;
+    }
     SampleControl control(abort);
     COutputWriter writer;
     AVIOInterruptCB interrupt{&interrupted, const_cast<std::atomic<bool>*>(abort)};
     int r = writer.open(sound, file, interrupt, true);
+    double encoded = 0.0, secondHalf = 0.0;
+    int64_t firstHalfBytes = 0;
     if (r >= 0) {
         CWriterThread encoding(writer, abort);
-        double length = 0.0;
-        r = CSourcePass(clip, sound, encoding, control).run(0.0, &length);
-        if (r == 0)
-            r = encoding.drain();
+        for (size_t i = 0; i < parts.size() && r == 0; ++i) {
+            double length = 0.0;
+            r = CSourcePass(parts[i], sound, encoding, control).run(encoded, &length);
+            if (r == 0)
+                r = encoding.drain();
+            encoded += length;
+            if (i == 0)
+                firstHalfBytes = writer.audioBytes();
+            else
+                secondHalf = length;
+        }
         encoding.stop();
     }
-    const int64_t bytes = writer.audioBytes();
+    int64_t bytes = writer.audioBytes();
     writer.discard();
-    return r == 0 && !abort->load() ? bytes : -1;
+    if (r != 0 || abort->load())
+        return -1;
+    if (parts.size() == 2 && secondHalf > 0.0)
+        bytes += std::llround(double(bytes - firstHalfBytes) / secondHalf * (seconds - encoded));
+    return bytes;
 }
 
 } // namespace
@@ -430,7 +455,7 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     if (knownSound) {
         sound = std::llround(*knownSound);
     } else if (ScratchFolder soundFolder; soundFolder.ok()) {
-        sound = wholeSoundBytes(clip, plan, soundFolder.file(), abort);
+        sound = soundBytes(clip, plan, soundFolder.file(), abort);
     }
     if (abort->load())
         return AVERROR_EXIT;
