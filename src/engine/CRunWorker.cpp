@@ -1,9 +1,14 @@
 #include "CRunWorker.h"
 
+#include "COutputFile.h"
 #include "CWriterThread.h"
 #include "DevicePath.h"
 
 #include <algorithm>
+#include <vector>
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace vel {
 
@@ -230,11 +235,46 @@ int CRunWorker::exportPass(COutputWriter& writer, int lastId) {
     return r;
 }
 
+int CRunWorker::deliverEncoded(const std::string& encoded, std::string* named,
+                               std::string* error) {
+    FILE* in = std::fopen(encoded.c_str(), "rb");
+    if (!in)
+        return AVERROR(errno);
+    COutputFile file;
+    int r = file.create(m_request.outputPath);
+    std::vector<unsigned char> buffer(1 << 16);
+    while (r == 0) {
+        const size_t n = std::fread(buffer.data(), 1, buffer.size(), in);
+        if (n == 0) {
+            r = std::ferror(in) ? AVERROR(EIO) : 0;
+            break;
+        }
+        avio_write(file.io(), buffer.data(), int(n));
+        if (m_abort)
+            r = CSourcePass::kAborted;
+    }
+    std::fclose(in);
+    if (r == 0)
+        avio_flush(file.io());
+    if (r == 0 && file.io()->error < 0)
+        r = file.io()->error;
+    if (r == 0)
+        r = file.commit(m_request.replaceExisting);
+    if (r != 0) {
+        *error = file.error();
+        file.discard();
+        return r;
+    }
+    *named = file.path();
+    return 0;
+}
+
 void CRunWorker::main() {
     m_sourceStart = m_lastEvent = Clock::now();
     const int lastId = m_request.sources.back().mediaId;
     int r = 0;
     SizeFit fit;
+    fit.keepSample = true;
     std::string why;
     if (m_request.targetBytes > 0) {
         r = fitToSize(m_request.sources, m_request.targetBytes, &m_request.plan, &m_abort, &fit,
@@ -249,6 +289,19 @@ void CRunWorker::main() {
         emit(m_failedId, 0, r, nullptr, why.c_str());
         if (m_failedId != lastId)
             emit(lastId, 0, r, nullptr, why.c_str());
+        m_finished = true;
+        return;
+    }
+    // A calibration that encoded the whole clip and fits is the output already.
+    if (!fit.sampleFile.empty()) {
+        emit(lastId, 0, 0);
+        std::string named, error;
+        r = deliverEncoded(fit.sampleFile, &named, &error);
+        unlink(fit.sampleFile.c_str());
+        if (r == 0)
+            emit(lastId, 10000, 0, named.c_str());
+        else if (r != CSourcePass::kAborted)
+            emit(lastId, 0, r, nullptr, (error.empty() ? avErrorText(r) : error).c_str());
         m_finished = true;
         return;
     }

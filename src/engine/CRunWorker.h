@@ -59,6 +59,9 @@ private:
     int exportAll(CWriterThread* writer);
     // One pass: exports everything into `writer` and names the output; 0, kAborted or an error.
     int exportPass(COutputWriter& writer, int lastId);
+    // Names a finished encode of the whole run (a size limit's calibration) as the output, as a
+    // pass would: 0 with *named set, kAborted or an error with *error saying why.
+    int deliverEncoded(const std::string& encoded, std::string* named, std::string* error);
     void emit(int mediaId, int progress, int64_t status, const char* outputPath = nullptr,
               const char* message = nullptr);
     // A failure event carrying the writer's account of it, else FFmpeg's text of the code.

@@ -69,6 +69,15 @@ public:
     }
     bool ok() const { return !m_path.empty(); }
     std::string file() const { return m_path + "/sample"; }
+    // Moves `sample` out beside the folder under a name of its own (never over another file);
+    // that name, or "".
+    std::string keep(const std::string& sample) const {
+        std::string name = m_path + "-whole";
+        if (link(sample.c_str(), name.c_str()) != 0)
+            return {};
+        unlink(sample.c_str());
+        return name;
+    }
 
 private:
     std::string m_path;
@@ -365,7 +374,9 @@ double CSizeSampler::scaledVideoBits(double sampledBits, double sampled, double 
 
 int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
                           const std::atomic<bool>* abort, int64_t* bytes, Parts* split,
-                          const double* knownSound) {
+                          const double* knownSound, std::string* whole) {
+    if (whole)
+        whole->clear();
     const double seconds = clipSeconds(clip);
     if (!(seconds > 0.0))
         return AVERROR(EINVAL); // no known length to scale to
@@ -412,6 +423,8 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         if (split)
             *split = {double(writer.videoBytes()), double(writer.audioBytes()),
                       double(st.st_size - writer.videoBytes() - writer.audioBytes())};
+        if (whole)
+            *whole = folder.keep(writer.path());
         return 0;
     }
     const double scale = seconds / sampled;

@@ -72,10 +72,11 @@ public:
     // Measures on the calling thread: the windows' encoded size scaled to the clip (and, when
     // asked, its parts). 0, or a negative AVERROR (AVERROR_EXIT when `abort` was set).
     // `knownSound`: the clip's sound bytes from an earlier measurement of the same sound plan,
-    // which then is not encoded again.
+    // which then is not encoded again. `whole`: where the sample was the whole clip, it is kept
+    // as a file of its own there (the caller removes it); else it is left empty.
     static int measure(const PassSource& clip, const OutputPlan& plan,
                        const std::atomic<bool>* abort, int64_t* bytes, Parts* parts = nullptr,
-                       const double* knownSound = nullptr);
+                       const double* knownSound = nullptr, std::string* whole = nullptr);
 
 private:
     void main();

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
+
+#include <unistd.h>
 
 namespace vel {
 
@@ -15,6 +18,8 @@ constexpr double kMargin = 0.03;
 // Pictures below this many bits per pixel and frame are no longer worth looking at.
 constexpr double kUsefulBitsPerPixel = 0.004;
 constexpr int64_t kUsefulVideoFloor = 8000;
+// How close to its limit an encode of the whole clip aims (it is measured, not foreseen).
+constexpr double kWholeMargin = 0.005;
 // A prediction this far over its budget at the encoder's coarsest quantiser is refused.
 constexpr double kFloorExcess = 1.15;
 // Sound may give up bit rate for pictures until pictures have this share of the bytes.
@@ -56,18 +61,42 @@ std::vector<int64_t> soundRates(const AudioPlan& a) {
     return rates;
 }
 
+// A whole-clip calibration encode kept on disk until it is handed on or dropped.
+class KeptSample {
+public:
+    KeptSample() = default;
+    ~KeptSample() { drop(); }
+    KeptSample(const KeptSample&) = delete;
+    KeptSample& operator=(const KeptSample&) = delete;
+    std::string* slot() {
+        drop();
+        return &m_path;
+    }
+    std::string release() { return std::exchange(m_path, {}); }
+    const std::string& path() const { return m_path; }
+
+private:
+    void drop() {
+        if (!m_path.empty())
+            unlink(m_path.c_str());
+        m_path.clear();
+    }
+    std::string m_path;
+};
+
 // Measures every source; `sounds` keeps each one's sound bytes from the first measurement, as
 // the later ones change only the pictures' rate.
 int measureAll(const std::vector<PassSource>& sources, const OutputPlan& plan,
                const std::atomic<bool>* abort, CSizeSampler::Parts* total,
-               std::vector<double>* sounds) {
+               std::vector<double>* sounds, std::string* whole = nullptr) {
     *total = {};
     const bool known = sounds->size() == sources.size();
     for (size_t i = 0; i < sources.size(); ++i) {
         int64_t bytes = 0;
         CSizeSampler::Parts parts;
         const int r = CSizeSampler::measure(sources[i], plan, abort, &bytes, &parts,
-                                            known ? &(*sounds)[i] : nullptr);
+                                            known ? &(*sounds)[i] : nullptr,
+                                            sources.size() == 1 ? whole : nullptr);
         if (r < 0)
             return r;
         if (!known)
@@ -161,29 +190,41 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     int64_t earlierRate = 0;
     double earlierVideo = 0.0;
     CSizeSampler::Parts parts;
+    KeptSample kept;
     for (int attempt = 0;; ++attempt) {
         v.bitRate = rate;
-        const int r = measureAll(sources, *plan, abort, &parts, &sounds);
+        const int r = measureAll(sources, *plan, abort, &parts, &sounds,
+                                 fit->keepSample ? kept.slot() : nullptr);
         if (r < 0)
             return r;
-        budget = target - parts.sound - parts.container;
+        // An encode of the whole clip is exact: it may come as close to the limit as it likes.
+        const bool whole = !kept.path().empty();
+        budget = (whole ? double(targetBytes) * (1.0 - kWholeMargin) : target) - parts.sound -
+                 parts.container;
         video = parts.video;
         if (budget * 8.0 / seconds < double(minimum))
             return refuseVideo();
         atFloor = atFloor || rate <= minimum ||
                   (earlierRate > 0 && rate < earlierRate * 0.8 && video > earlierVideo * 0.95);
-        earlierRate = rate;
-        earlierVideo = video;
+        const int64_t priorRate = std::exchange(earlierRate, rate);
+        const double priorVideo = std::exchange(earlierVideo, video);
         const bool fits = video <= budget;
         if ((fits && video >= budget * 0.93) || attempt == 3)
             break;
         // Content that needs less than it was given cannot be made to spend more.
         if (fits && rate >= first * 4)
             break;
+        // Aimed inside the accepted band: from the two last measurements' slope where they
+        // differ enough to give one, else in proportion to what the encoder made of this rate.
+        const double want = budget * (fits ? 0.985 : 0.97);
         const double realised = std::max(video * 8.0 / (double(rate) * seconds), 0.05);
-        const int64_t next = std::clamp<int64_t>(
-            std::llround(budget * 8.0 / seconds / realised * (fits ? 1.0 : 0.97)), minimum,
-            first * 4);
+        double wanted = want * 8.0 / seconds / realised;
+        if (priorRate > 0 && priorRate != rate && std::fabs(video - priorVideo) > 0.01 * video) {
+            const double slope = (video - priorVideo) / double(rate - priorRate);
+            if (slope > 0.0)
+                wanted = double(rate) + (want - video) / slope;
+        }
+        const int64_t next = std::clamp<int64_t>(std::llround(wanted), minimum, first * 4);
         if (!fits && next >= rate)
             break; // asking for less no longer spends less
         if (fits && next <= rate)
@@ -201,6 +242,8 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     }
     fit->videoBitRate = v.bitRate;
     fit->fixedBytes = parts.sound + parts.container;
+    if (!kept.path().empty() && parts.video + fit->fixedBytes <= double(targetBytes))
+        fit->sampleFile = kept.release();
     fit->predictedBytes = std::min<int64_t>(std::llround(fit->fixedBytes + video), targetBytes);
     return 0;
 }

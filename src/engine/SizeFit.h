@@ -19,6 +19,10 @@ struct SizeFit {
     int64_t predictedBytes = 0;
     // Sound and container bytes, which the video rate does not change.
     double fixedBytes = 0.0;
+    // Asked for by the caller: a calibration encode that was the whole clip and fits may be kept
+    // in `sampleFile`, which is then the output as the run would write it (the caller removes it).
+    bool keepSample = false;
+    std::string sampleFile;
 };
 
 // Sets the plan's bit rates so that `sources`, exported into one output, come to at most
