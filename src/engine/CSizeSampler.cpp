@@ -4,10 +4,14 @@
 #include "CWriterThread.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <mutex>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
 
+#include <dirent.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -52,12 +56,42 @@ int interrupted(void* opaque) {
     return static_cast<const std::atomic<bool>*>(opaque)->load(std::memory_order_relaxed) ? 1 : 0;
 }
 
+constexpr char kScratchPrefix[] = "movara-size-";
+
+// Scratch folders carry their process's id, so those a killed process left behind (and a kept
+// whole-clip sample beside them) are removed by the next process that measures.
+void removeDeadScratch(const std::string& tmp) {
+    DIR* dir = opendir(tmp.c_str());
+    if (!dir)
+        return;
+    const size_t prefix = sizeof kScratchPrefix - 1;
+    while (dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix, kScratchPrefix) != 0)
+            continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.c_str() + prefix, &end, 10);
+        if (pid <= 0 || *end != '-' || pid == getpid() || kill(pid_t(pid), 0) == 0 ||
+            errno != ESRCH)
+            continue;
+        const std::string path = tmp + "/" + name;
+        unlink((path + "/sample").c_str());
+        if (rmdir(path.c_str()) != 0)
+            unlink(path.c_str());
+    }
+    closedir(dir);
+}
+
 // A private folder for the sample file, removed with it.
 class ScratchFolder {
 public:
     ScratchFolder() {
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/movara-size-XXXXXX";
+        const std::string folder = tmp && *tmp ? tmp : "/tmp";
+        static std::once_flag tidied;
+        std::call_once(tidied, [&] { removeDeadScratch(folder); });
+        std::string pattern =
+            folder + "/" + kScratchPrefix + std::to_string(getpid()) + "-XXXXXX";
         if (mkdtemp(pattern.data()))
             m_path = pattern;
     }
