@@ -27,6 +27,10 @@ constexpr double kSampleSeconds = 8.0;
 constexpr double kSampleFloorSeconds = 6.0;
 constexpr double kReferencePixelRate = 640.0 * 480.0 * 25.0;
 constexpr int kWindows = 4;
+// A window starts this far past its keyframe: an index holds decoding times, which may run a
+// few pictures ahead of presentation, and a seek to the keyframe's own time can then land a
+// whole group of pictures earlier. The few pictures between are decoded and dropped.
+constexpr int64_t kPastKeyMs = 250;
 // Encoders whose rate control works an early excess over the bit rate off only slowly, at a
 // pace set by the bit rate tolerance (FFmpeg's own MPEG-family rate control).
 constexpr AVCodecID kSettlingEncoders[] = {
@@ -346,8 +350,10 @@ std::vector<PassSource> CSizeSampler::windows(const PassSource& clip, double sec
     for (int i = 0; i < kWindows; ++i) {
         int64_t at = begin + std::llround((seconds * (i + 0.5) / kWindows) * 1000.0) - length / 2;
         auto later = std::upper_bound(keyframes.begin(), keyframes.end(), at / 1000.0 + 0.0005);
-        if (later != keyframes.begin())
-            at = std::max<int64_t>(begin, std::llround(*std::prev(later) * 1000.0));
+        if (later != keyframes.begin()) {
+            const double key = *std::prev(later);
+            at = std::max<int64_t>(begin, std::llround(key * 1000.0) + (key > 0.0 ? kPastKeyMs : 0));
+        }
         if (!parts.empty() && at <= parts.back().stopMs) {
             parts.back().stopMs += length;
             continue;
