@@ -18,6 +18,8 @@ constexpr double kMargin = 0.03;
 // Pictures below this many bits per pixel and frame are no longer worth looking at.
 constexpr double kUsefulBitsPerPixel = 0.004;
 constexpr int64_t kUsefulVideoFloor = 8000;
+// A measurement that fills this share of its budget is taken; a lower one is aimed again.
+constexpr double kAcceptedFill = 0.96;
 // How close to its limit an encode of the whole clip aims (it is measured, not foreseen).
 constexpr double kWholeMargin = 0.005;
 // A prediction this far over its budget at the encoder's coarsest quantiser is refused.
@@ -209,10 +211,12 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         const int64_t priorRate = std::exchange(earlierRate, rate);
         const double priorVideo = std::exchange(earlierVideo, video);
         const bool fits = video <= budget;
-        if ((fits && video >= budget * 0.93) || attempt == 3)
+        if ((fits && video >= budget * kAcceptedFill) || attempt == 3)
             break;
-        // Content that needs less than it was given cannot be made to spend more.
-        if (fits && rate >= first * 4)
+        // Content that needs less than it was given cannot be made to spend more, nor content
+        // whose spending did not follow a raise.
+        if (fits && (rate >= first * 4 || (priorRate > 0 && rate > priorRate * 1.2 &&
+                                           video < priorVideo * 1.02)))
             break;
         // Aimed inside the accepted band: from the two last measurements' slope where they
         // differ enough to give one, else in proportion to what the encoder made of this rate.
