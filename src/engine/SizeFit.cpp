@@ -22,8 +22,9 @@ constexpr int64_t kUsefulVideoFloor = 8000;
 constexpr double kAcceptedFill = 0.96;
 // How close to its limit an encode of the whole clip aims (it is measured, not foreseen).
 constexpr double kWholeMargin = 0.005;
-// A prediction this far over its budget at the encoder's coarsest quantiser is refused.
-constexpr double kFloorExcess = 1.15;
+// A prediction over its budget at the encoder's coarsest quantiser is refused: such a run can
+// only come out over too (the few that settled under were outnumbered by those that did not).
+constexpr double kFloorExcess = 1.0;
 // Sound may give up bit rate for pictures until pictures have this share of the bytes.
 constexpr double kPictureShare = 0.25;
 
@@ -235,9 +236,10 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
             break;
         rate = next;
     }
-    // A sample that still comes out a little over is no refusal: an encoder's average rate
-    // works a short sample's excess off over a whole run, and the run encodes again if it must.
-    // Content that its encoder's coarsest quantiser keeps well over the limit cannot fit.
+    // A sample that still comes out a little over is no refusal where the rate still has room:
+    // an encoder's average rate works a short sample's excess off over a whole run, and the run
+    // encodes again if it must. Content that its encoder's coarsest quantiser keeps over the
+    // limit cannot fit.
     if (atFloor && video > budget * kFloorExcess) {
         *why = limit + " is too small for " + durationText(seconds) + " of this " +
                std::to_string(v.width) + "x" + std::to_string(v.height) + " video (it needs about " +
