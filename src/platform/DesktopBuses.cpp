@@ -1,8 +1,10 @@
 #include "DesktopBuses.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <mutex>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -12,11 +14,25 @@ std::mutex g_mutex;
 std::string g_session;
 std::string g_system;
 
+// Whether the environment names a session bus. Without one the bus library would try to start
+// a bus of its own for the X display ("autolaunch"), which a command-line run on a server must
+// not leave behind.
+bool sessionBusNamed() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    struct stat info {};
+    return !runtime.isEmpty() && ::stat((runtime + "/bus").constData(), &info) == 0 &&
+           S_ISSOCK(info.st_mode);
+}
+
 // A connection per address, kept by Qt under its name for the rest of the process.
 QDBusConnection busAt(const std::string& address, QDBusConnection::BusType fallback) {
-    if (address.empty())
-        return fallback == QDBusConnection::SystemBus ? QDBusConnection::systemBus()
-                                                      : QDBusConnection::sessionBus();
+    if (address.empty()) {
+        if (fallback == QDBusConnection::SystemBus)
+            return QDBusConnection::systemBus();
+        return sessionBusNamed() ? QDBusConnection::sessionBus() : QDBusConnection(QString());
+    }
     const QString text = QString::fromStdString(address);
     return QDBusConnection::connectToBus(text, QStringLiteral("movara-bus:") + text);
 }
