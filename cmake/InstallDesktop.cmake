@@ -37,8 +37,8 @@ add_custom_command(OUTPUT ${movara_help_stamp}
 add_custom_target(movara_help ALL DEPENDS ${movara_help_stamp})
 
 install(DIRECTORY ${MOVARA_HELP_SOURCE}/ DESTINATION share/movara/help)
-install(FILES ${MOVARA_DATA_SOURCE}/example.movara.Movara.desktop DESTINATION share/applications)
-install(FILES ${MOVARA_DATA_SOURCE}/example.movara.Movara.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${MOVARA_DATA_SOURCE}/${MOVARA_DESKTOP_ID}.desktop DESTINATION share/applications)
+install(FILES ${MOVARA_DATA_SOURCE}/${MOVARA_DESKTOP_ID}.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${MOVARA_DATA_SOURCE}/movara.svg DESTINATION share/icons/hicolor/scalable/apps)
 # Manual pages and the change log go in compressed, as Debian policy asks: gzip -9 with no name
 # or time stamp inside, so the same sources give the same bytes.

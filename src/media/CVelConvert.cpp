@@ -5,6 +5,7 @@
 
 #include "ExportDerivation.h"
 #include "MessageTarget.h"
+#include "PlatformServices.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -303,17 +304,19 @@ bool CVelConvert::planTargetSize(MediaItem* item, int64_t* videoBitRate, int64_t
 // --- conversion control ------------------------------------------------------------------------
 
 int CVelConvert::startConversion() {
-    stop();
+    stopRuns();
     // The stopped conversion's last callback may still be on its way to the next item: it must
     // be out before the cursor and the run record are taken again.
     fenceOffEarlierRuns();
     state_.store(kStateConverting);
+    // Before the first run: a conversion with nothing to run ends (and lets go) inside it.
+    keepAwake(true);
     MediaItem* first = firstChecked();
     if (job_ && job_->option(kOptionMerge)) {
         if (first) {
             mergeRun(first);
         } else {
-            notify(kNotifyConversionOver, nullptr, true);
+            endConversion();
         }
     } else {
         // Nothing to convert (no checked item, or no item the engine accepted) ends the
@@ -333,6 +336,11 @@ void CVelConvert::forEachRun(int (*call)(VeldesTimeline, int)) {
 }
 
 void CVelConvert::stop() {
+    stopRuns();
+    keepAwake(false);
+}
+
+void CVelConvert::stopRuns() {
     std::lock_guard lock(runControlMutex_);
     state_.store(kStateIdle);
     if (!timeline_) {
@@ -355,19 +363,39 @@ void CVelConvert::stop() {
 }
 
 void CVelConvert::suspend() {
-    std::lock_guard lock(runControlMutex_);
-    state_.store(kStateSuspended);
-    if (timeline_) {
-        forEachRun(&VeldesSuspend);
+    {
+        std::lock_guard lock(runControlMutex_);
+        state_.store(kStateSuspended);
+        if (timeline_) {
+            forEachRun(&VeldesSuspend);
+        }
     }
+    keepAwake(false);
 }
 
 void CVelConvert::resume() {
-    std::lock_guard lock(runControlMutex_);
-    state_.store(kStateConverting);
-    if (timeline_) {
-        forEachRun(&VeldesResume);
+    {
+        std::lock_guard lock(runControlMutex_);
+        state_.store(kStateConverting);
+        if (timeline_) {
+            forEachRun(&VeldesResume);
+        }
     }
+    keepAwake(true);
+}
+
+// The one place the sleep inhibitor follows the conversion: held while converting, let go when
+// paused, stopped, ended or shut down. Outside the run control lock: the desktop may take a
+// moment to answer, and an engine thread starting the next run must not wait for it.
+void CVelConvert::keepAwake(bool on) {
+    if (awake_.exchange(on) != on) {
+        platformServices().holdSleepInhibitor(on, "Converting media");
+    }
+}
+
+void CVelConvert::endConversion() {
+    keepAwake(false);
+    notify(kNotifyConversionOver, nullptr, true);
 }
 
 // --- preview -----------------------------------------------------------------------------------

@@ -217,6 +217,13 @@ private:
     static int estimateMeasured(tagVeldesEvent* event, void* notifyWindow);
     void forEachRun(int (*call)(VeldesTimeline, int));
 
+    // Stop without letting go of the sleep inhibitor (a start takes it again at once).
+    void stopRuns();
+    // Holds the sleep inhibitor while converting (see CVelConvert.cpp).
+    void keepAwake(bool on);
+    // The conversion is over: the inhibitor goes, and the window is told (code 4).
+    void endConversion();
+
     // CVelConvertRun.cpp: runs, callbacks, notifications.
     void runFrom(MediaItem* item);
     // Records the run just started for the entry and brings it into the conversion's state
@@ -281,6 +288,7 @@ private:
     std::list<std::string> finishedPaths_;
     std::vector<std::unique_ptr<Entry>> entries_;
     std::atomic<int> closing_{0};
+    std::atomic<bool> awake_{false}; // the sleep inhibitor is held
     int trackOption_ = 1;
     bool diskShortageSkipsItem_ = false;
     CallbackGate* gate_ = nullptr;

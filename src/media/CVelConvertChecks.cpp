@@ -79,7 +79,7 @@ int CVelConvert::checkDiskSpace(MediaItem* item, bool merge) {
             item->setState(kItemConvertFailed);
             notify(kNotifyItemState, item, false);
             if (merge) {
-                notify(kNotifyConversionOver, nullptr, true);
+                endConversion();
             }
             return kDiskCheckItemSkipped;
         }
@@ -94,7 +94,7 @@ int CVelConvert::checkDiskSpace(MediaItem* item, bool merge) {
             },
             [this] { return requestWithdrawn(); }, IDCANCEL));
         if (answer != IDRETRY) {
-            notify(kNotifyConversionOver, nullptr, true);
+            endConversion();
             return kDiskCheckCancelled;
         }
     }
@@ -136,7 +136,7 @@ int CVelConvert::checkExistingOutput() {
         return 0;
     }
     if (job_->option(kOptionMerge)) {
-        notify(kNotifyConversionOver, nullptr, true);
+        endConversion();
     }
     return kOutputSkipped;
 }

@@ -154,7 +154,7 @@ void CVelConvert::runFrom(MediaItem* item) {
         }
         item = nextChecked();
     }
-    notify(kNotifyConversionOver, nullptr, true);
+    endConversion();
 }
 
 CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
@@ -231,7 +231,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
     Entry* entry = entryOf(item);
     if (!entry) {
         item->setState(kItemConvertFailed);
-        notify(kNotifyConversionOver, nullptr, true);
+        endConversion();
         return;
     }
     if (checkDiskSpace(item, true) != 0) {
@@ -242,7 +242,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
             item->failureReason = "the source's streams could not be read";
         }
         item->setState(kItemConvertFailed);
-        notify(kNotifyConversionOver, nullptr, true);
+        endConversion();
         return;
     }
     if (checkExistingOutput() == kOutputSkipped) {
@@ -277,7 +277,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
     const int runId = VeldesRun(timeline_, ids.data(), static_cast<int>(ids.size()), &exportInfo_);
     if (runId < 0) {
         failMergeRows(runRefusal());
-        notify(kNotifyConversionOver, nullptr, true);
+        endConversion();
         return;
     }
     bindRun(entry, runId);
@@ -317,7 +317,7 @@ void CVelConvert::mergeEnd(const tagVeldesEvent& event) {
     if (event.status >= 0 && job_->option(kOptionOpenOutputFolder) && notifyWindow_) {
         postFinished(event.outputPath ? event.outputPath : exportInfo_.outputPath);
     }
-    notify(kNotifyConversionOver, nullptr, true);
+    endConversion();
 }
 
 // --- callbacks ---------------------------------------------------------------------------------

@@ -1,12 +1,16 @@
 #include "PlatformServices.h"
 
+#include "DesktopNotifier.h"
 #include "DiskSpace.h"
 #include "HttpClient.h"
 #include "InstanceChannel.h"
+#include "LauncherEntry.h"
+#include "SleepInhibitor.h"
 #include "SystemClock.h"
 #include "SystemFolders.h"
 #include "UiThread.h"
 
+#include <QCoreApplication>
 #include <QLockFile>
 #include <QString>
 
@@ -49,7 +53,7 @@ unsigned validIcon(unsigned buttons, unsigned icon) {
 
 } // namespace
 
-PlatformServices::PlatformServices() = default;
+PlatformServices::PlatformServices() : m_sleepInhibitor(std::make_unique<SleepInhibitor>()) {}
 
 PlatformServices::~PlatformServices() {
     // A request running on some worker is inside this object: it ends before the object does.
@@ -104,6 +108,54 @@ ScreenRect PlatformServices::screenGeometry() {
 
 ScreenRect PlatformServices::workArea() {
     return onUiThread([&] { return doWorkArea(); });
+}
+
+void PlatformServices::setDesktopEntry(const std::string& id, const std::string& icon) {
+    std::lock_guard lock(m_desktopMutex);
+    m_desktopEntry = id;
+    m_icon = icon;
+}
+
+void PlatformServices::holdSleepInhibitor(bool hold, const std::string& why) {
+    m_sleepInhibitor->hold(hold, QCoreApplication::applicationName().toStdString(), why);
+}
+
+void PlatformServices::setLauncherProgress(std::optional<double> fraction,
+                                           std::optional<int64_t> count) {
+    std::string entry;
+    {
+        std::lock_guard lock(m_desktopMutex);
+        entry = m_desktopEntry;
+    }
+    platform::updateLauncherEntry(entry, fraction, count);
+}
+
+void PlatformServices::notifyDesktop(const std::string& summary, const std::string& body,
+                                     const std::string& folder) {
+    onUiThread([&] {
+        doNotifyDesktop(summary, body, folder);
+        return 0;
+    });
+}
+
+void PlatformServices::doNotifyDesktop(const std::string& summary, const std::string& body,
+                                       const std::string& folder) {
+    if (!m_notifier)
+        m_notifier = std::make_unique<DesktopNotifier>();
+    DesktopNotifier::Note note;
+    note.appName = QCoreApplication::applicationName().toStdString();
+    {
+        std::lock_guard lock(m_desktopMutex);
+        note.icon = m_icon;
+        note.desktopEntry = m_desktopEntry;
+    }
+    note.summary = summary;
+    note.body = body;
+    if (!folder.empty()) {
+        note.actionLabel = "Show output folder";
+        note.action = [this, folder] { openDocument(folder); };
+    }
+    m_notifier->notify(note);
 }
 
 std::optional<uint64_t> PlatformServices::freeDiskSpace(const std::string& folder) {

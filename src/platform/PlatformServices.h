@@ -17,12 +17,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+class DesktopNotifier;
 class InstanceChannel;
 class QLockFile;
+class SleepInhibitor;
 
 class PlatformServices {
 public:
@@ -72,6 +75,28 @@ public:
     // captures, whatever the display's scaling and wherever the screen sits on the desktop.
     ScreenRect screenGeometry();
     ScreenRect workArea();
+
+    // --- the desktop's own services (D-Bus; DesktopBuses.h says which buses) ---
+    // Each does nothing where the desktop lacks the service.
+
+    // The desktop entry the program is known by (its .desktop file's name without the
+    // extension) and the icon its notifications show. Without an entry there is no launcher to
+    // show progress on.
+    void setDesktopEntry(const std::string& id, const std::string& icon);
+
+    // While held, the computer neither suspends nor goes to sleep when idle; `why` is what the
+    // desktop lists as the reason. Holding while held, or releasing while released, changes
+    // nothing; destruction releases. Any thread.
+    virtual void holdSleepInhibitor(bool hold, const std::string& why);
+
+    // The program's launcher shows `fraction` (0..1) of the work done as a bar and `count` as a
+    // badge; nullopt hides either. Any thread.
+    virtual void setLauncherProgress(std::optional<double> fraction, std::optional<int64_t> count);
+
+    // A desktop notification (user-interface thread). When `folder` is not empty it carries the
+    // action "Show output folder", which opens the folder with openDocument.
+    void notifyDesktop(const std::string& summary, const std::string& body,
+                       const std::string& folder);
 
     // --- capture devices (any thread) ---
     virtual std::vector<CaptureDevice> captureDevices(CaptureKind kind) = 0;
@@ -139,8 +164,15 @@ protected:
     virtual std::vector<std::string> doFontFamilies() = 0;
     virtual ScreenRect doScreenGeometry() = 0;
     virtual ScreenRect doWorkArea() = 0;
+    // The desktop's notification service; the default asks it over the session bus.
+    virtual void doNotifyDesktop(const std::string& summary, const std::string& body,
+                                 const std::string& folder);
 
 private:
+    std::mutex m_desktopMutex;
+    std::string m_desktopEntry, m_icon;
+    std::unique_ptr<SleepInhibitor> m_sleepInhibitor;
+    std::unique_ptr<DesktopNotifier> m_notifier; // made on the user-interface thread
     std::unique_ptr<QLockFile> m_instanceLock;
     std::unique_ptr<InstanceChannel> m_instanceChannel;
 };

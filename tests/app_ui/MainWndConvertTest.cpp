@@ -1,6 +1,7 @@
 // Conversion control from the action pane against the fake codec engine: the state table, the
 // checks before a start, the end of a conversion in every state, the shutdown countdown, the
-// finished outputs shown in the file manager, the rename dialog for an existing output.
+// finished outputs shown in the file manager, the rename dialog for an existing output, what
+// the desktop's launcher and notifications are told.
 #include "AppUiTestSupport.h"
 
 #include "CCountdownDlg.h"
@@ -14,12 +15,15 @@
 #include "CStatusWnd.h"
 #include "CToolWnd.h"
 #include "CVelEdit.h"
+#include "DesktopBuses.h"
+#include "FakeDesktopBus.h"
 #include "MessageTarget.h"
 
 #include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -438,4 +442,92 @@ TEST_F(MainWndConvert, StopMarksTheInterruptedItemNotConvertAndFailuresCarryThei
     EXPECT_EQ(dlg->StatusBar()->FindItem(CStatusWnd::kProfile)->caption.toStdString(),
               "Convert Failed : " + second->displayName + " : No space left on device");
     Click(CActionWnd::kStart);
+}
+
+TEST_F(MainWndConvert, TheLauncherFollowsAConversionAndAnEndUnseenIsNotified) {
+    FakeDesktopBus* bus = FakeDesktopBus::instance();
+    ASSERT_TRUE(bus);
+    platform::setBusAddresses(bus->sessionAddress(), bus->systemAddress());
+    env->services.useDesktopBuses(true);
+    env->services.setDesktopEntry("example.movara.Movara", "movara");
+    const std::string app = QApplication::applicationName().toStdString();
+    const std::string folder = env->scratch.path().toStdString();
+    struct Case {
+        const char* name;
+        int items;
+        int failing; // the last ones fail
+        bool active;
+        const char* text; // of the notification; none when null
+    };
+    const Case cases[] = {
+        {"all of three", 3, 0, false, "3 files converted"},
+        {"the only one", 1, 0, false, "1 file converted"},
+        {"one of three failed", 3, 1, false, "2 of 3 converted, 1 failed"},
+        {"all failed", 2, 2, false, "0 of 2 converted, 2 failed"},
+        {"the window is active", 3, 0, true, nullptr},
+    };
+    QWidget elsewhere; // another program's window, in front
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.reset();
+        fake.setAutoRun(FakeAutoRun::Complete);
+        bus->offer(FakeDesktopBus::Notifications);
+        OpenWindow();
+        dlg->OutputPathEdit()->setText(env->scratch.path());
+        for (int i = 0; i < c.items; ++i) {
+            const std::string path = folder + "/clip" + std::to_string(i) + ".avi";
+            writeFile(path, "source");
+            FakeSource source = FakeSource::movie();
+            source.failRun = i >= c.items - c.failing;
+            fake.setSource(path, source);
+            AddItem(path);
+        }
+        QWidget* front = c.active ? static_cast<QWidget*>(dlg.get()) : &elsewhere;
+        front->show();
+        QApplication::setActiveWindow(front);
+        ASSERT_TRUE(waitUntil([&] { return dlg->isActiveWindow() == c.active; }));
+
+        Click(CActionWnd::kStart);
+        ASSERT_TRUE(waitUntil([&] { return dlg->State() == kStateIdle; }, 5000));
+        ASSERT_TRUE(waitUntil([&] {
+            const auto updates = bus->launcherUpdates();
+            return !updates.empty() && !updates.back().progressVisible;
+        }));
+        // From nothing done with every item left, through part of the work, to a cleared entry.
+        const auto updates = bus->launcherUpdates();
+        for (const auto& update : updates) {
+            EXPECT_EQ(update.uri, "application://example.movara.Movara.desktop");
+            EXPECT_EQ(update.path, "/com/canonical/unity/launcherentry/example_movara_Movara");
+        }
+        EXPECT_TRUE(updates.front().progressVisible && updates.front().countVisible);
+        EXPECT_EQ(updates.front().progress, 0.0);
+        EXPECT_EQ(updates.front().count, c.items);
+        EXPECT_TRUE(std::any_of(updates.begin(), updates.end(), [](const auto& u) {
+            return u.progressVisible && u.progress > 0 && u.progress < 1;
+        }));
+        EXPECT_FALSE(updates.back().countVisible);
+
+        std::vector<std::string> expected;
+        const bool converted = c.failing < c.items;
+        if (c.text)
+            expected.push_back("Notifications.Notify " + app + "|0|movara|" + c.text + "|" +
+                               (converted
+                                    ? folder + "|default,Show output folder,open,Show output folder"
+                                    : std::string("|")) +
+                               "|desktop-entry=example.movara.Movara|-1");
+        EXPECT_EQ(bus->calls(), expected);
+        if (c.text && converted) {
+            // Picking the notification (once, whatever the server sends after) opens the folder.
+            const size_t opened = env->services.openedDocuments().size();
+            bus->invokeAction(bus->lastNotification(), "open");
+            bus->invokeAction(bus->lastNotification(), "default");
+            ASSERT_TRUE(
+                waitUntil([&] { return env->services.openedDocuments().size() == opened + 1; }));
+            QTest::qWait(50);
+            EXPECT_EQ(env->services.openedDocuments().back(), folder);
+            EXPECT_EQ(env->services.openedDocuments().size(), opened + 1);
+        }
+        elsewhere.hide();
+        dlg.reset();
+    }
 }

@@ -163,6 +163,7 @@ void CMovaraDlg::Destroy() {
     // not outlive the platform services it calls.
     EndVersionCheck();
     m_convert.shutdown();
+    EndDesktopProgress();
     // A window that never read the settings file does not overwrite it with defaults.
     if (m_initialised) {
         SaveCustomProfiles();
@@ -316,9 +317,11 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
             NoteItemOutcome(static_cast<const MediaItem*>(note->subject));
             m_fileList->RepaintRows();
             UpdateStatusText(1);
+            UpdateDesktopProgress();
             return 0;
         case kNotifyProgress:
             m_fileList->RepaintRows();
+            UpdateDesktopProgress();
             return 0;
         case kNotifyConversionOver:
             OnConversionOver();

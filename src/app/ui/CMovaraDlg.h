@@ -12,6 +12,7 @@
 #include "CBaseDialog.h"
 #include "CVelConvert.h"
 #include "CVelVersionUpdate.h"
+#include "ConversionTally.h"
 #include "Profile.h"
 
 #include <QBasicTimer>
@@ -244,6 +245,12 @@ private:
     // The file rename dialog for an existing output; the answer goes back to the engine.
     intptr_t OnOutputExists(char* pathBuffer);
     void OnOutputFinished(const char* path);
+    // What the desktop shows of a conversion: the launcher's progress and count from its start
+    // to its end, and a notification of how it went when it ends while the window is not active.
+    void BeginDesktopProgress();
+    void UpdateDesktopProgress();
+    void NotifyConversionEnd();
+    void EndDesktopProgress();
 
     // CMovaraDlgPreview.cpp: the play control, preview events, volume, picture, snapshots.
     MediaItem* PreviewTarget() const; // the list's focused item
@@ -305,6 +312,8 @@ private:
     VelSettings& m_settings;
     ProfileCatalogue& m_catalogue;
     CVelConvert m_convert;
+    ConversionTally m_tally;
+    ConversionTally::Figures m_launcherShown;
     CToolWnd* m_toolBar = nullptr;
     CStatusWnd* m_statusBar = nullptr;
     CActionWnd* m_actionPane = nullptr;

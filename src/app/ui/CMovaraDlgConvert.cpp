@@ -10,6 +10,7 @@
 #include "CFileRenameDlg.h"
 #include "CStatusWnd.h"
 #include "CVelEdit.h"
+#include "OutputNaming.h"
 #include "PlatformServices.h"
 #include "VelSettings.h"
 
@@ -106,6 +107,8 @@ int CMovaraDlg::StartConversion(bool merge) {
     // The video edit dialog is closed here once it exists.
     SetActionLook(kStateConverting);
     LockForConversion();
+    // Before the start: a conversion with nothing to run ends inside it.
+    BeginDesktopProgress();
     m_convert.startConversion();
     return 1;
 }
@@ -123,6 +126,7 @@ void CMovaraDlg::ResumeConversion() {
 void CMovaraDlg::StopConversion() {
     SetActionLook(kStateIdle);
     m_convert.stop();
+    EndDesktopProgress();
     Unlock();
     if (m_fileList)
         m_fileList->RepaintRows();
@@ -171,8 +175,10 @@ void CMovaraDlg::OnConversionOver() {
             if (item->hasState(kItemConvertFailed))
                 m_fileList->SetFailureNote(item.get(), QString::fromStdString(item->failureReason));
     // A conversion stopped by the person already did this; the completion actions still run.
-    if (Busy())
+    if (Busy()) {
+        NotifyConversionEnd();
         StopConversion();
+    }
     if (!m_settings.option(kOptionShutdown))
         return;
     CCountdownDlg countdown(QString::fromUtf8(kShutdownPrompt), kShutdownSeconds, nullptr, Skin());
@@ -198,4 +204,36 @@ intptr_t CMovaraDlg::OnOutputExists(char* pathBuffer) {
 void CMovaraDlg::OnOutputFinished(const char* path) {
     if (path && *path)
         platformServices().showInFileManager(path);
+}
+
+void CMovaraDlg::BeginDesktopProgress() {
+    m_tally.begin(m_fileList->MediaItems());
+    m_launcherShown = m_tally.figures();
+    platformServices().setLauncherProgress(m_launcherShown.percent / 100.0, m_launcherShown.left);
+}
+
+void CMovaraDlg::UpdateDesktopProgress() {
+    if (!m_tally.running())
+        return;
+    // Progress arrives many times a second: the desktop hears of whole percents only.
+    const ConversionTally::Figures now = m_tally.figures();
+    if (now == m_launcherShown)
+        return;
+    m_launcherShown = now;
+    platformServices().setLauncherProgress(now.percent / 100.0, now.left);
+}
+
+void CMovaraDlg::NotifyConversionEnd() {
+    if (!m_tally.running() || isActiveWindow())
+        return;
+    const MediaItem* converted = m_tally.firstConverted();
+    const std::string folder = converted ? outputFolderOf(*converted, m_settings) : std::string();
+    platformServices().notifyDesktop(m_tally.summary(), folder, folder);
+}
+
+void CMovaraDlg::EndDesktopProgress() {
+    if (!m_tally.running())
+        return;
+    m_tally.clear();
+    platformServices().setLauncherProgress(std::nullopt, std::nullopt);
 }

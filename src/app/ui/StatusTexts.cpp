@@ -22,3 +22,12 @@ std::string profileSummaryText(const Profile& profile) {
 std::string couldNotShowText(const std::string& folder) {
     return "The folder \"" + folder + "\" could not be shown.";
 }
+
+std::string conversionSummaryText(int converted, int failed, int total) {
+    if (converted == total)
+        return std::to_string(total) + (total == 1 ? " file converted" : " files converted");
+    std::string text = std::to_string(converted) + " of " + std::to_string(total) + " converted";
+    if (failed > 0)
+        text += ", " + std::to_string(failed) + " failed";
+    return text;
+}

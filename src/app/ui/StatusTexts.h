@@ -13,3 +13,7 @@ std::string profileSummaryText(const Profile& profile);
 
 // An existing folder the desktop could not open.
 std::string couldNotShowText(const std::string& folder);
+
+// The end of a conversion as the desktop notification says it: "3 files converted" when every
+// item was, else "2 of 3 converted" with ", 1 failed" when any failed.
+std::string conversionSummaryText(int converted, int failed, int total);

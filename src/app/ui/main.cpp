@@ -105,7 +105,11 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "movara: unknown option %s\n\n%s", bad.c_str(), kUsage);
         return kExitUsage;
     }
+    // The desktop (a Wayland compositor, the launcher, the notifications) knows the window by
+    // its desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(MOVARA_DESKTOP_ID));
     QtPlatformServices services;
+    services.setDesktopEntry(MOVARA_DESKTOP_ID, "movara");
     ScopedPlatformServices installed(services);
     CMovaraApp movara;
     movara.SetStartFiles(std::move(files));

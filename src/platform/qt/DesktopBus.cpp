@@ -1,5 +1,7 @@
 #include "DesktopBus.h"
 
+#include "DesktopBuses.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QStringList>
@@ -14,7 +16,7 @@ constexpr int kBusTimeoutMs = 5000;
 } // namespace
 
 bool showItemsInFileManager(const QString& absolutePath) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = sessionBus();
     if (!bus.isConnected())
         return false;
     QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.FileManager1",
@@ -26,7 +28,7 @@ bool showItemsInFileManager(const QString& absolutePath) {
 }
 
 void requestPowerOff() {
-    QDBusConnection bus = QDBusConnection::systemBus();
+    QDBusConnection bus = systemBus();
     if (!bus.isConnected())
         return;
     QDBusMessage call =

@@ -135,6 +135,10 @@ void FakePlatformServices::setCaptureDevices(CaptureKind kind, std::vector<Captu
     (kind == CaptureKind::Video ? m_videoDevices : m_audioDevices) = std::move(devices);
 }
 
+void FakePlatformServices::useDesktopBuses(bool use) {
+    m_desktopBuses = use;
+}
+
 // --- record ---
 
 std::vector<FakePlatformServices::MessageBoxCall> FakePlatformServices::messageBoxes() const {
@@ -277,6 +281,23 @@ ScreenRect FakePlatformServices::doScreenGeometry() {
 ScreenRect FakePlatformServices::doWorkArea() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_workArea;
+}
+
+void FakePlatformServices::doNotifyDesktop(const std::string& summary, const std::string& body,
+                                           const std::string& folder) {
+    if (m_desktopBuses)
+        PlatformServices::doNotifyDesktop(summary, body, folder);
+}
+
+void FakePlatformServices::holdSleepInhibitor(bool hold, const std::string& why) {
+    if (m_desktopBuses)
+        PlatformServices::holdSleepInhibitor(hold, why);
+}
+
+void FakePlatformServices::setLauncherProgress(std::optional<double> fraction,
+                                               std::optional<int64_t> count) {
+    if (m_desktopBuses)
+        PlatformServices::setLauncherProgress(fraction, count);
 }
 
 // --- system facilities ---

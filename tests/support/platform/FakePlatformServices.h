@@ -6,12 +6,15 @@
 // Unscripted answers: a message box answers as if Escape closed it (IDCANCEL when it has Cancel,
 // IDNO for Yes/No, IDOK for OK); dialogs are cancelled; opening documents and showing files
 // succeed; web requests fail. The system facilities (disk, folders, temporary files, clock) are
-// the real ones unless a value is set; the instance lock is simulated, never a real file.
+// the real ones unless a value is set; the instance lock is simulated, never a real file. The
+// desktop's own services (sleep inhibitor, notifications, launcher) do nothing, unless a test
+// that runs buses of its own hands them on to the real ones (useDesktopBuses).
 #ifndef FAKEPLATFORMSERVICES_H
 #define FAKEPLATFORMSERVICES_H
 
 #include "PlatformServices.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -71,6 +74,7 @@ public:
     void setFontFamilies(std::vector<std::string> families);
     void setScreen(const ScreenRect& geometry, const ScreenRect& workArea);
     void setCaptureDevices(CaptureKind kind, std::vector<CaptureDevice> devices);
+    void useDesktopBuses(bool use);
 
     // --- record ---
     std::vector<MessageBoxCall> messageBoxes() const;
@@ -101,6 +105,8 @@ public:
     bool startNetwork() override;
     int httpGet(const std::string& url, const std::string& agent, std::size_t maxBytes,
                 std::string* body) override;
+    void holdSleepInhibitor(bool hold, const std::string& why) override;
+    void setLauncherProgress(std::optional<double> fraction, std::optional<int64_t> count) override;
 
 protected:
     int doMessageBox(const std::string& text, const std::string& caption, unsigned buttons,
@@ -116,6 +122,8 @@ protected:
     std::vector<std::string> doFontFamilies() override;
     ScreenRect doScreenGeometry() override;
     ScreenRect doWorkArea() override;
+    void doNotifyDesktop(const std::string& summary, const std::string& body,
+                         const std::string& folder) override;
 
 private:
     mutable std::mutex m_mutex;
@@ -139,6 +147,7 @@ private:
     ScreenRect m_screen{0, 0, 1920, 1080};
     ScreenRect m_workArea{0, 0, 1920, 1040};
     std::vector<CaptureDevice> m_videoDevices, m_audioDevices;
+    std::atomic<bool> m_desktopBuses{false};
 
     std::vector<MessageBoxCall> m_boxes;
     std::vector<OpenFilesCall> m_openFilesCalls;
