@@ -83,6 +83,7 @@ enum {
     VELDES_EVENT_POSITION = 0,
     VELDES_EVENT_SNAPSHOT = 4,
     VELDES_EVENT_ESTIMATE = 6, // a measured size: mediaId, status, position = bytes
+    VELDES_EVENT_LOUDNESS = 7, // a measured loudness: mediaId, status
     VELDES_SUBKIND_END = 5,
     VELDES_SUBKIND_END_ERROR = 7
 };
@@ -98,13 +99,13 @@ typedef struct tagVeldesTrackInfo {
 
 // One stream of a source, as VeldesGetMediaInfo reports it.
 typedef struct tagVeldesStreamInfo {
-    int32_t type; // VELDES_STREAM_AUDIO, VELDES_STREAM_VIDEO, anything else is ignored
-    int32_t bitRate; // bits per second, 0 = not reported
-    int32_t width; // video
-    int32_t height; // video
-    double frameRate; // video, 0 or less = not reported
-    int32_t sampleRate; // audio, Hz
-    int32_t channels; // audio
+    int32_t type;           // VELDES_STREAM_AUDIO, VELDES_STREAM_VIDEO, anything else is ignored
+    int32_t bitRate;        // bits per second, 0 = not reported
+    int32_t width;          // video
+    int32_t height;         // video
+    double frameRate;       // video, 0 or less = not reported
+    int32_t sampleRate;     // audio, Hz
+    int32_t channels;       // audio
     int32_t audioValues[2]; // copied unchanged into tagVeldesExportSetting::audioValues
     int32_t videoValues[2]; // copied unchanged into tagVeldesExportSetting::videoValues
 } tagVeldesStreamInfo;
@@ -112,23 +113,23 @@ typedef struct tagVeldesStreamInfo {
 // Input of VeldesSetExportSetting: what one source will be encoded into. The caller fills the
 // whole record with 0xFF bytes first, then every field.
 typedef struct tagVeldesExportSetting {
-    int32_t videoCodec; // engine id, 0 = no video
+    int32_t videoCodec;   // engine id, 0 = no video
     int32_t videoBitrate; // bits per second
-    int32_t width; // even
-    int32_t height; // even
+    int32_t width;        // even
+    int32_t height;       // even
     double frameRate;
-    double aspect; // display aspect ratio
+    double aspect;          // display aspect ratio
     int32_t videoValues[2]; // from the video stream, 0 without one
-    int32_t videoQuality; // 0..100
-    int32_t audioCodec; // engine id, 0 = no audio
-    int32_t audioBitrate; // bits per second
-    int32_t sampleRate; // Hz
-    int32_t channels; // 1 or 2
-    int32_t bitsPerSample; // always 16
+    int32_t videoQuality;   // 0..100
+    int32_t audioCodec;     // engine id, 0 = no audio
+    int32_t audioBitrate;   // bits per second
+    int32_t sampleRate;     // Hz
+    int32_t channels;       // 1 or 2
+    int32_t bitsPerSample;  // always 16
     int32_t audioValues[2]; // from the audio stream, 0 without one
-    int32_t audioQuality; // 0..100
-    char format[16]; // engine format name, zero-terminated
-    char extension[8]; // file extension without dot, zero-terminated
+    int32_t audioQuality;   // 0..100
+    char format[16];        // engine format name, zero-terminated
+    char extension[8];      // file extension without dot, zero-terminated
 } tagVeldesExportSetting;
 
 // Both callbacks take the event and the user value they were registered with and return 0.
@@ -138,7 +139,7 @@ typedef int (*VeldesEventCallback)(struct tagVeldesEvent* event, void* user);
 
 // Input of VeldesRun: the output of one run. The caller zero-fills it.
 typedef struct tagVeldesExportInfo {
-    void* user; // passed back to the callback
+    void* user;                   // passed back to the callback
     VeldesEventCallback callback; // progress of the run
     int32_t videoCodec;
     int32_t videoBitrate;
@@ -153,9 +154,9 @@ typedef struct tagVeldesExportInfo {
     int32_t channels;
     int32_t bitsPerSample;
     int32_t reserved2[2];
-    char format[16]; // engine format name
+    char format[16];                  // engine format name
     char outputPath[VELDES_MAX_PATH]; // full output path
-    VeldesWindow previewWindow; // the preview surface, or 0
+    VeldesWindow previewWindow;       // the preview surface, or 0
     // 1: the finished output replaces a file of that name. 0: an existing file is never
     // replaced; when the name is taken by the time the output is complete, the output takes the
     // next free name by the output naming rule (the final event tells which).
@@ -168,10 +169,10 @@ typedef struct tagVeldesEditInfo {
     int32_t mediaId;
     double aspect; // display aspect, 4/3
     uint8_t reserved[16];
-    VeldesWindow window; // preview surface or 0
-    VeldesWindow window2; // the same
+    VeldesWindow window;          // preview surface or 0
+    VeldesWindow window2;         // the same
     VeldesEventCallback callback; // preview events, or 0
-    void* user; // user value of the callback, or 0
+    void* user;                   // user value of the callback, or 0
 } tagVeldesEditInfo;
 
 // Input of VeldesAddFilter and VeldesAddWatermark; the filter applies to the media of the edit
@@ -181,18 +182,18 @@ typedef struct tagVeldesFilterInfo {
     // VELDES_FILTER_CROP: the crop rectangle in source pixels.
     double left, top, right, bottom;
     // VELDES_FILTER_CROP_SCALE.
-    int32_t scaleEnabled; // 1
+    int32_t scaleEnabled;              // 1
     int32_t sourceWidth, sourceHeight; // of the video stream
-    int32_t cropWidth, cropHeight; // right - left and bottom - top, lowest bit cleared
+    int32_t cropWidth, cropHeight;     // right - left and bottom - top, lowest bit cleared
     // VELDES_FILTER_FLIP: bit 0 horizontal, bit 1 vertical.
     int32_t flip;
     // VELDES_FILTER_COLOR: each -100..100.
     int32_t brightness, contrast, saturation;
     // Watermarks (image and text).
     int32_t x, y, width, height;
-    int32_t alpha; // 0 transparent .. 255 opaque
+    int32_t alpha;         // 0 transparent .. 255 opaque
     const char* imagePath; // VELDES_FILTER_WATERMARK_IMAGE
-    const char* text; // VELDES_FILTER_WATERMARK_TEXT
+    const char* text;      // VELDES_FILTER_WATERMARK_TEXT
     const char* fontName;
     int32_t fontSize;
     int32_t style; // VELDES_TEXT_* bits
@@ -203,14 +204,14 @@ typedef struct tagVeldesFilterInfo {
 // status; an edit event fills kind and, by kind, subKind and position (VELDES_EVENT_POSITION) or
 // pixels, width and height (VELDES_EVENT_SNAPSHOT: 32-bit pixels, valid during the call).
 typedef struct tagVeldesEvent {
-    int32_t mediaId; // export: the reporting source
-    int32_t progress; // export: 0..10000 of the source's clip
-    int64_t elapsed; // export: seconds
-    int64_t status; // export: negative = the run failed
-    int32_t kind; // edit: VELDES_EVENT_*
-    int32_t subKind; // edit, position events
-    int64_t position; // edit, position events: milliseconds
-    void* pixels; // edit, snapshot events
+    int32_t mediaId;       // export: the reporting source
+    int32_t progress;      // export: 0..10000 of the source's clip
+    int64_t elapsed;       // export: seconds
+    int64_t status;        // export: negative = the run failed
+    int32_t kind;          // edit: VELDES_EVENT_*
+    int32_t subKind;       // edit, position events
+    int64_t position;      // edit, position events: milliseconds
+    void* pixels;          // edit, snapshot events
     int32_t width, height; // edit, snapshot events
     // Export, the last event of a run (valid during the call, may be 0): on success the path the
     // output got, on failure what went wrong, in words.
@@ -294,6 +295,35 @@ int VeldesSetMediaTargetSize(VeldesTimeline timeline, int mediaId, int64_t bytes
 int VeldesPlanMediaTargetSize(VeldesTimeline timeline, int mediaId, int64_t bytes,
                               int64_t* videoBitRate, int64_t* predictedBytes, char* why,
                               int whySize);
+
+// EBU R128 figures of a media's clip, in the sound shape they were measured in.
+typedef struct tagVeldesLoudness {
+    double integrated;            // LUFS; -70 for silence (nothing above the absolute gate)
+    double truePeak;              // dBTP
+    double range;                 // LU
+    int32_t sampleRate, channels; // the export setting's sound; 0 = the source's own
+} tagVeldesLoudness;
+
+// Asks for the loudness of the media's clip as its export setting converts it (the source's own
+// sound without a setting), measured in the background like the size (low priority, never while
+// a run converts); with a target set, the level a run applies is worked out too. Returns 0 when
+// queued (then one VELDES_EVENT_LOUDNESS event arrives on an engine thread unless cancelled or
+// replaced), 2 when the figures are already valid (no event), negative when the media has no
+// sound or cannot be measured. `cancel` withdraws the media's waiting or running measurement
+// instead (no event).
+int VeldesMeasureMediaLoudness(VeldesTimeline timeline, int mediaId, VeldesEventCallback callback,
+                               void* user, int cancel);
+// 2 with the figures when they are valid for the media's clip and export setting, 0 when not
+// measured (yet), negative for an unknown media.
+int VeldesGetMediaLoudness(VeldesTimeline timeline, int mediaId, tagVeldesLoudness* measured);
+// Normalises the media's sound in runs (and in its preview, once measured): one gain to an
+// integrated loudness of targetLufs, with a limiter only where that gain would push the true
+// peak over ceilingDbtp. targetLufs 0 switches it off. `measured` (may be null) hands over
+// figures measured earlier for the same clip, so no measurement is repeated. A run that finds no
+// valid figures measures before it encodes. Sound that would need more than +20 dB is left as it
+// is.
+int VeldesSetMediaLoudness(VeldesTimeline timeline, int mediaId, double targetLufs,
+                           double ceilingDbtp, const tagVeldesLoudness* measured);
 
 // Exports the sources in array order into one output; returns the run id, negative when the run
 // cannot start. Progress arrives through info->callback and ends with progress 10000 or a

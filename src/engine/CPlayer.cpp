@@ -40,6 +40,7 @@ const tagVeldesStreamInfo* chosenAudio(const MediaProbe& probe, int streamIndex)
 CPlayer::CPlayer(PlayerSetup setup) : m_setup(std::move(setup)) {
     m_effects = m_setup.showEffects;
     m_edits = m_setup.edits;
+    m_level = m_setup.level;
     m_audio.setVolume(std::clamp(m_setup.volume, 0, 100));
 }
 
@@ -55,8 +56,8 @@ std::shared_ptr<CPlayer> CPlayer::start(PlayerSetup setup) {
     std::shared_ptr<CPlayer> player(new CPlayer(std::move(setup)));
     if (const tagVeldesStreamInfo* audio =
             chosenAudio(player->m_setup.probe, player->m_setup.audioStream))
-        player->m_audioOpen = player->m_audio.open(audio->sampleRate,
-                                                   std::clamp(audio->channels, 1, 2));
+        player->m_audioOpen =
+            player->m_audio.open(audio->sampleRate, std::clamp(audio->channels, 1, 2));
     player->m_reader = std::thread([player] {
         player->readerMain();
         std::lock_guard lock(player->m_mutex);
@@ -121,6 +122,15 @@ void CPlayer::showEffects(bool on) {
     m_wake.notify_all();
 }
 
+void CPlayer::setSoundLevel(const SoundLevel& level) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_level = level;
+        m_levelChanged = true;
+    }
+    m_wake.notify_all();
+}
+
 void CPlayer::setEdits(const MediaEdits& edits) {
     {
         std::lock_guard lock(m_mutex);
@@ -161,9 +171,8 @@ void CPlayer::release() {
     m_wake.notify_all();
     // Threads usually end at once; one still opening a decoder or inside a send to the host is
     // let go (it holds the player alive and never calls the host again), so stopping stays quick.
-    m_wake.wait_for(lock, kReleaseWait, [this] {
-        return m_readerDone && (m_presenterDone || m_presenterInHost);
-    });
+    m_wake.wait_for(lock, kReleaseWait,
+                    [this] { return m_readerDone && (m_presenterDone || m_presenterInHost); });
     bool readerDone = m_readerDone, presenterDone = m_presenterDone;
     lock.unlock();
     for (auto [thread, done] : {std::pair{&m_reader, readerDone}, {&m_presenter, presenterDone}}) {
@@ -187,6 +196,14 @@ PlayerStats CPlayer::stats() const {
 
 // --- reader thread ------------------------------------------------------------------------------
 
+AudioPlan CPlayer::devicePlan() const {
+    AudioPlan plan;
+    plan.sampleRate = m_audio.sampleRate();
+    plan.channels = m_audio.channels();
+    plan.sampleFormat = AV_SAMPLE_FMT_S16;
+    return plan;
+}
+
 int CPlayer::openReader(CMediaSource* source, CAudioFilter* audioFilter) {
     int r = source->open(m_setup.probe.path, &m_abort, &m_setup.probe);
     if (r < 0)
@@ -198,14 +215,9 @@ int CPlayer::openReader(CMediaSource* source, CAudioFilter* audioFilter) {
         return r;
     if (!hasVideo && !hasAudio)
         return AVERROR_STREAM_NOT_FOUND;
-    if (hasAudio && m_audioOpen) {
-        AudioPlan plan;
-        plan.sampleRate = m_audio.sampleRate();
-        plan.channels = m_audio.channels();
-        plan.sampleFormat = AV_SAMPLE_FMT_S16;
-        audioFilter->configure(plan);
-    }
     std::lock_guard lock(m_mutex);
+    if (hasAudio && m_audioOpen)
+        audioFilter->configure(devicePlan(), m_level);
     m_hasVideo = hasVideo;
     m_hasAudio = hasAudio && m_audioOpen;
     if (hasVideo)
@@ -239,18 +251,15 @@ void CPlayer::takeSeek(std::unique_lock<std::mutex>& lock, CMediaSource* source,
     m_endSent = false;
     if (m_hasAudio)
         m_audio.reset(target);
+    const SoundLevel level = m_level;
+    m_levelChanged = false;
     lock.unlock();
     m_wake.notify_all();
     source->seek(target);
     if (source->videoDecoder())
         source->videoDecoder()->skip_frame = AVDISCARD_DEFAULT;
-    if (m_hasAudio) {
-        AudioPlan plan;
-        plan.sampleRate = m_audio.sampleRate();
-        plan.channels = m_audio.channels();
-        plan.sampleFormat = AV_SAMPLE_FMT_S16;
-        audioFilter->configure(plan);
-    }
+    if (m_hasAudio)
+        audioFilter->configure(devicePlan(), level);
     *dropBefore = target;
     lock.lock();
 }
@@ -292,6 +301,12 @@ void CPlayer::readerMain() {
     while (!m_abort.load()) {
         if (m_seekPending) {
             takeSeek(lock, &source, &audioFilter, &dropBefore);
+            continue;
+        }
+        if (m_levelChanged) {
+            m_levelChanged = false;
+            if (m_hasAudio)
+                audioFilter.configure(devicePlan(), m_level);
             continue;
         }
         if (m_readerEnded) {

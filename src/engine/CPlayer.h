@@ -36,6 +36,7 @@ struct PlayerSetup {
     void* user = nullptr;
     int volume = 100;
     bool showEffects = true;
+    SoundLevel level; // the loudness level the sound plays with
 };
 
 // What the player counted, for tests and the benchmark.
@@ -63,6 +64,8 @@ public:
     void setVolume(int volume);
     void showEffects(bool on);
     void setEdits(const MediaEdits& edits);
+    // Plays the sound with this level from the next sound decoded on.
+    void setSoundLevel(const SoundLevel& level);
     // Presents the last picture again.
     void refresh();
     // Asks for the pixels of the picture on show, at width x height (0 x 0: its own size), as a
@@ -117,6 +120,8 @@ private:
     void deliverSnapshot(std::unique_lock<std::mutex>& lock, const SnapshotRequest& request);
     // Runs `call` with the lock released, marked as inside the host; false (nothing run) once
     // the player is stopping.
+    // What the sound device takes.
+    AudioPlan devicePlan() const;
     template <typename Call>
     bool hostCall(std::unique_lock<std::mutex>& lock, bool* flag, Call call);
 
@@ -130,7 +135,7 @@ private:
     bool m_paused = true;
     bool m_hasVideo = false, m_hasAudio = false;
     std::deque<Queued> m_video;
-    int m_generation = 0;       // raised by each seek; older pictures are dropped
+    int m_generation = 0; // raised by each seek; older pictures are dropped
     bool m_seekPending = false;
     double m_seekTarget = 0.0;
     bool m_showNext = false; // present the next picture at once (after a seek, also paused)
@@ -141,6 +146,8 @@ private:
     bool m_effects = true;
     int m_editsVersion = 0;
     MediaEdits m_edits;
+    SoundLevel m_level;
+    bool m_levelChanged = false;
     std::deque<SnapshotRequest> m_snapshots;
     bool m_presenterInHost = false;
     bool m_readerDone = false, m_presenterDone = false;
@@ -157,9 +164,9 @@ private:
     int m_filterVersion = -1;
     bool m_filterEffects = true;
     int m_filterGeneration = -1;
-    FramePtr m_lastSource;    // decoded picture last shown, for filtering it again
+    FramePtr m_lastSource; // decoded picture last shown, for filtering it again
     double m_lastSourceT = 0.0;
-    FramePtr m_lastPicture;   // as presented
+    FramePtr m_lastPicture; // as presented
     int m_presentedWidth = 0, m_presentedHeight = 0;
     std::chrono::steady_clock::time_point m_lastEvent{};
     AVRational m_timeBase{1, 90000};

@@ -3,6 +3,7 @@
 #include "COutputFile.h"
 #include "CWriterThread.h"
 #include "DevicePath.h"
+#include "LoudnessMeter.h"
 
 #include <algorithm>
 #include <vector>
@@ -141,7 +142,8 @@ void CRunWorker::emit(int mediaId, int progress, int64_t status, const char* out
 
 void CRunWorker::preview(const AVFrame* picture) {
     VeldesWindow window = m_request.previewWindow;
-    bool planar420 = picture->format == AV_PIX_FMT_YUV420P || picture->format == AV_PIX_FMT_YUVJ420P;
+    bool planar420 =
+        picture->format == AV_PIX_FMT_YUV420P || picture->format == AV_PIX_FMT_YUVJ420P;
     auto now = Clock::now();
     if (!window || !planar420 || now - m_lastPreview < kPreviewInterval)
         return;
@@ -276,7 +278,13 @@ void CRunWorker::main() {
     SizeFit fit;
     fit.keepSample = true;
     std::string why;
-    if (m_request.targetBytes > 0) {
+    // Sound to be normalised and not measured yet is measured before anything is encoded.
+    r = LoudnessMeter::resolveAll(&m_request.sources, m_request.plan, &m_abort);
+    if (r < 0 && !m_abort && r != AVERROR_EXIT)
+        why = "the loudness could not be measured: " + avErrorText(r);
+    else if (r < 0)
+        r = CSourcePass::kAborted;
+    if (r == 0 && m_request.targetBytes > 0) {
         r = fitToSize(m_request.sources, m_request.targetBytes, &m_request.plan, &m_abort, &fit,
                       &why);
         if (r < 0 && (m_abort || r == AVERROR_EXIT))

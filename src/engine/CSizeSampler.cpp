@@ -469,10 +469,9 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     }
     const double scale = seconds / sampled;
     // The container grows with the length.
-    const double container =
-        std::max(0.0, double(st.st_size) - double(writer.videoBytes()) -
-                          double(writer.audioBytes())) *
-        scale;
+    const double container = std::max(0.0, double(st.st_size) - double(writer.videoBytes()) -
+                                               double(writer.audioBytes())) *
+                             scale;
     const double video = double(writer.videoBytes());
     const AVCodecContext* encoder = writer.videoEncoder();
     // Pictures grow with the length too, unless the encoder's rate control is still working an
@@ -487,13 +486,13 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     const double windowPictures =
         plan.video ? sampled / double(parts.size()) * av_q2d(plan.video->frameRate) : 0.0;
     if (settles)
-        videoBits = settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
-                                        double(encoder->bit_rate),
-                                        double(encoder->bit_rate_tolerance));
+        videoBits =
+            settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
+                                double(encoder->bit_rate), double(encoder->bit_rate_tolerance));
     else if (encoder && plan.video && keyInterval(encoder) > windowPictures)
-        videoBits = 8 * clipPictureBytes(writer.pictureNotes(),
-                                         seconds * av_q2d(plan.video->frameRate),
-                                         keyInterval(encoder));
+        videoBits =
+            8 * clipPictureBytes(writer.pictureNotes(), seconds * av_q2d(plan.video->frameRate),
+                                 keyInterval(encoder));
     else
         videoBits = 8 * continuousPictureBytes(writer.pictureNotes(), starts) * seconds / sampled;
     // A run starts as the sample did and then holds the target.
@@ -525,9 +524,11 @@ void CSizeSampler::request(SizeRequest request) {
         std::lock_guard lock(m_mutex);
         if (m_stopping)
             return;
-        const int id = request.clip.mediaId;
-        std::erase_if(m_queue, [id](const SizeRequest& r) { return r.clip.mediaId == id; });
-        if (m_current == id)
+        const int id = request.clip.mediaId, kind = request.kind;
+        std::erase_if(m_queue, [id, kind](const SizeRequest& r) {
+            return r.clip.mediaId == id && r.kind == kind;
+        });
+        if (m_current == id && m_currentKind == kind)
             m_abortCurrent = true;
         m_queue.push_back(std::move(request));
         if (!m_thread.joinable())
@@ -536,10 +537,13 @@ void CSizeSampler::request(SizeRequest request) {
     m_wake.notify_all();
 }
 
-void CSizeSampler::cancel(int mediaId) {
+void CSizeSampler::cancel(int mediaId, int kind) {
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_queue, [mediaId](const SizeRequest& r) { return r.clip.mediaId == mediaId; });
-    if (m_current == mediaId)
+    auto matches = [mediaId, kind](int id, int k) {
+        return id == mediaId && (kind < 0 || k == kind);
+    };
+    std::erase_if(m_queue, [&](const SizeRequest& r) { return matches(r.clip.mediaId, r.kind); });
+    if (matches(m_current, m_currentKind))
         m_abortCurrent = true;
 }
 
@@ -576,7 +580,14 @@ void CSizeSampler::main() {
             job = std::move(m_queue.front());
             m_queue.pop_front();
             m_current = job.clip.mediaId;
+            m_currentKind = job.kind;
             m_abortCurrent = false;
+        }
+        if (job.work) {
+            job.work(&m_abortCurrent);
+            std::lock_guard lock(m_mutex);
+            m_current = -1;
+            continue;
         }
         int64_t bytes = -1;
         int r = measure(job.clip, job.plan, &m_abortCurrent, &bytes);

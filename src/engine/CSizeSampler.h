@@ -28,6 +28,10 @@ struct SizeRequest {
     OutputPlan plan;
     VeldesEventCallback callback = nullptr;
     void* user = nullptr;
+    // Other measuring work for the same thread (kind > 0), run instead of the size measurement:
+    // it stores its own result and sends its own event, unless `abort` was set meanwhile.
+    int kind = 0;
+    std::function<void(const std::atomic<bool>* abort)> work;
 };
 
 class CSizeSampler {
@@ -40,10 +44,11 @@ public:
     CSizeSampler(const CSizeSampler&) = delete;
     CSizeSampler& operator=(const CSizeSampler&) = delete;
 
-    // Queues a measurement; it replaces a waiting one of the same media and cancels one of the
-    // same media in progress.
+    // Queues a measurement; it replaces a waiting one of the same media and kind and cancels one
+    // of the same media and kind in progress.
     void request(SizeRequest request);
-    void cancel(int mediaId);
+    // Cancels the media's measurements of one kind, or of every kind (-1).
+    void cancel(int mediaId, int kind = -1);
     // Cancels everything and joins the thread. The callbacks must not wait for the caller.
     void stop();
 
@@ -86,6 +91,7 @@ private:
     std::condition_variable m_wake;
     std::deque<SizeRequest> m_queue;
     int m_current = -1; // media being measured
+    int m_currentKind = 0;
     bool m_stopping = false;
     std::atomic<bool> m_abortCurrent{false};
     std::thread m_thread;

@@ -65,7 +65,7 @@ int CSourcePass::openSource() {
                                 m_source.probe.firstVideoHeight, m_videoTimeBase);
     }
     if (m_hasAudio)
-        m_audioFilter.configure(*m_plan.audio);
+        m_audioFilter.configure(*m_plan.audio, m_source.soundLevel.value_or(SoundLevel{}));
     m_videoDone = !m_hasVideo;
     m_audioDone = !m_hasAudio;
     return position();

@@ -9,11 +9,13 @@
 #include "FilterGraph.h"
 #include "MediaEdits.h"
 #include "OutputPlan.h"
+#include "SoundLevel.h"
 
 #include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 
 namespace vel {
 
@@ -26,6 +28,9 @@ struct PassSource {
     int64_t stopMs = -1; // -1 = to the end
     MediaEdits edits;
     bool preview = false; // a capture shown in the preview window while it is converted
+    LoudnessTarget loudness;
+    std::optional<LoudnessFigures> loudnessKnown; // measured earlier, in some run's shape
+    std::optional<SoundLevel> soundLevel;         // applied to the sound; resolved before passes
 };
 
 // What a pass needs from the run that drives it.

@@ -221,6 +221,11 @@ PassSource CTimeline::passSource(int mediaId, const Media& media) const {
         source.videoStream = streamIndexFromValues(media.setting->videoValues);
         source.audioStream = streamIndexFromValues(media.setting->audioValues);
     }
+    source.loudness = media.loudness;
+    if (media.loudnessFigures &&
+        media.loudnessKey ==
+            loudnessKey(media, media.loudnessFigures->sampleRate, media.loudnessFigures->channels))
+        source.loudnessKnown = media.loudnessFigures;
     return source;
 }
 
@@ -242,6 +247,11 @@ int CTimeline::measureSize(int mediaId, VeldesEventCallback callback, void* user
         return 2;
     request.callback = callback;
     request.user = user;
+    sampler().request(std::move(request));
+    return 0;
+}
+
+CSizeSampler& CTimeline::sampler() {
     if (!m_sampler) {
         m_sampler =
             std::make_unique<CSizeSampler>([this](int id, const std::string& key, int64_t bytes) {
@@ -253,8 +263,7 @@ int CTimeline::measureSize(int mediaId, VeldesEventCallback callback, void* user
                 }
             });
     }
-    m_sampler->request(std::move(request));
-    return 0;
+    return *m_sampler;
 }
 
 void CTimeline::reapFinishedRuns() {
@@ -304,9 +313,19 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
     if (planOutput(withSourceShape(targetOf(*info), request.sources.front().probe), &request.plan,
                    &why) < 0)
         return refuse(-2, why);
-    // A merge is limited as a whole, by the limit of the source it is named after.
-    if (Media* first = find(mediaIds[0]))
+    // A merge is limited as a whole, by the limit of the source it is named after, and each of
+    // its parts is brought to that source's loudness.
+    if (Media* first = find(mediaIds[0])) {
         request.targetBytes = first->targetBytes;
+        for (int i = 0; i < count && request.plan.audio; ++i) {
+            PassSource& source = request.sources[size_t(i)];
+            const Media* media = find(mediaIds[i]);
+            source.loudness = first->loudness;
+            if (source.loudness.on && media->soundLevel &&
+                media->levelKey == levelKey(*media, *request.plan.audio, first->loudness))
+                source.soundLevel = media->soundLevel;
+        }
+    }
     m_lastRefusal.clear();
     request.runId = m_nextRunId++;
     int runId = request.runId;
@@ -376,6 +395,7 @@ int CTimeline::editBegin(const tagVeldesEditInfo* edit) {
                 setup.callback = edit->callback;
                 setup.user = edit->user;
                 setup.volume = m_volume;
+                setup.level = previewLevel(*media);
                 setup.showEffects = m_showEffects;
                 m_editCallback = edit->callback;
                 m_editUser = edit->user;

@@ -8,6 +8,7 @@
 #include "CRunWorker.h"
 #include "CSizeSampler.h"
 #include "MediaEdits.h"
+#include "SoundLevel.h"
 #include "velcodecapi.h"
 
 #include <map>
@@ -36,6 +37,11 @@ public:
     int setTargetSize(int mediaId, int64_t bytes);
     int planTargetSize(int mediaId, int64_t bytes, int64_t* videoBitRate, int64_t* predicted,
                        std::string* why);
+    // CTimelineLoudness.cpp: the media's loudness target (with figures the host measured before,
+    // or null), the background measurement, and the figures valid for the clip and setting.
+    int setLoudness(int mediaId, const LoudnessTarget& target, const LoudnessFigures* known);
+    int measureLoudness(int mediaId, VeldesEventCallback callback, void* user, bool cancel);
+    int loudness(int mediaId, LoudnessFigures* figures);
     int encodedSize(int mediaId, int64_t* bytes);
     int measureSize(int mediaId, VeldesEventCallback callback, void* user);
 
@@ -77,6 +83,11 @@ private:
         std::string measuredKey; // what measuredBytes was measured for
         int64_t measuredBytes = 0;
         int64_t targetBytes = 0;
+        LoudnessTarget loudness;
+        std::string loudnessKey; // the clip and shape loudnessFigures were measured for
+        std::optional<LoudnessFigures> loudnessFigures;
+        std::string levelKey; // ... and target and encoder soundLevel was resolved for
+        std::optional<SoundLevel> soundLevel;
     };
 
     Media* find(int mediaId);
@@ -86,6 +97,19 @@ private:
     PassSource passSource(int mediaId, const Media& media) const;
     // Hands the edits of the previewed media to its player (lock held).
     void editsChanged(int mediaId);
+    // The sound shape the media's setting converts into (lock held); false without one.
+    static bool soundShape(const Media& media, AudioPlan* audio);
+    // What the loudness figures of a clip are valid for, in a shape (rate and channels, 0 =
+    // the source's own), and a level for a target besides.
+    static std::string loudnessKey(const Media& media, int sampleRate, int channels);
+    static std::string levelKey(const Media& media, const AudioPlan& audio,
+                                const LoudnessTarget& target);
+    // The level the media's preview plays with (lock held): none until measured.
+    SoundLevel previewLevel(const Media& media) const;
+    // Hands the level to the preview player when the media is the one previewed (lock held).
+    void levelChanged(int mediaId);
+    // The measuring thread, started with the first measurement (lock held).
+    CSizeSampler& sampler();
     // Takes the player out (lock held); the caller releases it after unlocking.
     std::shared_ptr<CPlayer> takePlayer();
     Media* editedMedia();

@@ -198,12 +198,12 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
         int r = prepareWatermark(*m_edits.watermark, scaleX, scaleY, &mark);
         if (r < 0)
             return r;
-        markSource = addFilter(g, "buffer",
-                               {{"video_size", sizeText(mark.width, mark.height)},
-                                {"pix_fmt", "rgba"},
-                                {"time_base", rationalText(retime ? av_inv_q(m_plan.frameRate)
-                                                                  : m_timeBase)},
-                                {"pixel_aspect", "1/1"}});
+        markSource = addFilter(
+            g, "buffer",
+            {{"video_size", sizeText(mark.width, mark.height)},
+             {"pix_fmt", "rgba"},
+             {"time_base", rationalText(retime ? av_inv_q(m_plan.frameRate) : m_timeBase)},
+             {"pixel_aspect", "1/1"}});
         int x = padX + int(std::lround(m_edits.watermark->x * scaleX));
         int y = padY + int(std::lround(m_edits.watermark->y * scaleY));
         AVFilterContext* overlay = addFilter(
@@ -271,8 +271,9 @@ int CVideoFilter::pull(AVFrame* out) {
     return pullFrom(&m_pending, m_graph ? m_sink : nullptr, out);
 }
 
-int CAudioFilter::configure(const AudioPlan& plan) {
+int CAudioFilter::configure(const AudioPlan& plan, const SoundLevel& level) {
     m_plan = plan;
+    m_level = level;
     m_graph.reset();
     m_pending.clear();
     return 0;
@@ -298,13 +299,29 @@ int CAudioFilter::build(const AVFrame* like) {
                           {"sample_fmt", av_get_sample_fmt_name(m_format)},
                           {"channel_layout", layout}});
     m_sink = addFilter(g, "abuffersink", {});
-    int r = linkChain(
-        {m_source, addFilter(g, "aresample", {{"sample_rate", std::to_string(m_plan.sampleRate)}}),
-         addFilter(g, "aformat",
-                   {{"sample_fmts", av_get_sample_fmt_name(m_plan.sampleFormat)},
-                    {"sample_rates", std::to_string(m_plan.sampleRate)},
-                    {"channel_layouts", m_plan.channels == 1 ? "mono" : "stereo"}}),
-         m_sink});
+    std::vector<AVFilterContext*> chain{m_source};
+    // The gain works in floating point, so nothing clips before the limiter has seen it.
+    if (m_level.gainDb != 0.0)
+        chain.push_back(addFilter(
+            g, "volume", {{"volume", number(m_level.gainDb) + "dB"}, {"precision", "float"}}));
+    chain.push_back(
+        addFilter(g, "aresample", {{"sample_rate", std::to_string(m_plan.sampleRate)}}));
+    // The limiter looks ahead and its delay is taken back, so the sound stays in step with the
+    // pictures; it only ever lowers peaks (no automatic make-up level).
+    if (m_level.limit)
+        chain.push_back(addFilter(
+            g, "alimiter",
+            {{"limit", number(std::clamp(std::pow(10.0, m_level.limitDb / 20.0), 0.0625, 1.0))},
+             {"attack", "5"},
+             {"release", "100"},
+             {"level", "0"},
+             {"latency", "1"}}));
+    chain.push_back(addFilter(g, "aformat",
+                              {{"sample_fmts", av_get_sample_fmt_name(m_plan.sampleFormat)},
+                               {"sample_rates", std::to_string(m_plan.sampleRate)},
+                               {"channel_layouts", m_plan.channels == 1 ? "mono" : "stereo"}}));
+    chain.push_back(m_sink);
+    int r = linkChain(chain);
     if (r < 0)
         return r;
     return avfilter_graph_config(g, nullptr);

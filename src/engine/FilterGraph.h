@@ -1,11 +1,13 @@
 // The per-source filter graphs of a run. Video: crop, crop scaling, flip, colour, then one
 // scale to the export size, the watermark overlay, the export frame rate and the encoder's
-// pixel format. Audio: one resampler to the export rate, channels and sample format.
+// pixel format. Audio: the loudness gain, one resampler to the export rate, channels and
+// sample format, and the peak limiter where the gain needs one.
 #pragma once
 
 #include "AvUtil.h"
 #include "MediaEdits.h"
 #include "OutputPlan.h"
+#include "SoundLevel.h"
 
 #include <deque>
 #include <initializer_list>
@@ -57,7 +59,7 @@ public:
     CAudioFilter(const CAudioFilter&) = delete;
     CAudioFilter& operator=(const CAudioFilter&) = delete;
 
-    int configure(const AudioPlan& plan);
+    int configure(const AudioPlan& plan, const SoundLevel& level = {});
     // pts in 1 / the frame's sample rate, relative to the clip start.
     int push(AVFrame* frame);
     int close();
@@ -68,6 +70,7 @@ private:
     int build(const AVFrame* like);
 
     AudioPlan m_plan;
+    SoundLevel m_level;
     int m_rate = 0;
     AVSampleFormat m_format = AV_SAMPLE_FMT_NONE;
     AVChannelLayout m_layout{};

@@ -4,6 +4,7 @@
 #include "CTimeline.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -101,6 +102,39 @@ int VeldesMeasureMediaEncodedSize(VeldesTimeline handle, int mediaId, VeldesEven
                                   void* user) {
     auto t = lookup(handle);
     return t ? t->measureSize(mediaId, callback, user) : -1;
+}
+
+int VeldesMeasureMediaLoudness(VeldesTimeline handle, int mediaId, VeldesEventCallback callback,
+                               void* user, int cancel) {
+    auto t = lookup(handle);
+    return t ? t->measureLoudness(mediaId, callback, user, cancel != 0) : -1;
+}
+
+int VeldesGetMediaLoudness(VeldesTimeline handle, int mediaId, tagVeldesLoudness* measured) {
+    auto t = lookup(handle);
+    vel::LoudnessFigures figures;
+    const int r = t && measured ? t->loudness(mediaId, &figures) : -1;
+    if (r == 2)
+        *measured = {figures.integrated, figures.truePeak, figures.range, figures.sampleRate,
+                     figures.channels};
+    return r;
+}
+
+int VeldesSetMediaLoudness(VeldesTimeline handle, int mediaId, double targetLufs,
+                           double ceilingDbtp, const tagVeldesLoudness* measured) {
+    auto t = lookup(handle);
+    if (!t || !std::isfinite(targetLufs) || !std::isfinite(ceilingDbtp) || targetLufs > 0.0 ||
+        ceilingDbtp > 0.0)
+        return -1;
+    vel::LoudnessTarget target;
+    target.on = targetLufs < 0.0;
+    target.lufs = target.on ? targetLufs : target.lufs;
+    target.ceiling = ceilingDbtp;
+    vel::LoudnessFigures known;
+    if (measured)
+        known = {measured->integrated, measured->truePeak, measured->range, measured->sampleRate,
+                 measured->channels};
+    return t->setLoudness(mediaId, target, measured ? &known : nullptr);
 }
 
 int VeldesRun(VeldesTimeline handle, const int* mediaIds, int count,
@@ -229,8 +263,9 @@ void VeldesShowVideoEffect(VeldesTimeline handle, int withEffects) {
 // FFmpeg (and the PulseAudio client the sound capture uses) is not built for ThreadSanitizer:
 // the hand-offs between its codec and filter threads use atomics the sanitizer cannot see, so
 // frames and buffers passed on by them look unsynchronised, and their allocations and frees look
-// racy. Those reports are about those libraries' insides, not about this engine; everything our own code does stays checked. Weak, so a program that brings its
-// own list replaces this one; every program linking the engine (tests, movara-convert) gets it.
+// racy. Those reports are about those libraries' insides, not about this engine; everything our own
+// code does stays checked. Weak, so a program that brings its own list replaces this one; every
+// program linking the engine (tests, movara-convert) gets it.
 extern "C" __attribute__((weak)) const char* __tsan_default_suppressions() {
     return "race:libavcodec.so\n"
            "race:libavutil.so\n"
