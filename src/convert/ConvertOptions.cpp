@@ -42,6 +42,15 @@ std::optional<int64_t> sizeInBytes(const std::string& text) {
     return int64_t(bytes);
 }
 
+std::optional<double> decibels(const std::string& text, double low, double high) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
 CliGroup generalGroup() {
     return {"General",
             {{{"h", "help"}, "", "Print this help."},
@@ -54,33 +63,46 @@ CliGroup generalGroup() {
 }
 
 CliGroup conversionGroup() {
-    return {"Conversion",
-            {{{"profile"},
-              "NAME",
-              "The profile: its name as --list-profiles prints it (any case), its alias, or a "
-              "unique beginning of its name."},
-             {{"output"}, "DIR", "The folder the outputs go to; it must exist."},
-             {{"o", "output-file"},
-              "FILE",
-              "The output of a single FILE or of --merge, instead of --output; it ends in the "
-              "profile's extension (added when it has none)."},
-             {{"merge"}, "", "All FILEs, in order, into one output named after the first."},
-             {{"begin"}, "MS", "Cut every source to a clip starting here, in milliseconds."},
-             {{"end"}, "MS", "... and ending here."},
-             {{"exists"},
-              "overwrite|skip|rename",
-              "When an output is already there: replace it once the new one is complete, skip "
-              "the item (counted as done), or (the default) add a time stamp "
-              "_YYYY_MM_DD_hh_mm_ss to the new name."},
-             {{"fit-size"},
-              "SIZE",
-              "Make each output (a merge: the whole) at most SIZE: bytes, or with K, M or G "
-              "(powers of 1024), e.g. 10M. With --estimate: print the video bit rate it would "
-              "use and the predicted size."},
-             {{"estimate"},
-              "",
-              "Convert nothing: print each FILE's measured output size in bytes (with the "
-              "profile, clip and edits), a tab, and the FILE; no output is needed."}}};
+    return {
+        "Conversion",
+        {{{"profile"},
+          "NAME",
+          "The profile: its name as --list-profiles prints it (any case), its alias, or a "
+          "unique beginning of its name."},
+         {{"output"}, "DIR", "The folder the outputs go to; it must exist."},
+         {{"o", "output-file"},
+          "FILE",
+          "The output of a single FILE or of --merge, instead of --output; it ends in the "
+          "profile's extension (added when it has none)."},
+         {{"merge"}, "", "All FILEs, in order, into one output named after the first."},
+         {{"begin"}, "MS", "Cut every source to a clip starting here, in milliseconds."},
+         {{"end"}, "MS", "... and ending here."},
+         {{"exists"},
+          "overwrite|skip|rename",
+          "When an output is already there: replace it once the new one is complete, skip "
+          "the item (counted as done), or (the default) add a time stamp "
+          "_YYYY_MM_DD_hh_mm_ss to the new name."},
+         {{"fit-size"},
+          "SIZE",
+          "Make each output (a merge: the whole) at most SIZE: bytes, or with K, M or G "
+          "(powers of 1024), e.g. 10M. With --estimate: print the video bit rate it would "
+          "use and the predicted size."},
+         {{"estimate"},
+          "",
+          "Convert nothing: print each FILE's measured output size in bytes (with the "
+          "profile, clip and edits), a tab, and the FILE; no output is needed."},
+         {{"loudness"},
+          "LUFS",
+          "Bring each output's sound (each part of a merge) to this integrated loudness "
+          "(EBU R128, -40 to -5; e.g. -14 streaming, -16 mobile, -23 broadcast) with one "
+          "gain; peaks are held under --true-peak. Sound that would need more than +20 dB "
+          "(near-silence) is left as it is."},
+         {{"true-peak"}, "DBTP", "With --loudness: the true-peak ceiling, -9 to 0 (default -1)."},
+         {{"measure-loudness"},
+          "",
+          "Convert nothing: print each FILE's integrated loudness (LUFS), true peak (dBTP) "
+          "and loudness range (LU), by tabs, then the FILE. With --profile (and --begin, "
+          "--end) the sound as that profile converts it; no output is needed."}}};
 }
 
 CliGroup reportGroup() {
@@ -145,6 +167,8 @@ std::string convertUsage() {
         "Usage: movara-convert --profile NAME (--output DIR | -o FILE) [--merge] [--begin MS]\n"
         "                      [--end MS] [--exists overwrite|skip|rename] [EDITS] FILE...\n"
         "       movara-convert --estimate --profile NAME [--begin MS] [--end MS] [EDITS] FILE...\n"
+        "       movara-convert --measure-loudness [--profile NAME] [--begin MS] [--end MS] "
+        "FILE...\n"
         "       movara-convert --list-profiles [--long] | --list-devices | --help | --version\n"
         "\n"
         "Converts each FILE with the profile into DIR/<name>.<extension of the profile>.\n";
@@ -211,6 +235,7 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
     options.capture.listDevices = set("list-devices");
     options.merge = set("merge");
     options.estimate = set("estimate");
+    options.measureLoudness = set("measure-loudness");
     options.json = set("json");
     options.quiet = set("quiet");
     options.print0 = set("print0");
@@ -234,6 +259,19 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
             return fail("--fit-size takes a size such as 10M, 500K or 1G, not \"" +
                         value("fit-size") + "\"");
         options.fitSize = *bytes;
+    }
+    if (set("loudness")) {
+        options.loudness = decibels(value("loudness"), -40.0, -5.0);
+        if (!options.loudness)
+            return fail("--loudness takes LUFS from -40 to -5, not \"" + value("loudness") + "\"");
+    }
+    if (set("true-peak")) {
+        const auto ceiling = decibels(value("true-peak"), -9.0, 0.0);
+        if (!ceiling)
+            return fail("--true-peak takes dBTP from -9 to 0, not \"" + value("true-peak") + "\"");
+        if (!options.loudness)
+            return fail("--true-peak goes with --loudness");
+        options.truePeak = *ceiling;
     }
     if (set("exists")) {
         const std::string mode = value("exists");
@@ -271,6 +309,13 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
         return fail("--long goes with --list-profiles");
     if (options.listProfiles)
         return options;
+    if (options.measureLoudness) {
+        if (options.files.empty())
+            return fail("no input files");
+        if (options.capture.records())
+            return fail("--measure-loudness measures files, not a recording");
+        return options;
+    }
     if (options.profile.empty())
         return fail("--profile is required");
     if (!options.outputFolder.empty() && !options.outputFile.empty())

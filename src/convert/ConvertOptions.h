@@ -31,6 +31,9 @@ struct ConvertOptions {
     std::optional<int64_t> end;   // ms
     ExistingOutput exists = ExistingOutput::Rename;
     int64_t fitSize = 0; // --fit-size: each output (a merge: the whole) at most this many bytes
+    std::optional<double> loudness; // --loudness: integrated loudness of each output, LUFS
+    double truePeak = -1.0;         // --true-peak: the ceiling with --loudness, dBTP
+    bool measureLoudness = false;   // print the FILEs' loudness, convert nothing
     ConvertEdits edits;
     std::vector<std::string> files;
     CaptureOptions capture; // recording instead of (or besides) files

@@ -9,6 +9,7 @@
 #include "ConvertOptions.h"
 #include "CustomProfileStore.h"
 #include "EstimateStopper.h"
+#include "LoudnessCommand.h"
 #include "OutputNaming.h"
 #include "ProfileChoice.h"
 #include "SignalStop.h"
@@ -87,6 +88,8 @@ std::unique_ptr<MediaItem> itemFor(const std::string& file, const ProfileRef& pr
     }
     applyEdits(options.edits, *item);
     item->targetSize = options.fitSize;
+    if (options.loudness)
+        item->loudness = {true, *options.loudness, options.truePeak};
     return item;
 }
 
@@ -286,6 +289,13 @@ int main(int argc, char** argv) {
     if (options->listProfiles) {
         printProfiles(catalogue, options->longList, options->json, stdout);
         return 0;
+    }
+    if (options->measureLoudness) {
+        ProfileRef chosen;
+        if (!options->profile.empty() &&
+            !(chosen = chooseProfile(catalogue, options->profile, &error)))
+            return usageError(error);
+        return measureLoudnessOfFiles(*options, chosen);
     }
     const ProfileRef profile = chooseProfile(catalogue, options->profile, &error);
     if (!profile) {

@@ -418,6 +418,7 @@ int CVelConvert::startPreview(MediaItem* item) {
     }
     state_.store(kStatePreviewing);
     attachEdits(item, entry->mediaId);
+    applyLoudness(*item);
     if (VeldesPlay(timeline_) == 0) {
         return 1;
     }

@@ -42,6 +42,9 @@ inline constexpr unsigned kMsgOutputFinished = 3246; // posted; lParam: const ch
 // Posted when the engine has measured an item's output size; wParam: the media id (see
 // takeMeasuredEstimate).
 inline constexpr unsigned kMsgEstimateMeasured = 3247;
+// Posted when the engine has measured an item's loudness; wParam: the media id (see
+// takeMeasuredLoudness).
+inline constexpr unsigned kMsgLoudnessMeasured = 3248;
 
 // Codes of a 3245 notification.
 inline constexpr int kNotifyItemState = 1;      // subject: the MediaItem
@@ -120,6 +123,22 @@ public:
     // false with the reason in *why when the limit cannot be met.
     bool planTargetSize(MediaItem* item, int64_t* videoBitRate, int64_t* predicted,
                         std::string* why);
+
+    // CVelConvertLoudness.cpp. The item's loudness target and any figures measured before go to
+    // the engine, which then measures in the background (the clip and export setting as the last
+    // estimate left them): 2 when the figures are already in the
+    // item, 0 when kMsgLoudnessMeasured will tell (where the notify window is attached),
+    // negative when the item cannot be measured (no sound, a device).
+    int measureLoudness(MediaItem* item);
+    // On kMsgLoudnessMeasured: writes the figures into the media's item and returns it, or null
+    // when the item is gone, its clip changed, or a conversion runs.
+    MediaItem* takeMeasuredLoudness(int mediaId);
+    // Measures the item's loudness now (the command line), as its profile converts it or, without
+    // a profile, the source's own sound; `stop` (may be null) cancels. True with the figures.
+    bool measureLoudnessNow(MediaItem* item, const std::atomic<bool>* stop,
+                            tagVeldesLoudness* figures);
+    // The loudness target of the item (and its figures) to the engine, for a preview or a run.
+    void applyLoudness(const MediaItem& item);
 
     // --- conversion ----------------------------------------------------------------------------
     // Starts converting the checked items: merged when the settings' merge bit is set. Returns 1.
@@ -215,6 +234,7 @@ private:
     // Sets the export setting and clip and writes the instant figure; the engine's result.
     int computeEstimate(MediaItem* item, int mediaId);
     static int estimateMeasured(tagVeldesEvent* event, void* notifyWindow);
+    static int loudnessMeasured(tagVeldesEvent* event, void* notifyWindow);
     void forEachRun(int (*call)(VeldesTimeline, int));
 
     // Stop without letting go of the sleep inhibitor (a start takes it again at once).

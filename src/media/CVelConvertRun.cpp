@@ -127,6 +127,7 @@ int CVelConvert::prepareExportInfo(MediaItem* item, bool merged) {
     exportInfo_.replaceExisting = !(flags & (kOptionSkip | kOptionRename)) ? 1 : 0;
     fillExportInfoStreams(exportInfo_, profile, chosen);
     VeldesSetMediaTargetSize(timeline_, entry->mediaId, std::max<int64_t>(0, item->targetSize));
+    applyLoudness(*item);
     exportInfo_.user = callbackUser();
     return 1;
 }
@@ -265,6 +266,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
         source->progress = 0;
         applyClip(*source, sourceEntry->mediaId);
         attachEdits(source, sourceEntry->mediaId);
+        applyLoudness(*source); // its figures; the head's target holds for every part
     }
     exportInfo_.previewWindow = previewWindow_;
 

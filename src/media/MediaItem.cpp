@@ -111,6 +111,16 @@ std::string MediaItem::usedRemainingText() const {
     return mediaTimeText(used) + " / " + mediaTimeText(remaining);
 }
 
+std::string MediaItem::loudnessKey() const {
+    return sourcePath + "|" + std::to_string(clipBegin) + "|" + std::to_string(clipEnd);
+}
+
+const tagVeldesLoudness* MediaItem::validLoudness() const {
+    return !measuredLoudness.key.empty() && measuredLoudness.key == loudnessKey()
+               ? &measuredLoudness.figures
+               : nullptr;
+}
+
 std::string MediaItem::outputExtension() const {
     return profile ? std::string(ProfileCatalogue::extensionOf(*profile)) : std::string();
 }

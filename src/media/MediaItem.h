@@ -2,6 +2,7 @@
 
 #include "Profile.h"
 #include "SharedValue.h"
+#include "velcodecapi.h"
 #include "velcodecutil.h"
 
 #include <cstdint>
@@ -55,6 +56,23 @@ struct MediaCrop {
     bool operator==(const MediaCrop&) const = default;
 };
 
+// Loudness normalisation of the item's sound (the "Sound" edit page): one gain to the target
+// integrated loudness, peaks held under the ceiling. Off by default.
+struct MediaLoudness {
+    bool on = false;
+    double target = -16.0; // LUFS
+    double ceiling = -1.0; // dBTP
+
+    bool operator==(const MediaLoudness&) const = default;
+};
+
+// What the engine measured of the item's sound, and for what (see MediaItem::loudnessKey; the
+// figures name the sound shape). An empty key: not measured.
+struct MeasuredLoudness {
+    std::string key;
+    tagVeldesLoudness figures{};
+};
+
 // One entry of the media list: a source file or capture device, its output profile, clip, picture
 // edits and conversion state. Copies are field by field; the profile is shared, not copied.
 //
@@ -81,6 +99,9 @@ struct MediaItem {
     int32_t saturation = 0;
     int32_t flip = 0; // bit 0 horizontal, bit 1 vertical
     MediaCrop crop;
+    MediaLoudness loudness;
+    // Written on the user-interface thread only while nothing converts.
+    MeasuredLoudness measuredLoudness;
     VEL_DEVICE_INFO device;
     // Why the last conversion of the item failed, in words (empty when unknown). Written before
     // the "Convert Failed" notification is sent, read by its receiver.
@@ -97,6 +118,11 @@ struct MediaItem {
     std::string stateText() const;
     std::string progressText() const;
     std::string usedRemainingText() const;
+
+    // What a loudness measurement of the item is valid for: its source and clip.
+    std::string loudnessKey() const;
+    // The measured figures when they are valid for the source and clip, else null.
+    const tagVeldesLoudness* validLoudness() const;
 
     // Of the profile's format; empty without a profile or with an unknown format.
     std::string outputExtension() const;

@@ -48,6 +48,8 @@ struct FakeSource {
     int encodedSizeResult = 0;
     int setExportResult = 0; // VeldesSetExportSetting
     bool failRun = false;    // automatic runs report a negative status for this source
+    // What VeldesGetMediaLoudness answers once asked to measure; none: nothing to measure.
+    std::optional<tagVeldesLoudness> loudness;
 
     static tagVeldesStreamInfo videoStream(int width, int height, double frameRate,
                                            int bitRate = 500000);
@@ -87,6 +89,9 @@ struct FakeMedia {
     int64_t beginPos = -1;
     int64_t stopPos = -1;
     std::optional<tagVeldesExportSetting> setting;
+    // VeldesSetMediaLoudness (not recorded as a call: loudness is beside the described calls).
+    double loudnessTarget = 0.0, loudnessCeiling = 0.0;
+    bool loudnessMeasured = false; // asked to measure, and the source has scripted figures
 };
 
 struct FakeRun {
@@ -185,6 +190,10 @@ public:
                   const char* fileName);
     int thumbnailOnPause(VeldesTimeline timeline, int width, int height,
                          VeldesEventCallback callback, void* user);
+    int measureLoudness(VeldesTimeline timeline, int mediaId);
+    int getLoudness(VeldesTimeline timeline, int mediaId, tagVeldesLoudness* measured);
+    int setLoudness(VeldesTimeline timeline, int mediaId, double target, double ceiling,
+                    const tagVeldesLoudness* measured);
     int bitrateByQuality(int width, int height, double frameRate, int codecId, int reserved,
                          int quality);
 

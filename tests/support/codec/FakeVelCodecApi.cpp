@@ -51,6 +51,19 @@ int VeldesMeasureMediaEncodedSize(VeldesTimeline timeline, int mediaId, VeldesEv
     return fake().simple("VeldesMeasureMediaEncodedSize", timeline, mediaId);
 }
 
+// Loudness is kept per media (see FakeMedia), not recorded as calls.
+int VeldesMeasureMediaLoudness(VeldesTimeline timeline, int mediaId, VeldesEventCallback, void*,
+                               int cancel) {
+    return cancel ? 0 : fake().measureLoudness(timeline, mediaId);
+}
+int VeldesGetMediaLoudness(VeldesTimeline timeline, int mediaId, tagVeldesLoudness* measured) {
+    return fake().getLoudness(timeline, mediaId, measured);
+}
+int VeldesSetMediaLoudness(VeldesTimeline timeline, int mediaId, double targetLufs,
+                           double ceilingDbtp, const tagVeldesLoudness* measured) {
+    return fake().setLoudness(timeline, mediaId, targetLufs, ceilingDbtp, measured);
+}
+
 int VeldesRun(VeldesTimeline timeline, const int* mediaIds, int count,
               const tagVeldesExportInfo* info) {
     return fake().startRun(timeline, mediaIds, count, info);

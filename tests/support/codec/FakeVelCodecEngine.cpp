@@ -310,6 +310,43 @@ int FakeVelCodec::editEnd(VeldesTimeline timeline, int flag) {
     return 0;
 }
 
+int FakeVelCodec::measureLoudness(VeldesTimeline, int mediaId) {
+    std::lock_guard lock(mutex_);
+    auto media = media_.find(mediaId);
+    if (media == media_.end() || !scriptFor(mediaId).loudness) {
+        return -2;
+    }
+    media->second.loudnessMeasured = true;
+    return 2;
+}
+
+int FakeVelCodec::getLoudness(VeldesTimeline, int mediaId, tagVeldesLoudness* measured) {
+    std::lock_guard lock(mutex_);
+    auto media = media_.find(mediaId);
+    if (media == media_.end() || !measured) {
+        return -1;
+    }
+    const auto loudness = scriptFor(mediaId).loudness;
+    if (!media->second.loudnessMeasured || !loudness) {
+        return 0;
+    }
+    *measured = *loudness;
+    return 2;
+}
+
+int FakeVelCodec::setLoudness(VeldesTimeline, int mediaId, double target, double ceiling,
+                              const tagVeldesLoudness* measured) {
+    std::lock_guard lock(mutex_);
+    auto media = media_.find(mediaId);
+    if (media == media_.end() || target > 0.0) {
+        return -1;
+    }
+    media->second.loudnessTarget = target;
+    media->second.loudnessCeiling = ceiling;
+    media->second.loudnessMeasured = media->second.loudnessMeasured || measured;
+    return 0;
+}
+
 int FakeVelCodec::simple(const char* function, VeldesTimeline timeline, int64_t value,
                          std::optional<int> flag) {
     std::lock_guard lock(mutex_);

@@ -1,0 +1,60 @@
+#include "LoudnessCommand.h"
+
+#include "CVelConvert.h"
+#include "ConsolePlatformServices.h"
+#include "EstimateStopper.h"
+#include "VelSettings.h"
+
+#include <cstdio>
+#include <filesystem>
+
+std::string loudnessLine(const tagVeldesLoudness& figures, const std::string& file) {
+    char numbers[96];
+    std::snprintf(numbers, sizeof numbers, "%.1f\t%.1f\t%.1f\t", figures.integrated,
+                  figures.truePeak, figures.range);
+    return numbers + file;
+}
+
+int measureLoudnessOfFiles(const ConvertOptions& options, const ProfileRef& profile) {
+    ConsolePlatformServices services;
+    ScopedPlatformServices installed(services);
+    VelSettings& settings = VelSettings::instance();
+    MediaList items;
+    settings.mediaList = &items;
+    CVelConvert convert;
+    convert.attach(nullptr, nullptr, &settings);
+    // A signal destroys the timeline, which cancels the measurement, and ends the process.
+    EstimateStopper stopper;
+    stopper.watch(convert.timeline());
+    bool allMeasured = true;
+    for (const std::string& file : options.files) {
+        auto item = std::make_unique<MediaItem>();
+        std::error_code ec;
+        const std::filesystem::path path = std::filesystem::absolute(file, ec);
+        item->sourcePath = ec ? file : path.lexically_normal().string();
+        item->profile = profile;
+        if (options.begin)
+            item->clipBegin = *options.begin;
+        if (options.end)
+            item->clipEnd = *options.end;
+        tagVeldesLoudness figures{};
+        if (!convert.addItem(item.get())) {
+            std::fprintf(stderr, "movara-convert: %s: no audio or video that can be decoded\n",
+                         file.c_str());
+            allMeasured = false;
+            continue;
+        }
+        if (!convert.measureLoudnessNow(item.get(), nullptr, &figures)) {
+            std::fprintf(stderr, "movara-convert: %s: no sound to measure\n", file.c_str());
+            allMeasured = false;
+        } else {
+            std::printf("%s\n", loudnessLine(figures, file).c_str());
+            if (figures.integrated <= -70.0)
+                std::fprintf(stderr, "movara-convert: %s: silence\n", file.c_str());
+            std::fflush(stdout);
+        }
+        convert.removeItem(item.get());
+    }
+    convert.shutdown();
+    return allMeasured ? 0 : 1;
+}

@@ -1,0 +1,106 @@
+// CVelConvert: the items' loudness targets and measurements.
+#include "CVelConvert.h"
+
+#include "MessageTarget.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+void CVelConvert::applyLoudness(const MediaItem& item) {
+    const Entry* entry = entryOf(&item);
+    if (!entry || !timeline_) {
+        return;
+    }
+    VeldesSetMediaLoudness(timeline_, entry->mediaId, item.loudness.on ? item.loudness.target : 0.0,
+                           item.loudness.ceiling, item.validLoudness());
+}
+
+int CVelConvert::measureLoudness(MediaItem* item) {
+    const Entry* entry = entryOf(item);
+    if (!entry || !timeline_) {
+        return -1;
+    }
+    // The export setting and clip the figures are for are the estimate's, kept up to date with
+    // the item.
+    applyLoudness(*item);
+    const int r = VeldesMeasureMediaLoudness(
+        timeline_, entry->mediaId, notifyWindow_ ? &CVelConvert::loudnessMeasured : nullptr,
+        notifyWindow_, 0);
+    if (r == 2) {
+        takeMeasuredLoudness(entry->mediaId);
+    }
+    return r;
+}
+
+// An engine thread: only a post, which is safe whatever became of the window or of this object.
+int CVelConvert::loudnessMeasured(tagVeldesEvent* event, void* notifyWindow) {
+    if (event && event->status >= 0) {
+        postMessage(notifyWindow, kMsgLoudnessMeasured, uintptr_t(event->mediaId), 0);
+    }
+    return 0;
+}
+
+MediaItem* CVelConvert::takeMeasuredLoudness(int mediaId) {
+    const Entry* entry = entryOfMediaId(mediaId);
+    tagVeldesLoudness figures{};
+    // A running conversion reads the items: the engine keeps the figures meanwhile.
+    if (!entry || !timeline_ ||
+        (state() != kStateIdle && state() != kStatePreviewing && state() != kStatePreviewPaused) ||
+        VeldesGetMediaLoudness(timeline_, mediaId, &figures) != 2) {
+        return nullptr;
+    }
+    entry->item->measuredLoudness = {entry->item->loudnessKey(), figures};
+    return entry->item;
+}
+
+bool CVelConvert::measureLoudnessNow(MediaItem* item, const std::atomic<bool>* stop,
+                                     tagVeldesLoudness* figures) {
+    const Entry* entry = entryOf(item);
+    if (!entry || !timeline_) {
+        return false;
+    }
+    if (item->profile) {
+        computeEstimate(item, entry->mediaId);
+    } else {
+        applyClip(*item, entry->mediaId);
+    }
+    applyLoudness(*item);
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool over = false;
+    };
+    // A measurement cancelled just as it finishes may still call back: the waiter is then left
+    // to it (the stop ends the program anyway) instead of freed under it.
+    auto wait = std::make_unique<Wait>();
+    auto signal = [](tagVeldesEvent*, void* user) {
+        auto* w = static_cast<Wait*>(user);
+        std::lock_guard lock(w->mutex);
+        w->over = true;
+        w->done.notify_all();
+        return 0;
+    };
+    const int r = VeldesMeasureMediaLoudness(timeline_, entry->mediaId, signal, wait.get(), 0);
+    if (r < 0) {
+        return false;
+    }
+    if (r == 0) {
+        std::unique_lock lock(wait->mutex);
+        while (!wait->done.wait_for(lock, std::chrono::milliseconds(100),
+                                    [&] { return wait->over; })) {
+            if (stop && stop->load()) {
+                lock.unlock();
+                VeldesMeasureMediaLoudness(timeline_, entry->mediaId, nullptr, nullptr, 1);
+                wait.release();
+                return false;
+            }
+        }
+    }
+    if (VeldesGetMediaLoudness(timeline_, entry->mediaId, figures) != 2) {
+        return false;
+    }
+    item->measuredLoudness = {item->loudnessKey(), *figures};
+    return true;
+}
