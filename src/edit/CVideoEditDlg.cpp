@@ -2,6 +2,7 @@
 
 #include "CVideoCropDlg.h"
 #include "CVideoEffectDlg.h"
+#include "CVideoSoundDlg.h"
 #include "CWatermarkDlg.h"
 
 #include "CBaseWnd.h"
@@ -47,6 +48,7 @@ CVideoEditDlg::CVideoEditDlg(MessageTarget* mainWindow, QWidget* owner, CBaseSki
     m_tabs->AddItem(QStringLiteral("Effects"));
     m_tabs->AddItem(QStringLiteral("Watermark"));
     m_tabs->AddItem(QStringLiteral("Crop"));
+    m_tabs->AddItem(QStringLiteral("Sound"));
     m_tabs->SetCurSel(0);
 
     m_buttons = new CBaseWnd(Skin());
@@ -95,6 +97,8 @@ CVideoEditPage* CVideoEditDlg::MakePage(int index) {
         return new CWatermarkDlg(m_main, this, Skin());
     case kCrop:
         return new CVideoCropDlg(m_main, this, Skin());
+    case kSound:
+        return new CVideoSoundDlg(m_main, this, Skin());
     default:
         return nullptr;
     }

@@ -1,6 +1,6 @@
-// The modeless "Video Edit" dialog: a tab strip ("Effects", "Watermark", "Crop") at the left,
-// the page of the selected tab beside it, "Confirm" and "Cancel" below. Pages are made the first
-// time their tab is chosen; "Confirm" and "Cancel" act on the page shown only, then hide the
+// The modeless "Video Edit" dialog: a tab strip ("Effects", "Watermark", "Crop", "Sound") at the
+// left, the page of the selected tab beside it, "Confirm" and "Cancel" below. Pages are made the
+// first time their tab is chosen; "Confirm" and "Cancel" act on the page shown only, then hide the
 // dialog. The main window hands it the current item whenever that changes.
 #pragma once
 
@@ -19,7 +19,7 @@ public:
     static constexpr int kTabControlId = 1040;
     static constexpr int kButtonPaneId = 153;
     enum Element : int { kConfirm = 1, kCancel = 2 };
-    enum Page : int { kEffects = 0, kWatermark = 1, kCrop = 2, kPageCount = 3 };
+    enum Page : int { kEffects = 0, kWatermark = 1, kCrop = 2, kSound = 3, kPageCount = 4 };
     static constexpr int kWidth = 600;
     static constexpr int kHeight = 400;
     static constexpr int kTabWidth = 120;
@@ -27,7 +27,7 @@ public:
     // `mainWindow` receives the pages' change messages; the dialog is a window of `owner`.
     CVideoEditDlg(MessageTarget* mainWindow, QWidget* owner = nullptr, CBaseSkin* skin = nullptr);
 
-    // Selects the tab and shows its page (0 to 2; another index does nothing).
+    // Selects the tab and shows its page (0 to 3; another index does nothing).
     void SelectPage(int index);
     // The item to edit, or none, with its source's stream records.
     void SetItem(MediaItem* item, const StreamList& streams);

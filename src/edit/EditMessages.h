@@ -8,6 +8,9 @@ inline constexpr unsigned kMsgWatermarkChanged = 4806;
 // wParam 0 from live changes, 1 from "Confirm".
 inline constexpr unsigned kMsgCropChanged = 4812;
 inline constexpr unsigned kEditApplyToAll = 0x2;
+// The "Sound" page changed the item's loudness setting; wParam as for 4809 (bit 1 "Apply to
+// all"). The main window passes it on to the engine (and an open preview) and has it measured.
+inline constexpr unsigned kMsgSoundChanged = 4815;
 
 // CVideoCropWnd to its page: wParam the drawing area, lParam the dragged rectangle (CropArea*),
 // both in the panel's coordinates.

@@ -1,8 +1,8 @@
 // edit_showcase: the "Video Edit" dialog with the built default skin and a 640 x 480 item,
 // each page written to a PNG in the folder named on the command line, for looking at it.
 #include "CVelSkin.h"
-#include "CVideoEditDlg.h"
 #include "CVideoCropDlg.h"
+#include "CVideoEditDlg.h"
 #include "CWatermarkDlg.h"
 #include "EditTestSupport.h"
 
@@ -28,9 +28,11 @@ int main(int argc, char** argv) {
     item->watermark.text = "Movara";
     item->brightness = 25;
     item->flip = 1;
+    item->loudness = {true, -16.0, -1.0};
+    item->measuredLoudness = {item->loudnessKey(), {-27.3, -4.2, 7.5, 44100, 2}};
     dialog.SetItem(item.get(), streamsOf(640, 480));
     dialog.show();
-    const char* names[] = {"effects", "watermark", "crop"};
+    const char* names[] = {"effects", "watermark", "crop", "sound"};
     for (int page = 0; page < CVideoEditDlg::kPageCount; ++page) {
         dialog.SelectPage(page);
         app.processEvents();

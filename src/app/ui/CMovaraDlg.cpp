@@ -273,10 +273,9 @@ std::string CMovaraDlg::LoadedSkinName() const {
 
 void CMovaraDlg::InvalidateAll() {
     update();
-    for (QWidget* pane :
-         std::initializer_list<QWidget*>{m_playControl, m_savetoPane, Caption(), m_statusBar,
-                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface,
-                                         m_editDialog})
+    for (QWidget* pane : std::initializer_list<QWidget*>{
+             m_playControl, m_savetoPane, Caption(), m_statusBar, m_toolBar, m_fileList,
+             m_actionPane, m_videoSurface, m_editDialog})
         if (pane)
             pane->update();
 }
@@ -348,10 +347,15 @@ intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) 
         if (m_convert.takeMeasuredEstimate(static_cast<int>(wParam)) && m_fileList)
             m_fileList->RepaintRows();
         return 0;
+    case kMsgLoudnessMeasured:
+        m_convert.takeMeasuredLoudness(static_cast<int>(wParam));
+        return 0;
     case kMsgEffectChanged:
     case kMsgWatermarkChanged:
     case kMsgCropChanged:
         return OnEditChanged(msg, wParam, lParam);
+    case kMsgSoundChanged:
+        return OnSoundChanged(wParam, reinterpret_cast<MediaItem*>(lParam));
     case kMsgVersionResult:
         OnVersionResult(reinterpret_cast<const VersionCheckResult*>(lParam));
         return 0;

@@ -278,6 +278,10 @@ private:
     void CloseEditDialog();
     // 4809, 4806, 4812: the changed setting to an open preview, and to all items when asked.
     intptr_t OnEditChanged(unsigned msg, uintptr_t wParam, intptr_t lParam);
+    // The "Sound" page changed an item's loudness setting (4815).
+    intptr_t OnSoundChanged(uintptr_t wParam, MediaItem* item);
+    // True for an item of the list.
+    bool IsListed(const MediaItem* item);
     // CMovaraDlgDialogs.cpp: media information, preferences, version checks.
     void EnableDialogButtons();
     void OnFileInfo();

@@ -1,5 +1,5 @@
 // The main window's side of the video edit dialog: opening it, handing it the current item, and
-// applying the pages' changes (4809, 4806, 4812) to an open preview, to all items when asked.
+// applying the pages' changes (4809, 4806, 4812, 4815) to an open preview, to all items when asked.
 #include "CMovaraDlg.h"
 
 #include "CFileListWnd.h"
@@ -13,11 +13,21 @@ void CMovaraDlg::OpenEditDialog(int page) {
         return;
     if (!m_editDialog)
         m_editDialog = new CVideoEditDlg(this, this, Skin());
+    MediaItem* item = m_fileList->MediaAt(m_fileList->FocusedIndex());
+    // A sound-only item has nothing for the picture pages: it opens on its sound.
+    tagVeldesStreamInfo* streams = nullptr;
+    const int count = item ? m_convert.mediaInfo(item, &streams) : 0;
+    if (streams && count > 0 &&
+        std::none_of(streams, streams + count,
+                     [](const auto& s) { return s.type == VELDES_STREAM_VIDEO; }) &&
+        std::any_of(streams, streams + count,
+                    [](const auto& s) { return s.type == VELDES_STREAM_AUDIO; }))
+        page = CVideoEditDlg::kSound;
     m_editDialog->SelectPage(page);
     m_editDialog->show();
     m_editDialog->move(m_fileList->mapToGlobal(QPoint(0, 0)));
     m_editDialog->raise();
-    GiveItemToEditDialog(m_fileList->MediaAt(m_fileList->FocusedIndex()));
+    GiveItemToEditDialog(item);
 }
 
 void CMovaraDlg::GiveItemToEditDialog(MediaItem* item) {
@@ -32,7 +42,37 @@ void CMovaraDlg::GiveItemToEditDialog(MediaItem* item) {
     const int count = item ? m_convert.mediaInfo(item, &records) : 0;
     if (records && count > 0)
         streams.assign(records, records + count);
+    // The sound page shows the item's loudness: measured in the background from now on.
+    if (item)
+        m_convert.measureLoudness(item);
     m_editDialog->SetItem(item, streams);
+}
+
+bool CMovaraDlg::IsListed(const MediaItem* item) {
+    if (!m_fileList || !item)
+        return false;
+    MediaList& items = m_fileList->MediaItems();
+    return std::any_of(items.begin(), items.end(),
+                       [item](const auto& listed) { return listed.get() == item; });
+}
+
+intptr_t CMovaraDlg::OnSoundChanged(uintptr_t wParam, MediaItem* item) {
+    if (!m_editDialog || !m_editDialog->isVisible() || !IsListed(item) || Busy())
+        return 0;
+    // To the engine at once: an open preview plays with the new level once it is measured.
+    m_convert.applyLoudness(*item);
+    m_convert.measureLoudness(item);
+    if (!(wParam & kEditApplyToAll))
+        return 0;
+    for (const auto& other : m_fileList->MediaItems()) {
+        if (other.get() == item)
+            continue;
+        other->loudness = item->loudness;
+        m_convert.applyLoudness(*other);
+        if (other->loudness.on)
+            m_convert.measureLoudness(other.get());
+    }
+    return 0;
 }
 
 void CMovaraDlg::CloseEditDialog() {
@@ -42,14 +82,9 @@ void CMovaraDlg::CloseEditDialog() {
 
 intptr_t CMovaraDlg::OnEditChanged(unsigned msg, uintptr_t wParam, intptr_t lParam) {
     auto* item = reinterpret_cast<MediaItem*>(lParam);
-    if (!m_editDialog || !m_editDialog->isVisible() || !item || !m_fileList)
+    if (!m_editDialog || !m_editDialog->isVisible() || !IsListed(item))
         return 0;
     MediaList& items = m_fileList->MediaItems();
-    const bool listed = std::any_of(items.begin(), items.end(), [item](const auto& listedItem) {
-        return listedItem.get() == item;
-    });
-    if (!listed)
-        return 0;
     tagVeldesStreamInfo* streams = nullptr;
     const int count = m_convert.mediaInfo(item, &streams);
     const bool video =
