@@ -17,6 +17,10 @@ namespace vel {
 
 namespace {
 
+// A level that needs correcting is measured at most this often, until within the tolerance (LU).
+constexpr int kLevelAttempts = 4;
+constexpr double kLevelTolerance = 0.15;
+
 double metadataNumber(const AVDictionary* metadata, const char* key, double fallback) {
     const AVDictionaryEntry* entry = av_dict_get(metadata, key, nullptr, 0);
     return entry ? std::strtod(entry->value, nullptr) : fallback;
@@ -86,17 +90,19 @@ public:
         const AVCodecContext* enc = m_encoder.get();
         while (av_audio_fifo_size(m_fifo.get()) >= (frame ? m_frameSize : 1)) {
             FramePtr chunk = makeFrame();
-            chunk->nb_samples = std::min(m_frameSize, av_audio_fifo_size(m_fifo.get()));
+            chunk->nb_samples = m_frameSize; // the last one padded: whole frames only
             chunk->format = enc->sample_fmt;
             chunk->sample_rate = enc->sample_rate;
             av_channel_layout_copy(&chunk->ch_layout, &enc->ch_layout);
             int r = av_frame_get_buffer(chunk.get(), 0);
             if (r < 0)
                 return r;
-            av_audio_fifo_read(m_fifo.get(), (void**)chunk->extended_data, chunk->nb_samples);
-            if (chunk->nb_samples < m_frameSize) // the encoder takes whole frames only
-                av_samples_set_silence(chunk->extended_data, chunk->nb_samples,
-                                       m_frameSize - chunk->nb_samples,
+            const int got =
+                av_audio_fifo_read(m_fifo.get(), (void**)chunk->extended_data, m_frameSize);
+            if (got < 0)
+                return got;
+            if (got < m_frameSize)
+                av_samples_set_silence(chunk->extended_data, got, m_frameSize - got,
                                        chunk->ch_layout.nb_channels, enc->sample_fmt);
             chunk->pts = m_pts;
             m_pts += chunk->nb_samples;
@@ -334,18 +340,33 @@ int LoudnessMeter::resolve(const PassSource& clip, const AudioPlan& audio,
     *level = planSoundLevel(figures, target, audio);
     if (level->note == SoundLevel::Note::TooQuiet || (!level->limit && !encoderRoundTrip(audio)))
         return 0;
-    // The limiter takes some loudness off with the peaks, and an encoder measured through may
-    // not keep the level evenly: what is left is measured and the gain corrected by the
-    // shortfall (the limiter then works a little harder, which the second figure mostly
-    // reflects already).
-    LoudnessFigures limited;
-    int r = measure(clip, &audio, *level, abort, &limited);
-    if (r < 0)
-        return r;
-    if (limited.integrated > -70.0)
-        level->gainDb =
-            std::min(kMaxLoudnessGainDb,
-                     level->gainDb + target.lufs - (limited.integrated - encoderLevelLoss(audio)));
+    // The limiter takes loudness off with the peaks (most where short peaks carry much of it),
+    // and an encoder measured through may not keep the level evenly: the result is measured and
+    // the gain corrected until it lands, by the secant through the last two tries (the first
+    // assumes the level follows the gain one to one).
+    const double loss = encoderLevelLoss(audio);
+    const double highest = kMaxLoudnessGainDb + loss;
+    double lastGain = 0.0, lastLoudness = 0.0;
+    bool haveLast = false;
+    for (int attempt = 0; attempt < kLevelAttempts; ++attempt) {
+        LoudnessFigures result;
+        int r = measure(clip, &audio, *level, abort, &result);
+        if (r < 0)
+            return r;
+        const double loudness = result.integrated - loss;
+        if (result.integrated <= -70.0 || std::abs(target.lufs - loudness) <= kLevelTolerance)
+            break;
+        double slope = 1.0;
+        if (haveLast && std::abs(level->gainDb - lastGain) > 1e-3)
+            slope = std::clamp((loudness - lastLoudness) / (level->gainDb - lastGain), 0.1, 1.0);
+        lastGain = level->gainDb;
+        lastLoudness = loudness;
+        haveLast = true;
+        const double next = std::min(highest, level->gainDb + (target.lufs - loudness) / slope);
+        if (std::abs(next - level->gainDb) < 1e-3)
+            break; // at the most gain there is
+        level->gainDb = next;
+    }
     return 0;
 }
 
