@@ -15,6 +15,14 @@ std::string loudnessLine(const tagVeldesLoudness& figures, const std::string& fi
     return numbers + file;
 }
 
+std::string loudnessNotice(const tagVeldesLoudness& figures, double target) {
+    if (figures.integrated <= -70.0)
+        return "silence: left as it is";
+    if (target - figures.integrated > 20.0)
+        return "too quiet to normalise (it would need more than +20 dB): left as it is";
+    return {};
+}
+
 int measureLoudnessOfFiles(const ConvertOptions& options, const ProfileRef& profile) {
     ConsolePlatformServices services;
     ScopedPlatformServices installed(services);

@@ -12,3 +12,7 @@ int measureLoudnessOfFiles(const ConvertOptions& options, const ProfileRef& prof
 
 // One line of the output (without its newline).
 std::string loudnessLine(const tagVeldesLoudness& figures, const std::string& file);
+
+// What --loudness TARGET does not do to sound of these figures, in words (empty when it
+// normalises it): silence and near-silence are left as they are.
+std::string loudnessNotice(const tagVeldesLoudness& figures, double target);

@@ -149,9 +149,10 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
     convert.attach(nullptr, console.handle(), &settings);
     // Nobody to ask: an item too big for the disk is skipped, the smaller ones still convert.
     convert.setDiskShortageSkipsItem(true);
-    // An estimate has no run to stop: a signal ends the measurement and the process.
+    // An estimate, or the loudness measured before a run, has no run to stop: a signal ends the
+    // measurement and the process.
     std::optional<EstimateStopper> estimateStopper;
-    if (options.estimate)
+    if (options.estimate || options.loudness)
         estimateStopper.emplace();
 
     bool allLoaded = true;
@@ -195,6 +196,15 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
             console.estimate(file, item->outputEstimate);
         } else {
             convert.estimate(item.get());
+            // Measured now rather than by the run, so near-silence can be named; the run then
+            // finds the level ready.
+            tagVeldesLoudness figures{};
+            if (options.loudness && convert.measureLoudnessNow(item.get(), nullptr, &figures) &&
+                !options.quiet) {
+                const std::string notice = loudnessNotice(figures, *options.loudness);
+                if (!notice.empty())
+                    std::fprintf(stderr, "movara-convert: %s: %s\n", file.c_str(), notice.c_str());
+            }
         }
         items.push_back(std::move(item));
     }
@@ -211,6 +221,7 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
         convert.shutdown();
         return allLoaded ? 0 : kExitNotAllFinished;
     }
+    estimateStopper.reset(); // from here on a signal stops the conversion
     if (!options.outputFile.empty() && !items.empty())
         nameOutput(*items.front(), outputFile);
 
