@@ -99,13 +99,13 @@ typedef struct tagVeldesTrackInfo {
 
 // One stream of a source, as VeldesGetMediaInfo reports it.
 typedef struct tagVeldesStreamInfo {
-    int32_t type;           // VELDES_STREAM_AUDIO, VELDES_STREAM_VIDEO, anything else is ignored
-    int32_t bitRate;        // bits per second, 0 = not reported
-    int32_t width;          // video
-    int32_t height;         // video
-    double frameRate;       // video, 0 or less = not reported
-    int32_t sampleRate;     // audio, Hz
-    int32_t channels;       // audio
+    int32_t type; // VELDES_STREAM_AUDIO, VELDES_STREAM_VIDEO, anything else is ignored
+    int32_t bitRate; // bits per second, 0 = not reported
+    int32_t width; // video
+    int32_t height; // video
+    double frameRate; // video, 0 or less = not reported
+    int32_t sampleRate; // audio, Hz
+    int32_t channels; // audio
     int32_t audioValues[2]; // copied unchanged into tagVeldesExportSetting::audioValues
     int32_t videoValues[2]; // copied unchanged into tagVeldesExportSetting::videoValues
 } tagVeldesStreamInfo;
@@ -113,23 +113,23 @@ typedef struct tagVeldesStreamInfo {
 // Input of VeldesSetExportSetting: what one source will be encoded into. The caller fills the
 // whole record with 0xFF bytes first, then every field.
 typedef struct tagVeldesExportSetting {
-    int32_t videoCodec;   // engine id, 0 = no video
+    int32_t videoCodec; // engine id, 0 = no video
     int32_t videoBitrate; // bits per second
-    int32_t width;        // even
-    int32_t height;       // even
+    int32_t width; // even
+    int32_t height; // even
     double frameRate;
-    double aspect;          // display aspect ratio
+    double aspect; // display aspect ratio
     int32_t videoValues[2]; // from the video stream, 0 without one
-    int32_t videoQuality;   // 0..100
-    int32_t audioCodec;     // engine id, 0 = no audio
-    int32_t audioBitrate;   // bits per second
-    int32_t sampleRate;     // Hz
-    int32_t channels;       // 1 or 2
-    int32_t bitsPerSample;  // always 16
+    int32_t videoQuality; // 0..100
+    int32_t audioCodec; // engine id, 0 = no audio
+    int32_t audioBitrate; // bits per second
+    int32_t sampleRate; // Hz
+    int32_t channels; // 1 or 2
+    int32_t bitsPerSample; // always 16
     int32_t audioValues[2]; // from the audio stream, 0 without one
-    int32_t audioQuality;   // 0..100
-    char format[16];        // engine format name, zero-terminated
-    char extension[8];      // file extension without dot, zero-terminated
+    int32_t audioQuality; // 0..100
+    char format[16]; // engine format name, zero-terminated
+    char extension[8]; // file extension without dot, zero-terminated
 } tagVeldesExportSetting;
 
 // Both callbacks take the event and the user value they were registered with and return 0.
@@ -139,7 +139,7 @@ typedef int (*VeldesEventCallback)(struct tagVeldesEvent* event, void* user);
 
 // Input of VeldesRun: the output of one run. The caller zero-fills it.
 typedef struct tagVeldesExportInfo {
-    void* user;                   // passed back to the callback
+    void* user; // passed back to the callback
     VeldesEventCallback callback; // progress of the run
     int32_t videoCodec;
     int32_t videoBitrate;
@@ -154,9 +154,9 @@ typedef struct tagVeldesExportInfo {
     int32_t channels;
     int32_t bitsPerSample;
     int32_t reserved2[2];
-    char format[16];                  // engine format name
+    char format[16]; // engine format name
     char outputPath[VELDES_MAX_PATH]; // full output path
-    VeldesWindow previewWindow;       // the preview surface, or 0
+    VeldesWindow previewWindow; // the preview surface, or 0
     // 1: the finished output replaces a file of that name. 0: an existing file is never
     // replaced; when the name is taken by the time the output is complete, the output takes the
     // next free name by the output naming rule (the final event tells which).
@@ -169,10 +169,10 @@ typedef struct tagVeldesEditInfo {
     int32_t mediaId;
     double aspect; // display aspect, 4/3
     uint8_t reserved[16];
-    VeldesWindow window;          // preview surface or 0
-    VeldesWindow window2;         // the same
+    VeldesWindow window; // preview surface or 0
+    VeldesWindow window2; // the same
     VeldesEventCallback callback; // preview events, or 0
-    void* user;                   // user value of the callback, or 0
+    void* user; // user value of the callback, or 0
 } tagVeldesEditInfo;
 
 // Input of VeldesAddFilter and VeldesAddWatermark; the filter applies to the media of the edit
@@ -182,18 +182,18 @@ typedef struct tagVeldesFilterInfo {
     // VELDES_FILTER_CROP: the crop rectangle in source pixels.
     double left, top, right, bottom;
     // VELDES_FILTER_CROP_SCALE.
-    int32_t scaleEnabled;              // 1
+    int32_t scaleEnabled; // 1
     int32_t sourceWidth, sourceHeight; // of the video stream
-    int32_t cropWidth, cropHeight;     // right - left and bottom - top, lowest bit cleared
+    int32_t cropWidth, cropHeight; // right - left and bottom - top, lowest bit cleared
     // VELDES_FILTER_FLIP: bit 0 horizontal, bit 1 vertical.
     int32_t flip;
     // VELDES_FILTER_COLOR: each -100..100.
     int32_t brightness, contrast, saturation;
     // Watermarks (image and text).
     int32_t x, y, width, height;
-    int32_t alpha;         // 0 transparent .. 255 opaque
+    int32_t alpha; // 0 transparent .. 255 opaque
     const char* imagePath; // VELDES_FILTER_WATERMARK_IMAGE
-    const char* text;      // VELDES_FILTER_WATERMARK_TEXT
+    const char* text; // VELDES_FILTER_WATERMARK_TEXT
     const char* fontName;
     int32_t fontSize;
     int32_t style; // VELDES_TEXT_* bits
@@ -204,14 +204,14 @@ typedef struct tagVeldesFilterInfo {
 // status; an edit event fills kind and, by kind, subKind and position (VELDES_EVENT_POSITION) or
 // pixels, width and height (VELDES_EVENT_SNAPSHOT: 32-bit pixels, valid during the call).
 typedef struct tagVeldesEvent {
-    int32_t mediaId;       // export: the reporting source
-    int32_t progress;      // export: 0..10000 of the source's clip
-    int64_t elapsed;       // export: seconds
-    int64_t status;        // export: negative = the run failed
-    int32_t kind;          // edit: VELDES_EVENT_*
-    int32_t subKind;       // edit, position events
-    int64_t position;      // edit, position events: milliseconds
-    void* pixels;          // edit, snapshot events
+    int32_t mediaId; // export: the reporting source
+    int32_t progress; // export: 0..10000 of the source's clip
+    int64_t elapsed; // export: seconds
+    int64_t status; // export: negative = the run failed
+    int32_t kind; // edit: VELDES_EVENT_*
+    int32_t subKind; // edit, position events
+    int64_t position; // edit, position events: milliseconds
+    void* pixels; // edit, snapshot events
     int32_t width, height; // edit, snapshot events
     // Export, the last event of a run (valid during the call, may be 0): on success the path the
     // output got, on failure what went wrong, in words.

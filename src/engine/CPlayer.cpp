@@ -56,8 +56,8 @@ std::shared_ptr<CPlayer> CPlayer::start(PlayerSetup setup) {
     std::shared_ptr<CPlayer> player(new CPlayer(std::move(setup)));
     if (const tagVeldesStreamInfo* audio =
             chosenAudio(player->m_setup.probe, player->m_setup.audioStream))
-        player->m_audioOpen =
-            player->m_audio.open(audio->sampleRate, std::clamp(audio->channels, 1, 2));
+        player->m_audioOpen = player->m_audio.open(audio->sampleRate,
+                                                   std::clamp(audio->channels, 1, 2));
     player->m_reader = std::thread([player] {
         player->readerMain();
         std::lock_guard lock(player->m_mutex);
@@ -171,8 +171,9 @@ void CPlayer::release() {
     m_wake.notify_all();
     // Threads usually end at once; one still opening a decoder or inside a send to the host is
     // let go (it holds the player alive and never calls the host again), so stopping stays quick.
-    m_wake.wait_for(lock, kReleaseWait,
-                    [this] { return m_readerDone && (m_presenterDone || m_presenterInHost); });
+    m_wake.wait_for(lock, kReleaseWait, [this] {
+        return m_readerDone && (m_presenterDone || m_presenterInHost);
+    });
     bool readerDone = m_readerDone, presenterDone = m_presenterDone;
     lock.unlock();
     for (auto [thread, done] : {std::pair{&m_reader, readerDone}, {&m_presenter, presenterDone}}) {

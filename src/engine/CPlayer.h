@@ -135,7 +135,7 @@ private:
     bool m_paused = true;
     bool m_hasVideo = false, m_hasAudio = false;
     std::deque<Queued> m_video;
-    int m_generation = 0; // raised by each seek; older pictures are dropped
+    int m_generation = 0;       // raised by each seek; older pictures are dropped
     bool m_seekPending = false;
     double m_seekTarget = 0.0;
     bool m_showNext = false; // present the next picture at once (after a seek, also paused)
@@ -164,9 +164,9 @@ private:
     int m_filterVersion = -1;
     bool m_filterEffects = true;
     int m_filterGeneration = -1;
-    FramePtr m_lastSource; // decoded picture last shown, for filtering it again
+    FramePtr m_lastSource;    // decoded picture last shown, for filtering it again
     double m_lastSourceT = 0.0;
-    FramePtr m_lastPicture; // as presented
+    FramePtr m_lastPicture;   // as presented
     int m_presentedWidth = 0, m_presentedHeight = 0;
     std::chrono::steady_clock::time_point m_lastEvent{};
     AVRational m_timeBase{1, 90000};

@@ -142,8 +142,7 @@ void CRunWorker::emit(int mediaId, int progress, int64_t status, const char* out
 
 void CRunWorker::preview(const AVFrame* picture) {
     VeldesWindow window = m_request.previewWindow;
-    bool planar420 =
-        picture->format == AV_PIX_FMT_YUV420P || picture->format == AV_PIX_FMT_YUVJ420P;
+    bool planar420 = picture->format == AV_PIX_FMT_YUV420P || picture->format == AV_PIX_FMT_YUVJ420P;
     auto now = Clock::now();
     if (!window || !planar420 || now - m_lastPreview < kPreviewInterval)
         return;

@@ -469,9 +469,10 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     }
     const double scale = seconds / sampled;
     // The container grows with the length.
-    const double container = std::max(0.0, double(st.st_size) - double(writer.videoBytes()) -
-                                               double(writer.audioBytes())) *
-                             scale;
+    const double container =
+        std::max(0.0, double(st.st_size) - double(writer.videoBytes()) -
+                          double(writer.audioBytes())) *
+        scale;
     const double video = double(writer.videoBytes());
     const AVCodecContext* encoder = writer.videoEncoder();
     // Pictures grow with the length too, unless the encoder's rate control is still working an
@@ -486,13 +487,13 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     const double windowPictures =
         plan.video ? sampled / double(parts.size()) * av_q2d(plan.video->frameRate) : 0.0;
     if (settles)
-        videoBits =
-            settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
-                                double(encoder->bit_rate), double(encoder->bit_rate_tolerance));
+        videoBits = settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
+                                        double(encoder->bit_rate),
+                                        double(encoder->bit_rate_tolerance));
     else if (encoder && plan.video && keyInterval(encoder) > windowPictures)
-        videoBits =
-            8 * clipPictureBytes(writer.pictureNotes(), seconds * av_q2d(plan.video->frameRate),
-                                 keyInterval(encoder));
+        videoBits = 8 * clipPictureBytes(writer.pictureNotes(),
+                                         seconds * av_q2d(plan.video->frameRate),
+                                         keyInterval(encoder));
     else
         videoBits = 8 * continuousPictureBytes(writer.pictureNotes(), starts) * seconds / sampled;
     // A run starts as the sample did and then holds the target.

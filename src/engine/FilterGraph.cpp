@@ -198,12 +198,12 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
         int r = prepareWatermark(*m_edits.watermark, scaleX, scaleY, &mark);
         if (r < 0)
             return r;
-        markSource = addFilter(
-            g, "buffer",
-            {{"video_size", sizeText(mark.width, mark.height)},
-             {"pix_fmt", "rgba"},
-             {"time_base", rationalText(retime ? av_inv_q(m_plan.frameRate) : m_timeBase)},
-             {"pixel_aspect", "1/1"}});
+        markSource = addFilter(g, "buffer",
+                               {{"video_size", sizeText(mark.width, mark.height)},
+                                {"pix_fmt", "rgba"},
+                                {"time_base", rationalText(retime ? av_inv_q(m_plan.frameRate)
+                                                                  : m_timeBase)},
+                                {"pixel_aspect", "1/1"}});
         int x = padX + int(std::lround(m_edits.watermark->x * scaleX));
         int y = padY + int(std::lround(m_edits.watermark->y * scaleY));
         AVFilterContext* overlay = addFilter(

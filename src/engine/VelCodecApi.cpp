@@ -263,9 +263,8 @@ void VeldesShowVideoEffect(VeldesTimeline handle, int withEffects) {
 // FFmpeg (and the PulseAudio client the sound capture uses) is not built for ThreadSanitizer:
 // the hand-offs between its codec and filter threads use atomics the sanitizer cannot see, so
 // frames and buffers passed on by them look unsynchronised, and their allocations and frees look
-// racy. Those reports are about those libraries' insides, not about this engine; everything our own
-// code does stays checked. Weak, so a program that brings its own list replaces this one; every
-// program linking the engine (tests, movara-convert) gets it.
+// racy. Those reports are about those libraries' insides, not about this engine; everything our own code does stays checked. Weak, so a program that brings its
+// own list replaces this one; every program linking the engine (tests, movara-convert) gets it.
 extern "C" __attribute__((weak)) const char* __tsan_default_suppressions() {
     return "race:libavcodec.so\n"
            "race:libavutil.so\n"

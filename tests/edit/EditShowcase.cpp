@@ -1,8 +1,8 @@
 // edit_showcase: the "Video Edit" dialog with the built default skin and a 640 x 480 item,
 // each page written to a PNG in the folder named on the command line, for looking at it.
 #include "CVelSkin.h"
-#include "CVideoCropDlg.h"
 #include "CVideoEditDlg.h"
+#include "CVideoCropDlg.h"
 #include "CWatermarkDlg.h"
 #include "EditTestSupport.h"
 

@@ -273,9 +273,10 @@ std::string CMovaraDlg::LoadedSkinName() const {
 
 void CMovaraDlg::InvalidateAll() {
     update();
-    for (QWidget* pane : std::initializer_list<QWidget*>{
-             m_playControl, m_savetoPane, Caption(), m_statusBar, m_toolBar, m_fileList,
-             m_actionPane, m_videoSurface, m_editDialog})
+    for (QWidget* pane :
+         std::initializer_list<QWidget*>{m_playControl, m_savetoPane, Caption(), m_statusBar,
+                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface,
+                                         m_editDialog})
         if (pane)
             pane->update();
 }

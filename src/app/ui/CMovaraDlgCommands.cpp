@@ -3,8 +3,8 @@
 
 #include "CVelAboutDlg.h"
 #include "CommandIds.h"
-#include "MovaraLinks.h"
 #include "velcodecutil.h"
+#include "MovaraLinks.h"
 
 #include "CFileListWnd.h"
 #include "CMenuEx.h"
