@@ -20,6 +20,8 @@ namespace {
 // A level that needs correcting is measured at most this often, until within the tolerance (LU).
 constexpr int kLevelAttempts = 6;
 constexpr double kLevelTolerance = 0.15;
+// What the peaks between samples may add to the highest sample of ordinary sound, in dB.
+constexpr double kBetweenSamples = 0.6;
 // How far under the ceiling peaks measured through the encoder are held.
 constexpr double kPeakRoom = 0.2;
 
@@ -168,7 +170,10 @@ int LoudnessMeter::build(const AVFrame* like) {
                           {"sample_fmt", av_get_sample_fmt_name(AVSampleFormat(like->format))},
                           {"channel_layout", layoutText}});
     // The meter reports its running figures on the frames it passes on; the last ones hold.
-    AVFilterContext* meter = addFilter(g, "ebur128", {{"peak", "true"}, {"metadata", "1"}});
+    const char* peaks = m_peaks == Peaks::True     ? "true"
+                        : m_peaks == Peaks::Sample ? "sample"
+                                                   : "none";
+    AVFilterContext* meter = addFilter(g, "ebur128", {{"peak", peaks}, {"metadata", "1"}});
     m_sink = addFilter(g, "abuffersink", {});
     if (!m_source || !meter || !m_sink)
         return AVERROR_FILTER_NOT_FOUND;
@@ -201,7 +206,10 @@ int LoudnessMeter::drain() {
         m_integrated = metadataNumber(metadata, "lavfi.r128.I", m_integrated);
         m_range = metadataNumber(metadata, "lavfi.r128.LRA", m_range);
         for (int ch = 0; ch < out->ch_layout.nb_channels; ++ch) {
-            const std::string key = "lavfi.r128.true_peaks_ch" + std::to_string(ch);
+            const std::string key =
+                std::string(m_peaks == Peaks::Sample ? "lavfi.r128.sample_peaks_ch"
+                                                     : "lavfi.r128.true_peaks_ch") +
+                std::to_string(ch);
             m_peak = std::max(m_peak, metadataNumber(metadata, key.c_str(), 0.0));
         }
         av_frame_unref(out.get());
@@ -234,7 +242,7 @@ int LoudnessMeter::finish(LoudnessFigures* figures) {
 }
 
 int LoudnessMeter::measure(const PassSource& clip, const AudioPlan* audio, const SoundLevel& level,
-                           const std::atomic<bool>* abort, LoudnessFigures* figures) {
+                           const std::atomic<bool>* abort, LoudnessFigures* figures, Peaks peaks) {
     CMediaSource reader;
     int r = reader.open(clip.probe.path, abort, &clip.probe);
     if (r < 0)
@@ -263,7 +271,7 @@ int LoudnessMeter::measure(const PassSource& clip, const AudioPlan* audio, const
     const bool roundTrip = shaped && encoderRoundTrip(*audio);
     if (roundTrip && (r = codec.open(*audio)) < 0)
         return r;
-    LoudnessMeter meter(shaped && !roundTrip ? encoderBandwidth(*audio) : 0.0);
+    LoudnessMeter meter(shaped && !roundTrip ? encoderBandwidth(*audio) : 0.0, peaks);
     FramePtr frame = makeFrame();
     FramePtr out = makeFrame();
     auto toMeter = [&](AVFrame* f) { return roundTrip ? codec.push(f, &meter) : meter.push(f); };
@@ -328,14 +336,17 @@ int LoudnessMeter::measure(const PassSource& clip, const AudioPlan* audio, const
 int LoudnessMeter::resolve(const PassSource& clip, const AudioPlan& audio,
                            const LoudnessTarget& target, const LoudnessFigures* known,
                            const std::atomic<bool>* abort, SoundLevel* level,
-                           LoudnessFigures* measured) {
+                           LoudnessFigures* measured, bool truePeak) {
     LoudnessFigures figures;
     if (known && known->sampleRate == audio.sampleRate && known->channels == audio.channels) {
         figures = *known;
     } else {
-        int r = measure(clip, &audio, SoundLevel{}, abort, &figures);
+        int r = measure(clip, &audio, SoundLevel{}, abort, &figures,
+                        truePeak ? Peaks::True : Peaks::Sample);
         if (r < 0)
             return r;
+        if (!truePeak && figures.truePeak > -144.0)
+            figures.truePeak += kBetweenSamples;
     }
     if (measured)
         *measured = figures;
@@ -353,7 +364,9 @@ int LoudnessMeter::resolve(const PassSource& clip, const AudioPlan& audio,
     bool haveLast = false;
     for (int attempt = 0; attempt < kLevelAttempts; ++attempt) {
         LoudnessFigures result;
-        int r = measure(clip, &audio, *level, abort, &result);
+        // Only a measurement through the encoder needs the peaks again.
+        int r = measure(clip, &audio, *level, abort, &result,
+                        encoderRoundTrip(audio) ? Peaks::True : Peaks::None);
         if (r < 0)
             return r;
         const double loudness = result.integrated - loss;
@@ -393,7 +406,8 @@ int LoudnessMeter::resolveAll(std::vector<PassSource>* sources, const OutputPlan
             continue;
         SoundLevel level;
         int r = resolve(source, *plan.audio, source.loudness,
-                        source.loudnessKnown ? &*source.loudnessKnown : nullptr, abort, &level);
+                        source.loudnessKnown ? &*source.loudnessKnown : nullptr, abort, &level,
+                        nullptr, false);
         if (r == AVERROR_STREAM_NOT_FOUND)
             continue; // no sound to normalise
         if (r < 0)
