@@ -34,6 +34,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Messages to the notify window.
@@ -182,6 +183,11 @@ public:
     int mediaIdOf(const MediaItem* item) const;
     // The item's last run id, -1 when it never ran.
     int runIdOf(const MediaItem* item) const;
+    // The output file each item made in its last finished conversion (items without one are
+    // left out). Safe while a conversion runs.
+    std::unordered_map<const MediaItem*, std::string> finishedOutputs() const;
+    // Tells the object the file a restored "Finish" item made earlier.
+    void setFinishedOutput(const MediaItem* item, const std::string& path);
 
     // --- checks before a run (exposed for the window and for tests) ---------------------------
     // Where nobody can be asked (the command line), an item too big for the disk is skipped
@@ -219,6 +225,7 @@ private:
         std::atomic<int> runId{-1};
         MediaItem* item = nullptr;
         std::atomic<bool> estimateEdits{false}; // edits were attached for an estimate
+        std::string output;                     // the last finished output; under pathsMutex_
     };
     enum class RunOutcome { Started, MoveOn, Ended };
 
@@ -271,6 +278,7 @@ private:
     bool requestWithdrawn() const;
     intptr_t sendUnlessWithdrawn(unsigned msg, intptr_t lParam);
     void postFinished(const char* path);
+    void recordOutput(Entry* entry, const char* path);
     // What the engine gets as the callbacks' user value (see CVelConvertRun.cpp).
     struct RunTicket;
     static CallbackGate* openGate(CVelConvert* owner);
@@ -304,7 +312,7 @@ private:
     // Output paths of finished items, handed to the notify window by posted 3246 messages. Each
     // post gets its own string, kept until shutdown, so a later item cannot overwrite the path a
     // pending message points at.
-    std::mutex pathsMutex_;
+    mutable std::mutex pathsMutex_;
     std::list<std::string> finishedPaths_;
     std::vector<std::unique_ptr<Entry>> entries_;
     std::atomic<int> closing_{0};

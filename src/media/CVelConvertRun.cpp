@@ -74,6 +74,28 @@ intptr_t CVelConvert::sendUnlessWithdrawn(unsigned msg, intptr_t lParam) {
     }
 }
 
+void CVelConvert::recordOutput(Entry* entry, const char* path) {
+    if (entry && path) {
+        std::lock_guard lock(pathsMutex_);
+        entry->output = path;
+    }
+}
+
+std::unordered_map<const MediaItem*, std::string> CVelConvert::finishedOutputs() const {
+    std::unordered_map<const MediaItem*, std::string> outputs;
+    std::lock_guard lock(pathsMutex_);
+    for (const auto& entry : entries_) {
+        if (!entry->output.empty()) {
+            outputs.emplace(entry->item, entry->output);
+        }
+    }
+    return outputs;
+}
+
+void CVelConvert::setFinishedOutput(const MediaItem* item, const std::string& path) {
+    recordOutput(entryOf(item), path.c_str());
+}
+
 void CVelConvert::postFinished(const char* path) {
     const char* text = nullptr;
     {
@@ -493,6 +515,7 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
             item->progress = 0; // stopped while this was written: stop() may have reset it first
         }
         if (event.progress >= 10000) {
+            recordOutput(entry, event.outputPath ? event.outputPath : exportInfo_.outputPath);
             item->setState(kItemFinish);
             code = kNotifyItemState;
             done = true;
@@ -536,6 +559,7 @@ void CVelConvert::onMergeProgress(const tagVeldesEvent& event, MediaItem* item) 
         return;
     }
     for (MediaItem* row : mergeRows_) {
+        recordOutput(entryOf(row), event.outputPath ? event.outputPath : exportInfo_.outputPath);
         row->progress = 10000;
         row->setState(kItemFinish);
         notify(kNotifyItemState, row, false);

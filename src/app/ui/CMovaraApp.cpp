@@ -1,6 +1,7 @@
 #include "CMovaraApp.h"
 
 #include "CMovaraDlg.h"
+#include "SessionKeeper.h"
 #include "TerminationSignals.h"
 
 #include "CLoadFileDlg.h"
@@ -90,17 +91,23 @@ int CMovaraApp::Run() {
         services.listenForInstances(kInstanceName, [dialog](std::vector<std::string> files) {
             dialog->TakeHandedOverFiles(std::move(files));
         });
-        if (!m_startFiles.empty()) {
-            // Once the modal run has begun, so that the window is on screen beneath the
-            // loading dialog.
-            QTimer::singleShot(0, dialog, [dialog, files = m_startFiles] {
+        // The list is kept in the session file while the window runs: a run that does not
+        // end normally leaves it behind for the next start to offer.
+        SessionKeeper session(*dialog,
+                              services.writableFolder() + "/" + std::string(kSessionFileName));
+        // Once the modal run has begun, so that the window is on screen beneath the question
+        // and the loading dialog. The restored items come first, the start's files after them.
+        QTimer::singleShot(0, dialog, [dialog, &session, files = m_startFiles] {
+            session.Restore();
+            if (!files.empty()) {
                 CLoadFileDlg loading(files, dialog, dialog, dialog->Skin());
                 loading.exec();
-            });
-        }
+            }
+        });
         if (m_hook)
             m_hook(*dialog);
         result = dialog->DoModal();
+        session.End();
         QObject::disconnect(commit);
     } else {
         dialog->Destroy();

@@ -273,10 +273,9 @@ std::string CMovaraDlg::LoadedSkinName() const {
 
 void CMovaraDlg::InvalidateAll() {
     update();
-    for (QWidget* pane :
-         std::initializer_list<QWidget*>{m_playControl, m_savetoPane, Caption(), m_statusBar,
-                                         m_toolBar, m_fileList, m_actionPane, m_videoSurface,
-                                         m_editDialog})
+    for (QWidget* pane : std::initializer_list<QWidget*>{
+             m_playControl, m_savetoPane, Caption(), m_statusBar, m_toolBar, m_fileList,
+             m_actionPane, m_videoSurface, m_editDialog})
         if (pane)
             pane->update();
 }
@@ -298,7 +297,44 @@ void CMovaraDlg::PopupMenu(CMenuEx* menu, const QPoint& globalPos) {
         OnCommand(command);
 }
 
+void CMovaraDlg::ListChanged() {
+    if (m_listChanged && !m_destroyed)
+        m_listChanged();
+}
+
+namespace {
+
+// Messages after which the list or an item may differ: added files, edits, a conversion's item
+// states. Progress, preview events and estimates change nothing that is kept.
+bool changesList(unsigned msg, intptr_t lParam) {
+    switch (msg) {
+    case kMsgConvertNotify: {
+        const auto* note = reinterpret_cast<const VelNotification*>(lParam);
+        return note && (note->code == kNotifyItemState || note->code == kNotifyItemFailed ||
+                        note->code == kNotifyConversionOver);
+    }
+    case kMsgLoadFilePath:
+    case kMsgBrowseFile:
+    case kMsgEffectChanged:
+    case kMsgWatermarkChanged:
+    case kMsgCropChanged:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 intptr_t CMovaraDlg::onMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) {
+    const bool changes = changesList(msg, lParam);
+    const intptr_t result = RouteMessage(msg, wParam, lParam);
+    if (changes)
+        ListChanged();
+    return result;
+}
+
+intptr_t CMovaraDlg::RouteMessage(unsigned msg, uintptr_t wParam, intptr_t lParam) {
     switch (msg) {
     case kMsgLoadFilePath:
         if (lParam)
@@ -371,7 +407,8 @@ intptr_t CMovaraDlg::OnPaneNotify(unsigned code, const PaneNotify* notify) {
     if (code == kNotifyClick || code == kNotifyDblClick)
         return CBaseDialog::OnPaneNotify(code, notify);
     if (notify->paneId == CPlayCtrlWnd::kPaneId) {
-        OnPlayControlValue(code, *notify);
+        OnPlayControlValue(code, *notify); // may move the clip's markers
+        ListChanged();
         return 0;
     }
     if (notify->paneId != kFileListPaneId)
@@ -382,6 +419,7 @@ intptr_t CMovaraDlg::OnPaneNotify(unsigned code, const PaneNotify* notify) {
         break;
     case kFileListBoxToggled:
         UpdateStatusText(1);
+        ListChanged();
         break;
     case kFileListFocusSet:
         OnFocusChanged(notify->index);
@@ -418,6 +456,7 @@ void CMovaraDlg::OnPaneClick(const PaneNotify& notify) {
     default:
         break;
     }
+    ListChanged();
 }
 
 void CMovaraDlg::OnPaneDblClick(const PaneNotify& notify) {
@@ -542,4 +581,5 @@ void CMovaraDlg::OnCommand(int commandId) {
     default:
         break;
     }
+    ListChanged();
 }

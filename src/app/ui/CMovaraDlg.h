@@ -18,6 +18,7 @@
 #include <QBasicTimer>
 #include <QPointer>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -107,6 +108,13 @@ public:
     // them as "Add File..." does, at once when it is idle, else once the conversion, scan or
     // dialog in the way has ended.
     void TakeHandedOverFiles(std::vector<std::string> files);
+
+    // Appends a copy of an item of an earlier session and loads it, as adding does; `output` is
+    // the file a "Finish" item made. The item's index, or -1 when the engine refused it.
+    int RestoreItem(const MediaItem& item, const std::string& output);
+    // Called after every change of the list or of an item a person made (the session file
+    // follows the list through it).
+    void SetListChangeHandler(std::function<void()> handler) { m_listChanged = std::move(handler); }
 
     // --- capture sources (CMovaraDlgCapture.cpp) ---
     // Appends and loads the item of a capture record (named after its device, as long as its
@@ -203,6 +211,8 @@ private:
     // Shows `menu` at a screen point and runs the chosen command.
     void PopupMenu(CMenuEx* menu, const QPoint& globalPos);
     bool Busy() const; // converting or conversion paused
+    void ListChanged();
+    intptr_t RouteMessage(unsigned msg, uintptr_t wParam, intptr_t lParam);
     static void EnableItem(CBaseWnd* pane, int itemId, bool enabled);
 
     // CMovaraDlgCommands.cpp: the list commands, help, homepage, about.
@@ -347,6 +357,7 @@ private:
     bool m_endWithoutAsking = false;
     // Latches Escape while a folder scan runs (null otherwise).
     ScanEscapeLatch* m_scanLatch = nullptr;
+    std::function<void()> m_listChanged;
     bool m_created = false;
     bool m_initialised = false;
     bool m_destroyed = false;

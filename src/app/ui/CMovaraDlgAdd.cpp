@@ -75,6 +75,17 @@ int CMovaraDlg::AddFileByPath(const std::string& path) {
     return LoadItem(index) ? index : -1;
 }
 
+int CMovaraDlg::RestoreItem(const MediaItem& item, const std::string& output) {
+    if (!m_fileList)
+        return -1;
+    const int index = m_fileList->Add(item);
+    if (index < 0 || !LoadItem(index))
+        return -1;
+    if (!output.empty())
+        m_convert.setFinishedOutput(m_fileList->MediaAt(index), output);
+    return index;
+}
+
 int CMovaraDlg::AddFolder(const std::string& path) {
     // The scanner works with absolute paths; the process's current directory stays where it
     // is (files opened by bare name must not land in the user's media folders).

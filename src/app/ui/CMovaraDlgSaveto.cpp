@@ -197,6 +197,7 @@ void CMovaraDlg::GiveProfileToFocused(const ProfileRef& profile) {
     item->profile = profile;
     m_convert.estimate(item);
     m_fileList->RepaintRows();
+    ListChanged();
 }
 
 void CMovaraDlg::OnSavetoClick(int itemId, const PaneItem& item) {

@@ -183,6 +183,7 @@ int CMovaraDlg::LoadItem(int index) {
         }
         UpdateCommandStates();
         UpdateStatusText(1);
+        ListChanged();
         return 0;
     }
     if (!isDevice(item))
@@ -195,5 +196,6 @@ int CMovaraDlg::LoadItem(int index) {
     }
     UpdateCommandStates();
     UpdateStatusText(1);
+    ListChanged();
     return 1;
 }
