@@ -8,6 +8,8 @@
 #include "CFileListWnd.h"
 #include "CLoadFileDlg.h"
 #include "CVelSkin.h"
+#include "ProfileCatalogue.h"
+#include "SessionFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -216,6 +218,69 @@ TEST_F(StartupTest, FilesFromTheCommandLineAreAddedInOrderAsAddFileWould) {
     EXPECT_EQ(app.Run(), IDCANCEL);
     EXPECT_TRUE(loadingDialogSeen);
     EXPECT_EQ(listed, (std::vector<std::string>{first, missing, last}));
+}
+
+TEST_F(StartupTest, ASessionLeftBehindIsOfferedFirstAndYesRestoresItsItemsAsTheyWere) {
+    InstallSkin();
+    QTemporaryDir media;
+    const std::string kept = media.filePath("kept.mp4").toStdString();
+    const std::string later = media.filePath("later.mp4").toStdString();
+    writeFile(kept, "movie");
+    writeFile(later, "movie");
+    MediaItem edited;
+    edited.sourcePath = kept;
+    edited.displayName = "kept.mp4";
+    edited.profile = ProfileCatalogue::instance().at(0, 2);
+    edited.clipBegin = 400;
+    edited.brightness = 30;
+    edited.watermark.mode = kWatermarkText;
+    edited.watermark.text = "mine";
+    edited.setFlag(kItemChecked, false);
+    MediaItem gone = edited;
+    gone.sourcePath = media.filePath("gone.mp4").toStdString();
+    SessionSnapshot snapshot;
+    SessionFile::addItem(snapshot, edited, "");
+    SessionFile::addItem(snapshot, gone, "");
+    const std::string session = writable + "/Session.xml";
+    ASSERT_TRUE(SessionFile::write(session, SessionFile::document(snapshot)));
+    services.queueMessageBoxAnswer(IDYES);
+
+    CMovaraApp app;
+    app.SetStartFiles({later});
+    std::vector<MediaItem> listed;
+    app.SetWindowHook([&](CMovaraDlg& dlg) {
+        auto* poll = new QTimer(&dlg);
+        QObject::connect(poll, &QTimer::timeout, &dlg, [&, poll] {
+            CFileListWnd* list = dlg.FileList();
+            if (list->Count() < 3)
+                return;
+            poll->stop();
+            for (int i = 0; i < list->Count(); ++i)
+                listed.push_back(*list->MediaAt(i));
+            QTimer::singleShot(0, &dlg, [&dlg] { dlg.reject(); });
+        });
+        poll->start(20);
+        QTimer::singleShot(10000, &dlg, [&dlg] { dlg.reject(); });
+    });
+    EXPECT_EQ(app.Run(), IDCANCEL);
+    ASSERT_FALSE(services.messageBoxes().empty());
+    const auto box = services.messageBoxes()[0];
+    EXPECT_EQ(box.text, "Movara did not close normally. Restore the 2 media items of the last "
+                        "session?");
+    EXPECT_EQ(box.caption, "Movara");
+    EXPECT_EQ(box.buttons, MB_YESNO);
+    // A source gone meanwhile is "Not Exist", as when it is added; the start's file follows.
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0].sourcePath, kept);
+    EXPECT_EQ(listed[0].profile, edited.profile);
+    EXPECT_EQ(listed[0].clipBegin, 400);
+    EXPECT_EQ(listed[0].brightness, 30);
+    EXPECT_EQ(listed[0].watermark, edited.watermark);
+    EXPECT_FALSE(listed[0].hasState(kItemChecked));
+    EXPECT_TRUE(listed[1].hasState(kItemNotExist));
+    EXPECT_EQ(listed[2].sourcePath, later);
+    // A normal end leaves no session behind.
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(session)));
 }
 
 TEST_F(StartupTest, ALaterStartHandsItsFilesToTheRunningWindowAndEnds) {
