@@ -36,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -192,23 +193,32 @@ private:
     std::string m_scratch;
 };
 
-// The largest gap between the ticks of a 5 ms timer on the user-interface thread.
+// The largest gap between the ticks of a 5 ms timer on the user-interface thread, per phase.
 class StallMeter : public QObject {
 public:
     static constexpr int kTickMs = 5;
     void start() {
-        m_worst = 0;
         m_clock.start();
         m_last = 0;
         m_timer.start(kTickMs, Qt::PreciseTimer, this);
     }
     void stop() { m_timer.stop(); }
-    double worstMs() const { return m_worst / 1e6; }
+    // Gaps from now on count for `phase` (a gap is counted where it ends).
+    void phase(const std::string& name) { m_phase = name; }
+    const std::string& current() const { return m_phase; }
+    double worstMs() const {
+        qint64 worst = 0;
+        for (const auto& [name, gap] : m_worst)
+            worst = std::max(worst, gap);
+        return worst / 1e6;
+    }
+    const std::map<std::string, qint64>& phases() const { return m_worst; }
 
 protected:
     void timerEvent(QTimerEvent*) override {
         const qint64 now = m_clock.nsecsElapsed();
-        m_worst = std::max(m_worst, now - m_last - kTickMs * 1000000LL);
+        qint64& worst = m_worst[m_phase];
+        worst = std::max(worst, now - m_last - kTickMs * 1000000LL);
         m_last = now;
     }
 
@@ -216,7 +226,8 @@ private:
     QBasicTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_last = 0;
-    qint64 m_worst = 0;
+    std::map<std::string, qint64> m_worst;
+    std::string m_phase = "add";
 };
 
 // Steps run one event each, so the meter sees each as the person's command would be.
@@ -238,7 +249,12 @@ private:
                 m_done();
                 return;
             }
-            if (m_steps[m_at]())
+            QElapsedTimer took;
+            took.start();
+            const bool stepDone = m_steps[m_at]();
+            if (m_timed)
+                m_timed(took.nsecsElapsed());
+            if (stepDone)
                 ++m_at;
             if (m_at < m_steps.size() && m_poll > 0)
                 QTimer::singleShot(m_poll, m_context, [this] { next(); });
@@ -247,6 +263,11 @@ private:
         });
     }
 
+public:
+    // Told how long each step took (ns).
+    std::function<void(qint64)> m_timed;
+
+private:
     std::vector<std::function<bool()>> m_steps;
     std::function<void()> m_done;
     QObject* m_context = nullptr;
@@ -270,9 +291,11 @@ struct WindowSoak {
     bool ok = false;
     StallMeter meter;
     Steps conversion, listSteps;
+    std::map<std::string, qint64> stepWorst; // the longest step of each phase
     QElapsedTimer settle;
 
     void begin(CMovaraDlg& window) {
+        figures.fdBefore = figures.threadsBefore = figures.fdAfter = figures.threadsAfter = INT_MAX;
         const std::string self = std::to_string(::getpid());
         CMovaraDlg* w = &window;
         // The list first; the measuring of estimates quiets down before the counts are taken.
@@ -282,12 +305,14 @@ struct WindowSoak {
             settle.start();
             return true;
         });
-        conversion.add([=, this] { return settle.elapsed() > 3000; });
+        // The size measurements of the new items come and go with threads of their own: the
+        // fewest seen over three seconds is the resting count.
         conversion.add([=, this] {
-            figures.fdBefore = fdCount(self);
-            figures.threadsBefore = threadCount(self);
-            return w->StartConversion(false) == 1;
+            figures.fdBefore = std::min(figures.fdBefore, fdCount(self));
+            figures.threadsBefore = std::min(figures.threadsBefore, threadCount(self));
+            return settle.elapsed() > 3000;
         });
+        conversion.add([=, this] { return w->StartConversion(false) == 1; });
         conversion.add([=, this] {
             if (finishedItems(w->FileList()) < 50)
                 return false;
@@ -303,10 +328,12 @@ struct WindowSoak {
             settle.start();
             return true;
         });
-        conversion.add([=, this] { return settle.elapsed() > 3000; });
         conversion.add([=, this] {
-            figures.fdAfter = fdCount(self);
-            figures.threadsAfter = threadCount(self);
+            figures.fdAfter = std::min(figures.fdAfter, fdCount(self));
+            figures.threadsAfter = std::min(figures.threadsAfter, threadCount(self));
+            return settle.elapsed() > 3000;
+        });
+        conversion.add([=, this] {
             w->OnCommand(kCmdClear);
             return true;
         });
@@ -317,8 +344,14 @@ struct WindowSoak {
     void listPart(CMovaraDlg& window) {
         CMovaraDlg* w = &window;
         meter.start();
+        listSteps.m_timed = [this](qint64 ns) {
+            qint64& worst = stepWorst[meter.current()];
+            worst = std::max(worst, ns);
+        };
         listSteps.add([=, this] {
+            meter.phase("add");
             w->AddFolder(list);
+            meter.phase("scroll");
             return true;
         });
         listSteps.add([=, this] {
@@ -329,6 +362,7 @@ struct WindowSoak {
             return files->FirstVisibleRow() + page >= files->Count();
         });
         listSteps.add([=, this] {
+            meter.phase("check");
             w->OnCommand(kCmdUnselectAll);
             w->FileList()->repaint();
             return true;
@@ -340,11 +374,13 @@ struct WindowSoak {
         });
         for (int i = 0; i < 100; ++i)
             listSteps.add([=, this] {
+                meter.phase("remove");
                 w->OnCommand(kCmdRemove);
                 w->FileList()->repaint();
                 return true;
             });
         listSteps.add([=, this] {
+            meter.phase("clear");
             w->OnCommand(kCmdClear);
             w->FileList()->repaint();
             return true;
@@ -467,6 +503,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     printPart("window", window.figures);
+    for (const auto& [phase, gap] : window.meter.phases())
+        std::printf("ui-stall-%s %.1f ms\n", phase.c_str(), gap / 1e6);
+    for (const auto& [phase, ns] : window.stepWorst)
+        std::printf("step-%s %.1f ms\n", phase.c_str(), ns / 1e6);
 
     const double growth = std::max(convert.rssGrowth(), window.figures.rssGrowth());
     const int fdLeak = std::max(convert.fdAfter - convert.fdBefore,

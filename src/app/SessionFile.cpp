@@ -3,9 +3,11 @@
 #include "CXmlparse.h"
 #include "ProfileCatalogue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <concepts>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -94,19 +96,60 @@ template <class Io, class P> void sessionProfileFields(Io& io, P& p) {
     io("AudioQuality", p.audioQuality);
 }
 
-struct FieldWriter {
-    SessionFields& out;
+// The values of the fields list in one buffer: numbers as their bytes, text as its length and
+// bytes. PackedReader takes them out again in the same order.
+struct Packer {
+    std::string& out;
 
-    void operator()(std::string_view name, const std::string& value) {
-        out.emplace_back(name, value);
+    void operator()(std::string_view, const std::string& value) {
+        const uint32_t size = static_cast<uint32_t>(value.size());
+        out.append(reinterpret_cast<const char*>(&size), sizeof size);
+        out.append(value);
     }
+    template <class T>
+    requires std::integral<T> || std::floating_point<T>
+    void operator()(std::string_view, const T& value) {
+        out.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+};
+
+struct Unpacker {
+    std::string_view in;
+
+    void operator()(std::string_view, std::string& value) {
+        uint32_t size = 0;
+        take(&size, sizeof size);
+        value.assign(in.substr(0, size));
+        in.remove_prefix(std::min<size_t>(size, in.size()));
+    }
+    template <class T>
+    requires std::integral<T> || std::floating_point<T>
+    void operator()(std::string_view, T& value) { take(&value, sizeof value); }
+    void take(void* to, size_t size) {
+        if (in.size() >= size)
+            std::memcpy(to, in.data(), size);
+        in.remove_prefix(std::min(size, in.size()));
+    }
+};
+
+// One element per value, as text.
+struct ElementWriter {
+    CXmlparse& xml;
+
+    void operator()(std::string_view name, const std::string& value) { xml.addElem(name, value); }
     template <class T>
     requires std::integral<T> || std::floating_point<T>
     void operator()(std::string_view name, const T& value) {
         char text[64];
         const auto result = std::to_chars(text, text + sizeof text, value);
-        out.emplace_back(name, std::string(text, result.ptr));
+        xml.addElem(name, std::string_view(text, static_cast<size_t>(result.ptr - text)));
     }
+};
+
+// What an item carries beside its fields, packed first.
+struct ItemHead {
+    int32_t state = 0;
+    int64_t profile = -1; // none
 };
 
 // Reads the elements in the order written; one that is absent keeps the value it has (a file
@@ -134,13 +177,13 @@ struct FieldReader {
     }
 };
 
-// One element holding the fields, as its text with the line end.
-std::string fragment(std::string_view name, const SessionFields& fields) {
+// One element holding the values the visit writes, as its text with the line end.
+template <class Visit> std::string fragment(std::string_view name, Visit visit) {
     CXmlparse xml;
     xml.addElem(name);
     xml.intoElem();
-    for (const auto& [field, value] : fields)
-        xml.addElem(field, value);
+    ElementWriter writer{xml};
+    visit(writer);
     return xml.getDoc();
 }
 
@@ -205,32 +248,53 @@ bool readAll(CXmlparse& xml, ProfileCatalogue& catalogue, std::vector<SessionEnt
 
 void SessionFile::addItem(SessionSnapshot& snapshot, const MediaItem& item,
                           const std::string& output) {
-    SessionFields fields;
-    FieldWriter writer{fields};
-    writer("State", item.stateFlags.load() & (kItemChecked | kItemStateBits));
+    ItemHead head;
+    head.state = item.stateFlags.load() & (kItemChecked | kItemStateBits);
     if (const Profile* record = item.profile.get()) {
         // Profiles by identity: a list of thousands shares a handful.
         auto [at, added] = snapshot.profileNumbers.try_emplace(record, snapshot.profiles.size());
         if (added) {
-            snapshot.profiles.emplace_back();
-            FieldWriter profileWriter{snapshot.profiles.back()};
-            sessionProfileFields(profileWriter, *record);
+            Packer packer{snapshot.profiles.emplace_back()};
+            sessionProfileFields(packer, *record);
         }
-        writer("Profile", at->second);
+        head.profile = static_cast<int64_t>(at->second);
     }
-    sessionItemFields(writer, item);
-    if (!output.empty())
-        writer("Output", output);
-    snapshot.items.push_back(std::move(fields));
+    std::string& packed = snapshot.items.emplace_back();
+    packed.reserve(512);
+    Packer packer{packed};
+    packer("State", head.state);
+    packer("Profile", head.profile);
+    sessionItemFields(packer, item);
+    packer("Output", output);
 }
 
 std::string SessionFile::document(const SessionSnapshot& snapshot) {
     std::string text = std::string("<Session Version=\"") + kVersion + "\">\r\n<Profiles>\r\n";
-    for (const SessionFields& profile : snapshot.profiles)
-        text += fragment("Profile", profile);
+    for (const std::string& packed : snapshot.profiles) {
+        Profile profile;
+        Unpacker unpacker{packed};
+        sessionProfileFields(unpacker, profile);
+        text += fragment("Profile", [&](ElementWriter& w) { sessionProfileFields(w, profile); });
+    }
     text += "</Profiles>\r\n<Items>\r\n";
-    for (const SessionFields& item : snapshot.items)
-        text += fragment("Item", item);
+    for (const std::string& packed : snapshot.items) {
+        ItemHead head;
+        MediaItem item;
+        std::string output;
+        Unpacker unpacker{packed};
+        unpacker("State", head.state);
+        unpacker("Profile", head.profile);
+        sessionItemFields(unpacker, item);
+        unpacker("Output", output);
+        text += fragment("Item", [&](ElementWriter& w) {
+            w("State", head.state);
+            if (head.profile >= 0)
+                w("Profile", head.profile);
+            sessionItemFields(w, item);
+            if (!output.empty())
+                w("Output", output);
+        });
+    }
     text += "</Items>\r\n</Session>\r\n";
     return text;
 }

@@ -1,13 +1,15 @@
 #include "CSizeSampler.h"
 
+#include <climits>
+
 #include "CRunWorker.h"
 #include "CWriterThread.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <mutex>
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
 #include <sstream>
 
 #include <dirent.h>
@@ -94,8 +96,7 @@ public:
         const std::string folder = tmp && *tmp ? tmp : "/tmp";
         static std::once_flag tidied;
         std::call_once(tidied, [&] { removeDeadScratch(folder); });
-        std::string pattern =
-            folder + "/" + kScratchPrefix + std::to_string(getpid()) + "-XXXXXX";
+        std::string pattern = folder + "/" + kScratchPrefix + std::to_string(getpid()) + "-XXXXXX";
         if (mkdtemp(pattern.data()))
             m_path = pattern;
     }
@@ -352,7 +353,8 @@ std::vector<PassSource> CSizeSampler::windows(const PassSource& clip, double sec
         auto later = std::upper_bound(keyframes.begin(), keyframes.end(), at / 1000.0 + 0.0005);
         if (later != keyframes.begin()) {
             const double key = *std::prev(later);
-            at = std::max<int64_t>(begin, std::llround(key * 1000.0) + (key > 0.0 ? kPastKeyMs : 0));
+            at =
+                std::max<int64_t>(begin, std::llround(key * 1000.0) + (key > 0.0 ? kPastKeyMs : 0));
         }
         if (!parts.empty() && at <= parts.back().stopMs) {
             parts.back().stopMs += length;
@@ -469,10 +471,9 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     }
     const double scale = seconds / sampled;
     // The container grows with the length.
-    const double container =
-        std::max(0.0, double(st.st_size) - double(writer.videoBytes()) -
-                          double(writer.audioBytes())) *
-        scale;
+    const double container = std::max(0.0, double(st.st_size) - double(writer.videoBytes()) -
+                                               double(writer.audioBytes())) *
+                             scale;
     const double video = double(writer.videoBytes());
     const AVCodecContext* encoder = writer.videoEncoder();
     // Pictures grow with the length too, unless the encoder's rate control is still working an
@@ -487,13 +488,13 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     const double windowPictures =
         plan.video ? sampled / double(parts.size()) * av_q2d(plan.video->frameRate) : 0.0;
     if (settles)
-        videoBits = settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
-                                        double(encoder->bit_rate),
-                                        double(encoder->bit_rate_tolerance));
+        videoBits =
+            settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
+                                double(encoder->bit_rate), double(encoder->bit_rate_tolerance));
     else if (encoder && plan.video && keyInterval(encoder) > windowPictures)
-        videoBits = 8 * clipPictureBytes(writer.pictureNotes(),
-                                         seconds * av_q2d(plan.video->frameRate),
-                                         keyInterval(encoder));
+        videoBits =
+            8 * clipPictureBytes(writer.pictureNotes(), seconds * av_q2d(plan.video->frameRate),
+                                 keyInterval(encoder));
     else
         videoBits = 8 * continuousPictureBytes(writer.pictureNotes(), starts) * seconds / sampled;
     // A run starts as the sample did and then holds the target.
@@ -526,12 +527,11 @@ void CSizeSampler::request(SizeRequest request) {
         if (m_stopping)
             return;
         const int id = request.clip.mediaId, kind = request.kind;
-        std::erase_if(m_queue, [id, kind](const SizeRequest& r) {
-            return r.clip.mediaId == id && r.kind == kind;
-        });
         if (m_current == id && m_currentKind == kind)
             m_abortCurrent = true;
-        m_queue.push_back(std::move(request));
+        const uint64_t ticket = ++m_nextTicket;
+        m_live[{id, kind}] = ticket;
+        m_queue.push_back(Queued{ticket, std::move(request)});
         if (!m_thread.joinable())
             m_thread = std::thread([this] { main(); });
     }
@@ -543,9 +543,20 @@ void CSizeSampler::cancel(int mediaId, int kind) {
     auto matches = [mediaId, kind](int id, int k) {
         return id == mediaId && (kind < 0 || k == kind);
     };
-    std::erase_if(m_queue, [&](const SizeRequest& r) { return matches(r.clip.mediaId, r.kind); });
+    if (kind >= 0) {
+        m_live.erase({mediaId, kind});
+    } else {
+        auto it = m_live.lower_bound({mediaId, INT_MIN});
+        while (it != m_live.end() && it->first.first == mediaId)
+            it = m_live.erase(it);
+    }
     if (matches(m_current, m_currentKind))
         m_abortCurrent = true;
+}
+
+bool CSizeSampler::live(const Queued& queued) const {
+    const auto it = m_live.find({queued.request.clip.mediaId, queued.request.kind});
+    return it != m_live.end() && it->second == queued.ticket;
 }
 
 void CSizeSampler::stop() {
@@ -553,6 +564,7 @@ void CSizeSampler::stop() {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
         m_queue.clear();
+        m_live.clear();
         m_abortCurrent = true;
     }
     m_wake.notify_all();
@@ -571,6 +583,8 @@ void CSizeSampler::main() {
             for (;;) {
                 if (m_stopping)
                     return;
+                while (!m_queue.empty() && !live(m_queue.front()))
+                    m_queue.pop_front();
                 if (!m_queue.empty() && CRunWorker::threadsAlive() == 0)
                     break;
                 if (m_queue.empty())
@@ -578,8 +592,9 @@ void CSizeSampler::main() {
                 else
                     m_wake.wait_for(lock, kRunPoll);
             }
-            job = std::move(m_queue.front());
+            job = std::move(m_queue.front().request);
             m_queue.pop_front();
+            m_live.erase({job.clip.mediaId, job.kind});
             m_current = job.clip.mediaId;
             m_currentKind = job.kind;
             m_abortCurrent = false;

@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -89,7 +90,17 @@ private:
     Store m_store;
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::deque<SizeRequest> m_queue;
+    // Requests in order with their tickets. A media's request of a kind is live while its ticket is
+    // the one in m_live; replaced and cancelled ones are dropped when they come up, so that
+    // queueing and cancelling cost the same with ten thousand media waiting as with one.
+    struct Queued {
+        uint64_t ticket = 0;
+        SizeRequest request;
+    };
+    bool live(const Queued& queued) const;
+    std::deque<Queued> m_queue;
+    std::map<std::pair<int, int>, uint64_t> m_live; // by media and kind
+    uint64_t m_nextTicket = 0;
     int m_current = -1; // media being measured
     int m_currentKind = 0;
     bool m_stopping = false;
