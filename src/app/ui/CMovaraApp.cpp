@@ -93,8 +93,9 @@ int CMovaraApp::Run() {
         });
         // The list is kept in the session file while the window runs: a run that does not
         // end normally leaves it behind for the next start to offer.
-        SessionKeeper session(*dialog,
-                              services.writableFolder() + "/" + std::string(kSessionFileName));
+        const std::string folder = services.writableFolder();
+        SessionKeeper session(
+            *dialog, folder.empty() ? std::string() : folder + "/" + std::string(kSessionFileName));
         // Once the modal run has begun, so that the window is on screen beneath the question
         // and the loading dialog. The restored items come first, the start's files after them.
         QTimer::singleShot(0, dialog, [dialog, &session, files = m_startFiles] {

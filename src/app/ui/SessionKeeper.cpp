@@ -19,6 +19,8 @@ SessionKeeper::~SessionKeeper() {
 }
 
 void SessionKeeper::Restore() {
+    if (m_path.empty())
+        return; // nowhere to keep it: no crash restore in this run
     std::vector<SessionEntry> entries;
     const SessionFile::LoadResult found = SessionFile::load(m_path, m_window.Catalogue(), entries);
     bool restored = false;

@@ -18,6 +18,7 @@ public:
     // How long changes are gathered before a snapshot.
     static constexpr int kCoalesceMs = 250;
 
+    // An empty path (no writable folder) keeps nothing.
     SessionKeeper(CMovaraDlg& window, std::string path);
     ~SessionKeeper() override;
 
