@@ -34,6 +34,9 @@ template <class Io, class Item> void sessionItemFields(Io& io, Item& item) {
     io("Contrast", item.contrast);
     io("Saturation", item.saturation);
     io("Flip", item.flip);
+    io("LoudnessOn", item.loudness.on);
+    io("LoudnessTarget", item.loudness.target);
+    io("LoudnessCeiling", item.loudness.ceiling);
     io("CropAspect", item.crop.aspectMode);
     io("CropLeft", item.crop.left);
     io("CropTop", item.crop.top);
@@ -137,6 +140,9 @@ struct ElementWriter {
     CXmlparse& xml;
 
     void operator()(std::string_view name, const std::string& value) { xml.addElem(name, value); }
+    void operator()(std::string_view name, const bool& value) {
+        xml.addElem(name, value ? "1" : "0");
+    }
     template <class T>
     requires std::integral<T> || std::floating_point<T>
     void operator()(std::string_view name, const T& value) {
@@ -161,6 +167,13 @@ struct FieldReader {
     void operator()(std::string_view name, std::string& value) {
         if (xml.findElem(name))
             value = xml.getData();
+    }
+    void operator()(std::string_view name, bool& value) {
+        int32_t number = value ? 1 : 0;
+        (*this)(name, number);
+        if (number != 0 && number != 1)
+            ok = false;
+        value = number == 1;
     }
     template <class T>
     requires std::integral<T> || std::floating_point<T>

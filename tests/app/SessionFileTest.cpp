@@ -68,6 +68,7 @@ TEST_F(SessionFileTest, ItemsComeBackAsTheyWereWrittenThroughTheWriterThread) {
     edited.contrast = 25;
     edited.saturation = 100;
     edited.flip = 3;
+    edited.loudness = {true, -23.0, -2.0};
     edited.crop = {2, 8, 6, 300, 200};
     edited.watermark = {kWatermarkText,
                         "",
@@ -110,6 +111,7 @@ TEST_F(SessionFileTest, ItemsComeBackAsTheyWereWrittenThroughTheWriterThread) {
     EXPECT_EQ(after[0].item.profile, after[1].item.profile);
     EXPECT_EQ(*after[2].item.profile, changed);
     EXPECT_EQ(after[0].item.watermark, edited.watermark);
+    EXPECT_EQ(after[0].item.loudness, edited.loudness);
 }
 
 // What a restored item resumes as.
