@@ -98,7 +98,8 @@ TEST(MovaraConvertLoudness, OutputsReachTheTargetUnderTheCeilingInTheProfilesSha
         const std::string output = result.out.substr(0, result.out.find('\n'));
         const testmedia::R128Probe level = testmedia::r128(output);
         ASSERT_TRUE(level.ok);
-        const testmedia::StreamProbe* sound = testmedia::probe(output).first("audio");
+        const testmedia::FileProbe file = testmedia::probe(output);
+        const testmedia::StreamProbe* sound = file.first("audio");
         ASSERT_NE(sound, nullptr);
         EXPECT_EQ(sound->sampleRate, c.rate);
         EXPECT_EQ(sound->channels, c.channels);
