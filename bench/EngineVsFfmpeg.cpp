@@ -61,13 +61,6 @@ TestProfile h263Cif3g2() {
     return p;
 }
 
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 struct EngineResult {
     double seconds = 0.0;
     double cpuSeconds = 0.0;

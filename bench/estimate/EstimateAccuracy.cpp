@@ -30,7 +30,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 
 using namespace enginetest;
 
@@ -51,15 +50,6 @@ std::vector<std::string> clip(const std::string& lavfi, double seconds, bool sou
     if (sound)
         args.insert(args.end(), {"-c:a", "aac", "-b:a", "128k"});
     return args;
-}
-
-// Processor time rather than time on the clock: the measurement runs at the lowest priority, and
-// a shared machine's load would swamp the ratio.
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // The estimate and the real size of one conversion; false when it failed.

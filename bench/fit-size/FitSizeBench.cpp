@@ -30,7 +30,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 
 using namespace enginetest;
 
@@ -60,14 +59,6 @@ struct Outcome {
     int64_t bytes = 0;
     std::string message;
 };
-
-// Processor time rather than time on the clock: a shared machine's load would swamp the ratio.
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // One conversion on a fresh timeline, limited to `limit` bytes when above 0.
 Outcome convert(const std::string& source, const TestProfile& profile, const std::string& out,

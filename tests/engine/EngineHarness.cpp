@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <sys/resource.h>
+
 namespace enginetest {
 
 tagVeldesExportInfo exportInfo(const OutputSpec& s, const std::string& outputPath) {
@@ -206,6 +208,13 @@ int measuredSize(VeldesTimeline timeline, int mediaId, int64_t* bytes,
             return -1;
     }
     return VeldesGetMediaEncodedSize(timeline, mediaId, bytes);
+}
+
+double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 } // namespace enginetest
