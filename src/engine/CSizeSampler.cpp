@@ -268,6 +268,8 @@ int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::st
             r = CSourcePass(parts[i], sound, encoding, control).run(encoded, &length);
             if (r == 0)
                 r = encoding.drain();
+            if (r != 0)
+                break; // the writer's thread may still be at work: nothing of it is read
             encoded += length;
             if (i == 0)
                 firstHalfBytes = writer.audioBytes();
