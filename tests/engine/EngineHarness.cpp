@@ -108,7 +108,9 @@ double Window::lumaOf(double x0, double y0, double x1, double y1) const {
 }
 
 Window& previewWindow() {
-    static Window window;
+    // Never destroyed: a player's threads are let go without a join when it stops, so one may
+    // have recorded here last with nothing ordering that before the process's exit.
+    static Window& window = *new Window;
     return window;
 }
 
