@@ -57,17 +57,10 @@ bool convert(const std::string& source, const TestProfile& profile, const std::s
              int64_t* computed, int64_t* estimate, double* measureSeconds, double* convertSeconds,
              int64_t* real) {
     VeldesTimeline timeline = CreateTimeline(1);
-    tagVeldesTrackInfo track{};
-    track.option = 1;
-    track.path = source.c_str();
-    int id = VeldesAddMedia2(timeline, &track, nullptr, 0);
-    tagVeldesStreamInfo* array = nullptr;
-    int count = id >= 0 ? VeldesGetMediaInfo(timeline, id, &array) : -1;
+    std::vector<tagVeldesStreamInfo> streams;
+    int id = addWithProfile(timeline, source, profile, &streams);
     bool ok = false;
-    if (count > 0) {
-        std::vector<tagVeldesStreamInfo> streams(array, array + count);
-        tagVeldesExportSetting setting = deriveExportSetting(profile, streams);
-        VeldesSetExportSetting(timeline, id, &setting);
+    if (id >= 0) {
         VeldesGetMediaEncodedSize(timeline, id, computed);
         const double asked = processCpuSeconds();
         if (measuredSize(timeline, id, estimate) != 2)

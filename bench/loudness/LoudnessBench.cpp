@@ -143,16 +143,9 @@ Outcome convert(const std::string& source, const TestProfile& profile, const std
                 Mode mode) {
     Outcome outcome;
     VeldesTimeline timeline = CreateTimeline(1);
-    tagVeldesTrackInfo track{};
-    track.option = 1;
-    track.path = source.c_str();
-    int id = VeldesAddMedia2(timeline, &track, nullptr, 0);
-    tagVeldesStreamInfo* array = nullptr;
-    const int count = id >= 0 ? VeldesGetMediaInfo(timeline, id, &array) : -1;
-    if (count > 0) {
-        std::vector<tagVeldesStreamInfo> streams(array, array + count);
-        tagVeldesExportSetting setting = deriveExportSetting(profile, streams);
-        VeldesSetExportSetting(timeline, id, &setting);
+    std::vector<tagVeldesStreamInfo> streams;
+    int id = addWithProfile(timeline, source, profile, &streams);
+    if (id >= 0) {
         if (mode != Mode::Plain)
             VeldesSetMediaLoudness(timeline, id, kTarget, kCeiling, nullptr);
         if (mode == Mode::Cached) {

@@ -202,4 +202,20 @@ tagVeldesExportInfo deriveExportInfo(const TestProfile& p,
     return info;
 }
 
+int addWithProfile(VeldesTimeline timeline, const std::string& source, const TestProfile& p,
+                   std::vector<tagVeldesStreamInfo>* streams) {
+    tagVeldesTrackInfo track{};
+    track.option = 1;
+    track.path = source.c_str();
+    const int id = VeldesAddMedia2(timeline, &track, nullptr, 0);
+    tagVeldesStreamInfo* array = nullptr;
+    const int count = id >= 0 ? VeldesGetMediaInfo(timeline, id, &array) : -1;
+    if (count <= 0)
+        return -1;
+    streams->assign(array, array + count);
+    tagVeldesExportSetting setting = deriveExportSetting(p, *streams);
+    VeldesSetExportSetting(timeline, id, &setting);
+    return id;
+}
+
 } // namespace enginetest

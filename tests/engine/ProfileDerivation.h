@@ -40,4 +40,9 @@ tagVeldesExportInfo deriveExportInfo(const TestProfile& p,
                                      const std::vector<tagVeldesStreamInfo>& streams,
                                      const std::string& outputPath);
 
+// Adds `source` to the timeline with the export setting the profile derives for it: its media
+// id, with its stream records in *streams; -1 when the engine does not take it.
+int addWithProfile(VeldesTimeline timeline, const std::string& source, const TestProfile& p,
+                   std::vector<tagVeldesStreamInfo>* streams);
+
 } // namespace enginetest
