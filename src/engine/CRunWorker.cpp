@@ -6,8 +6,8 @@
 #include "LoudnessMeter.h"
 
 #include <algorithm>
-#include <vector>
 #include <cstdio>
+#include <vector>
 
 #include <unistd.h>
 
