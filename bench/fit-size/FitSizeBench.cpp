@@ -14,6 +14,7 @@
 //   fit-cost <ratio>            (processor time of the limited runs against the plain ones
 //                               they replace)
 //   fit-refused <count>         (limits refused before converting, with their reasons above)
+// FIT_ONLY=TEXT runs only the pairs whose "source/profile" name contains TEXT.
 // Targets: within 1, fill median 0.95 or more, repasses 0.10 or less, cost 1.3 or less. Exit
 // status 1 when one is missed.
 #include "EngineHarness.h"
@@ -131,11 +132,19 @@ int main() {
     // Of the plain output: tight, middle, loose.
     const std::vector<double> fractions = {0.4, 0.75, 1.3};
 
+    const char* only = std::getenv("FIT_ONLY");
     testmedia::ScratchDir dir;
     std::vector<double> fills;
     int runs = 0, within = 0, repassed = 0, refused = 0, low = 0, leftFiles = 0;
     double limitedTime = 0.0, plainTime = 0.0;
+    auto chosen = [only](const std::string& pair) {
+        return !only || pair.find(only) != std::string::npos;
+    };
     for (const Source& s : sources) {
+        if (std::none_of(profiles.begin(), profiles.end(), [&](const auto& p) {
+                return chosen(std::string(s.name) + "/" + p.first);
+            }))
+            continue;
         std::vector<std::string> args = s.args;
         args.push_back("{out}");
         std::string error;
@@ -146,6 +155,8 @@ int main() {
         }
         for (const auto& [label, profile] : profiles) {
             const std::string pair = std::string(s.name) + "/" + label;
+            if (!chosen(pair))
+                continue;
             const std::string stem = std::string(s.name) + "-" + label;
             const Outcome plain = convert(path, profile, dir.file(stem + "-plain"), 0);
             if (!plain.delivered || plain.bytes <= 0) {

@@ -34,6 +34,8 @@ int COutputWriter::openVideo(const VideoPlan& plan) {
     enc->sample_aspect_ratio = plan.sampleAspect;
     if (!plan.codec->raw)
         enc->bit_rate = plan.bitRate;
+    if (plan.tightRate && enc->bit_rate > 0)
+        enc->bit_rate_tolerance = int(std::min<int64_t>(enc->bit_rate, INT_MAX));
     enc->thread_count = 0;
     if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

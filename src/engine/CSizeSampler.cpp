@@ -167,21 +167,48 @@ double continuousPictureBytes(const std::vector<COutputWriter::PictureNote>& not
     return total;
 }
 
+// How an encoder's rate control spends: its `target` rate, the `tolerance` (bits) that sets the
+// pace it works an early excess off at, and whether it is held to a second's bits (`tight`).
+struct RateControl {
+    double target = 0.0, tolerance = 0.0;
+    bool tight = false;
+};
+
+// The picture bits of `seconds` from `bits` spent over `sampled` seconds. An encoder held tightly
+// to its rate works off nothing of its start-up excess and goes on at the rate it kept at the
+// end of the sample (`late`, bits per second), or the target where that is less.
+double settledBits(double bits, double sampled, double seconds, const RateControl& rc,
+                   double late) {
+    if (rc.tight && bits > rc.target * sampled)
+        return bits + std::max(rc.target, late) * (seconds - sampled);
+    return CSizeSampler::scaledVideoBits(bits, sampled, seconds, rc.target, rc.tolerance);
+}
+
+// Bits per second of the pictures in the later half of [from, to) of the sample.
+double lateRate(const std::vector<COutputWriter::PictureNote>& notes, double from, double to) {
+    const double middle = (from + to) / 2;
+    double bits = 0.0;
+    for (const auto& n : notes)
+        if (n.seconds >= middle - 1e-3 && n.seconds < to - 1e-3)
+            bits += 8.0 * double(n.bytes);
+    return to > middle ? bits / (to - middle) : 0.0;
+}
+
 // The picture bits of the clip for an encoder that works an early excess off slowly. Where the
 // windows spend alike (one kind of content) the sample as a whole settles over the clip. Where
 // they differ widely (content that changes) each window stands for its share of the clip: one
 // that spends over the target settles over that share, one under it is the content's own rate.
 double settlingPictureBits(const std::vector<COutputWriter::PictureNote>& notes,
                            const std::vector<double>& starts, double sampled, double seconds,
-                           double target, double tolerance) {
+                           const RateControl& rc) {
     struct Window {
-        double length, bits;
+        double length, bits, late;
     };
     std::vector<Window> windows;
     double lowest = 1e300, highest = 0.0, all = 0.0;
     for (size_t w = 0; w < starts.size(); ++w) {
         const double end = w + 1 < starts.size() ? starts[w + 1] : sampled;
-        Window window{end - starts[w], 0.0};
+        Window window{end - starts[w], 0.0, lateRate(notes, starts[w], end)};
         for (const auto& n : notes)
             if (n.seconds >= starts[w] - 1e-3 && n.seconds < end - 1e-3)
                 window.bits += 8.0 * double(n.bytes);
@@ -193,13 +220,12 @@ double settlingPictureBits(const std::vector<COutputWriter::PictureNote>& notes,
         windows.push_back(window);
     }
     if (windows.size() < 2 || highest < kChangingContent * lowest)
-        return CSizeSampler::scaledVideoBits(all, sampled, seconds, target, tolerance);
+        return settledBits(all, sampled, seconds, rc, lateRate(notes, 0.0, sampled));
     double total = 0.0;
     for (const Window& w : windows) {
         const double share = seconds * w.length / sampled;
-        total += w.bits > target * w.length
-                     ? CSizeSampler::scaledVideoBits(w.bits, w.length, share, target, tolerance)
-                     : w.bits * share / w.length;
+        total += w.bits > rc.target * w.length ? settledBits(w.bits, w.length, share, rc, w.late)
+                                               : w.bits * share / w.length;
     }
     return total;
 }
@@ -219,6 +245,21 @@ bool canReach(const std::vector<COutputWriter::PictureNote>& notes, const AVCode
                      quantisers.end());
     const double usual = quantisers[quantisers.size() / 2];
     return usual - 6.0 * std::log2(target / rate) >= std::max(0, encoder->qmin) + 1.0;
+}
+
+// Whether most of the sample's pictures sit at the encoder's coarsest quantiser: its rate
+// control can then spend no less, and works no excess off however long the run.
+bool atCoarsest(const std::vector<COutputWriter::PictureNote>& notes,
+                const AVCodecContext* encoder) {
+    if (encoder->qmax <= 0)
+        return false;
+    size_t coarsest = 0, known = 0;
+    for (const auto& n : notes)
+        if (n.quantiser >= 0.0) {
+            ++known;
+            coarsest += n.quantiser >= encoder->qmax - 0.5;
+        }
+    return known > 0 && coarsest * 2 > known;
 }
 
 // The interval of key pictures an encoder keeps when nothing else forces one.
@@ -395,6 +436,11 @@ std::vector<double> CSizeSampler::keyframes(const PassSource& clip) {
     return times;
 }
 
+bool CSizeSampler::settlingEncoder(AVCodecID codec) {
+    return std::find(std::begin(kSettlingEncoders), std::end(kSettlingEncoders), codec) !=
+           std::end(kSettlingEncoders);
+}
+
 double CSizeSampler::scaledVideoBits(double sampledBits, double sampled, double seconds,
                                      double target, double tolerance) {
     if (!(target > 0.0) || !(tolerance > 0.0) || !(sampledBits > 0.0))
@@ -479,20 +525,21 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     const double video = double(writer.videoBytes());
     const AVCodecContext* encoder = writer.videoEncoder();
     // Pictures grow with the length too, unless the encoder's rate control is still working an
-    // early excess off (see scaledVideoBits). Spending less than the target is the content's own
-    // rate: where pictures sit at the smallest quantiser nothing more can be spent, and where
-    // they do not, the rate control's catching up goes to other content as much as to this.
-    const bool settles = encoder &&
-                         std::find(std::begin(kSettlingEncoders), std::end(kSettlingEncoders),
-                                   encoder->codec_id) != std::end(kSettlingEncoders) &&
-                         video * 8 > double(encoder->bit_rate) * sampled;
+    // early excess off (see scaledVideoBits), which it cannot at its coarsest quantiser. Spending
+    // less than the target is the content's own rate: where pictures sit at the smallest quantiser
+    // nothing more can be spent, and where they do not, the rate control's catching up goes to
+    // other content as much as to this.
+    const bool settles = encoder && settlingEncoder(encoder->codec_id) &&
+                         video * 8 > double(encoder->bit_rate) * sampled &&
+                         !atCoarsest(writer.pictureNotes(), encoder);
     double videoBits = 0.0;
     const double windowPictures =
         plan.video ? sampled / double(parts.size()) * av_q2d(plan.video->frameRate) : 0.0;
     if (settles)
         videoBits =
             settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
-                                double(encoder->bit_rate), double(encoder->bit_rate_tolerance));
+                                {double(encoder->bit_rate), double(encoder->bit_rate_tolerance),
+                                 plan.video->tightRate});
     else if (encoder && plan.video && keyInterval(encoder) > windowPictures)
         videoBits =
             8 * clipPictureBytes(writer.pictureNotes(), seconds * av_q2d(plan.video->frameRate),

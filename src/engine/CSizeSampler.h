@@ -71,6 +71,8 @@ public:
     // off at a pace set by `tolerance` (bits).
     static double scaledVideoBits(double sampledBits, double sampled, double seconds, double target,
                                   double tolerance);
+    // Whether the encoder's rate control works an early excess over its rate off only slowly.
+    static bool settlingEncoder(AVCodecID codec);
     // What a measured size is made of, in bytes for the whole clip.
     struct Parts {
         double video = 0.0, sound = 0.0, container = 0.0;

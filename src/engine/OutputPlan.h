@@ -37,6 +37,10 @@ struct VideoPlan {
     AVRational sampleAspect{1, 1}; // of the frame, as the container signals it
     AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
     int64_t bitRate = 0;
+    // Rate control held within about a second's bits of the rate, as a run with a size limit
+    // wants; else the encoder's own tolerance (4 Mbit), which lets an MPEG-family encoder run far
+    // over a low rate for minutes.
+    bool tightRate = false;
 };
 
 struct AudioPlan {

@@ -25,6 +25,13 @@ constexpr double kWholeMargin = 0.005;
 // A prediction over its budget at the encoder's coarsest quantiser is refused: such a run can
 // only come out over too (the few that settled under were outnumbered by those that did not).
 constexpr double kFloorExcess = 1.0;
+// Measurements after the first at most: of samples, and of clips encoded whole (short ones).
+constexpr int kAttempts = 3;
+constexpr int kWholeAttempts = 5;
+// Where in the budget a correction aims.
+constexpr double kAim = 0.985;
+// A correction of a sample's rate up to this share is not measured again.
+constexpr double kTrustedStep = 0.12;
 // Sound may give up bit rate for pictures until pictures have this share of the bytes.
 constexpr double kPictureShare = 0.25;
 
@@ -172,6 +179,7 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     // A first rate from what is left after the sound, then the encoder's own spending at that
     // rate on this content sets the rate that spends the budget.
     VideoPlan& v = *plan->video;
+    v.tightRate = CSizeSampler::settlingEncoder(v.encoder->id);
     const int64_t minimum = usefulVideoMinimum(v);
     const double soundGuess = plan->audio ? double(plan->audio->bitRate) * seconds / 8.0 : 0.0;
     const double firstBudget = target * 0.98 - soundGuess;
@@ -207,32 +215,49 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         video = parts.video;
         if (budget * 8.0 / seconds < double(minimum))
             return refuseVideo();
+        // Asking for clearly less spent hardly less, or nothing less at all.
         atFloor = atFloor || rate <= minimum ||
-                  (earlierRate > 0 && rate < earlierRate * 0.8 && video > earlierVideo * 0.95);
+                  (earlierRate > 0 && rate < earlierRate * 0.8 && video > earlierVideo * 0.95) ||
+                  (earlierRate > 0 && rate < earlierRate * 0.95 && video > earlierVideo * 0.99);
         const int64_t priorRate = std::exchange(earlierRate, rate);
         const double priorVideo = std::exchange(earlierVideo, video);
         const bool fits = video <= budget;
-        if ((fits && video >= budget * kAcceptedFill) || attempt == 3)
+        const bool accepted = fits && video >= budget * kAcceptedFill;
+        if ((accepted && whole) || attempt == (whole ? kWholeAttempts : kAttempts) ||
+            (atFloor && !fits))
             break;
         // Content that needs less than it was given cannot be made to spend more, nor content
         // whose spending did not follow a raise.
         if (fits && (rate >= first * 4 || (priorRate > 0 && rate > priorRate * 1.2 &&
                                            video < priorVideo * 1.02)))
             break;
-        // Aimed inside the accepted band: from the two last measurements' slope where they
+        // Aimed near the top of the accepted band: from the two last measurements' slope where they
         // differ enough to give one, else in proportion to what the encoder made of this rate.
-        const double want = budget * (fits ? 0.985 : 0.97);
+        const double want = budget * kAim;
         const double realised = std::max(video * 8.0 / (double(rate) * seconds), 0.05);
         double wanted = want * 8.0 / seconds / realised;
+        double bytesPerBit = video / double(rate); // of the rate, for the clip
         if (priorRate > 0 && priorRate != rate && std::fabs(video - priorVideo) > 0.01 * video) {
             const double slope = (video - priorVideo) / double(rate - priorRate);
-            if (slope > 0.0)
+            if (slope > 0.0) {
                 wanted = double(rate) + (want - video) / slope;
+                bytesPerBit = slope;
+            }
         }
         const int64_t next = std::clamp<int64_t>(std::llround(wanted), minimum, first * 4);
         if (!fits && next >= rate)
             break; // asking for less no longer spends less
-        if (fits && next <= rate)
+        if (fits && next <= rate && !accepted)
+            break;
+        // A small step from a sample is taken as foreseen: spending follows the rate that closely
+        // over so short a step, and measuring again would cost a good part of the run. An encode
+        // of the whole clip is measured again, as it may be the output.
+        if (!whole && std::llabs(next - rate) <= std::llround(double(rate) * kTrustedStep)) {
+            video += double(next - rate) * bytesPerBit;
+            v.bitRate = next;
+            break;
+        }
+        if (accepted)
             break;
         rate = next;
     }
@@ -240,7 +265,10 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     // an encoder's average rate works a short sample's excess off over a whole run, and the run
     // encodes again if it must. Content that its encoder's coarsest quantiser keeps over the
     // limit cannot fit.
-    if (atFloor && video > budget * kFloorExcess) {
+    // Nor can a clip whose own encode at the lowest rate tried is over: a run would be the same.
+    const bool wholeOver =
+        !kept.path().empty() && video + parts.sound + parts.container > double(targetBytes);
+    if ((atFloor && video > budget * kFloorExcess) || wholeOver) {
         *why = limit + " is too small for " + durationText(seconds) + " of this " +
                std::to_string(v.width) + "x" + std::to_string(v.height) + " video (it needs about " +
                sizeText(std::llround(video + parts.sound + parts.container)) + ")";
