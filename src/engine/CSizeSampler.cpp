@@ -4,6 +4,7 @@
 
 #include "CRunWorker.h"
 #include "CWriterThread.h"
+#include "ProcessScratch.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,8 +13,6 @@
 #include <mutex>
 #include <sstream>
 
-#include <dirent.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -66,26 +65,12 @@ constexpr char kScratchPrefix[] = "movara-size-";
 
 // Scratch folders carry their process's id, so those a killed process left behind (and a kept
 // whole-clip sample beside them) are removed by the next process that measures.
-void removeDeadScratch(const std::string& tmp) {
-    DIR* dir = opendir(tmp.c_str());
-    if (!dir)
-        return;
-    const size_t prefix = sizeof kScratchPrefix - 1;
-    while (dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name.compare(0, prefix, kScratchPrefix) != 0)
-            continue;
-        char* end = nullptr;
-        const long pid = std::strtol(name.c_str() + prefix, &end, 10);
-        if (pid <= 0 || *end != '-' || pid == getpid() || kill(pid_t(pid), 0) == 0 ||
-            errno != ESRCH)
-            continue;
-        const std::string path = tmp + "/" + name;
+void removeDeadScratchFolders(const std::string& tmp) {
+    removeDeadScratch(tmp, kScratchPrefix, [](const std::string& path) {
         unlink((path + "/sample").c_str());
         if (rmdir(path.c_str()) != 0)
             unlink(path.c_str());
-    }
-    closedir(dir);
+    });
 }
 
 // A private folder for the sample file, removed with it.
@@ -95,8 +80,8 @@ public:
         const char* tmp = std::getenv("TMPDIR");
         const std::string folder = tmp && *tmp ? tmp : "/tmp";
         static std::once_flag tidied;
-        std::call_once(tidied, [&] { removeDeadScratch(folder); });
-        std::string pattern = folder + "/" + kScratchPrefix + std::to_string(getpid()) + "-XXXXXX";
+        std::call_once(tidied, [&] { removeDeadScratchFolders(folder); });
+        std::string pattern = folder + "/" + processScratchPrefix(kScratchPrefix) + "XXXXXX";
         if (mkdtemp(pattern.data()))
             m_path = pattern;
     }

@@ -3,6 +3,7 @@
 #include "CSkinArchive.h"
 #include "CXmlparse.h"
 #include "OptionText.h"
+#include "ProcessScratch.h"
 #include "SkinFaces.h"
 
 #include <QDir>
@@ -15,13 +16,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <unistd.h>
 
 namespace {
 
+// Image files carry their process's id: those a killed process left behind are removed by the
+// next process that loads a skin.
 std::string makeTempFile() {
-    std::string pattern = QDir::tempPath().toStdString() + "/VelXXXXXX";
+    const std::string folder = QDir::tempPath().toStdString();
+    static std::once_flag tidied;
+    std::call_once(tidied, [&] {
+        removeDeadScratch(folder, "Vel", [](const std::string& path) { unlink(path.c_str()); });
+    });
+    std::string pattern = folder + "/" + processScratchPrefix("Vel") + "XXXXXX";
     const int fd = mkstemp(pattern.data());
     if (fd < 0)
         return {};

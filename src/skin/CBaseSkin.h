@@ -26,7 +26,7 @@ class CXmlparse;
 class CBaseSkin {
 public:
     // Makes the name of a new, empty temporary file (or returns "" when none can be had). The
-    // default creates "Vel…" in the temporary folder.
+    // default creates "Vel<process id>-…" in the temporary folder.
     using TempFileNamer = std::function<std::string()>;
 
     CBaseSkin();

@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using skintest::archiveBytes;
 using skintest::skinItems;
@@ -109,12 +112,26 @@ TEST_F(SkinLoad, LoadDecodesEveryImageThroughTemporaryFilesAndUnloadDeletesThem)
         EXPECT_FALSE(std::filesystem::exists(file)) << file;
 }
 
+// Files a killed process left behind go with the first load of another; a running one's stay.
 TEST_F(SkinLoad, DefaultTemporaryFilesAreVelFilesInTheTemporaryFolder) {
+    const std::string tmp = QDir::tempPath().toStdString();
+    const pid_t ended = fork();
+    if (ended == 0)
+        _exit(0);
+    waitpid(ended, nullptr, 0);
+    const std::string dead = tmp + "/Vel" + std::to_string(ended) + "-left01";
+    const std::string live = tmp + "/Vel" + std::to_string(getppid()) + "-live01";
+    for (const std::string& path : {dead, live})
+        std::ofstream(path) << "x";
+
     ASSERT_EQ(skin.Load(good()), 1);
     ASSERT_FALSE(skin.TempFiles().empty());
     const std::filesystem::path first = skin.TempFiles().front();
-    EXPECT_EQ(first.filename().string().substr(0, 3), "Vel");
-    EXPECT_EQ(first.parent_path(), std::filesystem::path(QDir::tempPath().toStdString()));
+    EXPECT_EQ(first.filename().string().rfind("Vel" + std::to_string(getpid()) + "-", 0), 0u);
+    EXPECT_EQ(first.parent_path(), std::filesystem::path(tmp));
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    EXPECT_TRUE(std::filesystem::exists(live));
+    std::filesystem::remove(live);
 }
 
 TEST_F(SkinLoad, WithoutTemporaryFileNamesImagesComeFromMemory) {
