@@ -25,6 +25,9 @@ constexpr double kWholeMargin = 0.005;
 // A prediction over its budget at the encoder's coarsest quantiser is refused: such a run can
 // only come out over too (the few that settled under were outnumbered by those that did not).
 constexpr double kFloorExcess = 1.0;
+// An encode of the whole clip that filled this share of its budget is kept rather than aimed
+// again once a higher rate has come out over.
+constexpr double kCloseFill = 0.9;
 // Measurements after the first at most: of samples, and of clips encoded whole (short ones).
 constexpr int kAttempts = 3;
 constexpr int kWholeAttempts = 5;
@@ -83,6 +86,10 @@ public:
         return &m_path;
     }
     std::string release() { return std::exchange(m_path, {}); }
+    void adopt(std::string path) {
+        drop();
+        m_path = std::move(path);
+    }
     const std::string& path() const { return m_path; }
 
 private:
@@ -202,6 +209,12 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     double earlierVideo = 0.0;
     CSizeSampler::Parts parts;
     KeptSample kept;
+    // Of encodes of the whole clip, the fullest that fitted: the rates may go round it.
+    KeptSample best;
+    int64_t bestRate = 0;
+    double bestVideo = -1.0;
+    CSizeSampler::Parts bestParts;
+    bool whole = false;
     for (int attempt = 0;; ++attempt) {
         v.bitRate = rate;
         const int r = measureAll(sources, *plan, abort, &parts, &sounds,
@@ -209,7 +222,7 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         if (r < 0)
             return r;
         // An encode of the whole clip is exact: it may come as close to the limit as it likes.
-        const bool whole = !kept.path().empty();
+        whole = !kept.path().empty();
         budget = (whole ? double(targetBytes) * (1.0 - kWholeMargin) : target) - parts.sound -
                  parts.container;
         video = parts.video;
@@ -222,9 +235,17 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         const int64_t priorRate = std::exchange(earlierRate, rate);
         const double priorVideo = std::exchange(earlierVideo, video);
         const bool fits = video <= budget;
+        if (whole && fits && video > bestVideo) {
+            bestRate = rate;
+            bestVideo = video;
+            bestParts = parts;
+            best.adopt(kept.release());
+        }
         const bool accepted = fits && video >= budget * kAcceptedFill;
-        if ((accepted && whole) || attempt == (whole ? kWholeAttempts : kAttempts) ||
-            (atFloor && !fits))
+        if ((accepted && whole) || attempt == (whole ? kWholeAttempts : kAttempts))
+            break;
+        // An encoder that jumps over the band (coarse steps of its quantiser) keeps a close fit.
+        if (whole && !fits && bestVideo >= budget * kCloseFill)
             break;
         // Content that needs less than it was given cannot be made to spend more, nor content
         // whose spending did not follow a raise.
@@ -261,13 +282,17 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
             break;
         rate = next;
     }
+    if (whole && bestVideo >= 0.0) {
+        v.bitRate = bestRate;
+        video = bestVideo;
+        parts = bestParts;
+        kept.adopt(best.release());
+    }
     // A sample that still comes out a little over is no refusal where the rate still has room:
     // an encoder's average rate works a short sample's excess off over a whole run, and the run
     // encodes again if it must. Content that its encoder's coarsest quantiser keeps over the
-    // limit cannot fit.
-    // Nor can a clip whose own encode at the lowest rate tried is over: a run would be the same.
-    const bool wholeOver =
-        !kept.path().empty() && video + parts.sound + parts.container > double(targetBytes);
+    // limit cannot fit, nor a clip none of whose own encodes fitted: a run would be the same.
+    const bool wholeOver = whole && video + parts.sound + parts.container > double(targetBytes);
     if ((atFloor && video > budget * kFloorExcess) || wholeOver) {
         *why = limit + " is too small for " + durationText(seconds) + " of this " +
                std::to_string(v.width) + "x" + std::to_string(v.height) + " video (it needs about " +
