@@ -18,12 +18,14 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +33,8 @@ namespace {
 
 constexpr int kExitNotAllFinished = 1;
 constexpr int kExitUsage = 2;
+// How often a run gives freed memory back to the system (ms).
+constexpr int kTrimMs = 2000;
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "movara-convert: %s; see movara-convert --help\n", message.c_str());
@@ -250,6 +254,11 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
             convert.stop();
             QCoreApplication::exit(0);
         });
+        // What the items' threads freed goes back to the system now and then, so that a run of
+        // hundreds of items does not keep the high-water mark of each one's fragments.
+        QTimer trim;
+        QObject::connect(&trim, &QTimer::timeout, [] { malloc_trim(0); });
+        trim.start(kTrimMs);
         convert.startConversion();
         if (!console.over()) {
             QCoreApplication::exec();
@@ -269,6 +278,10 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Every item starts codec threads of its own, and each new thread may get an allocation arena
+    // of its own (up to eight per core), which fragments over hundreds of items: resident memory
+    // grew by 40 % from item 50 to item 500. Two arenas keep it flat.
+    mallopt(M_ARENA_MAX, 2);
     SignalStop::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("movara-convert");
