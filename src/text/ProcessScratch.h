@@ -1,5 +1,5 @@
-// Scratch files named after the process that made them ("<prefix><pid>-…"), so that those a killed
-// process left behind can be told from those of processes still running, and removed.
+// Scratch files named after the process that made them ("<prefix><pid>-…"), so that those a
+// killed process left behind can be told from those of processes still running, and removed.
 #pragma once
 
 #include <functional>
