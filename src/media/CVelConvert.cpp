@@ -227,18 +227,10 @@ int CVelConvert::estimate(MediaItem* item) {
     }
     const int result = computeEstimate(item, entry->mediaId);
     if (result == kComputedEstimate && notifyWindow_) {
-        VeldesMeasureMediaEncodedSize(timeline_, entry->mediaId, &CVelConvert::estimateMeasured,
-                                      notifyWindow_);
+        VeldesMeasureMediaEncodedSize(timeline_, entry->mediaId,
+                                      &CVelConvert::measured<kMsgEstimateMeasured>, notifyWindow_);
     }
     return result;
-}
-
-// An engine thread: only a post, which is safe whatever became of the window or of this object.
-int CVelConvert::estimateMeasured(tagVeldesEvent* event, void* notifyWindow) {
-    if (event && event->status >= 0) {
-        postMessage(notifyWindow, kMsgEstimateMeasured, uintptr_t(event->mediaId), 0);
-    }
-    return 0;
 }
 
 MediaItem* CVelConvert::takeMeasuredEstimate(int mediaId) {

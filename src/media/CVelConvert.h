@@ -25,6 +25,7 @@
 // callback may still be on its way out).
 
 #include "MediaItem.h"
+#include "MessageTarget.h"
 #include "VelSettings.h"
 #include "velcodecapi.h"
 
@@ -240,8 +241,13 @@ private:
     void applyClip(const MediaItem& item, int mediaId);
     // Sets the export setting and clip and writes the instant figure; the engine's result.
     int computeEstimate(MediaItem* item, int mediaId);
-    static int estimateMeasured(tagVeldesEvent* event, void* notifyWindow);
-    static int loudnessMeasured(tagVeldesEvent* event, void* notifyWindow);
+    // An engine thread's word that a measurement is there: only a post of `Msg` with the media
+    // id, which is safe whatever became of the window or of this object.
+    template <unsigned Msg> static int measured(tagVeldesEvent* event, void* notifyWindow) {
+        if (event && event->status >= 0)
+            postMessage(notifyWindow, Msg, uintptr_t(event->mediaId), 0);
+        return 0;
+    }
     void forEachRun(int (*call)(VeldesTimeline, int));
 
     // Stop without letting go of the sleep inhibitor (a start takes it again at once).

@@ -26,20 +26,12 @@ int CVelConvert::measureLoudness(MediaItem* item) {
     // the item.
     applyLoudness(*item);
     const int r = VeldesMeasureMediaLoudness(
-        timeline_, entry->mediaId, notifyWindow_ ? &CVelConvert::loudnessMeasured : nullptr,
-        notifyWindow_, 0);
+        timeline_, entry->mediaId,
+        notifyWindow_ ? &CVelConvert::measured<kMsgLoudnessMeasured> : nullptr, notifyWindow_, 0);
     if (r == 2) {
         takeMeasuredLoudness(entry->mediaId);
     }
     return r;
-}
-
-// An engine thread: only a post, which is safe whatever became of the window or of this object.
-int CVelConvert::loudnessMeasured(tagVeldesEvent* event, void* notifyWindow) {
-    if (event && event->status >= 0) {
-        postMessage(notifyWindow, kMsgLoudnessMeasured, uintptr_t(event->mediaId), 0);
-    }
-    return 0;
 }
 
 MediaItem* CVelConvert::takeMeasuredLoudness(int mediaId) {
