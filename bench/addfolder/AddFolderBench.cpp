@@ -3,6 +3,7 @@
 // row shown, and the whole scan from its start to the last row shown. Target: under 15 ms per
 // file. The loading dialog's deliberate 300 ms per file is not involved: folders are scanned
 // without it.
+#include "BenchServices.h"
 #include "CFileListWnd.h"
 #include "CMovaraDlg.h"
 #include "CVelSkin.h"
@@ -26,17 +27,6 @@ namespace {
 
 constexpr int kFiles = 500;
 constexpr int kRuns = 3;
-
-class BenchServices : public QtPlatformServices {
-public:
-    explicit BenchServices(std::string scratch) : m_scratch(std::move(scratch)) {}
-    std::string dataFolder() override { return MOVARA_BIN_DIR; }
-    std::string writableFolder() override { return m_scratch; }
-    std::string documentsFolder() override { return m_scratch; }
-
-private:
-    std::string m_scratch;
-};
 
 // The main window, timing each file the folder scan reports until its row was painted.
 class TimedWindow : public CMovaraDlg {

@@ -14,6 +14,7 @@
 // growth within 0.10, no leak, no stall over 100 ms; the exit code is 2 when one is missed.
 //
 // Usage: soak [ITEMS [LIST]] (500 and 10000 unless given)
+#include "BenchServices.h"
 #include "CFileListWnd.h"
 #include "CMovaraApp.h"
 #include "CMovaraDlg.h"
@@ -170,14 +171,10 @@ bool convertSoak(const std::vector<std::string>& files, const std::string& out, 
     return true;
 }
 
-// The program's desktop services with the built skins, a scratch folder for its files, no
-// network and every question answered with its first button.
-class BenchServices : public QtPlatformServices {
+// The window's services with no network and every question answered with its first button.
+class SoakServices : public BenchServices {
 public:
-    explicit BenchServices(std::string scratch) : m_scratch(std::move(scratch)) {}
-    std::string dataFolder() override { return MOVARA_BIN_DIR; }
-    std::string writableFolder() override { return m_scratch; }
-    std::string documentsFolder() override { return m_scratch; }
+    using BenchServices::BenchServices;
     int httpGet(const std::string&, const std::string&, std::size_t, std::string*) override {
         return -1;
     }
@@ -188,9 +185,6 @@ protected:
         std::fprintf(stderr, "soak: message \"%s\"\n", text.c_str());
         return (buttons & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
     }
-
-private:
-    std::string m_scratch;
 };
 
 // The largest gap between the ticks of a 5 ms timer on the user-interface thread, per phase.
@@ -487,7 +481,7 @@ int main(int argc, char* argv[]) {
     {
         QApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Movara"));
-        BenchServices services(root);
+        SoakServices services(root);
         ScopedPlatformServices installed(services);
         CMovaraApp movara;
         movara.SetWindowHook([&window](CMovaraDlg& dlg) {

@@ -6,6 +6,7 @@
 #include "CMovaraApp.h"
 #include "CMovaraDlg.h"
 
+#include "BenchServices.h"
 #include "QtPlatformServices.h"
 
 #include <QApplication>
@@ -32,18 +33,6 @@ namespace {
 
 constexpr int kRuns = 5;
 constexpr int kChildTimeoutMs = 30000;
-
-// The program's services with the built skins as its data and a scratch folder for its files.
-class BenchServices : public QtPlatformServices {
-public:
-    explicit BenchServices(std::string scratch) : m_scratch(std::move(scratch)) {}
-    std::string dataFolder() override { return MOVARA_BIN_DIR; }
-    std::string writableFolder() override { return m_scratch; }
-    std::string documentsFolder() override { return m_scratch; }
-
-private:
-    std::string m_scratch;
-};
 
 // Reports the main window's first paint.
 class FirstPaint : public QObject {
