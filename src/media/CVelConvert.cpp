@@ -3,12 +3,12 @@
 // before a run in CVelConvertChecks.cpp.
 #include "CVelConvert.h"
 
+#include "EngineWait.h"
 #include "ExportDerivation.h"
 #include "MessageTarget.h"
 #include "PlatformServices.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
 #include <mutex>
 
@@ -253,25 +253,12 @@ int CVelConvert::measureEstimate(MediaItem* item) {
     if (result != kComputedEstimate) {
         return result;
     }
-    struct Wait {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool over = false;
-    } wait;
-    auto signal = [](tagVeldesEvent*, void* user) {
-        auto* w = static_cast<Wait*>(user);
-        std::lock_guard lock(w->mutex);
-        w->over = true;
-        w->done.notify_all();
-        return 0;
-    };
-    if (VeldesMeasureMediaEncodedSize(timeline_, entry->mediaId, signal, &wait) != 0) {
+    EngineWait wait;
+    if (VeldesMeasureMediaEncodedSize(timeline_, entry->mediaId, &EngineWait::signal,
+                                      wait.user()) != 0) {
         return result;
     }
-    {
-        std::unique_lock lock(wait.mutex);
-        wait.done.wait(lock, [&] { return wait.over; });
-    }
+    wait.wait();
     int64_t size = item->outputEstimate;
     const int measured = VeldesGetMediaEncodedSize(timeline_, entry->mediaId, &size);
     item->outputEstimate = size;

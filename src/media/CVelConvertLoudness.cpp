@@ -1,12 +1,8 @@
 // CVelConvert: the items' loudness targets and measurements.
 #include "CVelConvert.h"
 
+#include "EngineWait.h"
 #include "MessageTarget.h"
-
-#include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
 
 void CVelConvert::applyLoudness(const MediaItem& item) {
     const Entry* entry = entryOf(&item);
@@ -59,36 +55,15 @@ bool CVelConvert::measureLoudnessNow(MediaItem* item, const std::atomic<bool>* s
         applyClip(*item, entry->mediaId);
     }
     applyLoudness(*item);
-    struct Wait {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool over = false;
-    };
-    // A measurement cancelled just as it finishes may still call back: the waiter is then left
-    // to it (the stop ends the program anyway) instead of freed under it.
-    auto wait = std::make_unique<Wait>();
-    auto signal = [](tagVeldesEvent*, void* user) {
-        auto* w = static_cast<Wait*>(user);
-        std::lock_guard lock(w->mutex);
-        w->over = true;
-        w->done.notify_all();
-        return 0;
-    };
-    const int r = VeldesMeasureMediaLoudness(timeline_, entry->mediaId, signal, wait.get(), 0);
+    EngineWait wait;
+    const int r =
+        VeldesMeasureMediaLoudness(timeline_, entry->mediaId, &EngineWait::signal, wait.user(), 0);
     if (r < 0) {
         return false;
     }
-    if (r == 0) {
-        std::unique_lock lock(wait->mutex);
-        while (!wait->done.wait_for(lock, std::chrono::milliseconds(100),
-                                    [&] { return wait->over; })) {
-            if (stop && stop->load()) {
-                lock.unlock();
-                VeldesMeasureMediaLoudness(timeline_, entry->mediaId, nullptr, nullptr, 1);
-                wait.release();
-                return false;
-            }
-        }
+    if (r == 0 && !wait.wait(stop)) {
+        VeldesMeasureMediaLoudness(timeline_, entry->mediaId, nullptr, nullptr, 1);
+        return false;
     }
     if (VeldesGetMediaLoudness(timeline_, entry->mediaId, figures) != 2) {
         return false;

@@ -1,0 +1,28 @@
+#include "EngineWait.h"
+
+#include <chrono>
+
+EngineWait::EngineWait() : m_state(std::make_unique<State>()) {}
+
+EngineWait::~EngineWait() = default;
+
+int EngineWait::signal(tagVeldesEvent*, void* user) {
+    auto* state = static_cast<State*>(user);
+    std::lock_guard lock(state->mutex);
+    state->over = true;
+    state->done.notify_all();
+    return 0;
+}
+
+bool EngineWait::wait(const std::atomic<bool>* stop) {
+    std::unique_lock lock(m_state->mutex);
+    while (!m_state->done.wait_for(lock, std::chrono::milliseconds(100),
+                                   [&] { return m_state->over; })) {
+        if (stop && stop->load()) {
+            lock.unlock();
+            static_cast<void>(m_state.release());
+            return false;
+        }
+    }
+    return true;
+}
