@@ -10,6 +10,8 @@ std::string avErrorText(int error) {
         return "the watermark image could not be read";
     if (error == kErrorOverSizeLimit)
         return "the output came out over its size limit";
+    if (error == kErrorSoundChanged)
+        return "the sound came out at another length than measured";
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
     return text;

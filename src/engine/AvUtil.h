@@ -51,6 +51,8 @@ inline PacketPtr makePacket() {
 inline constexpr int kErrorWatermarkUnreadable = FFERRTAG('V', 'W', 'M', 'K');
 // A finished output came out over its size limit (it is not named).
 inline constexpr int kErrorOverSizeLimit = FFERRTAG('V', 'S', 'Z', 'L');
+// A run given its sound already encoded was handed a different length of sound.
+inline constexpr int kErrorSoundChanged = FFERRTAG('V', 'S', 'N', 'D');
 
 // FFmpeg's text of an error, or the engine's own for the codes above.
 std::string avErrorText(int error);

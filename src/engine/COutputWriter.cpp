@@ -83,6 +83,14 @@ int COutputWriter::openAudio(const AudioPlan& plan) {
     return m_fifo && m_audioFrame ? 0 : AVERROR(ENOMEM);
 }
 
+int COutputWriter::openGivenSound() {
+    m_audioStream = avformat_new_stream(m_output, nullptr);
+    if (!m_audioStream)
+        return AVERROR(ENOMEM);
+    m_audioStream->time_base = m_givenSound->timeBase();
+    return avcodec_parameters_copy(m_audioStream->codecpar, m_givenSound->parameters());
+}
+
 int COutputWriter::open(const OutputPlan& plan, const std::string& finalPath,
                         const AVIOInterruptCB& interrupt, bool replaceExisting) {
     m_plan = plan;
@@ -94,7 +102,7 @@ int COutputWriter::open(const OutputPlan& plan, const std::string& finalPath,
     m_output->interrupt_callback = interrupt;
     if (plan.video && (r = openVideo(*plan.video)) < 0)
         return fail(r, "video");
-    if (plan.audio && (r = openAudio(*plan.audio)) < 0)
+    if (plan.audio && (r = m_givenSound ? openGivenSound() : openAudio(*plan.audio)) < 0)
         return fail(r, "audio");
     if (m_output->oformat->flags & AVFMT_NOFILE)
         return fail(AVERROR(ENOSYS), "a muxer that names its own files");
@@ -107,6 +115,8 @@ int COutputWriter::open(const OutputPlan& plan, const std::string& finalPath,
     if ((r = avformat_write_header(m_output, nullptr)) < 0)
         return fail(r, "cannot write the header");
     m_headerWritten = true;
+    if (m_keptSound && m_audioStream && (r = m_keptSound->setStream(m_audioStream)) < 0)
+        return fail(r, "audio");
     return 0;
 }
 
@@ -122,8 +132,11 @@ int COutputWriter::encode(AVCodecContext* encoder, AVStream* stream, AVFrame* fr
             return fail(r, "encoding");
         av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
-        if (stream == m_audioStream)
+        if (stream == m_audioStream) {
             m_audioBytes += m_packet->size;
+            if (m_keptSound && (r = m_keptSound->add(m_packet.get(), m_audioEncoded)) < 0)
+                return fail(r, "keeping the sound");
+        }
         if (stream == m_videoStream) {
             m_videoBytes += m_packet->size;
             double quantiser = -1.0;
@@ -189,7 +202,29 @@ int COutputWriter::drainAudio(bool final) {
     }
 }
 
+int COutputWriter::releaseSound(bool final) {
+    const auto& packets = m_givenSound->packets();
+    for (; m_soundReleased < packets.size(); ++m_soundReleased) {
+        const CEncodedSound::Packet& next = packets[m_soundReleased];
+        if (!final && next.samplesIn > m_audioQueued)
+            break;
+        int r = av_packet_ref(m_packet.get(), next.packet.get());
+        if (r < 0)
+            return fail(r, "sound");
+        av_packet_rescale_ts(m_packet.get(), m_givenSound->timeBase(), m_audioStream->time_base);
+        m_packet->stream_index = m_audioStream->index;
+        m_audioBytes += m_packet->size;
+        if ((r = av_interleaved_write_frame(m_output, m_packet.get())) < 0)
+            return fail(r, "writing");
+    }
+    return 0;
+}
+
 int COutputWriter::writeAudio(const AVFrame* frame, int offset, int count) {
+    if (m_givenSound && count > 0) {
+        m_audioQueued += count;
+        return releaseSound(false);
+    }
     if (!m_audioEncoder || count <= 0)
         return 0;
     int channels = frame->ch_layout.nb_channels;
@@ -208,6 +243,10 @@ int COutputWriter::writeAudio(const AVFrame* frame, int offset, int count) {
 }
 
 int COutputWriter::writeSilence(int64_t samples) {
+    if (m_givenSound && samples > 0) {
+        m_audioQueued += samples;
+        return releaseSound(false);
+    }
     if (!m_audioEncoder)
         return 0;
     AVCodecContext* enc = m_audioEncoder.get();
@@ -241,6 +280,12 @@ int COutputWriter::finish() {
             (r = encode(m_audioEncoder.get(), m_audioStream, nullptr)) < 0)
             return r;
     }
+    if (m_givenSound) {
+        if (m_audioQueued != m_givenSound->samples())
+            return fail(kErrorSoundChanged, "sound");
+        if ((r = releaseSound(true)) < 0)
+            return r;
+    }
     if (m_videoEncoder && (r = encode(m_videoEncoder.get(), m_videoStream, nullptr)) < 0)
         return r;
     if ((r = av_write_trailer(m_output)) < 0)
@@ -248,6 +293,8 @@ int COutputWriter::finish() {
     m_headerWritten = false;
     avio_flush(m_output->pb);
     m_lastSize = avio_size(m_output->pb);
+    if (m_keptSound)
+        m_keptSound->finish(m_audioQueued);
     if (m_sizeLimit > 0 && m_lastSize > m_sizeLimit)
         return kErrorOverSizeLimit;
     if ((r = m_file.commit(m_replaceExisting)) < 0) {

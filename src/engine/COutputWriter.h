@@ -4,9 +4,11 @@
 #pragma once
 
 #include "AvUtil.h"
+#include "CEncodedSound.h"
 #include "COutputFile.h"
 #include "OutputPlan.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,14 @@ public:
     void notePictures() { m_notePictures = true; }
     const std::vector<PictureNote>& pictureNotes() const { return m_pictureNotes; }
 
+    // Before open(): keeps the encoded sound for a later run of the same sound (takeSound()
+    // after finish() hands it over).
+    void keepSound() { m_keptSound = std::make_shared<CEncodedSound>(); }
+    std::shared_ptr<const CEncodedSound> takeSound() { return std::move(m_keptSound); }
+    // Before open(): writes `sound` instead of encoding what writeAudio() is handed, which must
+    // come to the same number of samples (else finish() fails with kErrorSoundChanged).
+    void useSound(std::shared_ptr<const CEncodedSound> sound) { m_givenSound = std::move(sound); }
+
     // A file that comes out larger than this many bytes is not named: finish() then fails with
     // kErrorOverSizeLimit and lastSize() tells how large it came out. 0 = no limit.
     void setSizeLimit(int64_t bytes) { m_sizeLimit = bytes; }
@@ -71,6 +81,10 @@ private:
     int openAudio(const AudioPlan& plan);
     int encode(AVCodecContext* encoder, AVStream* stream, AVFrame* frame);
     int drainAudio(bool final);
+    int openGivenSound();
+    // Writes the given sound's packets that the samples handed so far have reached (all of the
+    // rest when `final`).
+    int releaseSound(bool final);
     int fail(int code, const std::string& what);
 
     OutputPlan m_plan;
@@ -93,6 +107,9 @@ private:
     int64_t m_qualityAtFloor = 0, m_qualityCount = 0;
     int64_t m_audioQueued = 0;  // samples handed to writeAudio/writeSilence
     int64_t m_audioEncoded = 0; // samples given to the encoder
+    std::shared_ptr<CEncodedSound> m_keptSound;
+    std::shared_ptr<const CEncodedSound> m_givenSound;
+    size_t m_soundReleased = 0; // packets of m_givenSound written
     bool m_headerWritten = false;
     bool m_done = false;
     std::string m_error;

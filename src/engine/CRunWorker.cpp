@@ -216,6 +216,7 @@ int CRunWorker::exportAll(CWriterThread* writer) {
 
 int CRunWorker::exportPass(COutputWriter& writer, int lastId) {
     AVIOInterruptCB interruptCallback{&CRunWorker::interrupt, this};
+    writer.useSound(m_sound);
     int r = writer.open(m_request.plan, m_request.outputPath, interruptCallback,
                         m_request.replaceExisting);
     if (r < 0) {
@@ -312,6 +313,7 @@ void CRunWorker::main() {
         m_finished = true;
         return;
     }
+    m_sound = std::move(fit.sound);
     // A limited output that still comes out over is encoded again at a lower rate: an output
     // over its limit is never delivered.
     int64_t earlierRate = 0, earlierBytes = 0;
@@ -319,6 +321,15 @@ void CRunWorker::main() {
         COutputWriter writer;
         if (r == 0)
             r = exportPass(writer, lastId);
+        // Sound that came out other than measured is encoded after all (not a pass of its own).
+        if (r == kErrorSoundChanged && m_sound) {
+            writer.discard();
+            m_sound.reset();
+            m_failedId = -1;
+            r = 0;
+            --pass;
+            continue;
+        }
         int64_t lower = 0;
         if (r == kErrorOverSizeLimit && pass < kMaxSizePasses - 1)
             lower = correctedVideoRate(fit, m_request.plan, m_request.targetBytes,

@@ -97,6 +97,8 @@ private:
     int m_previewWidth = 0, m_previewHeight = 0;
     int m_lastReported = -1;
     int m_failedId = -1;
+    // The sound a size limit's measurement encoded, written instead of encoding it again.
+    std::shared_ptr<const CEncodedSound> m_sound;
 };
 
 } // namespace vel

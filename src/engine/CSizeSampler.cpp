@@ -257,12 +257,14 @@ int keyInterval(const AVCodecContext* encoder) {
 // Sound is cheap to encode but some encoders settle only over minutes (AAC spends its full rate
 // at first and less on simple sound later), so the clip's sound is encoded whole when it is not
 // long; a longer clip's first minutes are, and the rest goes at the rate of their second half.
-// -1 when it cannot be (the caller then scales the sample's).
+// Sound kept for a run is encoded whole up to a size it may take in memory. -1 when it cannot be
+// (the caller then scales the sample's).
 constexpr double kWholeSoundSeconds = 150.0;
 constexpr double kSoundLeadSeconds = 120.0;
+constexpr double kKeptSoundBytes = 64.0 * 1024 * 1024;
 
 int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::string& file,
-                   const std::atomic<bool>* abort) {
+                   const std::atomic<bool>* abort, std::shared_ptr<const CEncodedSound>* keep) {
     const double seconds = CSizeSampler::clipSeconds(clip);
     if (!plan.audio || !(seconds > 0.0))
         return -1;
@@ -272,9 +274,13 @@ int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::st
         return -1;
     OutputPlan sound = plan;
     sound.video.reset();
+    // Sound whose rate follows from its format (PCM) costs nothing to encode again.
+    if (keep && (plan.audio->codec->bitRateFromFormat ||
+                 double(plan.audio->bitRate) * seconds / 8.0 > kKeptSoundBytes))
+        keep = nullptr;
     // One part for the whole clip, or the lead's two halves one after the other.
     std::vector<PassSource> parts(1, clip);
-    if (seconds > kWholeSoundSeconds) {
+    if (seconds > kWholeSoundSeconds && !keep) {
         const int64_t begin = std::max<int64_t>(0, clip.beginMs);
         const auto half = int64_t(kSoundLeadSeconds * 500.0);
         parts.assign(2, clip);
@@ -283,6 +289,8 @@ int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::st
     }
     SampleControl control(abort);
     COutputWriter writer;
+    if (keep)
+        writer.keepSound();
     AVIOInterruptCB interrupt{&interrupted, const_cast<std::atomic<bool>*>(abort)};
     int r = writer.open(sound, file, interrupt, true);
     double encoded = 0.0, secondHalf = 0.0;
@@ -304,10 +312,15 @@ int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::st
         }
         encoding.stop();
     }
+    // Finished, so the encoder's last packets are counted (and kept) too.
+    if (r == 0 && !abort->load())
+        r = writer.finish();
     int64_t bytes = writer.audioBytes();
     writer.discard();
     if (r != 0 || abort->load())
         return -1;
+    if (keep)
+        *keep = writer.takeSound();
     if (parts.size() == 2 && secondHalf > 0.0)
         bytes += std::llround(double(bytes - firstHalfBytes) / secondHalf * (seconds - encoded));
     return bytes;
@@ -419,6 +432,20 @@ std::vector<double> CSizeSampler::keyframes(const PassSource& clip) {
     avformat_close_input(&format);
     std::sort(times.begin(), times.end());
     return times;
+}
+
+bool CSizeSampler::encodesWhole(const PassSource& clip, const OutputPlan& plan) {
+    const double seconds = clipSeconds(clip);
+    const std::vector<PassSource> parts = windows(clip, seconds, plan, {});
+    return parts.size() == 1 && parts.front().beginMs == clip.beginMs &&
+           parts.front().stopMs == clip.stopMs;
+}
+
+int64_t CSizeSampler::measureSound(const PassSource& clip, const OutputPlan& plan,
+                                   const std::atomic<bool>* abort,
+                                   std::shared_ptr<const CEncodedSound>* keep) {
+    ScratchFolder folder;
+    return folder.ok() ? soundBytes(clip, plan, folder.file(), abort, keep) : -1;
 }
 
 bool CSizeSampler::settlingEncoder(AVCodecID codec) {
@@ -543,7 +570,7 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     if (knownSound) {
         sound = std::llround(*knownSound);
     } else if (ScratchFolder soundFolder; soundFolder.ok()) {
-        sound = soundBytes(clip, plan, soundFolder.file(), abort);
+        sound = soundBytes(clip, plan, soundFolder.file(), abort, nullptr);
     }
     if (abort->load())
         return AVERROR_EXIT;

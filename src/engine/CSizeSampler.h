@@ -7,6 +7,7 @@
 // run converts: the figure is for planning, the conversion comes first.
 #pragma once
 
+#include "CEncodedSound.h"
 #include "CSourcePass.h"
 #include "OutputPlan.h"
 #include "velcodecapi.h"
@@ -16,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -71,6 +73,13 @@ public:
     // off at a pace set by `tolerance` (bits).
     static double scaledVideoBits(double sampledBits, double sampled, double seconds, double target,
                                   double tolerance);
+    // Whether a measurement of `clip` encodes all of it (a short clip) rather than windows.
+    static bool encodesWhole(const PassSource& clip, const OutputPlan& plan);
+    // The clip's sound bytes as its encoder makes them, measured alone; -1 where they cannot
+    // be. `keep` (may be null): where the whole sound was encoded, it is kept there for a run.
+    static int64_t measureSound(const PassSource& clip, const OutputPlan& plan,
+                                const std::atomic<bool>* abort,
+                                std::shared_ptr<const CEncodedSound>* keep);
     // Whether the encoder's rate control works an early excess over its rate off only slowly.
     static bool settlingEncoder(AVCodecID codec);
     // What a measured size is made of, in bytes for the whole clip.

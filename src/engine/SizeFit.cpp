@@ -174,13 +174,29 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     }
     std::vector<double> sounds;
     if (!plan->video) {
+        // Sound alone is measured whole: that encode is the output where it fits.
         CSizeSampler::Parts parts;
-        const int r = measureAll(sources, *plan, abort, &parts, &sounds);
+        KeptSample kept;
+        const int r = measureAll(sources, *plan, abort, &parts, &sounds,
+                                 fit->keepSample ? kept.slot() : nullptr);
         if (r < 0)
             return r;
         fit->predictedBytes = std::llround(parts.video + parts.sound + parts.container);
         fit->fixedBytes = parts.sound + parts.container;
+        if (!kept.path().empty() && fit->predictedBytes <= targetBytes)
+            fit->sampleFile = kept.release();
         return 0;
+    }
+    // A single clip measured in samples has its sound encoded whole on its own, kept so the run
+    // need not encode it again.
+    if (fit->keepSample && sources.size() == 1 && plan->audio &&
+        !CSizeSampler::encodesWhole(sources.front(), *plan)) {
+        const int64_t sound =
+            CSizeSampler::measureSound(sources.front(), *plan, abort, &fit->sound);
+        if (abort->load())
+            return AVERROR_EXIT;
+        if (sound >= 0)
+            sounds.push_back(double(sound));
     }
 
     // A first rate from what is left after the sound, then the encoder's own spending at that

@@ -4,10 +4,12 @@
 // of a second pass when the first still came out over.
 #pragma once
 
+#include "CEncodedSound.h"
 #include "CSourcePass.h"
 #include "OutputPlan.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,9 @@ struct SizeFit {
     // in `sampleFile`, which is then the output as the run would write it (the caller removes it).
     bool keepSample = false;
     std::string sampleFile;
+    // Also kept when asked for: the sound of a single clip as measured, encoded whole, for the
+    // run to write instead of encoding it again (null where it was not kept).
+    std::shared_ptr<const CEncodedSound> sound;
 };
 
 // Sets the plan's bit rates so that `sources`, exported into one output, come to at most

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -51,6 +53,7 @@ TEST(MovaraConvertFitSize, OutputsFitTheirLimitOrAreRefusedWithTheReason) {
         {"H.264 Video(*.mp4)", "100K", 100 << 10, {source}, "is too small for 20 s of 480x320"},
         {"MPEG-4 Video(*.mp4)", "300K", 300 << 10, {noise}, "480x320 video (it needs about"},
     };
+    testmedia::ScratchDir plain;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.profile) + " " + c.size);
         testmedia::ScratchDir out;
@@ -69,7 +72,25 @@ TEST(MovaraConvertFitSize, OutputsFitTheirLimitOrAreRefusedWithTheReason) {
         const auto size = int64_t(fs::file_size(output));
         EXPECT_LE(size, c.bytes);
         EXPECT_GT(size, c.bytes * 85 / 100);
+        if (&c == &cases[0])
+            fs::copy_file(output, plain.file("fitted.mp4"));
     }
+    // The first limit leaves the sound its profile's rate: the measurement's encode of it, which
+    // the run writes instead of encoding it again, is the sound a plain conversion makes.
+    ASSERT_EQ(converttest::runConvert(
+                  {"--profile", cases[0].profile, "--output", plain.path(), source}, 300)
+                  .exitCode,
+              0);
+    auto soundOf = [&](const std::string& file) {
+        const std::string packets = plain.file("sound.data");
+        EXPECT_TRUE(
+            testmedia::runFfmpeg({"-i", file, "-map", "0:a", "-c", "copy", "-f", "data", packets}));
+        std::ifstream in(packets, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string fitted = soundOf(plain.file("fitted.mp4"));
+    ASSERT_FALSE(fitted.empty());
+    EXPECT_TRUE(fitted == soundOf(plain.file(fs::path(source).stem().string() + ".mp4")));
 }
 
 } // namespace
