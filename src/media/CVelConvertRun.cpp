@@ -22,6 +22,8 @@
 #include <mutex>
 #include <thread>
 
+#include <sys/stat.h>
+
 namespace {
 
 // How often a thread waiting for the user-interface thread looks whether it should give up.
@@ -515,7 +517,10 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
             item->progress = 0; // stopped while this was written: stop() may have reset it first
         }
         if (event.progress >= 10000) {
-            recordOutput(entry, event.outputPath ? event.outputPath : exportInfo_.outputPath);
+            const char* output = event.outputPath ? event.outputPath : exportInfo_.outputPath;
+            recordOutput(entry, output);
+            struct stat written {};
+            item->outputSize = stat(output, &written) == 0 ? int64_t(written.st_size) : 0;
             item->setState(kItemFinish);
             code = kNotifyItemState;
             done = true;

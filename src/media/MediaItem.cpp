@@ -62,13 +62,14 @@ std::string MediaItem::sourceSizeText() const {
 }
 
 std::string MediaItem::estimateText() const {
-    // A limit is the promise until the output exists.
+    auto text = [](int64_t bytes) { return mediaSizeText(static_cast<uint32_t>(bytes / 1024), 2); };
+    // A limit is the promise until the output exists; then the output's own size is the figure,
+    // as the estimate is of an output without the limit.
     if (targetSize > 0 && !hasState(kItemFinish)) {
-        return "<= " +
-               mediaSizeText(
-                   static_cast<uint32_t>(std::min<int64_t>(targetSize / 1024, UINT32_MAX)), 2);
+        return "<= " + text(std::min<int64_t>(targetSize, int64_t(UINT32_MAX) * 1024));
     }
-    return mediaSizeText(static_cast<uint32_t>(outputEstimate / 1024), 2);
+    const int64_t made = outputSize.load();
+    return text(targetSize > 0 && made > 0 ? made : outputEstimate.load());
 }
 
 std::string MediaItem::stateText() const {

@@ -93,6 +93,9 @@ struct MediaItem {
     // reads it for the disk check of the next item.
     SharedValue<int64_t> outputEstimate{0};
     int64_t targetSize = 0; // the output at most this many bytes; 0 = no limit
+    // Bytes of the output the last conversion made (0: not known), written on the engine's
+    // thread as the item finishes.
+    SharedValue<int64_t> outputSize{0};
     MediaWatermark watermark;
     int32_t brightness = 0;
     int32_t contrast = 0;

@@ -2,6 +2,7 @@
 #include "ConvertTestSupport.h"
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -84,6 +85,25 @@ TEST_F(ConvertFixture, SingleModeRunsEveryItemAndPostsEachOutput) {
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(runs[0].thread, uiThread);
     EXPECT_NE(runs[1].thread, uiThread);
+}
+
+TEST_F(ConvertFixture, ALimitedItemShowsItsLimitUntilItsOutputThenTheOutputsSize) {
+    fake.setAutoRun(FakeAutoRun::Complete);
+    MediaItem* item = addFile("a.avi");
+    item->targetSize = 8 << 20;
+    item->outputEstimate = 20 << 20; // of an output without the limit
+    EXPECT_EQ(item->estimateText(), "<= 8.00MB");
+    fake.setBeforeEvent([&](const tagVeldesEvent& event) {
+        if (event.progress >= 10000) {
+            std::ofstream(outputOf("a")).put('x');
+            std::filesystem::resize_file(outputOf("a"), 7 << 19);
+        }
+    });
+
+    convert->startConversion();
+    ASSERT_TRUE(waitForCode(kNotifyConversionOver));
+    EXPECT_EQ(item->stateText(), "Finish");
+    EXPECT_EQ(item->estimateText(), "3.50MB");
 }
 
 TEST_F(ConvertFixture, MergeModePostsOnlyTheMergedOutput) {
