@@ -524,7 +524,8 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         *bytes = st.st_size; // the whole clip
         if (split)
             *split = {double(writer.videoBytes()), double(writer.audioBytes()),
-                      double(st.st_size - writer.videoBytes() - writer.audioBytes())};
+                      double(st.st_size - writer.videoBytes() - writer.audioBytes()),
+                      writer.videoShareAtFloor()};
         if (whole)
             *whole = folder.keep(writer.path());
         return 0;
@@ -578,7 +579,7 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         sound = std::llround(double(writer.audioBytes()) * scale);
     *bytes = std::llround(videoBits / 8 + double(sound) + container);
     if (split)
-        *split = {videoBits / 8, double(sound), container};
+        *split = {videoBits / 8, double(sound), container, writer.videoShareAtFloor()};
     return 0;
 }
 

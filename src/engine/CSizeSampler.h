@@ -85,6 +85,9 @@ public:
     // What a measured size is made of, in bytes for the whole clip.
     struct Parts {
         double video = 0.0, sound = 0.0, container = 0.0;
+        // The share of the sample's pictures coded at the encoder's finest quantiser (where it
+        // tells): content that needs less than it was given.
+        double finest = 0.0;
     };
     // Measures on the calling thread: the windows' encoded size scaled to the clip (and, when
     // asked, its parts). 0, or a negative AVERROR (AVERROR_EXIT when `abort` was set).

@@ -35,6 +35,8 @@ constexpr int kWholeAttempts = 5;
 constexpr double kAim = 0.985;
 // A correction of a sample's rate up to this share is not measured again.
 constexpr double kTrustedStep = 0.12;
+// A sample with this share of its pictures at the encoder's finest quantiser cannot spend more.
+constexpr double kFinestShare = 0.9;
 // Sound may give up bit rate for pictures until pictures have this share of the bytes.
 constexpr double kPictureShare = 0.25;
 
@@ -121,6 +123,8 @@ int measureAll(const std::vector<PassSource>& sources, const OutputPlan& plan,
         total->video += parts.video;
         total->sound += parts.sound;
         total->container += parts.container;
+        // A merge needs less than it was given only where every source does.
+        total->finest = i == 0 ? parts.finest : std::min(total->finest, parts.finest);
     }
     return 0;
 }
@@ -263,10 +267,13 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         // An encoder that jumps over the band (coarse steps of its quantiser) keeps a close fit.
         if (whole && !fits && bestVideo >= budget * kCloseFill)
             break;
-        // Content that needs less than it was given cannot be made to spend more, nor content
-        // whose spending did not follow a raise.
-        if (fits && (rate >= first * 4 || (priorRate > 0 && rate > priorRate * 1.2 &&
-                                           video < priorVideo * 1.02)))
+        // Content that needs less than it was given cannot be made to spend more: nearly all
+        // its pictures are at the encoder's finest quantiser, or its spending did not follow a
+        // raise.
+        const bool raised = priorRate > 0 && rate > priorRate;
+        if (fits && (rate >= first * 4 || parts.finest >= kFinestShare ||
+                     (raised && rate > priorRate * 1.2 && video < priorVideo * 1.02) ||
+                     (raised && rate > priorRate * 1.05 && video < priorVideo * 1.01)))
             break;
         // Aimed near the top of the accepted band: from the two last measurements' slope where they
         // differ enough to give one, else in proportion to what the encoder made of this rate.
