@@ -319,7 +319,9 @@ int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::st
     writer.discard();
     if (r != 0 || abort->load())
         return -1;
-    if (keep)
+    // Sound that ends before the clip does was cut where the sound ends, while a run goes on to
+    // the pictures' end: that sound is not the run's.
+    if (keep && std::fabs(encoded - seconds) < 1e-3)
         *keep = writer.takeSound();
     if (parts.size() == 2 && secondHalf > 0.0)
         bytes += std::llround(double(bytes - firstHalfBytes) / secondHalf * (seconds - encoded));
@@ -570,8 +572,8 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     int64_t sound = -1;
     if (knownSound) {
         sound = std::llround(*knownSound);
-    } else if (ScratchFolder soundFolder; soundFolder.ok()) {
-        sound = soundBytes(clip, plan, soundFolder.file(), abort, nullptr);
+    } else {
+        sound = measureSound(clip, plan, abort, nullptr);
     }
     if (abort->load())
         return AVERROR_EXIT;
