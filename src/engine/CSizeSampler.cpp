@@ -478,14 +478,18 @@ double CSizeSampler::scaledVideoBits(double sampledBits, double sampled, double 
 
 int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
                           const std::atomic<bool>* abort, int64_t* bytes, Parts* split,
-                          const double* knownSound, std::string* whole) {
-    if (whole)
-        whole->clear();
+                          const SampleReuse& reuse) {
+    if (reuse.whole)
+        reuse.whole->clear();
     const double seconds = clipSeconds(clip);
     if (!(seconds > 0.0))
         return AVERROR(EINVAL); // no known length to scale to
+    CSampleTape* tape = reuse.tape;
+    const bool replay = tape && tape->ready();
     const std::vector<PassSource> parts =
-        windows(clip, seconds, plan, plan.video ? keyframes(clip) : std::vector<double>{});
+        replay ? std::vector<PassSource>{}
+               : windows(clip, seconds, plan, plan.video ? keyframes(clip) : std::vector<double>{});
+    const bool wholeClip = encodesWhole(clip, plan);
     ScratchFolder folder;
     if (!folder.ok())
         return AVERROR(errno);
@@ -494,17 +498,25 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     writer.notePictures();
     AVIOInterruptCB interrupt{&interrupted, const_cast<std::atomic<bool>*>(abort)};
     int r = writer.open(plan, folder.file(), interrupt, true);
-    double sampled = 0.0;
+    double sampled = replay ? tape->sampled() : 0.0;
     std::vector<double> starts; // where each window begins in the sample
+    if (replay)
+        starts = tape->starts();
     if (r >= 0) {
         CWriterThread encoding(writer, abort);
-        for (const PassSource& part : parts) {
-            double length = 0.0;
-            starts.push_back(sampled);
-            r = CSourcePass(part, plan, encoding, control).run(sampled, &length);
-            if (r != 0)
-                break;
-            sampled += length;
+        if (replay) {
+            r = tape->play(encoding);
+        } else {
+            if (tape && tape->recording())
+                encoding.record(tape);
+            for (const PassSource& part : parts) {
+                double length = 0.0;
+                starts.push_back(sampled);
+                r = CSourcePass(part, plan, encoding, control).run(sampled, &length);
+                if (r != 0)
+                    break;
+                sampled += length;
+            }
         }
         if (r == 0)
             r = encoding.drain();
@@ -514,6 +526,8 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         if (r == 0)
             r = writer.finish();
     }
+    if (tape && !replay)
+        r == 0 ? tape->finish(starts, sampled) : tape->drop();
     if (r < 0) {
         writer.discard();
         return r;
@@ -521,15 +535,14 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     struct stat st {};
     if (stat(writer.path().c_str(), &st) != 0 || !(sampled > 0.0))
         return AVERROR(EIO);
-    if (parts.size() == 1 && parts.front().beginMs == clip.beginMs &&
-        parts.front().stopMs == clip.stopMs) {
+    if (wholeClip) {
         *bytes = st.st_size; // the whole clip
         if (split)
             *split = {double(writer.videoBytes()), double(writer.audioBytes()),
                       double(st.st_size - writer.videoBytes() - writer.audioBytes()),
                       writer.videoShareAtFloor()};
-        if (whole)
-            *whole = folder.keep(writer.path());
+        if (reuse.whole)
+            *reuse.whole = folder.keep(writer.path());
         return 0;
     }
     const double scale = seconds / sampled;
@@ -549,7 +562,7 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
                          !atCoarsest(writer.pictureNotes(), encoder);
     double videoBits = 0.0;
     const double windowPictures =
-        plan.video ? sampled / double(parts.size()) * av_q2d(plan.video->frameRate) : 0.0;
+        plan.video ? sampled / double(starts.size()) * av_q2d(plan.video->frameRate) : 0.0;
     if (settles)
         videoBits =
             settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
@@ -570,8 +583,8 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         canReach(writer.pictureNotes(), encoder, videoBits / seconds, double(encoder->bit_rate)))
         videoBits = videoBits / seconds * sampled + double(encoder->bit_rate) * (seconds - sampled);
     int64_t sound = -1;
-    if (knownSound) {
-        sound = std::llround(*knownSound);
+    if (reuse.knownSound) {
+        sound = std::llround(*reuse.knownSound);
     } else {
         sound = measureSound(clip, plan, abort, nullptr);
     }

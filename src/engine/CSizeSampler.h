@@ -8,6 +8,7 @@
 #pragma once
 
 #include "CEncodedSound.h"
+#include "CSampleTape.h"
 #include "CSourcePass.h"
 #include "OutputPlan.h"
 #include "velcodecapi.h"
@@ -35,6 +36,17 @@ struct SizeRequest {
     // it stores its own result and sends its own event, unless `abort` was set meanwhile.
     int kind = 0;
     std::function<void(const std::atomic<bool>* abort)> work;
+};
+
+// What repeated measurements of one clip at other video bit rates carry over (each part may
+// be null). `knownSound`: the clip's sound bytes from an earlier measurement of the same
+// sound plan, which then is not encoded again. `whole`: where the sample was the whole clip,
+// it is kept as a file of its own there (the caller removes it); else it is left empty.
+// `tape`: the passes' output, recorded by the first measurement and played to the later ones.
+struct SampleReuse {
+    const double* knownSound = nullptr;
+    std::string* whole = nullptr;
+    CSampleTape* tape = nullptr;
 };
 
 class CSizeSampler {
@@ -91,12 +103,9 @@ public:
     };
     // Measures on the calling thread: the windows' encoded size scaled to the clip (and, when
     // asked, its parts). 0, or a negative AVERROR (AVERROR_EXIT when `abort` was set).
-    // `knownSound`: the clip's sound bytes from an earlier measurement of the same sound plan,
-    // which then is not encoded again. `whole`: where the sample was the whole clip, it is kept
-    // as a file of its own there (the caller removes it); else it is left empty.
     static int measure(const PassSource& clip, const OutputPlan& plan,
                        const std::atomic<bool>* abort, int64_t* bytes, Parts* parts = nullptr,
-                       const double* knownSound = nullptr, std::string* whole = nullptr);
+                       const SampleReuse& reuse = {});
 
 private:
     void main();

@@ -44,6 +44,8 @@ int CWriterThread::writeVideo(AVFrame* frame) {
     Job job{Job::Kind::Video, makeFrame()};
     if (!job.frame)
         return AVERROR(ENOMEM);
+    if (m_tape)
+        m_tape->video(frame);
     av_frame_move_ref(job.frame.get(), frame);
     int r = push(std::move(job));
     if (r == 0)
@@ -55,6 +57,8 @@ int CWriterThread::writeAudio(const AVFrame* frame, int offset, int count) {
     Job job{Job::Kind::Audio, FramePtr(av_frame_clone(frame))};
     if (!job.frame)
         return AVERROR(ENOMEM);
+    if (m_tape)
+        m_tape->audio(frame, offset, count);
     job.offset = offset;
     job.count = count;
     int r = push(std::move(job));
@@ -66,6 +70,8 @@ int CWriterThread::writeAudio(const AVFrame* frame, int offset, int count) {
 int CWriterThread::writeSilence(int64_t samples) {
     if (samples <= 0)
         return 0;
+    if (m_tape)
+        m_tape->silence(samples);
     Job job{Job::Kind::Silence, nullptr};
     job.samples = samples;
     int r = push(std::move(job));

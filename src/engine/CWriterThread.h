@@ -5,6 +5,7 @@
 #pragma once
 
 #include "COutputWriter.h"
+#include "CSampleTape.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -21,6 +22,9 @@ public:
     ~CWriterThread();
     CWriterThread(const CWriterThread&) = delete;
     CWriterThread& operator=(const CWriterThread&) = delete;
+
+    // Also hands everything written from now on to `tape` (feeding thread only).
+    void record(CSampleTape* tape) { m_tape = tape; }
 
     // Takes the frame's picture over (the frame is left empty).
     int writeVideo(AVFrame* frame);
@@ -55,6 +59,7 @@ private:
     int m_error = 0;
     // Feeding thread only.
     int64_t m_videoFrames = 0, m_audioSamples = 0;
+    CSampleTape* m_tape = nullptr;
     std::thread m_thread;
 };
 

@@ -104,18 +104,21 @@ private:
 };
 
 // Measures every source; `sounds` keeps each one's sound bytes from the first measurement, as
-// the later ones change only the pictures' rate.
+// the later ones change only the pictures' rate, and `tapes` (one per source, or empty) what
+// their passes decoded.
 int measureAll(const std::vector<PassSource>& sources, const OutputPlan& plan,
                const std::atomic<bool>* abort, CSizeSampler::Parts* total,
-               std::vector<double>* sounds, std::string* whole = nullptr) {
+               std::vector<double>* sounds, std::vector<CSampleTape>* tapes,
+               std::string* whole = nullptr) {
     *total = {};
     const bool known = sounds->size() == sources.size();
     for (size_t i = 0; i < sources.size(); ++i) {
         int64_t bytes = 0;
         CSizeSampler::Parts parts;
-        const int r = CSizeSampler::measure(sources[i], plan, abort, &bytes, &parts,
-                                            known ? &(*sounds)[i] : nullptr,
-                                            sources.size() == 1 ? whole : nullptr);
+        const SampleReuse reuse{known ? &(*sounds)[i] : nullptr,
+                                sources.size() == 1 ? whole : nullptr,
+                                i < tapes->size() ? &(*tapes)[i] : nullptr};
+        const int r = CSizeSampler::measure(sources[i], plan, abort, &bytes, &parts, reuse);
         if (r < 0)
             return r;
         if (!known)
@@ -181,7 +184,8 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         // Sound alone is measured whole: that encode is the output where it fits.
         CSizeSampler::Parts parts;
         KeptSample kept;
-        const int r = measureAll(sources, *plan, abort, &parts, &sounds,
+        std::vector<CSampleTape> none;
+        const int r = measureAll(sources, *plan, abort, &parts, &sounds, &none,
                                  fit->keepSample ? kept.slot() : nullptr);
         if (r < 0)
             return r;
@@ -235,9 +239,14 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     double bestVideo = -1.0;
     CSizeSampler::Parts bestParts;
     bool whole = false;
+    // Each measurement after the first only encodes what the first decoded, within a share of
+    // the memory a sample may hold.
+    std::vector<CSampleTape> tapes;
+    for (size_t i = 0; i < sources.size(); ++i)
+        tapes.emplace_back(CSampleTape::kDefaultLimit / sources.size());
     for (int attempt = 0;; ++attempt) {
         v.bitRate = rate;
-        const int r = measureAll(sources, *plan, abort, &parts, &sounds,
+        const int r = measureAll(sources, *plan, abort, &parts, &sounds, &tapes,
                                  fit->keepSample ? kept.slot() : nullptr);
         if (r < 0)
             return r;
