@@ -104,12 +104,12 @@ private:
 };
 
 // Measures every source; `sounds` keeps each one's sound bytes from the first measurement, as
-// the later ones change only the pictures' rate, and `tapes` (one per source, or empty) what
+// the later ones change only the pictures' rate, and `tapes` (one per source, or null) what
 // their passes decoded.
 int measureAll(const std::vector<PassSource>& sources, const OutputPlan& plan,
                const std::atomic<bool>* abort, CSizeSampler::Parts* total,
-               std::vector<double>* sounds, std::vector<CSampleTape>* tapes,
-               std::string* whole = nullptr) {
+               std::vector<double>* sounds, std::string* whole,
+               std::vector<CSampleTape>* tapes = nullptr) {
     *total = {};
     const bool known = sounds->size() == sources.size();
     for (size_t i = 0; i < sources.size(); ++i) {
@@ -117,7 +117,7 @@ int measureAll(const std::vector<PassSource>& sources, const OutputPlan& plan,
         CSizeSampler::Parts parts;
         const SampleReuse reuse{known ? &(*sounds)[i] : nullptr,
                                 sources.size() == 1 ? whole : nullptr,
-                                i < tapes->size() ? &(*tapes)[i] : nullptr};
+                                tapes ? &(*tapes)[i] : nullptr};
         const int r = CSizeSampler::measure(sources[i], plan, abort, &bytes, &parts, reuse);
         if (r < 0)
             return r;
@@ -184,8 +184,7 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         // Sound alone is measured whole: that encode is the output where it fits.
         CSizeSampler::Parts parts;
         KeptSample kept;
-        std::vector<CSampleTape> none;
-        const int r = measureAll(sources, *plan, abort, &parts, &sounds, &none,
+        const int r = measureAll(sources, *plan, abort, &parts, &sounds,
                                  fit->keepSample ? kept.slot() : nullptr);
         if (r < 0)
             return r;
@@ -246,8 +245,8 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         tapes.emplace_back(CSampleTape::kDefaultLimit / sources.size());
     for (int attempt = 0;; ++attempt) {
         v.bitRate = rate;
-        const int r = measureAll(sources, *plan, abort, &parts, &sounds, &tapes,
-                                 fit->keepSample ? kept.slot() : nullptr);
+        const int r = measureAll(sources, *plan, abort, &parts, &sounds,
+                                 fit->keepSample ? kept.slot() : nullptr, &tapes);
         if (r < 0)
             return r;
         // An encode of the whole clip is exact: it may come as close to the limit as it likes.
