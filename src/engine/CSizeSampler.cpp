@@ -257,11 +257,12 @@ int keyInterval(const AVCodecContext* encoder) {
 // Sound is cheap to encode but some encoders settle only over minutes (AAC spends its full rate
 // at first and less on simple sound later), so the clip's sound is encoded whole when it is not
 // long; a longer clip's first minutes are, and the rest goes at the rate of their second half.
-// Sound kept for a run is encoded whole up to a size it may take in memory. -1 when it cannot be
-// (the caller then scales the sample's).
+// Sound kept for a run is encoded whole, for clips up to 15 minutes: that encode comes before the
+// run shows any progress, and its packets wait in memory. -1 when it cannot be (the caller then
+// scales the sample's).
 constexpr double kWholeSoundSeconds = 150.0;
 constexpr double kSoundLeadSeconds = 120.0;
-constexpr double kKeptSoundBytes = 64.0 * 1024 * 1024;
+constexpr double kKeptSoundSeconds = 900.0;
 
 int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::string& file,
                    const std::atomic<bool>* abort, std::shared_ptr<const CEncodedSound>* keep) {
@@ -274,9 +275,9 @@ int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::st
         return -1;
     OutputPlan sound = plan;
     sound.video.reset();
-    // Sound whose rate follows from its format (PCM) costs nothing to encode again.
-    if (keep && (plan.audio->codec->bitRateFromFormat ||
-                 double(plan.audio->bitRate) * seconds / 8.0 > kKeptSoundBytes))
+    // Sound whose rate follows from its format (PCM) costs nothing to encode again; a long clip's
+    // is measured from its lead, as above.
+    if (keep && (plan.audio->codec->bitRateFromFormat || seconds > kKeptSoundSeconds))
         keep = nullptr;
     // One part for the whole clip, or the lead's two halves one after the other.
     std::vector<PassSource> parts(1, clip);
