@@ -323,11 +323,16 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     // an encoder's average rate works a short sample's excess off over a whole run, and the run
     // encodes again if it must. Content that its encoder's coarsest quantiser keeps over the
     // limit cannot fit, nor a clip none of whose own encodes fitted: a run would be the same.
-    const bool wholeOver = whole && video + parts.sound + parts.container > double(targetBytes);
+    const double total = video + parts.sound + parts.container;
+    const bool wholeOver = whole && total > double(targetBytes);
     if ((atFloor && video > budget * kFloorExcess) || wholeOver) {
+        // What it needs is a limit that leaves the room a run is aimed below it: a prediction
+        // just under this limit is refused all the same.
+        const double needed = total / (1.0 - (whole ? kWholeMargin : kMargin));
         *why = limit + " is too small for " + durationText(seconds) + " of this " +
-               std::to_string(v.width) + "x" + std::to_string(v.height) + " video (it needs about " +
-               sizeText(std::llround(video + parts.sound + parts.container)) + ")";
+               std::to_string(v.width) + "x" + std::to_string(v.height) +
+               " video (it needs about " +
+               sizeText(std::llround(std::max(needed, double(targetBytes) + 1))) + ")";
         return kErrorTargetTooSmall;
     }
     fit->videoBitRate = v.bitRate;
