@@ -80,11 +80,6 @@ public:
     // The keyframe times of the clip's picture stream as its file's index has them (empty when
     // the file has no index).
     static std::vector<double> keyframes(const PassSource& clip);
-    // The picture bits of a whole clip of `seconds` from those of `sampled` seconds of it, for
-    // an encoder whose early excess over (or shortfall under) the `target` bit rate is worked
-    // off at a pace set by `tolerance` (bits).
-    static double scaledVideoBits(double sampledBits, double sampled, double seconds, double target,
-                                  double tolerance);
     // Whether a measurement of `clip` encodes all of it (a short clip) rather than windows.
     static bool encodesWhole(const PassSource& clip, const OutputPlan& plan);
     // The clip's sound bytes as its encoder makes them, measured alone; -1 where they cannot
