@@ -220,11 +220,16 @@ int COutputWriter::releaseSound(bool final) {
     return 0;
 }
 
+int COutputWriter::handOverGiven(int64_t samples) {
+    if (samples <= 0)
+        return 0;
+    m_audioQueued += samples;
+    return releaseSound(false);
+}
+
 int COutputWriter::writeAudio(const AVFrame* frame, int offset, int count) {
-    if (m_givenSound && count > 0) {
-        m_audioQueued += count;
-        return releaseSound(false);
-    }
+    if (m_givenSound)
+        return handOverGiven(count);
     if (!m_audioEncoder || count <= 0)
         return 0;
     int channels = frame->ch_layout.nb_channels;
@@ -243,10 +248,8 @@ int COutputWriter::writeAudio(const AVFrame* frame, int offset, int count) {
 }
 
 int COutputWriter::writeSilence(int64_t samples) {
-    if (m_givenSound && samples > 0) {
-        m_audioQueued += samples;
-        return releaseSound(false);
-    }
+    if (m_givenSound)
+        return handOverGiven(samples);
     if (!m_audioEncoder)
         return 0;
     AVCodecContext* enc = m_audioEncoder.get();

@@ -85,6 +85,8 @@ private:
     // Writes the given sound's packets that the samples handed so far have reached (all of the
     // rest when `final`).
     int releaseSound(bool final);
+    // Counts sound handed to a writer given its sound encoded, in place of encoding it.
+    int handOverGiven(int64_t samples);
     int fail(int code, const std::string& what);
 
     OutputPlan m_plan;

@@ -18,9 +18,12 @@ size_t frameBytes(const AVFrame* frame) {
 
 } // namespace
 
-void CSampleTape::add(Entry entry) {
+void CSampleTape::add(const AVFrame* frame, int offset, int64_t count) {
     if (!recording())
         return;
+    Entry entry{FramePtr(frame ? av_frame_clone(frame) : nullptr), offset, count};
+    if (frame && !entry.frame)
+        return drop();
     m_bytes += entry.frame ? frameBytes(entry.frame.get()) : sizeof(Entry);
     if (m_bytes > m_limit)
         return drop();
@@ -28,25 +31,15 @@ void CSampleTape::add(Entry entry) {
 }
 
 void CSampleTape::video(const AVFrame* frame) {
-    if (!recording())
-        return;
-    FramePtr copy(av_frame_clone(frame));
-    if (!copy)
-        return drop();
-    add({std::move(copy), 0, 0});
+    add(frame, 0, 0);
 }
 
 void CSampleTape::audio(const AVFrame* frame, int offset, int count) {
-    if (!recording())
-        return;
-    FramePtr copy(av_frame_clone(frame));
-    if (!copy)
-        return drop();
-    add({std::move(copy), offset, count});
+    add(frame, offset, count);
 }
 
 void CSampleTape::silence(int64_t samples) {
-    add({nullptr, 0, samples});
+    add(nullptr, 0, samples);
 }
 
 void CSampleTape::finish(std::vector<double> starts, double sampled) {

@@ -43,7 +43,8 @@ private:
         int offset = 0;
         int64_t count = 0; // samples of sound or silence; 0 for a picture
     };
-    void add(Entry entry);
+    // A picture (count 0), sound, or silence (no frame).
+    void add(const AVFrame* frame, int offset, int64_t count);
 
     size_t m_limit;
     size_t m_bytes = 0;
