@@ -1,6 +1,7 @@
 #include "LoudnessMeter.h"
 
 #include "FilterGraph.h"
+#include "LevelSearch.h"
 
 extern "C" {
 #include <libavfilter/buffersink.h>
@@ -17,13 +18,10 @@ namespace vel {
 
 namespace {
 
-// A level that needs correcting is measured at most this often, until within the tolerance (LU).
+// A level that needs correcting is measured at most this often, until within the tolerance.
 constexpr int kLevelAttempts = 6;
-constexpr double kLevelTolerance = 0.15;
 // What the peaks between samples may add to the highest sample of ordinary sound, in dB.
 constexpr double kBetweenSamples = 0.6;
-// How far under the ceiling peaks measured through the encoder are held.
-constexpr double kPeakRoom = 0.2;
 
 double metadataNumber(const AVDictionary* metadata, const char* key, double fallback) {
     const AVDictionaryEntry* entry = av_dict_get(metadata, key, nullptr, 0);
@@ -355,13 +353,8 @@ int LoudnessMeter::resolve(const PassSource& clip, const AudioPlan& audio,
         return 0;
     // The limiter takes loudness off with the peaks (most where short peaks carry much of it),
     // and an encoder measured through may not keep the level evenly: the result is measured and
-    // the gain corrected until it lands, by the secant through the last two tries (the first
-    // assumes the level follows the gain one to one).
-    const double loss = encoderLevelLoss(audio);
-    const bool roundTrip = encoderRoundTrip(audio);
-    const double highest = kMaxLoudnessGainDb + loss;
-    double lastGain = 0.0, lastLoudness = 0.0;
-    bool haveLast = false;
+    // the level corrected until it lands.
+    LevelSearch search(target, audio, level);
     for (int attempt = 0; attempt < kLevelAttempts; ++attempt) {
         LoudnessFigures result;
         // Only a measurement through the encoder needs the peaks again.
@@ -369,31 +362,10 @@ int LoudnessMeter::resolve(const PassSource& clip, const AudioPlan& audio,
                         encoderRoundTrip(audio) ? Peaks::True : Peaks::None);
         if (r < 0)
             return r;
-        const double loudness = result.integrated - loss;
-        // Measured through the encoder, the peaks it makes are known too: over the ceiling, the
-        // limiter holds them lower by as much (and the gain is corrected at the same time).
-        const double over = result.truePeak - (target.ceiling - kPeakRoom);
-        const bool peaksOver = roundTrip && over > 0.0 && result.integrated > -70.0;
-        if (result.integrated <= -70.0 ||
-            (!peaksOver && std::abs(target.lufs - loudness) <= kLevelTolerance))
-            break;
-        if (peaksOver) {
-            level->limitDb = (level->limit ? level->limitDb : target.ceiling) - over;
-            level->limit = true;
-            level->note = SoundLevel::Note::Limited;
-            haveLast = false; // another limiter: the earlier try says nothing about this one
-        }
-        double slope = 1.0;
-        if (haveLast && std::abs(level->gainDb - lastGain) > 1e-3)
-            slope = std::clamp((loudness - lastLoudness) / (level->gainDb - lastGain), 0.1, 1.0);
-        lastGain = level->gainDb;
-        lastLoudness = loudness;
-        haveLast = true;
-        const double next = std::min(highest, level->gainDb + (target.lufs - loudness) / slope);
-        if (!peaksOver && std::abs(next - level->gainDb) < 1e-3)
-            break; // at the most gain there is
-        level->gainDb = next;
+        if (!search.next(result))
+            return 0;
     }
+    search.keepBest();
     return 0;
 }
 
