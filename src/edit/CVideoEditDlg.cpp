@@ -4,6 +4,8 @@
 #include "CVideoEffectDlg.h"
 #include "CVideoSoundDlg.h"
 #include "CWatermarkDlg.h"
+#include "EditMessages.h"
+#include "MessageTarget.h"
 
 #include "CBaseWnd.h"
 #include "CCaptionWnd.h"
@@ -112,20 +114,28 @@ void CVideoEditDlg::SelectPage(int index) {
         return;
     if (CVideoEditPage* shown = PageAt(m_shown))
         shown->hide();
+    m_shown = index;
+    AskForSoundFigures(); // before the page shows them: they may be there at once
     CVideoEditPage*& page = m_pages[static_cast<size_t>(index)];
     if (!page) {
         page = MakePage(index);
         page->ShowItem(m_item, m_streams);
     }
-    m_shown = index;
     PlaceChildren();
     page->Relayout();
     page->show();
 }
 
+void CVideoEditDlg::AskForSoundFigures() {
+    // Measuring decodes the item's sound: only for the page that shows the figures.
+    if (m_shown == kSound && m_item && m_main && isVisible())
+        sendMessage(m_main, kMsgSoundPageShown, 0, reinterpret_cast<intptr_t>(m_item));
+}
+
 void CVideoEditDlg::SetItem(MediaItem* item, const StreamList& streams) {
     m_item = item;
     m_streams = item ? streams : StreamList{};
+    AskForSoundFigures();
     for (CVideoEditPage* page : m_pages)
         if (page)
             page->ShowItem(m_item, m_streams);

@@ -55,6 +55,7 @@ protected:
 
 private:
     CVideoEditPage* MakePage(int index);
+    void AskForSoundFigures();
     void PlaceChildren();
 
     MessageTarget* m_main;

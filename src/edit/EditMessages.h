@@ -11,6 +11,8 @@ inline constexpr unsigned kEditApplyToAll = 0x2;
 // The "Sound" page changed the item's loudness setting; wParam as for 4809 (bit 1 "Apply to
 // all"). The main window passes it on to the engine (and an open preview) and has it measured.
 inline constexpr unsigned kMsgSoundChanged = 4815;
+// The "Sound" page is shown with the item (lParam): its loudness is wanted now.
+inline constexpr unsigned kMsgSoundPageShown = 4816;
 
 // CVideoCropWnd to its page: wParam the drawing area, lParam the dragged rectangle (CropArea*),
 // both in the panel's coordinates.

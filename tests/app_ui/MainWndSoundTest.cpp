@@ -87,4 +87,34 @@ TEST_F(MainWndSound, SetAppliedToAllKeptWithTheItemAndGivenToThePreview) {
     EXPECT_TRUE(page->LevelText().startsWith("Too quiet to normalise: left as it is"));
 }
 
+// Measuring decodes the item's sound: only the Sound page shown, or normalisation on, asks for
+// it, not every move of the focus while the dialog is open on another page.
+TEST_F(MainWndSound, LoudnessIsMeasuredOnlyWhenTheSoundPageOrARunWantsIt) {
+    fake.setSource("/media/a.mp4", withLoudness(FakeSource::movie(640, 480), -20.0));
+    fake.setSource("/media/b.mp4", withLoudness(FakeSource::movie(640, 480), -22.0));
+    OpenWindow();
+    AddItem("/media/a.mp4");
+    AddItem("/media/b.mp4");
+    ClickRow(0);
+    auto measured = [&](const char* path) {
+        return fake.media(fake.mediaIdOf(path))->loudnessMeasured;
+    };
+    dlg->OnCommand(kCmdVideoEdit);
+    CVideoEditDlg* edit = dlg->EditDialog();
+    ASSERT_NE(edit, nullptr);
+    ASSERT_EQ(edit->ShownPage(), CVideoEditDlg::kEffects);
+    ClickRow(1);
+    ClickRow(0);
+    EXPECT_FALSE(measured("/media/a.mp4"));
+    EXPECT_FALSE(measured("/media/b.mp4"));
+    edit->SelectPage(CVideoEditDlg::kSound);
+    EXPECT_TRUE(measured("/media/a.mp4"));
+    EXPECT_FALSE(measured("/media/b.mp4"));
+    // Normalisation on: a run needs the figures, whichever page is shown.
+    edit->SelectPage(CVideoEditDlg::kEffects);
+    dlg->FileList()->MediaAt(1)->loudness.on = true;
+    ClickRow(1);
+    EXPECT_TRUE(measured("/media/b.mp4"));
+}
+
 } // namespace

@@ -393,6 +393,10 @@ intptr_t CMovaraDlg::RouteMessage(unsigned msg, uintptr_t wParam, intptr_t lPara
         return OnEditChanged(msg, wParam, lParam);
     case kMsgSoundChanged:
         return OnSoundChanged(wParam, reinterpret_cast<MediaItem*>(lParam));
+    case kMsgSoundPageShown:
+        if (auto* item = reinterpret_cast<MediaItem*>(lParam); IsListed(item) && !Busy())
+            m_convert.measureLoudness(item);
+        return 0;
     case kMsgVersionResult:
         OnVersionResult(reinterpret_cast<const VersionCheckResult*>(lParam));
         return 0;

@@ -42,8 +42,9 @@ void CMovaraDlg::GiveItemToEditDialog(MediaItem* item) {
     const int count = item ? m_convert.mediaInfo(item, &records) : 0;
     if (records && count > 0)
         streams.assign(records, records + count);
-    // The sound page shows the item's loudness: measured in the background from now on.
-    if (item)
+    // The sound page asks for the item's loudness when it shows it (kMsgSoundPageShown); a run
+    // needs it only where normalisation is on.
+    if (item && item->loudness.on)
         m_convert.measureLoudness(item);
     m_editDialog->SetItem(item, streams);
 }
