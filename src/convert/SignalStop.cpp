@@ -12,9 +12,12 @@ int g_pipe[2] = {-1, -1};
 volatile std::sig_atomic_t g_signal = 0;
 
 void onSignal(int sig) {
+    // The interrupted code may be about to read errno, which the write can change.
+    const int saved = errno;
     g_signal = sig;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    errno = saved;
 }
 
 } // namespace

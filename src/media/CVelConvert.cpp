@@ -331,13 +331,22 @@ void CVelConvert::stopRuns() {
         if (runId >= 0) {
             VeldesSkip(timeline_, runId, abort);
         }
-        // An interrupted item was not converted, whatever share of it was done; the stopped
-        // run's late progress is no longer taken (onProgress), so this stays true.
         MediaItem* item = entry->item;
-        if (item && !item->hasState(kItemFinish | kItemConvertFailed | kItemNotExist)) {
-            item->setState(kItemNotConvert);
-            item->progress = 0;
+        if (item && runId >= 0 && IsDevicePath(item->sourcePath) &&
+            item->hasState(kItemConverting)) {
+            entry->windingUp.store(true);
         }
+        resetUnfinished(item);
+    }
+}
+
+void CVelConvert::resetUnfinished(MediaItem* item) {
+    // An interrupted item was not converted, whatever share of it was done; the stopped run's
+    // late progress is no longer taken (onProgress), so this stays true. A run that reaches its
+    // end at this moment keeps its "Finish": the state is checked and set in one step.
+    if (item &&
+        item->setStateUnless(kItemNotConvert, kItemFinish | kItemConvertFailed | kItemNotExist)) {
+        item->progress = 0;
     }
 }
 

@@ -226,7 +226,10 @@ private:
         std::atomic<int> runId{-1};
         MediaItem* item = nullptr;
         std::atomic<bool> estimateEdits{false}; // edits were attached for an estimate
-        std::string output;                     // the last finished output; under pathsMutex_
+        // A stopped recording still writing its file: its last event ends the item, whatever
+        // conversion runs by then, and no conversion records it again before that.
+        std::atomic<bool> windingUp{false};
+        std::string output; // the last finished output; under pathsMutex_
     };
     enum class RunOutcome { Started, MoveOn, Ended };
 
@@ -252,6 +255,8 @@ private:
 
     // Stop without letting go of the sleep inhibitor (a start takes it again at once).
     void stopRuns();
+    // An item whose run was stopped was not converted, unless its run got to its end first.
+    static void resetUnfinished(MediaItem* item);
     // Holds the sleep inhibitor while converting (see CVelConvert.cpp).
     void keepAwake(bool on);
     // The conversion is over: the inhibitor goes, and the window is told (code 4).
@@ -276,6 +281,9 @@ private:
     // Every row of the merge run not failed yet fails with `reason`.
     void failMergeRows(const std::string& reason);
     int onProgress(const tagVeldesEvent& event);
+    // The last event of a stopped recording, arriving after a new conversion started.
+    void onEarlierRunEvent(const tagVeldesEvent& event);
+    void finishItem(Entry* entry, const tagVeldesEvent& event);
     int onPreviewEvent(tagVeldesEvent* event);
     static int progressCallback(tagVeldesEvent* event, void* user);
     static int previewCallback(tagVeldesEvent* event, void* user);
@@ -292,7 +300,9 @@ private:
     void* callbackUser() const;
     // Start's fence: the callbacks of earlier conversions return and are ignored from now on.
     void fenceOffEarlierRuns();
-    static CVelConvert* enterCallback(void* user, bool readsEntries);
+    // The owner, or null when the call must be ignored; *earlier: the call is for a run of a
+    // conversion before the current one.
+    static CVelConvert* enterCallback(void* user, bool readsEntries, bool* earlier = nullptr);
     static void leaveCallback(void* user, bool readsEntries);
     void closeGate();
 

@@ -184,6 +184,9 @@ void CVelConvert::runFrom(MediaItem* item) {
 
 CVelConvert::RunOutcome CVelConvert::singleRun(MediaItem* item) {
     Entry* entry = entryOf(item);
+    if (entry && entry->windingUp.load()) {
+        return RunOutcome::MoveOn; // a stopped recording still writing its file
+    }
     if (!entry) {
         // The engine never accepted this source: nothing can run for it.
         item->failureReason = "the source could not be opened";
@@ -247,6 +250,11 @@ void CVelConvert::bindRun(Entry* entry, int runId) {
     const int state = state_.load();
     if (state == kStateIdle) {
         VeldesSkip(timeline_, runId, closing_.load());
+        // Stop reset the states before this item was set "Converting".
+        if (entry->item && IsDevicePath(entry->item->sourcePath)) {
+            entry->windingUp.store(true);
+        }
+        resetUnfinished(entry->item);
     } else if (state == kStateSuspended) {
         VeldesSuspend(timeline_, runId);
     }
@@ -362,9 +370,9 @@ struct CVelConvert::CallbackGate {
     std::condition_variable idle;
     CVelConvert* owner = nullptr;
     int active = 0;
-    int readers = 0;        // progress callbacks in progress: they read the entries
-    int changesWaiting = 0; // EntriesChange waiting for the readers to leave
-    bool changing = false;  // the entries are being changed (EntriesChange)
+    int readers = 0;         // progress callbacks in progress: they read the entries
+    int changesWaiting = 0;  // EntriesChange waiting for the readers to leave
+    bool changing = false;   // the entries are being changed (EntriesChange)
     std::thread::id changer; // ... by this thread
     int depth = 0;           // ... under this many EntriesChange
     // One per conversion started (a pointer each); the last is the current one. The engine may
@@ -397,7 +405,7 @@ void CVelConvert::fenceOffEarlierRuns() {
     gate_->idle.wait(lock, [this] { return gate_->readers == 0; });
 }
 
-CVelConvert* CVelConvert::enterCallback(void* user, bool readsEntries) {
+CVelConvert* CVelConvert::enterCallback(void* user, bool readsEntries, bool* earlier) {
     const auto* ticket = static_cast<const RunTicket*>(user);
     if (!ticket) {
         return nullptr;
@@ -410,9 +418,14 @@ CVelConvert* CVelConvert::enterCallback(void* user, bool readsEntries) {
     if (!gate->owner || gate->owner->closing_.load()) {
         return nullptr;
     }
-    // A run of an earlier conversion: a Start since has taken the list and the run record.
-    if (readsEntries && ticket != &gate->tickets.back()) {
+    // A run of an earlier conversion: a Start since has taken the list and the run record;
+    // only a caller that asks may look at such a call (a stopped recording's end).
+    const bool stale = readsEntries && ticket != &gate->tickets.back();
+    if (stale && !earlier) {
         return nullptr;
+    }
+    if (earlier) {
+        *earlier = stale;
     }
     ++gate->active;
     gate->readers += readsEntries ? 1 : 0;
@@ -466,11 +479,16 @@ CVelConvert::EntriesChange::~EntriesChange() {
 }
 
 int CVelConvert::progressCallback(tagVeldesEvent* event, void* user) {
-    CVelConvert* self = event ? enterCallback(user, true) : nullptr;
+    bool earlier = false;
+    CVelConvert* self = event ? enterCallback(user, true, &earlier) : nullptr;
     if (!self) {
         return 0;
     }
-    self->onProgress(*event);
+    if (earlier) {
+        self->onEarlierRunEvent(*event);
+    } else {
+        self->onProgress(*event);
+    }
     leaveCallback(user, true);
     return 0;
 }
@@ -494,6 +512,9 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
     MediaItem* item = entry->item;
     const bool merge = job_->option(kOptionMerge);
     const bool final = event.status < 0 || event.progress >= 10000;
+    if (final) {
+        entry->windingUp.store(false);
+    }
     // Progress of a stopped run is stale: stop() marked its item "Not Convert". Its end still
     // counts (a stopped recording is kept as a finished file).
     if (!final && state_.load() == kStateIdle) {
@@ -517,17 +538,9 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
             item->progress = 0; // stopped while this was written: stop() may have reset it first
         }
         if (event.progress >= 10000) {
-            const char* output = event.outputPath ? event.outputPath : exportInfo_.outputPath;
-            recordOutput(entry, output);
-            struct stat written {};
-            item->outputSize = stat(output, &written) == 0 ? int64_t(written.st_size) : 0;
-            item->setState(kItemFinish);
+            finishItem(entry, event);
             code = kNotifyItemState;
             done = true;
-            if (job_->option(kOptionOpenOutputFolder) && notifyWindow_) {
-                // The engine names the path the output got: a name taken meanwhile moves it on.
-                postFinished(event.outputPath ? event.outputPath : exportInfo_.outputPath);
-            }
         }
     }
     notify(code, item, false);
@@ -535,6 +548,40 @@ int CVelConvert::onProgress(const tagVeldesEvent& event) {
         nextItem();
     }
     return 0;
+}
+
+void CVelConvert::finishItem(Entry* entry, const tagVeldesEvent& event) {
+    // The engine names the path the output got: a name taken meanwhile moves it on.
+    const char* output = event.outputPath ? event.outputPath : exportInfo_.outputPath;
+    recordOutput(entry, output);
+    struct stat written {};
+    entry->item->outputSize = stat(output, &written) == 0 ? int64_t(written.st_size) : 0;
+    entry->item->setState(kItemFinish);
+    if (job_->option(kOptionOpenOutputFolder) && notifyWindow_) {
+        postFinished(output);
+    }
+}
+
+void CVelConvert::onEarlierRunEvent(const tagVeldesEvent& event) {
+    // Of an earlier conversion only a stopped recording's end still counts: its file is there.
+    Entry* entry = entryOfMediaId(event.mediaId);
+    const bool final = event.status < 0 || event.progress >= 10000;
+    if (!entry || !final || !entry->windingUp.exchange(false)) {
+        return;
+    }
+    MediaItem* item = entry->item;
+    if (event.status < 0) {
+        item->failureReason = event.message ? event.message : "";
+        item->setState(kItemConvertFailed);
+        notify(kNotifyItemFailed, item, false);
+        return;
+    }
+    if (!event.outputPath) {
+        return; // the run record names another output by now
+    }
+    item->progress = 10000;
+    finishItem(entry, event);
+    notify(kNotifyItemState, item, false);
 }
 
 // A merged output exists only once the run's last source reports its end: until then a source

@@ -39,6 +39,18 @@ void MediaItem::setState(int32_t flags, int32_t clearExtra) {
     }
 }
 
+bool MediaItem::setStateUnless(int32_t flags, int32_t unless) {
+    const int32_t clear = clearedBy(flags);
+    auto& bits = stateFlags.raw();
+    int32_t old = bits.load(std::memory_order_acquire);
+    do {
+        if (old & unless) {
+            return false;
+        }
+    } while (!bits.compare_exchange_weak(old, (old & ~clear) | flags, std::memory_order_acq_rel));
+    return true;
+}
+
 void MediaItem::setFlag(int32_t bits, bool on) {
     if (on) {
         stateFlags.raw().fetch_or(bits, std::memory_order_acq_rel);

@@ -113,6 +113,9 @@ struct MediaItem {
     // Sets `flags`; clears `clearExtra` and the conversion-state bits that `flags` excludes.
     // Safe against a concurrent change of the other bits (focus, check) from another thread.
     void setState(int32_t flags, int32_t clearExtra = 0);
+    // As setState, but only while none of `unless` is set, in one step with that check: false
+    // (and nothing changed) when one is.
+    bool setStateUnless(int32_t flags, int32_t unless);
     bool hasState(int32_t bits) const { return (stateFlags.load() & bits) != 0; }
     void setFlag(int32_t bits, bool on);
 

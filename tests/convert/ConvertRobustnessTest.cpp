@@ -111,6 +111,9 @@ public:
         if (out_ >= 0) {
             ::close(out_);
         }
+        if (testmedia::hasSanitizerReport(err)) {
+            return testmedia::kSanitizerReported;
+        }
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 

@@ -183,11 +183,13 @@ TEST(MovaraConvertScripting, EstimateStopsOnSignals) {
     for (int sig : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(strsignal(sig));
         testmedia::ScratchDir tmp;
-        int pipeOut[2];
+        int pipeOut[2], pipeErr[2];
         ASSERT_EQ(::pipe(pipeOut), 0);
+        ASSERT_EQ(::pipe(pipeErr), 0);
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::dup2(pipeOut[1], 1);
+            ::dup2(pipeErr[1], 2);
             ::setenv("TMPDIR", tmp.path().c_str(), 1);
             std::vector<std::string> args{MOVARA_CONVERT_BIN, "--estimate", "--profile",
                                           "h264-mp4"};
@@ -201,6 +203,7 @@ TEST(MovaraConvertScripting, EstimateStopsOnSignals) {
             ::_exit(127);
         }
         ::close(pipeOut[1]);
+        ::close(pipeErr[1]);
         // The first figure is there: the next measurement is under way.
         std::string printed;
         char c;
@@ -210,6 +213,11 @@ TEST(MovaraConvertScripting, EstimateStopsOnSignals) {
         while (::read(pipeOut[0], &c, 1) == 1)
             printed += c;
         ::close(pipeOut[0]);
+        std::string err;
+        while (::read(pipeErr[0], &c, 1) == 1)
+            err += c;
+        ::close(pipeErr[0]);
+        EXPECT_FALSE(testmedia::hasSanitizerReport(err)) << err;
         int status = 0;
         ::waitpid(pid, &status, 0);
         ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);

@@ -334,6 +334,10 @@ TEST_F(ConvertFixture, StopWhileTheNextItemIsPreparedEndsItsRun) {
     ASSERT_FALSE(skips.empty());
     EXPECT_EQ(skips.back().runId, convert->runIdOf(b));
     EXPECT_TRUE(fake.run(convert->runIdOf(b))->skipped);
+    // Stopped before it was "Converting": not left reading so for good.
+    EXPECT_EQ(a->stateText(), "Finish");
+    EXPECT_EQ(b->stateText(), "Not Convert");
+    EXPECT_EQ(b->progress, 0);
 }
 
 TEST_F(ConvertFixture, OutputPathTooLongFailsTheItem) {

@@ -156,6 +156,49 @@ TEST_F(ConvertFixture, StartRightAfterStopFencesOffTheStoppedConversion) {
     restartAndFinish([] {});
 }
 
+// A stopped recording still writes its file when Start comes at once: its last event, though of
+// the earlier conversion, finishes the row with its output (told and kept), and the new
+// conversion does not record it again.
+TEST_F(ConvertFixture, StartRightAfterStoppingARecordingKeepsItsFile) {
+    settings.setOption(kOptionOpenOutputFolder, true);
+    const std::string device = std::string(kFakeDevicePrefix) + "Camera|Mic";
+    fake.setSource(device, FakeSource::movie());
+    items.push_back(std::make_unique<MediaItem>());
+    MediaItem* camera = items.back().get();
+    camera->displayName = "Camera";
+    camera->sourcePath = device;
+    camera->profile = profile;
+    ASSERT_EQ(convert->addItem(camera), 1);
+    convert->startConversion();
+    const int run = convert->runIdOf(camera);
+    ASSERT_GE(run, 0);
+    convert->stop();
+    const int overBefore = window->count(kNotifyConversionOver);
+    convert->startConversion();
+    ASSERT_TRUE(pumpUntil([&] { return window->count(kNotifyConversionOver) > overBefore; }));
+    EXPECT_EQ(convert->runIdOf(camera), run) << "recorded again";
+    fake.fireProgress(run, convert->mediaIdOf(camera), 10000, 3);
+    ASSERT_TRUE(pumpUntil([&] { return fake.waitIdle(1ms) && camera->hasState(kItemFinish); }));
+    pumpFor(20ms);
+    const auto outputs = convert->finishedOutputs();
+    ASSERT_EQ(outputs.count(camera), 1u);
+    EXPECT_EQ(window->finishedPaths(), std::vector<std::string>{outputs.at(camera)});
+}
+
+// Stop meets a run reaching its end on the engine's thread, at many moments: the end is taken
+// whichever comes first, and the row that got its output reads "Finish", never "Not Convert".
+TEST_F(ConvertFixture, StopAgainstAFinishingRunKeepsTheFinish) {
+    MediaItem* a = addFile("a.avi");
+    for (int round = 0; round < 200; ++round) {
+        convert->startConversion();
+        fake.fireProgress(convert->runIdOf(a), convert->mediaIdOf(a), 10000, 1);
+        std::this_thread::sleep_for(std::chrono::microseconds(round % 50));
+        convert->stop();
+        ASSERT_TRUE(pumpUntil([&] { return fake.waitIdle(1ms); }));
+        ASSERT_EQ(a->stateText(), "Finish") << "round " << round;
+    }
+}
+
 // The measured estimate is written on this thread while the engine's thread reads it for the
 // next item's disk check.
 TEST_F(ConvertFixture, MeasuredEstimateArrivesWhileTheNextItemIsChecked) {

@@ -200,6 +200,11 @@ void FakeVelCodec::enqueue(PendingEvent event) {
     if (!event.callback) {
         return;
     }
+    // A run's end names its output, as the engine's does.
+    const auto run = runs_.find(event.runId);
+    if (run != runs_.end() && event.event.progress >= 10000 && event.event.status >= 0) {
+        event.outputPath = run->second.info.outputPath;
+    }
     queue_.push_back(std::move(event));
     if (!eventThread_.joinable()) {
         eventThread_ = std::thread([this] { eventLoop(); });
@@ -228,6 +233,9 @@ void FakeVelCodec::eventLoop() {
         }
         if (!pending.message.empty()) {
             pending.event.message = pending.message.c_str();
+        }
+        if (!pending.outputPath.empty()) {
+            pending.event.outputPath = pending.outputPath.c_str();
         }
         delivering_ = true;
         deliveringTimeline_ = pending.timeline;

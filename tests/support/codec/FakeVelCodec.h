@@ -209,6 +209,7 @@ private:
         bool automatic = false;
         std::vector<uint8_t> pixels; // snapshot events own their picture
         std::string message;         // and failures their words
+        std::string outputPath;      // and a run's end the output it names
     };
 
     FakeCall& record(const char* function, VeldesTimeline timeline); // lock held

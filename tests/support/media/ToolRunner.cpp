@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <initializer_list>
 
 extern char** environ;
 
@@ -81,7 +82,17 @@ ToolResult runTool(const std::vector<std::string>& argv) {
     result.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (hasSanitizerReport(result.err))
+        result.exitCode = kSanitizerReported;
     return result;
+}
+
+bool hasSanitizerReport(const std::string& err) {
+    for (const char* marker : {"WARNING: ThreadSanitizer:", "ERROR: AddressSanitizer:",
+                               "ERROR: LeakSanitizer:", ": runtime error: "})
+        if (err.find(marker) != std::string::npos)
+            return true;
+    return false;
 }
 
 } // namespace testmedia

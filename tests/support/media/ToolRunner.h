@@ -6,6 +6,10 @@
 
 namespace testmedia {
 
+// The exit code a tool is given when it printed a sanitizer's report: whatever status it
+// ended with (some end with _exit, past the sanitizer's own exit code), the run is a failure.
+inline constexpr int kSanitizerReported = -66;
+
 struct ToolResult {
     int exitCode = -1; // -1 when the tool could not be started or was killed
     std::string out;
@@ -14,5 +18,9 @@ struct ToolResult {
 };
 
 ToolResult runTool(const std::vector<std::string>& argv);
+
+// True when `err` (what a process wrote to stderr) holds a report of AddressSanitizer,
+// LeakSanitizer, ThreadSanitizer or UndefinedBehaviorSanitizer.
+bool hasSanitizerReport(const std::string& err);
 
 } // namespace testmedia
