@@ -320,7 +320,10 @@ int CBaseSkin::WindowIdByName(std::string_view) const {
 // ---- style sheet ----
 
 int CBaseSkin::ParseColor(std::string_view text, uint32_t& color) const {
-    const std::vector<std::string> parts = splitOptionList(text);
+    std::vector<std::string> parts = splitOptionList(text);
+    // Blanks after the last comma are no part of a colour.
+    if (!parts.empty() && parts.back().empty() && !text.empty() && text.back() != ',')
+        parts.pop_back();
     if (parts.size() != 3) {
         color = 0;
         return 0;

@@ -27,6 +27,8 @@ TEST(SkinStyle, ParseColorReadsThreeNumbersIntoTheirLowBytes) {
         {"1.9,2.5e0,3", 1, 0x030201},
         {"auto,original,x", 1, 0x000100},
         {"1,2,3,", 1, 0x030201},
+        {"1,2,3, ", 1, 0x030201},
+        {"1,2,, ", 1, 0x000201},
         {"1,,3", 1, 0x030001},
         {"255,0", 0, 0},
         {"1,2,3,4", 0, 0},
