@@ -184,6 +184,10 @@ QSize CBaseWnd::NaturalSize(const PaneItem& item) const {
 }
 
 QFont CBaseWnd::ItemFont(const PaneItem& item) const {
+    if (!m_skin->FlatLook())
+        return item.font;
+    // Flat: an item keeping the default font takes its style's font, so the skin's UI face
+    // reaches every label.
     if (item.font != PaneItem::defaultFont())
         return uiFont(item.font, m_skin->UiFont());
     QFont font = StyleFont(item.id, 0);
