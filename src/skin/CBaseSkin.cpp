@@ -172,10 +172,44 @@ int CBaseSkin::Load(const std::string& archivePath) {
         return -1;
     // A style sheet that does not parse leaves the styles as they are; the images still count.
     ParseStyleSheet(sheet.c_str(), sheet.size());
+    // The keys come from the colour table, which the style sheet has just filled.
+    ApplyColorKeys();
     currentArchive = archivePath;
     if (loadListener)
         loadListener();
     return 1;
+}
+
+// Pixels whose red, green and blue each lie between the low and the high key become transparent:
+// pictures without an alpha channel (BMP, plain PNG) mark their background that way. The default
+// keys (white to near black) span no colour, so they change nothing. Vector sources carry their
+// own transparency and are not keyed.
+void CBaseSkin::ApplyColorKeys() {
+    const uint32_t low = ColorById(ColorKeyLowId()), high = ColorById(ColorKeyHighId());
+    const int lo[3] = {int(low & 0xFF), int(low >> 8 & 0xFF), int(low >> 16 & 0xFF)};
+    const int hi[3] = {int(high & 0xFF), int(high >> 8 & 0xFF), int(high >> 16 & 0xFF)};
+    if (lo[0] > hi[0] || lo[1] > hi[1] || lo[2] > hi[2])
+        return;
+    auto keyed = [&](QRgb p) {
+        const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
+        for (int i = 0; i < 3; ++i)
+            if (c[i] < lo[i] || c[i] > hi[i])
+                return false;
+        return true;
+    };
+    for (auto& [id, image] : images) {
+        if (!image || image->isNull())
+            continue;
+        // Straight (not premultiplied) colours: a keyed pixel is judged by its own colour.
+        QImage straight = image->convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < straight.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(straight.scanLine(y));
+            for (int x = 0; x < straight.width(); ++x)
+                if (qAlpha(line[x]) == 255 && keyed(line[x]))
+                    line[x] = qRgba(0, 0, 0, 0);
+        }
+        *image = straight.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
 }
 
 void CBaseSkin::Unload() {
@@ -286,11 +320,15 @@ QFont CBaseSkin::StyleFont(int windowId, int objectId) const {
     const SkinObjectStyle* o = findObject(findWindow(windowId), objectId);
     if (!o)
         return font;
-    // A Windows face named here is drawn in the skin's own UI face (see SkinFaces.h).
     QString face = QString::fromStdString(o->fontname);
-    if (face.isEmpty() || isWindowsUiFace(face))
-        face = UiFaceName();
-    font.setFamilies(uiFamilies(face));
+    if (flatLook) {
+        // A Windows face named here is drawn in the skin's own UI face (see SkinFaces.h).
+        if (face.isEmpty() || isWindowsUiFace(face))
+            face = UiFaceName();
+        font.setFamilies(uiFamilies(face));
+    } else if (!face.isEmpty()) {
+        font.setFamily(face);
+    }
     if (o->fontsize > 0)
         font.setPointSizeF(o->fontsize / 10.0);
     font.setWeight((o->fontstyle & kSkinFontBold) ? QFont::Bold : QFont::Normal);
@@ -320,7 +358,10 @@ int CBaseSkin::WindowIdByName(std::string_view) const {
 // ---- style sheet ----
 
 int CBaseSkin::ParseColor(std::string_view text, uint32_t& color) const {
-    const std::vector<std::string> parts = splitOptionList(text);
+    std::vector<std::string> parts = splitOptionList(text);
+    // Blanks after the last comma are no part of a colour.
+    if (!parts.empty() && parts.back().empty() && !text.empty() && text.back() != ',')
+        parts.pop_back();
     if (parts.size() != 3) {
         color = 0;
         return 0;
@@ -377,8 +418,12 @@ int CBaseSkin::ParseStyleSheet(const char* text, size_t length) {
     if (!xml.setDoc(std::string_view(text, length)))
         return 0;
     xml.resetPos();
-    if (!xml.findElem("velskin") || !xml.intoElem())
+    if (!xml.findElem("velskin"))
         return 0;
+    const bool flat = xml.getAttrib("look") == "flat";
+    if (!xml.intoElem())
+        return 0;
+    flatLook = flat;
     while (xml.findElem("wnd"))
         ParseWindow(xml);
     // Colours follow the last window: the search goes on from there (or from the first child).

@@ -47,11 +47,15 @@ public:
     // ARGB. Index 0..2 window bkbegin, bkend, border; 3..9 object bkbegin, bkend, bkhi, border,
     // text, texthi, textgray; 10 and above the colour table's entry with that id.
     virtual uint32_t StyleColor(int windowId, int objectId, int index) const;
-    // The object's font; a Windows face (or none) is drawn in the skin's UI face, and every font
-    // falls back to the desktop's sans, never to a serif.
+    // The object's font: its face as named, found by fontconfig. A skin drawn flat has a Windows
+    // face (or none) drawn in its UI face instead, with the desktop's sans as the fallback.
     virtual QFont StyleFont(int windowId, int objectId) const;
     // The UI face the skin names in window 0's object 0 ("" when that is a Windows face).
     QString UiFaceName() const;
+    // The style sheet loaded last asked for the flat drawing (root attribute look="flat"):
+    // replaced Windows faces, rounded item shapes, palette-coloured controls. Otherwise every
+    // window draws by the classic rules alone.
+    bool FlatLook() const { return flatLook; }
     // The font of plain user-interface text: window 0's object 0.
     QFont UiFont() const { return StyleFont(0, 0); }
     // The decoded image, or null when the id has none. An image that failed to decode is a null
@@ -121,10 +125,12 @@ private:
     const SkinWindowStyle* findWindow(int windowId) const;
     const SkinObjectStyle* findObject(const SkinWindowStyle* window, int objectId) const;
     QImage decodeEntry(const class CSkinArchive& archive, const std::string& name, int& result);
+    void ApplyColorKeys();
 
     std::string currentArchive;
     std::vector<std::string> tempFiles;
     int alpha = 255;
+    bool flatLook = false;
     std::map<int32_t, SkinWindowStyle> windowStyles;
     std::map<int32_t, std::unique_ptr<QImage>> images;
     std::map<int32_t, QByteArray> vectorSources;

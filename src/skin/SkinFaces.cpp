@@ -1,5 +1,7 @@
 #include "SkinFaces.h"
 
+#include "AppFlatLook.h"
+
 #include <QGuiApplication>
 
 #include <array>
@@ -7,8 +9,8 @@
 namespace {
 
 constexpr std::array<const char*, 10> kWindowsFaces = {
-    "Times New Roman", "Arial",        "Tahoma",      "MS Sans Serif",        "MS Shell Dlg",
-    "MS Shell Dlg 2",  "Segoe UI",     "Verdana",     "Microsoft Sans Serif", "System",
+    "Times New Roman", "Arial",    "Tahoma",  "MS Sans Serif",        "MS Shell Dlg",
+    "MS Shell Dlg 2",  "Segoe UI", "Verdana", "Microsoft Sans Serif", "System",
 };
 
 constexpr const char* kDesktopSans = "sans-serif";
@@ -43,5 +45,7 @@ QFont uiFont(const QFont& asked, const QFont& uiFace) {
 }
 
 QFont uiFont(const QFont& asked) {
+    if (!appFlatLook())
+        return asked;
     return uiFont(asked, QGuiApplication::font());
 }

@@ -1,7 +1,8 @@
-// The one type face of the user interface. Skins and the window descriptions of older skins name
-// Windows faces ("Times New Roman", "Arial", "Tahoma", "MS Sans Serif"); fontconfig would turn
-// some of them into a serif. User-interface text is drawn in the skin's UI face instead, with the
-// desktop's sans as the fallback, so no control ever shows a serif beside sans labels.
+// The one type face of a flat user interface. Skins and the window descriptions of older skins
+// name Windows faces ("Times New Roman", "Arial", "Tahoma", "MS Sans Serif"); fontconfig would
+// turn some of them into a serif. A skin drawn flat has user-interface text drawn in its UI face
+// instead, with the desktop's sans as the fallback, so no control shows a serif beside sans
+// labels. Any other skin gets the faces it names, as fontconfig resolves them.
 #pragma once
 
 #include <QFont>
@@ -19,5 +20,6 @@ QStringList uiFamilies(const QString& face);
 // `uiFace` at its size, keeping the asked weight and decorations; any other face stays.
 QFont uiFont(const QFont& asked, const QFont& uiFace);
 
-// As above with the application's font (the skin's UI face once a skin is applied).
+// As above with the application's font (the skin's UI face once a skin is applied) while the
+// application draws flat; `asked` itself otherwise.
 QFont uiFont(const QFont& asked);

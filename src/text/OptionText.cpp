@@ -99,8 +99,7 @@ std::vector<std::string> splitOptionList(std::string_view text) {
         pieces.emplace_back(trimmed(text.substr(start, comma - start)));
         start = comma + 1;
     }
-    const std::string_view tail = trimmed(text.substr(start));
-    if (!tail.empty())
-        pieces.emplace_back(tail);
+    if (!text.empty() && text.back() != ',')
+        pieces.emplace_back(trimmed(text.substr(start)));
     return pieces;
 }

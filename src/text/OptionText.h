@@ -19,6 +19,6 @@ float parseOptionValue(std::string_view text);
 int32_t parseOptionInt(std::string_view text);
 
 // Splits at every comma into pieces trimmed of surrounding white space. An empty text gives no
-// pieces; a last piece that is empty after trimming (the text ends with a comma, possibly followed
-// by blanks) is not added. Adjacent commas give an empty piece between them.
+// pieces, and a text ending with a comma no empty last piece; any other blank piece is kept as an
+// empty text (adjacent commas, a blank text, blanks after the last comma).
 std::vector<std::string> splitOptionList(std::string_view text);

@@ -404,7 +404,7 @@ TEST_F(MainWndCommands, TheMenuButtonOpensTheMainMenuBelowIt) {
     });
     clickItem(dlg->Caption(), CCaptionWnd::kMenuId);
     ASSERT_TRUE(waitUntil([&] { return *seen; }));
-    EXPECT_EQ(texts, (QStringList{"File", "Edit", "Skin", "Help"}));
+    EXPECT_EQ(texts, (QStringList{"File", "Edit", "Help"}));
     const PaneItem* button = dlg->Caption()->FindItem(CCaptionWnd::kMenuId);
     // Below the button (the screen's edge may push it sideways).
     EXPECT_EQ(at.y(), dlg->Caption()->mapToGlobal(QPoint(button->left, button->bottom)).y());

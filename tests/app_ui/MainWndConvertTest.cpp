@@ -18,6 +18,7 @@
 #include "DesktopBuses.h"
 #include "FakeDesktopBus.h"
 #include "MessageTarget.h"
+#include "StatusTexts.h"
 
 #include <QTest>
 #include <QTimer>
@@ -439,9 +440,22 @@ TEST_F(MainWndConvert, StopMarksTheInterruptedItemNotConvertAndFailuresCarryThei
     sendMessage(dlg->handle(), kMsgConvertNotify, 0, reinterpret_cast<intptr_t>(&note));
     EXPECT_EQ(dlg->FileList()->RowTooltip(1).toStdString(),
               second->displayName + "\nConvert Failed: No space left on device");
-    EXPECT_EQ(dlg->StatusBar()->FindItem(CStatusWnd::kProfile)->caption.toStdString(),
-              "Convert Failed : " + second->displayName + " : No space left on device");
-    Click(CActionWnd::kStart);
+    auto profileField = [&] {
+        return dlg->StatusBar()->FindItem(CStatusWnd::kProfile)->caption.toStdString();
+    };
+    const std::string failed =
+        "Convert Failed : " + second->displayName + " : No space left on device";
+    EXPECT_EQ(profileField(), failed);
+    // The reason stays while the run lasts, even when the focus moves.
+    ClickRow(0);
+    EXPECT_EQ(profileField(), failed);
+    // The run's end brings the profile summary back; the row keeps the reason.
+    VelNotification over{kNotifyConversionOver, nullptr};
+    sendMessage(dlg->handle(), kMsgConvertNotify, 0, reinterpret_cast<intptr_t>(&over));
+    EXPECT_EQ(dlg->Convert().state(), 0);
+    EXPECT_EQ(profileField(), profileSummaryText(*first->profile));
+    EXPECT_EQ(dlg->FileList()->RowTooltip(1).toStdString(),
+              second->displayName + "\nConvert Failed: No space left on device");
 }
 
 TEST_F(MainWndConvert, TheLauncherFollowsAConversionAndAnEndUnseenIsNotified) {

@@ -118,8 +118,14 @@ TEST_F(MainWndLayout, MenusHoldTheirCommandsInOrder) {
     OpenWindow();
     CMenuEx* main = dlg->Menu(kMenuMain);
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(actionTexts(*main), (QStringList{"File", "Edit", "Skin", "Help"}));
-    const QMenu* help = main->actions().at(3)->menu();
+    EXPECT_EQ(actionTexts(*main), (QStringList{"File", "Edit", "Help"}));
+    const QMenu* edit = main->actions().at(1)->menu();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(actionTexts(*edit),
+              (QStringList{"Duplicate", "Remove", "Clear", "-", "Move Up", "Move Down", "-",
+                           "Select All", "Unselect All", "-", "Open the folder",
+                           "File information...", "Video Edit...", "Fit to size...", "-", "Skin"}));
+    const QMenu* help = main->actions().at(2)->menu();
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(actionTexts(*help), (QStringList{"Help topics...", "-", "Visit homepage...",
                                                "Check for updates", "-", "About..."}));

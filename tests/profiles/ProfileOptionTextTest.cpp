@@ -73,11 +73,12 @@ TEST(ProfileOptionText, SplitOptionList) {
         {"a,,b", {"a", "", "b"}},
         {"a, ,b", {"a", "", "b"}},
         {"a,b,", {"a", "b"}},
-        {"a,b, ", {"a", "b"}},
+        {"a,b, ", {"a", "b", ""}},
         {",a", {"", "a"}},
         {",", {""}},
         {",,", {"", ""}},
-        {"   ", {}},
+        {"   ", {""}},
+        {"a, ,", {"a", ""}},
         {"one piece with blanks", {"one piece with blanks"}},
     };
     for (const auto& [text, expected] : cases)

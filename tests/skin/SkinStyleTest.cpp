@@ -27,6 +27,8 @@ TEST(SkinStyle, ParseColorReadsThreeNumbersIntoTheirLowBytes) {
         {"1.9,2.5e0,3", 1, 0x030201},
         {"auto,original,x", 1, 0x000100},
         {"1,2,3,", 1, 0x030201},
+        {"1,2,3, ", 1, 0x030201},
+        {"1,2,, ", 1, 0x000201},
         {"1,,3", 1, 0x030001},
         {"255,0", 0, 0},
         {"1,2,3,4", 0, 0},
@@ -72,11 +74,14 @@ TEST(SkinStyle, BuiltInDefaultsAnswerEveryWindowAndObject) {
     EXPECT_EQ(skin.StyleMode(3, 4, 2), 2);
     EXPECT_EQ(skin.StyleMode(3, 4, 3), 1);
     EXPECT_EQ(skin.StyleMode(3, 4, 4), 0);
-    // The built-in face is a Windows serif: drawn in the desktop's sans instead.
+    // The built-in face as named, for fontconfig to find.
     const QFont font = skin.StyleFont(3, 4);
-    EXPECT_EQ(font.families(), QStringList{"sans-serif"});
+    EXPECT_EQ(font.family(), "Times New Roman");
     EXPECT_DOUBLE_EQ(font.pointSizeF(), 9.0);
     EXPECT_FALSE(font.bold());
+    // A skin drawn flat has that Windows serif drawn in the desktop's sans.
+    ASSERT_EQ(parse(skin, "<velskin look=\"flat\"><wnd id=\"0\"/></velskin>"), 1);
+    EXPECT_EQ(skin.StyleFont(3, 4).families(), QStringList{"sans-serif"});
 }
 
 TEST(SkinStyle, LookupFallsBackToWindowZeroAndObjectZero) {

@@ -135,8 +135,9 @@ TEST_F(SkinUiNaturalSize, MeasuredFromImageTextAndBox) {
     PaneItem empty;
     EXPECT_EQ(pane.NaturalSize(empty), QSize(40, 20));
 
-    // Items without a font of their own take the skin's; a font given to the item wins.
-    EXPECT_EQ(pane.ItemFont(empty).pointSize(), 9);
+    // Under a classic skin an item is measured in its own font, by default Times New Roman
+    // 10 point; a font given to the item wins.
+    EXPECT_EQ(pane.ItemFont(empty), PaneItem::defaultFont());
     PaneItem own;
     own.font = QFont(QStringLiteral("DejaVu Sans"), 20);
     own.caption = QStringLiteral("Big");

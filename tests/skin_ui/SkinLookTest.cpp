@@ -232,7 +232,9 @@ TEST_F(SkinPicker, ListsTheProgramsAndTheUsersSkinsAndAppliesThePickedOne) {
     CMenuEx* main = dlg->Menu(kMenuMain);
     ASSERT_NE(main, nullptr);
     QMenu* popup = nullptr;
-    for (QAction* action : main->actions())
+    const QMenu* edit = main->actions().at(1)->menu();
+    ASSERT_NE(edit, nullptr);
+    for (QAction* action : edit->actions())
         if (action->text() == QLatin1String("Skin"))
             popup = action->menu();
     ASSERT_NE(popup, nullptr);

@@ -159,12 +159,14 @@ void walkTheTasks(CMovaraDlg& dlg, Walk& walk, const std::vector<std::string>& m
         });
     });
     walk.add([&dlg](auto next) {
-        // The main menu's skin picker, opened on its own.
+        // The skin picker of the main menu's "Edit" pop-up, opened on its own.
         QMenu* skins = nullptr;
         if (CMenuEx* main = dlg.Menu(kMenuMain))
-            for (QAction* action : main->actions())
-                if (action->text() == QLatin1String("Skin"))
-                    skins = action->menu();
+            for (QAction* popup : main->actions())
+                if (popup->menu() && popup->text() == QLatin1String("Edit"))
+                    for (QAction* action : popup->menu()->actions())
+                        if (action->text() == QLatin1String("Skin"))
+                            skins = action->menu();
         if (!skins)
             return next();
         skins->popup(dlg.mapToGlobal(QPoint(40, 40)));

@@ -355,6 +355,8 @@ private:
     std::vector<std::string> m_handedOver;
     bool m_handOverPending = false;
     bool m_endWithoutAsking = false;
+    // The status bar shows a failure of this run instead of the profile summary.
+    bool m_failureShown = false;
     // Latches Escape while a folder scan runs (null otherwise).
     ScanEscapeLatch* m_scanLatch = nullptr;
     std::function<void()> m_listChanged;

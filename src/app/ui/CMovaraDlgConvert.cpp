@@ -160,11 +160,13 @@ void CMovaraDlg::NoteItemOutcome(const MediaItem* item) {
     }
     const QString reason = QString::fromStdString(item->failureReason);
     m_fileList->SetFailureNote(item, reason);
-    if (m_statusBar)
-        m_statusBar->SetItemCaption(
-            CStatusWnd::kProfile,
-            QStringLiteral("Convert Failed : ") + QString::fromStdString(item->displayName) +
-                (reason.isEmpty() ? QString() : QStringLiteral(" : ") + reason));
+    if (!m_statusBar)
+        return;
+    m_failureShown = true;
+    m_statusBar->SetItemCaption(
+        CStatusWnd::kProfile, QStringLiteral("Convert Failed : ") +
+                                  QString::fromStdString(item->displayName) +
+                                  (reason.isEmpty() ? QString() : QStringLiteral(" : ") + reason));
 }
 
 void CMovaraDlg::OnConversionOver() {

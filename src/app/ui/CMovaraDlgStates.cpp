@@ -118,6 +118,9 @@ void CMovaraDlg::Unlock() {
     UpdateCommandStates();
     GiveItemToEditDialog(m_fileList->MediaAt(m_fileList->FocusedIndex()));
     UpdateStatusText(1);
+    // A failure's reason stays on the row's tooltip; the run is over, so the summary is back.
+    m_failureShown = false;
+    UpdateStatusText(2);
     m_profileCombo->setEnabled(true);
     m_categoryCombo->setEnabled(true);
 }
@@ -131,7 +134,8 @@ void CMovaraDlg::UpdateStatusText(int selector) {
                                         m_fileList->Count(), m_fileList->CheckedCount())));
         return;
     }
-    if (selector != 2)
+    // While the run lasts, its latest failure is what the profile field tells.
+    if (selector != 2 || (m_failureShown && Busy()))
         return;
     const MediaItem* item = m_fileList->MediaAt(m_fileList->FocusedIndex());
     const ProfileRef profile = item ? item->profile : SelectedProfile();

@@ -46,13 +46,14 @@ void fill(CMenuEx& popup, CBaseSkin& skin, const std::string& programFolder,
 
 void attachSkinMenu(CMenuEx& mainMenu, CBaseSkin& skin, const std::string& programSkinFolder,
                     std::function<void(const std::string&)> apply) {
-    const QList<QAction*> before = mainMenu.actions();
-    CMenuEx* popup = mainMenu.AppendPopup(QStringLiteral("Skin"));
-    if (!before.isEmpty()) {
-        // AppendPopup put it last; it belongs before "Help".
-        mainMenu.removeAction(popup->menuAction());
-        mainMenu.insertMenu(before.last(), popup);
-    }
+    CMenuEx* edit = nullptr;
+    for (QAction* action : mainMenu.actions())
+        if (action->text() == QLatin1String("Edit"))
+            edit = dynamic_cast<CMenuEx*>(action->menu());
+    if (!edit)
+        return;
+    edit->AppendSeparator();
+    CMenuEx* popup = edit->AppendPopup(QStringLiteral("Skin"));
     QObject::connect(popup, &QMenu::aboutToShow, popup,
                      [popup, &skin, programSkinFolder, apply = std::move(apply)] {
                          fill(*popup, skin, programSkinFolder, apply);

@@ -1,5 +1,5 @@
-// The main menu's "Skin" pop-up: every skin archive of the program's skin folder and of the
-// user's own skin folder, the loaded one checked. Picking one hands its path to the window,
+// The "Skin" sub-menu of the main menu's "Edit" pop-up: every skin archive of the program's skin
+// folder and of the user's own skin folder, the loaded one checked. Picking one hands its path to the window,
 // which loads it through its skin change.
 #pragma once
 
@@ -13,7 +13,8 @@ class CMenuEx;
 constexpr int kCmdSkinFirst = 34100;
 constexpr int kCmdSkinLast = 34199;
 
-// Inserts the "Skin" pop-up before the main menu's last pop-up ("Help"). The entries are listed
-// afresh each time the pop-up opens; `apply` gets the picked archive's absolute path.
+// Appends a separator and the "Skin" sub-menu to the main menu's "Edit" pop-up (nothing when the
+// menu has none). The entries are listed afresh each time the sub-menu opens; `apply` gets the
+// picked archive's absolute path.
 void attachSkinMenu(CMenuEx& mainMenu, CBaseSkin& skin, const std::string& programSkinFolder,
                     std::function<void(const std::string&)> apply);

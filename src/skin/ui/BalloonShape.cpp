@@ -31,6 +31,15 @@ BalloonShape BalloonShape::compute(QSize textSize, QSize iconSize, QPoint anchor
     return s;
 }
 
+QPainterPath BalloonShape::outline() const {
+    QPainterPath body;
+    body.addRoundedRect(QRectF(this->body), kCornerWidth, kCornerHeight, Qt::AbsoluteSize);
+    QPainterPath tail;
+    tail.addPolygon(QPolygonF(stem));
+    tail.closeSubpath();
+    return body.united(tail);
+}
+
 QPoint BalloonShape::textOrigin() const {
     return QPoint(kTextLeft, stemBottom ? kTextTop : kStemHeight + kTextTop);
 }

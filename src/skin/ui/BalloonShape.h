@@ -2,6 +2,7 @@
 // anchor point, turned to whichever side of the anchor the balloon fits.
 #pragma once
 
+#include <QPainterPath>
 #include <QPoint>
 #include <QPolygon>
 #include <QRect>
@@ -25,4 +26,6 @@ struct BalloonShape {
     static BalloonShape compute(QSize textSize, QSize iconSize, QPoint anchor, QRect screen);
     // Where text (and icon) start inside the window.
     QPoint textOrigin() const;
+    // The outline of the rounded body joined with the stem, in window coordinates.
+    QPainterPath outline() const;
 };

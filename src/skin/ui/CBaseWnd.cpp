@@ -184,6 +184,14 @@ QSize CBaseWnd::NaturalSize(const PaneItem& item) const {
 }
 
 QFont CBaseWnd::ItemFont(const PaneItem& item) const {
+    if (!m_skin->FlatLook()) {
+        QFont font = item.font;
+        if (item.behaviour & kItemUnderline)
+            font.setUnderline(true);
+        return font;
+    }
+    // Flat: an item keeping the default font takes its style's font, so the skin's UI face
+    // reaches every label.
     if (item.font != PaneItem::defaultFont())
         return uiFont(item.font, m_skin->UiFont());
     QFont font = StyleFont(item.id, 0);

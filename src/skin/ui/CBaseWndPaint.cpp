@@ -20,18 +20,19 @@ struct ItemContent {
     Qt::Alignment textAlign = Qt::AlignLeft | Qt::AlignVCenter;
 };
 
-// Where the parts of an item go: check box at 2 px from the corner (the text then starts after
-// a square of the text height), the image by its alignment, the text after the image.
-ItemContent layoutContent(const PaneItem& item, QSize imageSize, const QFontMetrics& metrics) {
+// Where the parts of an item go: check box at 2 px from the item's corner (the text then starts
+// after a square of the text height), the image by its alignment, the text after the image.
+ItemContent layoutContent(const PaneItem& item, QSize imageSize, const QFontMetrics& metrics,
+                          bool flat) {
     ItemContent c;
     const QRect r = item.rect().toQRect();
     int x0 = r.left();
     if (item.behaviour & (kItemCheckBox | kItemRadio)) {
         c.hasBox = true;
-        // 2 px from the corner of a line of text; an item taller than its text keeps the box
-        // beside the vertically centred text.
-        c.box =
-            QPoint(r.left() + 2, r.top() + 2 + std::max(0, (r.height() - metrics.height()) / 2));
+        // Flat: 2 px from the corner of a line of text, so an item taller than its text keeps
+        // the box beside the vertically centred text.
+        const int down = flat ? std::max(0, (r.height() - metrics.height()) / 2) : 0;
+        c.box = QPoint(r.left() + 2, r.top() + 2 + down);
         x0 += metrics.height();
     }
     const QRect body(x0, r.top(), std::max(0, r.left() + r.width() - x0), r.height());
@@ -108,14 +109,19 @@ void CBaseWnd::PaintItem(QPainter& painter, PaneItem& item) {
         PaintItemText(painter, item);
 }
 
-// Items are drawn as flat rounded shapes: a fill and a one-pixel frame with small corners.
+// Items are rectangles; a flat skin has them as rounded shapes, a fill and a one-pixel frame with
+// small corners.
 namespace {
 
 qreal cornerRadius(const QRect& r) {
     return std::min(r.width(), r.height()) >= 16 ? 4.0 : 2.0;
 }
 
-void fillRounded(QPainter& painter, const QRect& r, const QBrush& brush) {
+void fillItem(QPainter& painter, const QRect& r, const QBrush& brush, bool flat) {
+    if (!flat) {
+        painter.fillRect(r, brush);
+        return;
+    }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
@@ -133,13 +139,14 @@ void CBaseWnd::PaintItemBackground(QPainter& painter, const PaneItem& item) {
     if (r.isEmpty())
         return;
     const int fill = StyleFill(item.id, 2);
+    const bool flat = m_skin->FlatLook();
     if (fill == kFillSolid) {
-        fillRounded(painter, r, argbColor(hot ? StyleColor(0, 5) : StyleColor(item.id, 3)));
+        fillItem(painter, r, argbColor(hot ? StyleColor(0, 5) : StyleColor(item.id, 3)), flat);
     } else if (fill == kFillGradient) {
-        fillRounded(painter, r,
-                    gradientFor(r, argbColor(StyleColor(item.id, hot ? 5 : 3)),
-                                argbColor(StyleColor(item.id, hot ? 3 : 4)),
-                                StyleFill(item.id, 3)));
+        fillItem(painter, r,
+                 gradientFor(r, argbColor(StyleColor(item.id, hot ? 5 : 3)),
+                             argbColor(StyleColor(item.id, hot ? 3 : 4)), StyleFill(item.id, 3)),
+                 flat);
     }
 }
 
@@ -148,6 +155,13 @@ void CBaseWnd::PaintItemFrame(QPainter& painter, const PaneItem& item) {
     if (r.isEmpty())
         return;
     painter.save();
+    if (!m_skin->FlatLook()) {
+        painter.setPen(QPen(argbColor(StyleColor(item.id, 6)), 0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+        painter.restore();
+        return;
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(argbColor(StyleColor(item.id, 6)), 1));
     painter.setBrush(Qt::NoBrush);
@@ -160,7 +174,8 @@ void CBaseWnd::PaintItemImage(QPainter& painter, const PaneItem& item) {
     const QImage* image = SkinImage(item.imageId);
     if (!image || image->isNull())
         return;
-    const ItemContent c = layoutContent(item, image->size(), QFontMetrics(ItemFont(item)));
+    const ItemContent c =
+        layoutContent(item, image->size(), QFontMetrics(ItemFont(item)), m_skin->FlatLook());
     painter.save();
     painter.setClipRect(item.rect().toQRect(), Qt::IntersectClip);
     const QImage sharp = SharpSkinImage(item.imageId);
@@ -172,7 +187,7 @@ void CBaseWnd::PaintItemText(QPainter& painter, const PaneItem& item) {
     const QFont font = ItemFont(item);
     const QFontMetrics metrics(font);
     const QSize imageSize = item.imageId ? usableSize(SkinImage(item.imageId)) : QSize();
-    const ItemContent c = layoutContent(item, imageSize, metrics);
+    const ItemContent c = layoutContent(item, imageSize, metrics, m_skin->FlatLook());
     if (c.hasBox) {
         // The box shows the checked bit alone, whatever the hover and highlight bits say.
         const int checked = item.state & kStateChecked;

@@ -20,13 +20,12 @@ bool CCaptionWnd::Create(const QString& name, unsigned style, QWidget* parent, i
         AddButton(kIconId, skin.IconImageId(), kPlaceTopLeft, QString());
         PaneItem* icon = FindItem(kIconId);
         icon->behaviour |= kItemNoHover;
-        icon->marginLeft = 5; // keeps the icon off the window's edge
+        m_iconMargin = icon->marginLeft;
     }
     PaneItem title;
     title.id = kTitleId;
     title.placement = kPlaceTopLeft | kPlaceNatural;
     title.marginTop = 6;
-    title.marginLeft = 6;
     title.caption = parent ? parent->windowTitle() : QString();
     AddItem(title);
     return true;
@@ -44,6 +43,17 @@ void CCaptionWnd::AddButton(int id, int imageId, int placement, const QString& t
     item.tooltip = tooltip;
     m_firstButton = false;
     AddItem(item);
+}
+
+bool CCaptionWnd::PlaceItem(PaneItem& item) {
+    // A flat skin keeps the icon off the window's edge and the title off the icon. The skin can
+    // change while the caption lives, so this is decided at every placement.
+    const bool flat = Skin()->FlatLook();
+    if (item.id == kIconId)
+        item.marginLeft = flat ? 5 : m_iconMargin;
+    else if (item.id == kTitleId)
+        item.marginLeft = flat ? 6 : 0;
+    return false;
 }
 
 void CCaptionWnd::SetTitle(const QString& text) {

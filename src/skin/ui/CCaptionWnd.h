@@ -27,9 +27,14 @@ public:
     void OnDblClick(PaneItem* item, unsigned keys, int x, int y) override;
     void OnMouseMove(PaneItem* item, unsigned keys, int x, int y) override;
 
+protected:
+    // Sets the icon's and the title's left margins for the skin's drawing before each placement.
+    bool PlaceItem(PaneItem& item) override;
+
 private:
     void AddButton(int id, int imageId, int placement, const QString& tooltip);
 
     unsigned m_mask;
     bool m_firstButton = true;
+    int m_iconMargin = 0; // the icon's left margin as added
 };

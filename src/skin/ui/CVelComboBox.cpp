@@ -1,5 +1,6 @@
 #include "CVelComboBox.h"
 
+#include "AppFlatLook.h"
 #include "SkinFaces.h"
 #include "SkinPaint.h"
 
@@ -13,8 +14,8 @@ namespace {
 
 constexpr int kDataRole = Qt::UserRole + 1;
 
-// Rows of the open list: text trimmed at the end, the hot row in the selection colours. The
-// colours are the palette's, which the skin sets.
+// Rows of the open list: text trimmed at the end, the hot row filled first. Black text and the
+// hot-row colour; when flat, the palette's selection colours, which the skin sets.
 class RowDelegate : public QStyledItemDelegate {
 public:
     RowDelegate(CVelComboBox* combo) : QStyledItemDelegate(combo), m_combo(combo) {}
@@ -25,11 +26,17 @@ public:
         if (hot)
             m_combo->SetHotItem(index.row());
         const QPalette& p = m_combo->palette();
-        painter->fillRect(option.rect, p.color(hot ? QPalette::Highlight : QPalette::Base));
+        const bool flat = appFlatLook();
+        if (flat)
+            painter->fillRect(option.rect, p.color(hot ? QPalette::Highlight : QPalette::Base));
+        else
+            painter->fillRect(option.rect, hot ? QColor::fromRgba(CVelComboBox::kHotRowColor)
+                                               : QColor(Qt::white));
         const QFont font = m_combo->ShownFont();
         painter->setFont(font);
-        painter->setPen(p.color(hot ? QPalette::HighlightedText : QPalette::Text));
-        const QRect text = option.rect.adjusted(6, 0, -4, 0);
+        painter->setPen(flat ? p.color(hot ? QPalette::HighlightedText : QPalette::Text)
+                             : QColor(Qt::black));
+        const QRect text = option.rect.adjusted(flat ? 6 : 2, 0, -4, 0);
         const QString shown =
             QFontMetrics(font).elidedText(index.data().toString(), Qt::ElideRight, text.width());
         painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
@@ -115,9 +122,46 @@ void CVelComboBox::hidePopup() {
 }
 
 void CVelComboBox::paintEvent(QPaintEvent* event) {
-    // Flat: the input colour, a one-pixel frame (the accent while focused or open) and a chevron
-    // on the button's quieter fill.
     QPainter painter(this);
+    if (appFlatLook())
+        PaintFlat(painter);
+    else
+        PaintClassic(painter);
+}
+
+// The face in its colour (white unless set) with a frame, the button with a filled triangle,
+// the selection 2 px in and 1 px down.
+void CVelComboBox::PaintClassic(QPainter& painter) {
+    const QRect face = rect();
+    painter.fillRect(face, m_face.isValid() ? m_face : QColor(Qt::white));
+    painter.setPen(QColor::fromRgba(kFrameColor));
+    painter.drawRect(face.adjusted(0, 0, -1, -1));
+    const QRect button(face.right() - kButtonWidth, face.top() + 1, kButtonWidth,
+                       face.height() - 2);
+    painter.fillRect(button, QColor::fromRgba(kButtonColor));
+    // 6 wide and 6 high, point down, centred.
+    const int left = button.left() + (button.width() - 6) / 2;
+    const int top = button.top() + (button.height() - 6) / 2;
+    const QPoint triangle[3] = {QPoint(left, top), QPoint(left + 6, top),
+                                QPoint(left + 3, top + 6)};
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgba(kArrowColor));
+    painter.drawPolygon(triangle, 3);
+
+    if (currentIndex() < 0)
+        return;
+    const QRect text(face.left() + 2, face.top() + 1, face.width() - kButtonWidth - 6,
+                     face.height() - 1);
+    const QFont shownFont = ShownFont();
+    painter.setFont(shownFont);
+    painter.setPen(QColor::fromRgba(isEnabled() ? kTextColor : kDisabledTextColor));
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     pathEllipsis(currentText(), QFontMetrics(shownFont), text.width()));
+}
+
+// The input colour, a one-pixel frame (the accent while focused or open) and a chevron on the
+// button's quieter fill.
+void CVelComboBox::PaintFlat(QPainter& painter) {
     const QPalette& p = palette();
     const QRect face = rect();
     painter.fillRect(face, m_face.isValid() ? m_face : p.color(QPalette::Base));

@@ -1,5 +1,6 @@
 // The skinned drop-down list: a face with an 18-pixel arrow button, rows drawn by the control,
-// and a wheel that does nothing while the list is closed.
+// and a wheel that does nothing while the list is closed. Drawn in its fixed colours, or in the
+// palette's while the application draws flat.
 #pragma once
 
 #include <QColor>
@@ -8,11 +9,20 @@
 
 #include <cstdint>
 
+class QPainter;
+
 class CVelComboBox : public QComboBox {
 public:
     static constexpr int kButtonWidth = 18;
     static constexpr int kFieldHeight = 12; // the selection field
     static constexpr int kRowHeight = 18;   // rows of the open list
+    // The fixed colours (ARGB).
+    static constexpr QRgb kTextColor = 0xFF333333;
+    static constexpr QRgb kDisabledTextColor = 0xFFC0C0C0;
+    static constexpr QRgb kFrameColor = 0xFFCECECE;
+    static constexpr QRgb kArrowColor = 0xFF144678;
+    static constexpr QRgb kButtonColor = 0xFFDCDCDC;
+    static constexpr QRgb kHotRowColor = 0xFFF0DB50;
 
     explicit CVelComboBox(QWidget* parent = nullptr, int controlId = 0);
 
@@ -24,9 +34,10 @@ public:
     // The open list's hot row, or -1.
     int HotItem() const { return m_hot; }
     void SetHotItem(int index) { m_hot = index; }
-    // The face's colour; by default the palette's input colour (Base).
+    // The face's colour; by default opaque white, or the palette's input colour (Base) when flat.
     void SetFaceColor(const QColor& color);
-    // The font the texts are drawn in: the control's font, a Windows face in the UI face.
+    // The font the texts are drawn in: the control's font; when flat, a Windows face in the UI
+    // face.
     QFont ShownFont() const;
 
     QSize sizeHint() const override;
@@ -39,6 +50,9 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    void PaintClassic(QPainter& painter);
+    void PaintFlat(QPainter& painter);
+
     int m_controlId;
     int m_hot = -1;
     QColor m_face;

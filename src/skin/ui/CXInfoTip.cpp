@@ -1,5 +1,6 @@
 #include "CXInfoTip.h"
 
+#include "AppFlatLook.h"
 #include "SkinFaces.h"
 
 #include <QCursor>
@@ -56,7 +57,12 @@ void CXInfoTip::OnShowTimer() {
             .size();
     m_shape = BalloonShape::compute(textSize, m_icon.size(), m_anchor, ScreenAt(m_anchor));
     setGeometry(m_shape.window);
-    setMask(QRegion(m_shape.body, QRegion::Rectangle));
+    // The window is the balloon: its rounded body and the stem pointing at the anchor. A flat
+    // skin shows the body alone, beside the pointer.
+    if (appFlatLook())
+        setMask(QRegion(m_shape.body, QRegion::Rectangle));
+    else
+        setMask(QRegion(m_shape.outline().toFillPolygon().toPolygon()));
     show();
     update();
     m_hideTimer.start();
@@ -69,12 +75,10 @@ void CXInfoTip::OnHideTimer() {
 
 void CXInfoTip::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    // A flat card: the balloon's body without its stem, beside the pointer (the stem's room
-    // keeps it clear of the pointer) instead of pointing at it.
-    painter.fillRect(m_shape.body, palette().color(QPalette::ToolTipBase));
-    painter.setPen(palette().color(QPalette::Mid));
-    painter.drawRect(QRectF(m_shape.body).adjusted(0.5, 0.5, -0.5, -0.5));
+    if (appFlatLook())
+        PaintCard(painter);
+    else
+        PaintBalloon(painter);
 
     QPoint at = m_shape.textOrigin();
     if (!m_icon.isNull()) {
@@ -82,9 +86,31 @@ void CXInfoTip::paintEvent(QPaintEvent* event) {
         at.rx() += m_icon.width() + 5;
     }
     painter.setFont(TipFont());
-    painter.setPen(palette().color(QPalette::ToolTipText));
+    painter.setPen(palette().color(appFlatLook() ? QPalette::ToolTipText : QPalette::Text));
     painter.drawText(QRect(at, QSize(width() - at.x(), height() - at.y())),
                      Qt::AlignLeft | Qt::AlignTop, m_text);
+}
+
+// The balloon in the window colour, inside a 3-pixel frame in the scroll-bar colour (the
+// palette's mid tone) and a 1-pixel frame in the window-text colour.
+void CXInfoTip::PaintBalloon(QPainter& painter) {
+    const QPainterPath outline = m_shape.outline();
+    const QPalette& p = palette();
+    painter.fillPath(outline, p.color(QPalette::Base));
+    painter.save();
+    painter.setClipPath(outline);
+    painter.strokePath(outline, QPen(p.color(QPalette::Mid), 6));
+    painter.restore();
+    painter.strokePath(outline, QPen(p.color(QPalette::Text), 1));
+}
+
+// A flat card: the balloon's body without its stem, beside the pointer (the stem's room keeps it
+// clear of the pointer) instead of pointing at it.
+void CXInfoTip::PaintCard(QPainter& painter) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(m_shape.body, palette().color(QPalette::ToolTipBase));
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(QRectF(m_shape.body).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 void CXInfoTip::AddTool(QWidget* tool, const QString& text) {

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWidget>
 
+class QPainter;
+
 class CXInfoTip : public QWidget {
 public:
     static constexpr int kTimerShow = 100; // the show delay
@@ -46,6 +48,8 @@ protected:
 
 private:
     void OnShowTimer();
+    void PaintBalloon(QPainter& painter);
+    void PaintCard(QPainter& painter);
     void OnHideTimer();
     QRect ScreenAt(const QPoint& point) const;
 

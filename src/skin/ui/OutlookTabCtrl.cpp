@@ -1,5 +1,6 @@
 #include "OutlookTabCtrl.h"
 
+#include "AppFlatLook.h"
 #include "SkinFaces.h"
 #include "SkinPaint.h"
 
@@ -119,10 +120,42 @@ void OutlookTabCtrl::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
 }
 
-// Every scheme is flat and takes the palette's colours (the skin sets them): scheme 0 on the
-// button colour, 1 on the window colour, 2 (the edit dialog's column) on the window colour with
-// the selected tab in the input colour, marked by an accent bar.
+// Scheme 0 the system colours (the application's palette): button shadow, window text, caption
+// text, grey text. Scheme 1 a deep blue strip with white captions, scheme 2 a silver strip with
+// an amber selected tab.
 OutlookTabCtrl::Colors OutlookTabCtrl::SchemeColors() const {
+    if (appFlatLook())
+        return FlatColors();
+    const QPalette& p = palette();
+    switch (m_scheme) {
+    case 1:
+        return {QColor(0x1F, 0x3F, 0x6E), QColor(0x16, 0x2E, 0x52), QColor(0x3B, 0x64, 0x9E),
+                QColor(0x24, 0x4A, 0x80), QColor(0x6A, 0x9B, 0xD8), QColor(0x3F, 0x74, 0xB8),
+                QColor(0x0E, 0x1F, 0x38), QColor(Qt::white),        QColor(Qt::white),
+                QColor(0xA0, 0xB0, 0xC8)};
+    case 2:
+        return {QColor(0xF3, 0xF4, 0xF7), QColor(0xD5, 0xD9, 0xE2), QColor(0xEC, 0xEE, 0xF3),
+                QColor(0xC9, 0xCE, 0xD9), QColor(0xFF, 0xE7, 0xA2), QColor(0xFF, 0xC3, 0x6E),
+                QColor(0x80, 0x86, 0x94), QColor(Qt::black),        QColor(Qt::black),
+                QColor(0x8D, 0x8D, 0x8D)};
+    default:
+        return {p.color(QPalette::Button),
+                p.color(QPalette::Button),
+                p.color(QPalette::Button),
+                p.color(QPalette::Button),
+                p.color(QPalette::Highlight),
+                p.color(QPalette::Highlight),
+                p.color(QPalette::Dark),
+                p.color(QPalette::WindowText),
+                p.color(QPalette::HighlightedText),
+                p.color(QPalette::Disabled, QPalette::WindowText)};
+    }
+}
+
+// Flat: every scheme takes the palette's colours (the skin sets them): scheme 0 on the button
+// colour, 1 on the window colour, 2 (the edit dialog's column) on the window colour with the
+// selected tab in the input colour, marked by an accent bar.
+OutlookTabCtrl::Colors OutlookTabCtrl::FlatColors() const {
     const QPalette& p = palette();
     const QColor strip = p.color(m_scheme == 0 ? QPalette::Button : QPalette::Window);
     const QColor selected = m_scheme == 0 ? p.color(QPalette::Highlight) : p.color(QPalette::Base);
@@ -148,15 +181,17 @@ void OutlookTabCtrl::paintEvent(QPaintEvent* event) {
     else
         painter.drawLine(0, height() - 1, width() - 1, height() - 1);
     painter.setFont(uiFont(font()));
+    const bool flat = appFlatLook();
     for (int i = 0; i < ItemCount(); ++i) {
         const QRect r = ItemRect(i);
         const bool selected = i == m_selected;
         QPainterPath shape;
         // The open side (bottom, or right when vertical) runs past the clip, so only the far
-        // corners are rounded.
-        shape.addRoundedRect(QRectF(r).adjusted(0.5, 0.5, m_vertical ? 4 : -0.5,
-                                                m_vertical ? -0.5 : 4),
-                             4, 4);
+        // corners are rounded (square tabs unless flat).
+        const qreal radius = flat ? 4 : 0;
+        shape.addRoundedRect(
+            QRectF(r).adjusted(0.5, 0.5, m_vertical ? 4 : -0.5, m_vertical ? -0.5 : 4), radius,
+            radius);
         painter.save();
         painter.setClipRect(QRect(r.left(), r.top(), r.width(), r.height()));
         painter.setRenderHint(QPainter::Antialiasing);
@@ -167,10 +202,11 @@ void OutlookTabCtrl::paintEvent(QPaintEvent* event) {
         if (selected) {
             painter.setPen(c.border);
             painter.drawPath(shape);
-            if (m_scheme != 0) {
+            if (flat && m_scheme != 0) {
                 // The accent bar on the far side from the opening.
-                const QRectF bar = m_vertical ? QRectF(r.left() + 1, r.top() + 5, 3, r.height() - 10)
-                                              : QRectF(r.left() + 5, r.top() + 1, r.width() - 10, 3);
+                const QRectF bar = m_vertical
+                                       ? QRectF(r.left() + 1, r.top() + 5, 3, r.height() - 10)
+                                       : QRectF(r.left() + 5, r.top() + 1, r.width() - 10, 3);
                 painter.setPen(Qt::NoPen);
                 painter.setBrush(palette().color(QPalette::Highlight));
                 painter.drawRoundedRect(bar, 1.5, 1.5);

@@ -1,5 +1,6 @@
 // A tab strip with image-list icons in one of three colour schemes: 0 the system colours, 1 and
-// 2 fixed palettes (1 draws the selected caption in white).
+// 2 fixed palettes (1 draws the captions in white). While the application draws flat, every
+// scheme takes the palette's colours instead.
 #pragma once
 
 #include <QImage>
@@ -58,6 +59,7 @@ private:
             selectedText, grayText;
     };
     Colors SchemeColors() const;
+    Colors FlatColors() const;
     void SelectByUser(int index);
 
     int m_controlId;

@@ -1,5 +1,6 @@
 #include "SkinAppLook.h"
 
+#include "AppFlatLook.h"
 #include "CBaseSkin.h"
 #include "SkinPaint.h"
 
@@ -101,6 +102,7 @@ void applySkinLook(const CBaseSkin& skin) {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app)
         return;
+    setAppFlatLook(skin.FlatLook());
     // One style on every desktop: the skin supplies the colours, not the desktop's theme.
     if (QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
