@@ -45,8 +45,12 @@ void endRun(CMovaraDlg& window) {
 // system's unmapping of it to hold the window up for 150-300 ms. What stays is used again by the
 // next items. Blocks of 128 KB and more keep their own mappings, returned by whichever thread
 // frees them (this also keeps the allocator from raising that threshold as it goes).
+// Every item starts codec threads of its own, and a thread that finds the arenas busy gets a new
+// one (up to eight per core): the busier the machine, the more arenas, each keeping its own
+// fragments, so the window's memory grew with the machine's load. Two arenas keep it flat.
 void keepFreedMemory() {
     mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
+    mallopt(M_ARENA_MAX, 2);
 }
 
 } // namespace
