@@ -137,16 +137,18 @@ int CMediaSource::probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* ou
             if (par->width <= 0 || par->height <= 0)
                 continue;
             info.type = VELDES_STREAM_VIDEO;
+            const Orientation shown = orientationOf(s);
             info.width = par->width;
             info.height = par->height;
+            orientSize(shown, &info.width, &info.height);
             info.frameRate = plausibleFrameRate(s);
             info.videoValues[0] = indexBase + int32_t(i) + 1;
             info.videoValues[1] = par->codec_id;
             if (out->firstVideoWidth == 0) {
-                out->firstVideoWidth = par->width;
-                out->firstVideoHeight = par->height;
-                out->firstVideoSampleAspect =
-                    av_guess_sample_aspect_ratio(ctx, const_cast<AVStream*>(s), nullptr);
+                out->firstVideoWidth = info.width;
+                out->firstVideoHeight = info.height;
+                out->firstVideoSampleAspect = orientSampleAspect(
+                    shown, av_guess_sample_aspect_ratio(ctx, const_cast<AVStream*>(s), nullptr));
             }
         } else if (isSound(s)) {
             info.type = VELDES_STREAM_AUDIO;
@@ -218,6 +220,8 @@ int CMediaSource::openStream(Decoder* d, AVMediaType type, int preferred, bool* 
         return r;
     d->input = ctx;
     d->stream = stream;
+    if (type == AVMEDIA_TYPE_VIDEO)
+        m_upright.configure(orientationOf(stream), stream->time_base);
     d->decoder = std::move(dec);
     stream->discard = AVDISCARD_DEFAULT;
     *present = true;
@@ -282,6 +286,10 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
             int r = avcodec_receive_frame(m_draining->decoder.get(), frame);
             if (r == 0) {
                 *type = m_draining == &m_video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
+                if (*type == AVMEDIA_TYPE_VIDEO && (r = finishPicture(frame)) < 0) {
+                    av_frame_unref(frame);
+                    return r;
+                }
                 ++m_decodedFrames;
                 return 1;
             }
@@ -323,6 +331,15 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
         }
         av_packet_unref(m_packet.get());
     }
+}
+
+// Where the stream header's pixel shape and the container's disagree, the container's is
+// followed, as players do: it is the one a muxing tool or editor set last, and a stale codec
+// value otherwise squeezes the picture. Then the picture is turned as it is meant to be shown.
+int CMediaSource::finishPicture(AVFrame* frame) {
+    frame->sample_aspect_ratio =
+        av_guess_sample_aspect_ratio(m_video.input, m_video.stream, frame);
+    return m_upright.apply(frame);
 }
 
 // Live inputs stamp packets with the wall clock: the capture's time counts from its first packet,

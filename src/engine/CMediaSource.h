@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AvUtil.h"
+#include "Orientation.h"
 #include "velcodecapi.h"
 
 #include <atomic>
@@ -19,6 +20,7 @@ struct MediaProbe {
     int64_t durationMs = 0;                   // 0 = unknown
     bool durationEstimated = false;           // guessed from the bit rate, not stored in the file
     int64_t startTime = 0;                    // of the whole file, AV_TIME_BASE units
+    // The picture as it is shown: turned and mirrored as the stream's display matrix says.
     int firstVideoWidth = 0, firstVideoHeight = 0;
     AVRational firstVideoSampleAspect{0, 1}; // 0/1 = not stated (square)
 };
@@ -57,7 +59,8 @@ public:
     int seek(double seconds);
 
     // The next decoded frame of an open stream: 1 with *type set, 0 at the end of the file.
-    // A read error ends the file too; readError() tells it apart from a clean end.
+    // Pictures come as they are meant to be shown (display matrix applied, the container's
+    // pixel shape). A read error ends the file too; readError() tells it apart from a clean end.
     int next(AVFrame* frame, AVMediaType* type);
     bool readError() const { return m_readError; }
     int64_t decodeErrors() const { return m_decodeErrors; }
@@ -77,6 +80,7 @@ private:
     };
 
     int openStream(Decoder* d, AVMediaType type, int preferred, bool* present);
+    int finishPicture(AVFrame* frame);
     int openDevice(const std::string& path);
     int probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* out);
     void noteLivePacket(const AVFormatContext* input, const Decoder& d);
@@ -97,6 +101,7 @@ private:
     int64_t m_lastRead[2] = {INT64_MIN, INT64_MIN};
     const std::atomic<bool>* m_abort = nullptr;
     Decoder m_video, m_audio;
+    CUprightFrames m_upright;
     Decoder* m_draining = nullptr;
     PacketPtr m_packet;
     bool m_started = false; // packets were read
