@@ -2,6 +2,7 @@
 
 #include "DeviceInput.h"
 #include "DevicePath.h"
+#include "SourceLength.h"
 
 extern "C" {
 #include <libavutil/avutil.h>
@@ -165,16 +166,8 @@ int CMediaSource::probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* ou
     if (indexBase)
         return 0;
 
-    int64_t duration = ctx->duration;
-    if (duration == AV_NOPTS_VALUE || duration <= 0) {
-        duration = 0;
-        for (unsigned i = 0; i < ctx->nb_streams; ++i) {
-            const AVStream* s = ctx->streams[i];
-            if (s->duration != AV_NOPTS_VALUE && s->duration > 0)
-                duration =
-                    std::max(duration, av_rescale_q(s->duration, s->time_base, AV_TIME_BASE_Q));
-        }
-    }
+    // A capture's length is its time limit (set by probe()); reading it would never end.
+    const int64_t duration = m_live ? 0 : sourceLength(ctx, m_abort);
     out->durationMs = duration / 1000;
     out->durationEstimated = ctx->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
     out->startTime = m_startTime;
@@ -290,11 +283,11 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
                     av_frame_unref(frame);
                     return r;
                 }
-                ++m_decodedFrames;
+                ++m_draining->frames;
                 return 1;
             }
             if (r != AVERROR(EAGAIN) && r != AVERROR_EOF)
-                ++m_decodeErrors;
+                ++m_draining->errors;
             m_draining = nullptr;
         }
         if (m_endOfFile) {
@@ -326,19 +319,25 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
         if (d) {
             r = avcodec_send_packet(d->decoder.get(), m_packet.get());
             if (r < 0 && r != AVERROR(EAGAIN))
-                ++m_decodeErrors;
+                ++d->errors;
             m_draining = d;
         }
         av_packet_unref(m_packet.get());
     }
 }
 
+bool CMediaSource::undecodable(AVMediaType type) const {
+    const Decoder& d = type == AVMEDIA_TYPE_VIDEO ? m_video : m_audio;
+    if (!d.decoder)
+        return false;
+    return (d.frames == 0 && d.errors > 0) || (d.errors > 25 && d.errors > d.frames);
+}
+
 // Where the stream header's pixel shape and the container's disagree, the container's is
 // followed, as players do: it is the one a muxing tool or editor set last, and a stale codec
 // value otherwise squeezes the picture. Then the picture is turned as it is meant to be shown.
 int CMediaSource::finishPicture(AVFrame* frame) {
-    frame->sample_aspect_ratio =
-        av_guess_sample_aspect_ratio(m_video.input, m_video.stream, frame);
+    frame->sample_aspect_ratio = av_guess_sample_aspect_ratio(m_video.input, m_video.stream, frame);
     return m_upright.apply(frame);
 }
 

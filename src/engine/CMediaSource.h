@@ -63,8 +63,10 @@ public:
     // pixel shape). A read error ends the file too; readError() tells it apart from a clean end.
     int next(AVFrame* frame, AVMediaType* type);
     bool readError() const { return m_readError; }
-    int64_t decodeErrors() const { return m_decodeErrors; }
-    int64_t decodedFrames() const { return m_decodedFrames; }
+    int64_t decodeErrors() const { return m_video.errors + m_audio.errors; }
+    int64_t decodedFrames() const { return m_video.frames + m_audio.frames; }
+    // Whether the open stream of that type was given packets of which (almost) none decoded.
+    bool undecodable(AVMediaType type) const;
 
     // Seconds from the media's start of a decoded frame of the given type (call once per
     // frame: frames without a timestamp are placed after the previous one), and its length.
@@ -77,6 +79,7 @@ private:
         CodecContextPtr decoder;
         bool flushed = false;
         double nextSeconds = 0.0; // extrapolated time for frames without a timestamp
+        int64_t frames = 0, errors = 0;
     };
 
     int openStream(Decoder* d, AVMediaType type, int preferred, bool* present);
@@ -107,8 +110,6 @@ private:
     bool m_started = false; // packets were read
     bool m_endOfFile = false;
     bool m_readError = false;
-    int64_t m_decodeErrors = 0;
-    int64_t m_decodedFrames = 0;
     int64_t m_startTime = 0; // AV_TIME_BASE units
 };
 

@@ -159,9 +159,11 @@ int CSourcePass::run(double timelineStart, double* length) {
     // The reader is this thread's again before its figures are read.
     if (m_ahead)
         m_ahead->stop();
-    int64_t decoded = m_reader.decodedFrames();
-    if (m_reader.decodeErrors() > 25 && m_reader.decodeErrors() > decoded)
-        return AVERROR_INVALIDDATA; // mostly undecodable
+    // A stream that does not decode would come out as black or silence: that is no conversion.
+    if (m_hasVideo && m_reader.undecodable(AVMEDIA_TYPE_VIDEO))
+        return kErrorPicturesUndecodable;
+    if (m_hasAudio && m_reader.undecodable(AVMEDIA_TYPE_AUDIO))
+        return kErrorSoundUndecodable;
     if (m_openEnded) {
         m_length = std::max(m_videoEnd, m_audioEnd);
         if (m_length <= 0.0)

@@ -26,10 +26,10 @@ struct Arrangement {
 };
 
 constexpr Arrangement kArrangements[] = {
-    {1, 0, 0, 1, {-1, false, false}},  {-1, 0, 0, 1, {-1, true, false}},
-    {1, 0, 0, -1, {-1, false, true}},  {-1, 0, 0, -1, {-1, true, true}},
-    {0, 1, 1, 0, {0, false, false}},   {0, 1, -1, 0, {1, false, false}},
-    {0, -1, 1, 0, {2, false, false}},  {0, -1, -1, 0, {3, false, false}},
+    {1, 0, 0, 1, {-1, false, false}}, {-1, 0, 0, 1, {-1, true, false}},
+    {1, 0, 0, -1, {-1, false, true}}, {-1, 0, 0, -1, {-1, true, true}},
+    {0, 1, 1, 0, {0, false, false}},  {0, 1, -1, 0, {1, false, false}},
+    {0, -1, 1, 0, {2, false, false}}, {0, -1, -1, 0, {3, false, false}},
 };
 
 std::string text(int v) {
@@ -40,8 +40,7 @@ std::string text(int v) {
 
 Orientation orientationOf(const AVStream* stream) {
     size_t size = 0;
-    const uint8_t* data =
-        av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    const uint8_t* data = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
     if (!data || size < 9 * sizeof(int32_t))
         return {};
     int32_t m[9];
@@ -54,7 +53,8 @@ Orientation orientationOf(const AVStream* stream) {
     const Arrangement* best = &kArrangements[0];
     double bestScore = -1e9;
     for (const Arrangement& arrangement : kArrangements) {
-        double score = a * arrangement.a + b * arrangement.b + c * arrangement.c + d * arrangement.d;
+        double score =
+            a * arrangement.a + b * arrangement.b + c * arrangement.c + d * arrangement.d;
         if (score > bestScore + 1e-9) {
             bestScore = score;
             best = &arrangement;

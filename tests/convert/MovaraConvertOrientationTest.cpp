@@ -48,10 +48,10 @@ struct Clip {
 
 std::string makeClip(const Clip& clip, const testmedia::ScratchDir& dir) {
     std::string error;
-    const std::string stored = testmedia::generateWith(
-        {"-f", "lavfi", "-i", std::string(kShown) + "," + clip.storedFilter, "-c:v", "libx264",
-         "-pix_fmt", "yuv420p", "-g", "5", "{out}"},
-        "mp4", &error);
+    const std::string stored =
+        testmedia::generateWith({"-f", "lavfi", "-i", std::string(kShown) + "," + clip.storedFilter,
+                                 "-c:v", "libx264", "-pix_fmt", "yuv420p", "-g", "5", "{out}"},
+                                "mp4", &error);
     if (stored.empty())
         return {};
     const std::string path = dir.file(std::string(clip.name) + ".mp4");
@@ -139,9 +139,9 @@ TEST(MovaraConvertOrientation, TurnedAndMirroredClipsComeOutAsShown) {
 
         // The original size is the shown one; a landscape frame gets the portrait with bars.
         testmedia::ScratchDir out;
-        const auto original = converttest::runConvert(
-            {"--profile", "MP4-MPEG-4 Video (original size)(*.mp4)", "-o",
-             out.file("original.mp4"), source});
+        const auto original =
+            converttest::runConvert({"--profile", "MP4-MPEG-4 Video (original size)(*.mp4)", "-o",
+                                     out.file("original.mp4"), source});
         ASSERT_EQ(original.exitCode, 0) << original.err;
         int width = 0, height = 0;
         auto rgb = testmedia::grabFrame(out.file("original.mp4"), 0.5, "rgb24", &width, &height);
