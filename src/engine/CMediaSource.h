@@ -49,6 +49,7 @@ public:
 
     // How far through the file the reader is, 0..1 (for sources of unknown duration).
     double readFraction() const;
+    const AVFormatContext* input() const { return m_input.get(); }
     AVStream* videoStream() const { return m_video.stream; }
     AVStream* audioStream() const { return m_audio.stream; }
     AVCodecContext* videoDecoder() const { return m_video.decoder.get(); }

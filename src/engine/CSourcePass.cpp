@@ -1,5 +1,7 @@
 #include "CSourcePass.h"
 
+#include "CoverArt.h"
+
 extern "C" {
 #include <libavutil/imgutils.h>
 }
@@ -68,6 +70,8 @@ int CSourcePass::openSource() {
         m_audioFilter.configure(*m_plan.audio, m_source.soundLevel.value_or(SoundLevel{}));
     m_videoDone = !m_hasVideo;
     m_audioDone = !m_hasAudio;
+    if (m_plan.video && !m_hasVideo)
+        showCoverArt();
     return position();
 }
 
@@ -105,6 +109,23 @@ int CSourcePass::position() {
             }
         }
     }
+}
+
+// Sound in a video output shows the picture the source carries of itself, fitted to the frame
+// with bars like any picture; where it carries none, or it does not decode, the frame is black.
+void CSourcePass::showCoverArt() {
+    FramePtr art;
+    if (decodeCoverArt(m_reader.input(), &art) < 0)
+        return;
+    const AVRational timeBase{1, 25};
+    CVideoFilter filter;
+    filter.configure(*m_plan.video, MediaEdits{}, art->width, art->height, timeBase);
+    art->pts = 0;
+    if (filter.push(art.get()) < 0 || filter.close(1) < 0)
+        return;
+    FramePtr picture = makeFrame();
+    if (picture && filter.pull(picture.get()) == 1)
+        m_lastPicture = std::move(picture);
 }
 
 int CSourcePass::nextFrame(AVFrame* frame, AVMediaType* type, double* t, double* length) {

@@ -1,6 +1,7 @@
 // Phone clips store their picture turned or mirrored with a display matrix: movara-convert turns
-// them upright before anything else, so outputs, crops, size limits and the sizes it reports are
-// of the picture as it is meant to be shown, and outputs carry no matrix of their own.
+// them upright before anything else, so outputs and crops are of the picture as it is meant to
+// be shown, and outputs carry no matrix of their own. Where a stream header's pixel shape and its
+// container's disagree, the container's is the shape shown.
 #include "ConvertToolSupport.h"
 #include "MediaGenerators.h"
 #include "MediaProbe.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -176,6 +178,46 @@ TEST(MovaraConvertOrientation, TurnedAndMirroredClipsComeOutAsShown) {
         EXPECT_GT(lime.pixels, 200);
         EXPECT_LT(lime.x, width / 2);
         EXPECT_GT(lime.y, height / 2);
+    }
+}
+
+// The shape a grey picture is shown with in a decoded output frame: the extent of its
+// non-black pixels, stretched by the output's pixel shape.
+double shownShape(const std::string& path) {
+    int width = 0, height = 0;
+    const auto grey = testmedia::grabFrame(path, 0.5, "gray", &width, &height);
+    if (grey.empty())
+        return 0.0;
+    int columns = 0, rows = 0;
+    for (int x = 0; x < width; ++x)
+        columns += testmedia::meanOf(grey, width, 1, 0, x, 0, x + 1, height) > 40;
+    for (int y = 0; y < height; ++y)
+        rows += testmedia::meanOf(grey, width, 1, 0, 0, y, width, y + 1) > 40;
+    const std::string sar = testmedia::probe(path).first("video")->sampleAspect;
+    const size_t colon = sar.find(':');
+    double stretch = 1.0;
+    if (colon != std::string::npos && std::atof(sar.c_str() + colon + 1) > 0)
+        stretch = std::atof(sar.c_str()) / std::atof(sar.c_str() + colon + 1);
+    return rows > 0 ? columns * stretch / rows : 0.0;
+}
+
+TEST(MovaraConvertOrientation, ContainerPixelShapeWinsOverTheStreamHeader) {
+    const std::string square =
+        testmedia::generateWith({"-f", "lavfi", "-i", "color=c=0x808080:s=320x240:r=25:d=1", "-vf",
+                                 "setsar=1", "-c:v", "libx264", "-pix_fmt", "yuv420p", "{out}"},
+                                "mp4");
+    ASSERT_FALSE(square.empty());
+    const std::string conflicting = testmedia::generateWith(
+        {"-i", square, "-c", "copy", "-bsf:v", "h264_metadata=sample_aspect_ratio=27/64", "{out}"},
+        "mp4");
+    ASSERT_FALSE(conflicting.empty());
+    for (const char* profile : {"MP4-MPEG-4 Video (original size)(*.mp4)", "H.264 Video(*.mp4)"}) {
+        SCOPED_TRACE(profile);
+        testmedia::ScratchDir out;
+        const auto r =
+            converttest::runConvert({"--profile", profile, "-o", out.file("o.mp4"), conflicting});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NEAR(shownShape(out.file("o.mp4")), 4.0 / 3.0, 0.03 * 4.0 / 3.0);
     }
 }
 
