@@ -84,11 +84,14 @@ int64_t sourceLength(AVFormatContext* ctx, const std::atomic<bool>* abort) {
     if (container >= kAbsurd)
         container = 0;
     // Stream durations come from the packet tables (MP4) or a read of the file's end (MPEG):
-    // where the container's field says otherwise, they are right.
-    if (streams > 0 && streams + AV_TIME_BASE >= indexed)
+    // where the container's field says otherwise, they are right. Durations that only repeat the
+    // container's field (FFmpeg fills them in for formats without their own, like Matroska) are
+    // no second opinion.
+    const bool ownFigures = streams > 0 && std::llabs(streams - container) > 1000;
+    if (ownFigures && streams + AV_TIME_BASE >= indexed)
         return container > 0 && agree(container, streams) ? container : streams;
-    // Without them the container's field stands unless the index proves it wrong: shorter than
-    // what is indexed, or far longer than keyframe spacing explains.
+    // Otherwise the container's field stands unless the index proves it wrong: shorter than what
+    // is indexed, or far longer than keyframe spacing explains.
     const int64_t spacing = std::max<int64_t>(30 * int64_t(AV_TIME_BASE), indexed / 2);
     const bool plausible = container > 0 && container + AV_TIME_BASE >= indexed &&
                            (indexed == 0 || container <= indexed + spacing);

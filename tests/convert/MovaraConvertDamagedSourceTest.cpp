@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -42,16 +44,35 @@ std::string oneSecondMp4(const std::string& movflags) {
     return testmedia::generateWith(args, "mp4");
 }
 
-// A copy of `source` whose movie header says 2^32 - 1 units of 1/30000 s (143,165 s).
-std::string withLyingHeader(const std::string& source, const testmedia::ScratchDir& dir,
-                            const std::string& name) {
+// The movie header's duration, 2^32 - 1 units of 1/30000 s (143,165 s).
+bool lieInMovieHeader(std::string* data) {
+    const size_t at = data->find("mvhd");
+    if (at == std::string::npos || (*data)[at + 4] != 0)
+        return false;
+    data->replace(at + 20, 4, 4, char(0xff)); // after version, two times and the time scale
+    return true;
+}
+
+// The Matroska segment's Duration (an 8-byte float of milliseconds) says 143,165 s.
+bool lieInSegmentInfo(std::string* data) {
+    const size_t at = data->find("\x44\x89\x88");
+    if (at == std::string::npos)
+        return false;
+    const double lie = 143165576.0;
+    uint64_t bits;
+    std::memcpy(&bits, &lie, sizeof bits);
+    for (int i = 0; i < 8; ++i)
+        (*data)[at + 3 + i] = char(bits >> (56 - 8 * i));
+    return true;
+}
+
+// A copy of `source` in `dir` with its header's duration made to lie by `lie`.
+std::string lyingCopy(const std::string& source, const testmedia::ScratchDir& dir,
+                      const std::string& name, bool (*lie)(std::string*)) {
     std::ifstream in(source, std::ios::binary);
     std::string data((std::istreambuf_iterator<char>(in)), {});
-    const size_t at = data.find("mvhd");
-    if (at == std::string::npos || data[at + 4] != 0)
+    if (!lie(&data))
         return {};
-    for (int i = 0; i < 4; ++i)
-        data[at + 20 + i] = char(0xff); // duration, after version, times and time scale
     const std::string path = dir.file(name);
     std::ofstream(path, std::ios::binary) << data;
     return path;
@@ -66,15 +87,25 @@ TEST(MovaraConvertDamagedSource, LengthIsWhatTheStreamsHold) {
     testmedia::ScratchDir work;
     struct Case {
         const char* name;
-        const char* movflags;
+        std::string honest;
+        bool (*lie)(std::string*);
     };
-    const Case cases[] = {{"plain.mp4", ""}, {"fragmented.mp4", "frag_keyframe+default_base_moof"}};
+    const Case cases[] = {
+        {"plain.mp4", oneSecondMp4(""), lieInMovieHeader},
+        {"fragmented.mp4", oneSecondMp4("frag_keyframe+default_base_moof"), lieInMovieHeader},
+        {"segment.mkv",
+         testmedia::generateWith({"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=1", "-f", "lavfi",
+                                  "-i", "sine=d=1", "-c:v", "libx264", "-g", "5", "-c:a", "aac",
+                                  "{out}"},
+                                 "mkv"),
+         lieInSegmentInfo},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string honest = oneSecondMp4(c.movflags);
-        ASSERT_FALSE(honest.empty());
-        const std::string lying = withLyingHeader(honest, work, c.name);
+        ASSERT_FALSE(c.honest.empty());
+        const std::string lying = lyingCopy(c.honest, work, c.name, c.lie);
         ASSERT_FALSE(lying.empty());
+        const std::string& honest = c.honest;
 
         const int64_t truth = estimateOf(honest), estimate = estimateOf(lying);
         ASSERT_GT(truth, 0);
