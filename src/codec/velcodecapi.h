@@ -271,14 +271,17 @@ int VeldesSetExportSetting(VeldesTimeline timeline, int mediaId,
 int VeldesSetMediaBeginPos(VeldesTimeline timeline, int mediaId, int64_t positionMs);
 int VeldesSetMediaStopPos(VeldesTimeline timeline, int mediaId, int64_t positionMs);
 // The output size of the media's clip with its export setting and edits: 2 when *bytes is a
-// measured figure still valid for them, 1 when it is computed from the stream facts (instant).
+// measured figure still valid for them, 1 when it is computed from the stream facts (instant),
+// negative (*bytes -1) when a measurement found that the clip cannot be encoded (its pictures
+// or sound do not decode): there is no size to tell.
 int VeldesGetMediaEncodedSize(VeldesTimeline timeline, int mediaId, int64_t* bytes);
 // Asks for a measured figure: the clip, or samples spread over it, are encoded in the
 // background, at low priority; none starts while a run converts. Returns 0 when queued; the
 // callback then gets one VELDES_EVENT_ESTIMATE event on an engine thread, unless the media or its
 // setting, clip or edits change first (a new request replaces it). Returns 2 when the measured
 // figure is already valid (no event), negative when the media cannot be measured (a capture
-// device, no setting, no known length). The callback must not wait for the thread that destroys
+// device, no setting, no known length, or found before not to decode). A failed measurement's
+// event has a negative status and the reason in `message`. The callback must not wait for the thread that destroys
 // the timeline.
 int VeldesMeasureMediaEncodedSize(VeldesTimeline timeline, int mediaId,
                                   VeldesEventCallback callback, void* user);

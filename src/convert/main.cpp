@@ -196,8 +196,14 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
                 allLoaded = false;
             }
         } else if (options.estimate) {
-            convert.measureEstimate(item.get());
-            console.estimate(file, item->outputEstimate);
+            std::string failure;
+            if (convert.measureEstimate(item.get(), &failure) < 0) {
+                console.loadFailed(file, "cannot estimate its size: " +
+                                             (failure.empty() ? "it cannot be encoded" : failure));
+                allLoaded = false;
+            } else {
+                console.estimate(file, item->outputEstimate);
+            }
         } else {
             convert.estimate(item.get());
             // Measured now rather than by the run, so near-silence can be named; the run then

@@ -12,6 +12,10 @@ std::string avErrorText(int error) {
         return "the output came out over its size limit";
     if (error == kErrorSoundChanged)
         return "the sound came out at another length than measured";
+    if (error == kErrorPicturesUndecodable)
+        return "the source's pictures cannot be decoded";
+    if (error == kErrorSoundUndecodable)
+        return "the source's sound cannot be decoded";
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
     return text;

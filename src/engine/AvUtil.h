@@ -54,6 +54,10 @@ inline constexpr int kErrorOverSizeLimit = FFERRTAG('V', 'S', 'Z', 'L');
 // A run given its sound already encoded was handed a different length of sound.
 inline constexpr int kErrorSoundChanged = FFERRTAG('V', 'S', 'N', 'D');
 
+// A source stream that a conversion needs could not be decoded.
+inline constexpr int kErrorPicturesUndecodable = FFERRTAG('V', 'U', 'N', 'P');
+inline constexpr int kErrorSoundUndecodable = FFERRTAG('V', 'U', 'N', 'S');
+
 // FFmpeg's text of an error, or the engine's own for the codes above.
 std::string avErrorText(int error);
 

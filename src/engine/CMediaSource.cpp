@@ -2,6 +2,7 @@
 
 #include "DeviceInput.h"
 #include "DevicePath.h"
+#include "SourceLength.h"
 
 extern "C" {
 #include <libavutil/avutil.h>
@@ -137,16 +138,18 @@ int CMediaSource::probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* ou
             if (par->width <= 0 || par->height <= 0)
                 continue;
             info.type = VELDES_STREAM_VIDEO;
+            const Orientation shown = orientationOf(s);
             info.width = par->width;
             info.height = par->height;
+            orientSize(shown, &info.width, &info.height);
             info.frameRate = plausibleFrameRate(s);
             info.videoValues[0] = indexBase + int32_t(i) + 1;
             info.videoValues[1] = par->codec_id;
             if (out->firstVideoWidth == 0) {
-                out->firstVideoWidth = par->width;
-                out->firstVideoHeight = par->height;
-                out->firstVideoSampleAspect =
-                    av_guess_sample_aspect_ratio(ctx, const_cast<AVStream*>(s), nullptr);
+                out->firstVideoWidth = info.width;
+                out->firstVideoHeight = info.height;
+                out->firstVideoSampleAspect = orientSampleAspect(
+                    shown, av_guess_sample_aspect_ratio(ctx, const_cast<AVStream*>(s), nullptr));
             }
         } else if (isSound(s)) {
             info.type = VELDES_STREAM_AUDIO;
@@ -163,16 +166,8 @@ int CMediaSource::probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* ou
     if (indexBase)
         return 0;
 
-    int64_t duration = ctx->duration;
-    if (duration == AV_NOPTS_VALUE || duration <= 0) {
-        duration = 0;
-        for (unsigned i = 0; i < ctx->nb_streams; ++i) {
-            const AVStream* s = ctx->streams[i];
-            if (s->duration != AV_NOPTS_VALUE && s->duration > 0)
-                duration =
-                    std::max(duration, av_rescale_q(s->duration, s->time_base, AV_TIME_BASE_Q));
-        }
-    }
+    // A capture's length is its time limit (set by probe()); reading it would never end.
+    const int64_t duration = m_live ? 0 : sourceLength(ctx, m_abort);
     out->durationMs = duration / 1000;
     out->durationEstimated = ctx->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
     out->startTime = m_startTime;
@@ -218,6 +213,8 @@ int CMediaSource::openStream(Decoder* d, AVMediaType type, int preferred, bool* 
         return r;
     d->input = ctx;
     d->stream = stream;
+    if (type == AVMEDIA_TYPE_VIDEO)
+        m_upright.configure(orientationOf(stream), stream->time_base);
     d->decoder = std::move(dec);
     stream->discard = AVDISCARD_DEFAULT;
     *present = true;
@@ -282,11 +279,15 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
             int r = avcodec_receive_frame(m_draining->decoder.get(), frame);
             if (r == 0) {
                 *type = m_draining == &m_video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
-                ++m_decodedFrames;
+                if (*type == AVMEDIA_TYPE_VIDEO && (r = finishPicture(frame)) < 0) {
+                    av_frame_unref(frame);
+                    return r;
+                }
+                ++m_draining->frames;
                 return 1;
             }
             if (r != AVERROR(EAGAIN) && r != AVERROR_EOF)
-                ++m_decodeErrors;
+                ++m_draining->errors;
             m_draining = nullptr;
         }
         if (m_endOfFile) {
@@ -318,11 +319,26 @@ int CMediaSource::next(AVFrame* frame, AVMediaType* type) {
         if (d) {
             r = avcodec_send_packet(d->decoder.get(), m_packet.get());
             if (r < 0 && r != AVERROR(EAGAIN))
-                ++m_decodeErrors;
+                ++d->errors;
             m_draining = d;
         }
         av_packet_unref(m_packet.get());
     }
+}
+
+bool CMediaSource::undecodable(AVMediaType type) const {
+    const Decoder& d = type == AVMEDIA_TYPE_VIDEO ? m_video : m_audio;
+    if (!d.decoder)
+        return false;
+    return (d.frames == 0 && d.errors > 0) || (d.errors > 25 && d.errors > d.frames);
+}
+
+// Where the stream header's pixel shape and the container's disagree, the container's is
+// followed, as players do: it is the one a muxing tool or editor set last, and a stale codec
+// value otherwise squeezes the picture. Then the picture is turned as it is meant to be shown.
+int CMediaSource::finishPicture(AVFrame* frame) {
+    frame->sample_aspect_ratio = av_guess_sample_aspect_ratio(m_video.input, m_video.stream, frame);
+    return m_upright.apply(frame);
 }
 
 // Live inputs stamp packets with the wall clock: the capture's time counts from its first packet,

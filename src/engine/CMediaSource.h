@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AvUtil.h"
+#include "Orientation.h"
 #include "velcodecapi.h"
 
 #include <atomic>
@@ -19,6 +20,7 @@ struct MediaProbe {
     int64_t durationMs = 0;                   // 0 = unknown
     bool durationEstimated = false;           // guessed from the bit rate, not stored in the file
     int64_t startTime = 0;                    // of the whole file, AV_TIME_BASE units
+    // The picture as it is shown: turned and mirrored as the stream's display matrix says.
     int firstVideoWidth = 0, firstVideoHeight = 0;
     AVRational firstVideoSampleAspect{0, 1}; // 0/1 = not stated (square)
 };
@@ -47,6 +49,7 @@ public:
 
     // How far through the file the reader is, 0..1 (for sources of unknown duration).
     double readFraction() const;
+    const AVFormatContext* input() const { return m_input.get(); }
     AVStream* videoStream() const { return m_video.stream; }
     AVStream* audioStream() const { return m_audio.stream; }
     AVCodecContext* videoDecoder() const { return m_video.decoder.get(); }
@@ -57,11 +60,14 @@ public:
     int seek(double seconds);
 
     // The next decoded frame of an open stream: 1 with *type set, 0 at the end of the file.
-    // A read error ends the file too; readError() tells it apart from a clean end.
+    // Pictures come as they are meant to be shown (display matrix applied, the container's
+    // pixel shape). A read error ends the file too; readError() tells it apart from a clean end.
     int next(AVFrame* frame, AVMediaType* type);
     bool readError() const { return m_readError; }
-    int64_t decodeErrors() const { return m_decodeErrors; }
-    int64_t decodedFrames() const { return m_decodedFrames; }
+    int64_t decodeErrors() const { return m_video.errors + m_audio.errors; }
+    int64_t decodedFrames() const { return m_video.frames + m_audio.frames; }
+    // Whether the open stream of that type was given packets of which (almost) none decoded.
+    bool undecodable(AVMediaType type) const;
 
     // Seconds from the media's start of a decoded frame of the given type (call once per
     // frame: frames without a timestamp are placed after the previous one), and its length.
@@ -74,9 +80,11 @@ private:
         CodecContextPtr decoder;
         bool flushed = false;
         double nextSeconds = 0.0; // extrapolated time for frames without a timestamp
+        int64_t frames = 0, errors = 0;
     };
 
     int openStream(Decoder* d, AVMediaType type, int preferred, bool* present);
+    int finishPicture(AVFrame* frame);
     int openDevice(const std::string& path);
     int probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* out);
     void noteLivePacket(const AVFormatContext* input, const Decoder& d);
@@ -97,13 +105,12 @@ private:
     int64_t m_lastRead[2] = {INT64_MIN, INT64_MIN};
     const std::atomic<bool>* m_abort = nullptr;
     Decoder m_video, m_audio;
+    CUprightFrames m_upright;
     Decoder* m_draining = nullptr;
     PacketPtr m_packet;
     bool m_started = false; // packets were read
     bool m_endOfFile = false;
     bool m_readError = false;
-    int64_t m_decodeErrors = 0;
-    int64_t m_decodedFrames = 0;
     int64_t m_startTime = 0; // AV_TIME_BASE units
 };
 

@@ -524,9 +524,11 @@ void CSizeSampler::main() {
         }
         if (cancelled)
             continue;
-        m_store(job.clip.mediaId, job.key, r < 0 ? -1 : bytes);
+        m_store(job.clip.mediaId, job.key, r < 0 ? -1 : bytes, std::min(r, 0));
         if (job.callback) {
+            const std::string why = r < 0 ? avErrorText(r) : std::string();
             tagVeldesEvent event{};
+            event.message = r < 0 ? why.c_str() : nullptr;
             event.mediaId = job.clip.mediaId;
             event.kind = VELDES_EVENT_ESTIMATE;
             event.status = r < 0 ? r : 0;

@@ -52,8 +52,10 @@ struct SampleReuse {
 class CSizeSampler {
 public:
     // Called on the sampler's thread with each measurement that was not cancelled, before the
-    // request's callback; bytes < 0 when the clip could not be encoded.
-    using Store = std::function<void(int mediaId, const std::string& key, int64_t bytes)>;
+    // request's callback; bytes < 0 when the clip could not be encoded, with the reason in
+    // `status` (negative).
+    using Store =
+        std::function<void(int mediaId, const std::string& key, int64_t bytes, int status)>;
     explicit CSizeSampler(Store store);
     ~CSizeSampler();
     CSizeSampler(const CSizeSampler&) = delete;

@@ -1,5 +1,7 @@
 #include "CSourcePass.h"
 
+#include "CoverArt.h"
+
 extern "C" {
 #include <libavutil/imgutils.h>
 }
@@ -68,6 +70,8 @@ int CSourcePass::openSource() {
         m_audioFilter.configure(*m_plan.audio, m_source.soundLevel.value_or(SoundLevel{}));
     m_videoDone = !m_hasVideo;
     m_audioDone = !m_hasAudio;
+    if (m_plan.video && !m_hasVideo)
+        showCoverArt();
     return position();
 }
 
@@ -105,6 +109,23 @@ int CSourcePass::position() {
             }
         }
     }
+}
+
+// Sound in a video output shows the picture the source carries of itself, fitted to the frame
+// with bars like any picture; where it carries none, or it does not decode, the frame is black.
+void CSourcePass::showCoverArt() {
+    FramePtr art;
+    if (decodeCoverArt(m_reader.input(), &art) < 0)
+        return;
+    const AVRational timeBase{1, 25};
+    CVideoFilter filter;
+    filter.configure(*m_plan.video, MediaEdits{}, art->width, art->height, timeBase);
+    art->pts = 0;
+    if (filter.push(art.get()) < 0 || filter.close(1) < 0)
+        return;
+    FramePtr picture = makeFrame();
+    if (picture && filter.pull(picture.get()) == 1)
+        m_lastPicture = std::move(picture);
 }
 
 int CSourcePass::nextFrame(AVFrame* frame, AVMediaType* type, double* t, double* length) {
@@ -159,9 +180,11 @@ int CSourcePass::run(double timelineStart, double* length) {
     // The reader is this thread's again before its figures are read.
     if (m_ahead)
         m_ahead->stop();
-    int64_t decoded = m_reader.decodedFrames();
-    if (m_reader.decodeErrors() > 25 && m_reader.decodeErrors() > decoded)
-        return AVERROR_INVALIDDATA; // mostly undecodable
+    // A stream that does not decode would come out as black or silence: that is no conversion.
+    if (m_hasVideo && m_reader.undecodable(AVMEDIA_TYPE_VIDEO))
+        return kErrorPicturesUndecodable;
+    if (m_hasAudio && m_reader.undecodable(AVMEDIA_TYPE_AUDIO))
+        return kErrorSoundUndecodable;
     if (m_openEnded) {
         m_length = std::max(m_videoEnd, m_audioEnd);
         if (m_length <= 0.0)

@@ -58,6 +58,7 @@ public:
 
 private:
     int openSource();
+    void showCoverArt();
     int position();
     // The next frame with its time from the clip's begin: 1, 0 at the end, or an error.
     int nextFrame(AVFrame* frame, AVMediaType* type, double* t, double* length);

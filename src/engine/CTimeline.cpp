@@ -178,7 +178,7 @@ int CTimeline::encodedSize(int mediaId, int64_t* bytes) {
             media->measuredKey ==
                 CSizeSampler::sizeKey(targetOf(*media->setting), passSource(mediaId, *media))) {
             *bytes = media->measuredBytes;
-            return 2;
+            return media->measuredBytes < 0 ? media->measuredStatus : 2;
         }
         double duration = media->probe.durationMs / 1000.0;
         double begin = media->beginMs / 1000.0;
@@ -244,7 +244,7 @@ int CTimeline::measureSize(int mediaId, VeldesEventCallback callback, void* user
     request.clip = passSource(mediaId, *media);
     request.key = CSizeSampler::sizeKey(target, request.clip);
     if (request.key == media->measuredKey)
-        return 2;
+        return media->measuredBytes < 0 ? media->measuredStatus : 2;
     request.callback = callback;
     request.user = user;
     sampler().request(std::move(request));
@@ -253,13 +253,19 @@ int CTimeline::measureSize(int mediaId, VeldesEventCallback callback, void* user
 
 CSizeSampler& CTimeline::sampler() {
     if (!m_sampler) {
-        m_sampler =
-            std::make_unique<CSizeSampler>([this](int id, const std::string& key, int64_t bytes) {
+        m_sampler = std::make_unique<CSizeSampler>(
+            [this](int id, const std::string& key, int64_t bytes, int status) {
                 std::lock_guard lock(m_mutex);
                 Media* measured = find(id);
-                if (measured && bytes >= 0) {
+                // A clip that does not decode has no size to tell; other failures (a file
+                // gone for a moment) leave the computed figure standing.
+                const bool undecodable =
+                    status == kErrorPicturesUndecodable || status == kErrorSoundUndecodable ||
+                    status == AVERROR_INVALIDDATA || status == AVERROR_DECODER_NOT_FOUND;
+                if (measured && (bytes >= 0 || undecodable)) {
                     measured->measuredKey = key;
-                    measured->measuredBytes = bytes;
+                    measured->measuredBytes = bytes >= 0 ? bytes : -1;
+                    measured->measuredStatus = status;
                 }
             });
     }

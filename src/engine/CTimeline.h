@@ -81,7 +81,8 @@ private:
         int64_t stopMs = -1;
         MediaEdits edits;
         std::string measuredKey; // what measuredBytes was measured for
-        int64_t measuredBytes = 0;
+        int64_t measuredBytes = 0; // -1: the clip cannot be encoded, for measuredStatus
+        int measuredStatus = 0;
         int64_t targetBytes = 0;
         LoudnessTarget loudness;
         std::string loudnessKey; // the clip and shape loudnessFigures were measured for

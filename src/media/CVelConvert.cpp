@@ -236,15 +236,18 @@ int CVelConvert::estimate(MediaItem* item) {
 MediaItem* CVelConvert::takeMeasuredEstimate(int mediaId) {
     const Entry* entry = entryOfMediaId(mediaId);
     int64_t size = 0;
-    if (!entry || !timeline_ ||
-        VeldesGetMediaEncodedSize(timeline_, mediaId, &size) != kMeasuredEstimate) {
+    if (!entry || !timeline_) {
         return nullptr;
     }
-    entry->item->outputEstimate = size;
+    const int result = VeldesGetMediaEncodedSize(timeline_, mediaId, &size);
+    if (result != kMeasuredEstimate && result >= 0) {
+        return nullptr;
+    }
+    entry->item->outputEstimate = result < 0 ? -1 : size;
     return entry->item;
 }
 
-int CVelConvert::measureEstimate(MediaItem* item) {
+int CVelConvert::measureEstimate(MediaItem* item, std::string* failure) {
     const Entry* entry = entryOf(item);
     if (!entry || !timeline_ || !item->profile) {
         return 0;
@@ -261,7 +264,10 @@ int CVelConvert::measureEstimate(MediaItem* item) {
     wait.wait();
     int64_t size = item->outputEstimate;
     const int measured = VeldesGetMediaEncodedSize(timeline_, entry->mediaId, &size);
-    item->outputEstimate = size;
+    item->outputEstimate = measured < 0 ? -1 : size;
+    if (measured < 0 && failure) {
+        *failure = wait.failure();
+    }
     return measured;
 }
 

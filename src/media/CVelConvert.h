@@ -117,10 +117,12 @@ public:
     int estimate(MediaItem* item);
     // On kMsgEstimateMeasured: writes the measured figure into the media's item and returns the
     // item, or null when the item is gone or its setting changed since (a newer one is coming).
+    // A clip found not to decode gets no figure (-1).
     MediaItem* takeMeasuredEstimate(int mediaId);
     // Waits for the measured figure and writes it into item->outputEstimate (the command line's
-    // estimate). Returns the engine's result of the figure it wrote.
-    int measureEstimate(MediaItem* item);
+    // estimate). Returns the engine's result of the figure it wrote: negative, with the reason in
+    // *failure (may be null) and -1 written, when the clip cannot be encoded.
+    int measureEstimate(MediaItem* item, std::string* failure = nullptr);
     // The plan for the item's size limit, measured now: the video bit rate and predicted size;
     // false with the reason in *why when the limit cannot be met.
     bool planTargetSize(MediaItem* item, int64_t* videoBitRate, int64_t* predicted,

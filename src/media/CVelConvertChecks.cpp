@@ -48,11 +48,11 @@ int CVelConvert::checkDiskSpace(MediaItem* item, bool merge) {
         const MediaList* items = list();
         for (size_t i = 0; items && i < items->size(); ++i) {
             if ((*items)[i]->hasState(kItemChecked)) {
-                required += (*items)[i]->outputEstimate;
+                required += std::max<int64_t>((*items)[i]->outputEstimate, 0); // -1: no size
             }
         }
     } else {
-        required = item->outputEstimate;
+        required = std::max<int64_t>(item->outputEstimate, 0);
     }
     const int64_t requiredKiB = required / 1024;
     // The "drive" is the file system of the output folder: its space is asked of the folder, its

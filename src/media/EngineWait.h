@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 
 class EngineWait {
 public:
@@ -23,12 +24,15 @@ public:
     // a measurement cancelled just as it finishes may still call back: its state is then left to
     // it (the stop ends the program anyway) instead of freed under it.
     bool wait(const std::atomic<bool>* stop = nullptr);
+    // After wait(): what the event said went wrong (empty when nothing did).
+    std::string failure() const;
 
 private:
     struct State {
         std::mutex mutex;
         std::condition_variable done;
         bool over = false;
+        std::string failure;
     };
     std::unique_ptr<State> m_state;
 };

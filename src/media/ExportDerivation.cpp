@@ -33,6 +33,26 @@ void copyTruncated(char* field, size_t size, std::string_view text) {
     field[n] = '\0';
 }
 
+// The picture made for a source without one (black, or the cover art it carries): the frame
+// the profile sets, else 320x240 at 4:3, at the profile's rate; cheap, as it hardly changes.
+struct StandInPicture {
+    int width = kNoVideoWidth, height = kNoVideoHeight;
+    double aspect = kAspect4x3;
+    double frameRate = kDefaultFrameRate;
+};
+
+StandInPicture standInPicture(const Profile& p) {
+    StandInPicture picture;
+    if (p.width > 1 && p.height > 1) {
+        picture.width = evenUp(p.width);
+        picture.height = evenUp(p.height);
+        const double aspect = exportAspect(p);
+        picture.aspect = aspect > 0.0 ? aspect : double(picture.width) / picture.height;
+    }
+    picture.frameRate = exportFrameRate(p, nullptr);
+    return picture;
+}
+
 } // namespace
 
 ChosenStreams chooseStreams(const tagVeldesStreamInfo* streams, int count) {
@@ -99,10 +119,11 @@ tagVeldesExportSetting buildExportSetting(const Profile& p, const ChosenStreams&
     s.height = evenUp(p.height > 1 ? p.height : (v ? v->height : p.height));
     s.width = evenUp(p.width > 1 ? p.width : (v ? v->width : p.width));
     if (s.videoCodec != 0 && !v) {
-        s.width = kNoVideoWidth;
-        s.height = kNoVideoHeight;
-        s.frameRate = kDefaultFrameRate;
-        s.aspect = kAspect4x3;
+        const StandInPicture picture = standInPicture(p);
+        s.width = picture.width;
+        s.height = picture.height;
+        s.frameRate = picture.frameRate;
+        s.aspect = picture.aspect;
         s.videoBitrate = kNoVideoBitrate;
     } else if (s.videoCodec == 0) {
         s.videoBitrate = 0;
@@ -168,10 +189,11 @@ void fillExportInfoStreams(tagVeldesExportInfo& info, const Profile& p,
     if (p.hasVideo()) {
         info.videoCodec = ProfileCatalogue::videoEngineId(p);
         if (!v) {
-            info.frameRate = kDefaultFrameRate;
-            info.aspect = kAspect4x3;
-            info.width = kNoVideoWidth;
-            info.height = kNoVideoHeight;
+            const StandInPicture picture = standInPicture(p);
+            info.frameRate = picture.frameRate;
+            info.aspect = picture.aspect;
+            info.width = picture.width;
+            info.height = picture.height;
             info.videoBitrate = kNoVideoBitrate;
         } else {
             info.width = p.width != 0 ? evenUp(p.width) : evenDown(v->width);

@@ -81,7 +81,12 @@ std::string MediaItem::estimateText() const {
         return "<= " + text(std::min<int64_t>(targetSize, int64_t(UINT32_MAX) * 1024));
     }
     const int64_t made = outputSize.load();
-    return text(targetSize > 0 && made > 0 ? made : outputEstimate.load());
+    if (targetSize > 0 && made > 0) {
+        return text(made);
+    }
+    // -1: the clip was found not to decode, so there is no size to show.
+    const int64_t estimate = outputEstimate.load();
+    return estimate < 0 ? std::string() : text(estimate);
 }
 
 std::string MediaItem::stateText() const {

@@ -271,6 +271,58 @@ TEST_F(EnginePlayer, SnapshotsArriveAtTheRequestedSize) {
     VeldesEditEnd(h(), 1);
 }
 
+// A clip stored turned (as phones record upright video) is reported, previewed and snapshot as it
+// is meant to be shown: portrait, its red corner top-left.
+TEST_F(EnginePlayer, TurnedClipsAreShownUpright) {
+    const std::string stored = testmedia::generateWith(
+        {"-f", "lavfi", "-i",
+         "color=c=blue:s=180x320:r=25:d=2,drawbox=x=0:y=0:w=60:h=60:c=red:t=fill,"
+         "transpose=clock",
+         "-c:v", "libx264", "-pix_fmt", "yuv420p", "-g", "25", "{out}"},
+        "mp4");
+    ASSERT_FALSE(stored.empty());
+    const std::string turned = testmedia::generateWith(
+        {"-i", stored, "-c", "copy", "-metadata:s:v", "rotate=90", "{out}"}, "mp4");
+    ASSERT_FALSE(turned.empty());
+    ASSERT_EQ(begin(turned), 0);
+    tagVeldesStreamInfo* streams = nullptr;
+    ASSERT_EQ(VeldesGetMediaInfo(h(), m_id, &streams), 1);
+    EXPECT_EQ(streams[0].width, 180);
+    EXPECT_EQ(streams[0].height, 320);
+
+    ASSERT_EQ(VeldesPlay(h()), 0);
+    ASSERT_TRUE(g_window.waitFor([] { return !g_window.frames.empty(); }));
+    VeldesPause(h());
+    size_t before;
+    {
+        std::lock_guard lock(g_window.mutex);
+        before = g_window.events.size();
+    }
+    ASSERT_EQ(VeldesGetThumbnailOnPause(h(), 0, 0, &onEvent, nullptr), 0);
+    ASSERT_TRUE(g_window.waitFor([&] {
+        for (size_t i = before; i < g_window.events.size(); ++i)
+            if (g_window.events[i].kind == VELDES_EVENT_SNAPSHOT)
+                return true;
+        return false;
+    }));
+    std::lock_guard lock(g_window.mutex);
+    int width = 0, height = 0;
+    for (size_t i = before; i < g_window.events.size(); ++i)
+        if (g_window.events[i].kind == VELDES_EVENT_SNAPSHOT)
+            width = g_window.events[i].width, height = g_window.events[i].height;
+    ASSERT_EQ(width, 180);
+    ASSERT_EQ(height, 320);
+    auto redAt = [&](int x, int y) {
+        const uint8_t* px = g_window.snapshot.data() + (size_t(y) * width + x) * 4;
+        return px[2] > 150 && px[0] < 100; // BGRA
+    };
+    EXPECT_TRUE(redAt(15, 15));
+    EXPECT_FALSE(redAt(width - 15, 15));
+    EXPECT_FALSE(redAt(15, height - 15));
+    EXPECT_FALSE(redAt(width - 15, height - 15));
+    VeldesEditEnd(h(), 1);
+}
+
 // Sound without pictures plays to its end; nothing is presented.
 TEST_F(EnginePlayer, SoundOnlyPlaysAndEnds) {
     testmedia::SourceSpec spec;

@@ -119,6 +119,22 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_EQ(s.videoBitrate, 76800);
                         EXPECT_EQ(s.videoValues[0], 0);
                     }},
+        // A fixed frame is kept for the stand-in picture; its shape and rate are the profile's.
+        SettingCase{"NoVideoStreamIntoAFixedFrame",
+                    [](Profile& p) {
+                        p.width = 176;
+                        p.height = 144;
+                        p.frameRate = 15.0;
+                        p.aspectRatio = 1;
+                    },
+                    false, true,
+                    [](const tagVeldesExportSetting& s) {
+                        EXPECT_EQ(s.width, 176);
+                        EXPECT_EQ(s.height, 144);
+                        EXPECT_DOUBLE_EQ(s.frameRate, 15.0);
+                        EXPECT_DOUBLE_EQ(s.aspect, 4.0 / 3.0);
+                        EXPECT_EQ(s.videoBitrate, 76800);
+                    }},
         SettingCase{"NoAudioStream", [](Profile&) {}, true, false,
                     [](const tagVeldesExportSetting& s) {
                         EXPECT_EQ(s.audioBitrate, 128000);
