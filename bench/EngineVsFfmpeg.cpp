@@ -1,14 +1,21 @@
-// engine-vs-ffmpeg: conversions of generated sources, each done through the engine's contract
-// (exactly as the program calls it) and by the ffmpeg command line producing the same output,
-// alternately, several times. The workloads: a 1080p25 H.264 + AAC source of 20 s to H.264 MP4,
-// MPEG-4 3GP with AMR and MP3; three mismatched sources (sizes, frame rates, sample rates) merged
-// into one 3GP; a 720p source with crop, colour, flip and a text watermark to H.264 MP4; the
-// 1080p source to an H.263 CIF 3G2 with AMR. Prints per workload
-//   ratio <name> <median engine time / median ffmpeg time>
-//   estimate-error <name> <percent of the engine's measured size estimate against its real output>
-//   instant-estimate-error <name> <the same of the instant estimate>
-//   cpu-ratio <name> <median engine processor time / median ffmpeg processor time>
-// Targets: ratio <= 0.90, estimate within +-15 %. Exit status 1 when a target is missed.
+// engine-vs-ffmpeg: conversions as people run them. Each workload is converted, alternately and
+// several times, by `movara-convert` as a process, by the simplest ffmpeg command a person would
+// type for the same output (one -vf and one -af chain for one source; a filter graph only for a
+// merge), and through the engine's contract as the window drives it. The workloads: a detailed
+// 1080p30 source of 20 s to H.264 MP4 and MPEG-4 MP4, a mixed 720p25 source of 60 s to H.264 MP4,
+// the 1080p source to 3GP (MPEG-4, AMR) and MP3, three mismatched sources merged into one 3GP,
+// and a 720p source with crop, colour and flip to H.264 MP4. Prints per workload
+//   wall-ratio <name> <median movara-convert time / median ffmpeg time>
+//   cpu-ratio <name> <the same of processor time>
+//   rss <name> <movara-convert peak KiB> <ffmpeg peak KiB> <ratio>
+//   window-cpu-ratio <name> <the window's run's processor time / movara-convert's>
+//   same-work <name> <size difference %> <PSNR movara dB> <PSNR ffmpeg dB> <difference dB>
+//   estimate-error <name> <percent of the measured size estimate against the real output>
+// Targets: wall <= 0.90, processor time <= 1.0, peak memory <= 1.25 x ffmpeg's, the window's
+// run <= 1.05 x movara-convert's processor time, estimates within +-15 %; sizes within 1 % and
+// PSNR within 0.1 dB show the work is the same. Exit status 1 when a target is missed.
+//
+// Usage: engine-vs-ffmpeg [RUNS [WORKLOAD]]
 #include "EngineHarness.h"
 #include "MediaGenerators.h"
 #include "ProfileDerivation.h"
@@ -40,8 +47,21 @@ struct Edits {
     int left = 0, top = 0, right = 0, bottom = 0; // crop, source pixels
     int brightness = 0, contrast = 0, saturation = 0;
     int flip = 0; // 1 horizontal
-    const char* text = nullptr;
-    int textX = 0, textY = 0, fontSize = 0;
+
+    // The same edits as movara-convert's options.
+    std::vector<std::string> options() const {
+        if (!on)
+            return {};
+        auto n = [](int v) { return std::to_string(v); };
+        std::vector<std::string> o = {
+            "--crop",       n(left) + "," + n(top) + "," + n(right) + "," + n(bottom),
+            "--brightness", n(brightness),
+            "--contrast",   n(contrast),
+            "--saturation", n(saturation)};
+        if (flip & 1)
+            o.insert(o.end(), {"--flip", "h"});
+        return o;
+    }
 };
 
 struct Workload {
@@ -50,16 +70,6 @@ struct Workload {
     TestProfile profile;
     Edits edits;
 };
-
-TestProfile h263Cif3g2() {
-    TestProfile p = builtInProfiles().at(8); // the 3GP row: AMR mono 8 kHz
-    p.name = "H.263 CIF 3G2";
-    p.format = 29;     // 3g2
-    p.videoCodec = 10; // H.263
-    p.width = 352;
-    p.height = 288;
-    return p;
-}
 
 struct EngineResult {
     double seconds = 0.0;
@@ -78,18 +88,6 @@ void attachEdits(VeldesTimeline timeline, int id, const Edits& e) {
     VeldesEditBegin(timeline, &edit);
     VeldesRemoveWatermark(timeline, id);
     tagVeldesFilterInfo f{};
-    if (e.text) {
-        f.id = VELDES_FILTER_WATERMARK_TEXT;
-        f.x = e.textX;
-        f.y = e.textY;
-        f.alpha = 255;
-        f.text = e.text;
-        f.fontName = "DejaVu Sans";
-        f.fontSize = e.fontSize;
-        f.red = f.green = f.blue = 255;
-        VeldesAddWatermark(timeline, f.id, &f);
-    }
-    f = {};
     f.id = VELDES_FILTER_COLOR;
     f.brightness = e.brightness;
     f.contrast = e.contrast;
@@ -187,7 +185,8 @@ std::string number(double v) {
     return text;
 }
 
-// The engine's picture chain for one source, in the command line's filter syntax.
+// The picture as the engine makes it of one source, in the command line's filter syntax: the
+// crop, flip and colour, then the frame size with the shape kept (bars where shapes differ).
 std::string pictureChain(const tagVeldesExportInfo& info, const Edits& e) {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.6g", info.frameRate);
@@ -202,50 +201,68 @@ std::string pictureChain(const tagVeldesExportInfo& info, const Edits& e) {
                  ":contrast=" + number(std::pow(2.0, 1.3 * e.contrast / 100.0)) +
                  ":saturation=" + number(std::pow(3.0, e.saturation / 100.0));
     }
-    chain += ",scale=" + std::to_string(info.width) + ":" + std::to_string(info.height) +
-             ":flags=bicubic,setsar=1";
-    if (e.on && e.text)
-        chain += std::string(",drawtext=fontfile=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf") +
-                 ":text=" + e.text + ":x=" + std::to_string(e.textX) +
-                 ":y=" + std::to_string(e.textY) + ":fontsize=" + std::to_string(e.fontSize) +
-                 ":fontcolor=white";
-    return chain + ",format=yuv420p";
+    const std::string w = std::to_string(info.width), h = std::to_string(info.height);
+    return chain + ",scale=" + w + ":" + h +
+           ":flags=bicubic:force_original_aspect_ratio=decrease:force_divisible_by=2,pad=" + w +
+           ":" + h + ":(ow-iw)/2:(oh-ih)/2,setsar=1,format=yuv420p";
 }
 
-// The same conversion on the command line: same encoders, size, rates, bit rates and edits; a
-// merge is the concat filter over each source brought to the export format.
+// The command a person would type for the same output: same encoders, size, rates and bit
+// rates. One source takes one -vf and one -af chain; a merge is the concat filter over each
+// source brought to the export format.
 std::vector<std::string> ffmpegCommand(const Workload& w, const tagVeldesExportInfo& info,
                                        const std::string& out) {
     std::vector<std::string> args = {"ffmpeg", "-nostdin", "-y", "-loglevel", "error"};
     for (const std::string& source : w.sources)
         args.insert(args.end(), {"-i", source});
-    bool amr = info.audioCodec == VELDES_ACODEC_AMR_NB;
+    const bool amr = info.audioCodec == VELDES_ACODEC_AMR_NB;
     const int rate = amr ? 8000 : info.sampleRate, channels = amr ? 1 : info.channels;
-    std::string audioChain = "aresample=" + std::to_string(rate) +
-                             ",aformat=channel_layouts=" + (channels == 1 ? "mono" : "stereo");
-    std::string graph;
-    for (size_t i = 0; i < w.sources.size(); ++i) {
-        std::string n = std::to_string(i);
+    if (w.sources.size() == 1) {
         if (info.videoCodec)
-            graph += "[" + n + ":v:0]" + pictureChain(info, w.edits) + "[v" + n + "];";
-        graph += "[" + n + ":a:0]" + audioChain + "[a" + n + "];";
+            args.insert(args.end(), {"-map", "0:v:0", "-vf", pictureChain(info, w.edits)});
+        args.insert(args.end(), {"-map", "0:a:0", "-ar", std::to_string(rate), "-ac",
+                                 std::to_string(channels)});
+    } else {
+        const std::string audioChain =
+            "aresample=" + std::to_string(rate) +
+            ",aformat=channel_layouts=" + (channels == 1 ? "mono" : "stereo");
+        std::string graph, inputs;
+        for (size_t i = 0; i < w.sources.size(); ++i) {
+            const std::string n = std::to_string(i);
+            if (info.videoCodec) {
+                graph += "[" + n + ":v:0]" + pictureChain(info, w.edits) + "[v" + n + "];";
+                inputs += "[v" + n + "]";
+            }
+            graph += "[" + n + ":a:0]" + audioChain + "[a" + n + "];";
+            inputs += "[a" + n + "]";
+        }
+        graph += inputs + "concat=n=" + std::to_string(w.sources.size()) +
+                 ":v=" + (info.videoCodec ? "1" : "0") + ":a=1" + (info.videoCodec ? "[v]" : "") +
+                 "[a]";
+        args.insert(args.end(), {"-filter_complex", graph, "-map", "[a]"});
+        if (info.videoCodec)
+            args.insert(args.end(), {"-map", "[v]"});
     }
-    for (size_t i = 0; i < w.sources.size(); ++i)
-        graph += (info.videoCodec ? "[v" + std::to_string(i) + "]" : "") + "[a" +
-                 std::to_string(i) + "]";
-    graph += "concat=n=" + std::to_string(w.sources.size()) +
-             ":v=" + (info.videoCodec ? "1" : "0") + ":a=1" + (info.videoCodec ? "[v]" : "") +
-             "[a]";
-    args.insert(args.end(), {"-filter_complex", graph});
     if (info.videoCodec)
-        args.insert(args.end(), {"-map", "[v]", "-c:v", videoEncoder(info.videoCodec), "-b:v",
+        args.insert(args.end(), {"-c:v", videoEncoder(info.videoCodec), "-b:v",
                                  std::to_string(info.videoBitrate)});
     const char* audio = info.audioCodec == VELDES_ACODEC_AAC ? "aac"
                         : amr                                ? "libopencore_amrnb"
                                                              : "libmp3lame";
-    args.insert(args.end(), {"-map", "[a]", "-c:a", audio, "-b:a",
-                             std::to_string(info.audioBitrate), "-f",
+    args.insert(args.end(), {"-c:a", audio, "-b:a", std::to_string(info.audioBitrate), "-f",
                              std::strcmp(info.format, "mp4") == 0 ? "mp4" : info.format, out});
+    return args;
+}
+
+// movara-convert doing the workload, as a script would run it.
+std::vector<std::string> convertCommand(const Workload& w, const std::string& out) {
+    std::vector<std::string> args = {
+        MOVARA_CONVERT_BIN, "--profile", w.profile.name, "--exists", "overwrite", "-o", out};
+    if (w.sources.size() > 1)
+        args.push_back("--merge");
+    const std::vector<std::string> edits = w.edits.options();
+    args.insert(args.end(), edits.begin(), edits.end());
+    args.insert(args.end(), w.sources.begin(), w.sources.end());
     return args;
 }
 
@@ -255,15 +272,51 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
+// The PSNR of an output's pictures against the first source made the reference way (the
+// engine's chain without its encoder); 0 without pictures or when it cannot be read.
+double psnrOf(const std::string& output, const Workload& w, const tagVeldesExportInfo& info) {
+    if (!info.videoCodec || w.sources.size() != 1)
+        return 0.0;
+    const testmedia::ToolResult r = testmedia::runTool(
+        {"ffmpeg", "-nostdin", "-loglevel", "info", "-i", output, "-i", w.sources.front(), "-lavfi",
+         "[1:v]" + pictureChain(info, w.edits) + "[ref];[0:v]setsar=1[out];[out][ref]psnr", "-f",
+         "null", "-"});
+    const size_t at = r.err.find("average:");
+    return at == std::string::npos ? 0.0 : std::atof(r.err.c_str() + at + 8);
+}
+
+struct Timed {
+    std::vector<double> wall, cpu;
+    long peakRss = 0;
+};
+
+// One timed run of a command line; false when it failed.
+bool timeTool(const std::vector<std::string>& command, Timed* into, const char* who,
+              const char* workload) {
+    const Clock::time_point start = Clock::now();
+    const testmedia::ToolResult r = testmedia::runTool(command);
+    if (r.exitCode != 0) {
+        std::fprintf(stderr, "%s: %s failed: %s\n", workload, who, r.err.c_str());
+        return false;
+    }
+    into->wall.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    into->cpu.push_back(r.cpuSeconds);
+    into->peakRss = std::max(into->peakRss, r.peakRssKiB);
+    return true;
+}
+
 } // namespace
 
-std::string generated(int width, int height, const char* rate, double seconds, int sampleRate) {
+std::string generated(int width, int height, const char* rate, double seconds, int sampleRate,
+                      const char* picture = nullptr) {
     testmedia::SourceSpec spec;
     spec.width = width;
     spec.height = height;
     spec.frameRate = rate;
     spec.seconds = seconds;
     spec.sampleRate = sampleRate;
+    if (picture)
+        spec.videoFilter = picture;
     std::string error;
     std::string path = testmedia::generate(spec, &error);
     if (path.empty())
@@ -271,95 +324,132 @@ std::string generated(int width, int height, const char* rate, double seconds, i
     return path;
 }
 
+namespace {
+
+struct Outcome {
+    bool ok = true, withinTargets = true;
+};
+
+// Runs one workload `runs` times each way and prints its lines.
+Outcome measureWorkload(const Workload& w, int runs, testmedia::ScratchDir& dir) {
+    Outcome outcome;
+    // movara-convert names the output with the profile's extension.
+    const std::string name = w.profile.name;
+    const size_t dot = name.rfind("(*.");
+    const std::string extension =
+        dot == std::string::npos ? "" : name.substr(dot + 2, name.size() - dot - 3);
+    const std::string convertOut = dir.file(std::string("movara-") + w.name + extension);
+    const std::string cliOut = dir.file(std::string("cli-") + w.name);
+    const std::string windowOut = dir.file(std::string("window-") + w.name);
+    // The command line gets the very record the engine gets.
+    VeldesTimeline probe = CreateTimeline(1);
+    tagVeldesTrackInfo track{};
+    track.option = 1;
+    track.path = w.sources.front().c_str();
+    std::vector<tagVeldesStreamInfo> streams =
+        streamsOf(probe, VeldesAddMedia2(probe, &track, nullptr, 0));
+    DestroyTimeline(probe);
+    const tagVeldesExportInfo info = deriveExportInfo(w.profile, streams, windowOut);
+    const std::vector<std::string> cli = ffmpegCommand(w, info, cliOut);
+    const std::vector<std::string> convert = convertCommand(w, convertOut);
+
+    // Untimed: the measured estimate, which the program works out in the background.
+    const EngineResult measured = runEngine(w, windowOut, true);
+    Timed movara, ffmpeg, window;
+    for (int i = 0; i < runs && outcome.ok; ++i) {
+        // Each takes its turn first, so none always meets a warm or a cold machine.
+        for (int turn = 0; turn < 3 && outcome.ok; ++turn) {
+            switch ((turn + i) % 3) {
+            case 0:
+                outcome.ok = timeTool(convert, &movara, "movara-convert", w.name);
+                break;
+            case 1:
+                outcome.ok = timeTool(cli, &ffmpeg, "ffmpeg", w.name);
+                break;
+            default: {
+                const EngineResult r = runEngine(w, windowOut);
+                outcome.ok = r.ok;
+                window.wall.push_back(r.seconds);
+                window.cpu.push_back(r.cpuSeconds);
+            }
+            }
+        }
+        if (outcome.ok)
+            std::fprintf(stderr,
+                         "%s run %d: movara-convert %.2f s (cpu %.2f), ffmpeg %.2f s (cpu "
+                         "%.2f), window %.2f s (cpu %.2f)\n",
+                         w.name, i + 1, movara.wall.back(), movara.cpu.back(), ffmpeg.wall.back(),
+                         ffmpeg.cpu.back(), window.wall.back(), window.cpu.back());
+    }
+    if (!outcome.ok)
+        return outcome;
+    const double wall = median(movara.wall) / median(ffmpeg.wall);
+    const double cpu = median(movara.cpu) / median(ffmpeg.cpu);
+    const double rss = double(movara.peakRss) / double(ffmpeg.peakRss);
+    const double windowCpu = median(window.cpu) / median(movara.cpu);
+    const double size = double(testmedia::fileSize(convertOut));
+    const double sizeDiff = (size / double(testmedia::fileSize(cliOut)) - 1.0) * 100.0;
+    const double psnrMovara = psnrOf(convertOut, w, info), psnrCli = psnrOf(cliOut, w, info);
+    const double estimateError =
+        (double(measured.measured) / double(testmedia::fileSize(windowOut)) - 1.0) * 100.0;
+    std::printf("wall-ratio %s %.3f\n", w.name, wall);
+    std::printf("cpu-ratio %s %.3f\n", w.name, cpu);
+    std::printf("rss %s %ld %ld %.3f\n", w.name, movara.peakRss, ffmpeg.peakRss, rss);
+    std::printf("window-cpu-ratio %s %.3f\n", w.name, windowCpu);
+    std::printf("same-work %s %+.2f %.2f %.2f %+.2f\n", w.name, sizeDiff, psnrMovara, psnrCli,
+                psnrMovara - psnrCli);
+    std::printf("estimate-error %s %+.1f\n", w.name, estimateError);
+    std::fflush(stdout);
+    outcome.withinTargets = wall <= 0.90 && cpu <= 1.0 && rss <= 1.25 && windowCpu <= 1.05 &&
+                            std::fabs(estimateError) <= 15.0;
+    return outcome;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     // A second argument keeps only the workload of that name.
     const std::string only = argc > 2 ? argv[2] : "";
     std::fprintf(stderr, "preparing the sources...\n");
-    const std::string hd = generated(1920, 1080, "25", 20.0, 48000);
-    const std::string hd720 = generated(1280, 720, "25", 10.0, 48000);
+    // Detailed: a test pattern under strong moving grain. Mixed: the pattern under light grain.
+    const std::string hd =
+        generated(1920, 1080, "30", 20.0, 48000, "testsrc2=s=1920x1080:r=30,noise=alls=24:allf=t");
+    const std::string mixed720 =
+        generated(1280, 720, "25", 60.0, 48000, "testsrc2=s=1280x720:r=25,noise=alls=6:allf=t");
+    const std::string edits720 = generated(1280, 720, "25", 10.0, 48000);
     const std::vector<std::string> mixed = {generated(640, 360, "30", 5.0, 44100),
                                             generated(320, 240, "25", 5.0, 22050),
                                             generated(1280, 720, "24", 5.0, 48000)};
-    for (const std::string& s : {hd, hd720, mixed[0], mixed[1], mixed[2]})
+    for (const std::string& s : {hd, mixed720, edits720, mixed[0], mixed[1], mixed[2]})
         if (s.empty())
             return 2;
-    const auto& profiles = builtInProfiles();
     Edits edits;
     edits.on = true;
     edits.left = 120, edits.top = 60, edits.right = 1160, edits.bottom = 660;
     edits.brightness = 30, edits.contrast = 20, edits.saturation = -20;
     edits.flip = 1;
-    edits.text = "Movara";
-    edits.textX = 40, edits.textY = 40, edits.fontSize = 48;
+    const TestProfile& h264 = builtInProfile("H.264 Video(*.mp4)");
+    const TestProfile& threeGp =
+        builtInProfile("3GPP-3rd Generation Partnership Project(176x144)(*.3gp)");
     const std::vector<Workload> workloads = {
-        {"h264-mp4", {hd}, profiles.at(1), {}},      // "H.264 Video(*.mp4)" at 480x320
-        {"3gp-mpeg4-amr", {hd}, profiles.at(8), {}}, // "3GPP ... (176x144)(*.3gp)"
-        {"mp3", {hd}, profiles.at(6), {}},           // "MP3-MPEG Layer 3 Audio(*.mp3)"
-        {"merge-3gp", mixed, profiles.at(8), {}},
-        {"edits-720p-mp4", {hd720}, profiles.at(1), edits},
-        {"h263-cif-3g2", {hd}, h263Cif3g2(), {}},
+        {"h264-1080p30-detail", {hd}, h264, {}},
+        {"mpeg4-1080p30-detail", {hd}, builtInProfile("MPEG-4 Video(*.mp4)"), {}},
+        {"h264-720p25-mixed", {mixed720}, h264, {}},
+        {"3gp-mpeg4-amr", {hd}, threeGp, {}},
+        {"mp3", {hd}, builtInProfile("MP3-MPEG Layer 3 Audio(*.mp3)"), {}},
+        {"merge-3gp", mixed, threeGp, {}},
+        {"edits-720p-mp4", {edits720}, h264, edits},
     };
     testmedia::ScratchDir dir;
     bool withinTargets = true;
     for (const Workload& w : workloads) {
         if (!only.empty() && only != w.name)
             continue;
-        std::string engineOut = dir.file(std::string("engine-") + w.name);
-        std::string cliOut = dir.file(std::string("cli-") + w.name);
-
-        // The command line gets the very record the engine gets.
-        VeldesTimeline probe = CreateTimeline(1);
-        tagVeldesTrackInfo track{};
-        track.option = 1;
-        track.path = w.sources.front().c_str();
-        std::vector<tagVeldesStreamInfo> streams =
-            streamsOf(probe, VeldesAddMedia2(probe, &track, nullptr, 0));
-        DestroyTimeline(probe);
-        tagVeldesExportInfo info = deriveExportInfo(w.profile, streams, engineOut);
-        std::vector<std::string> command = ffmpegCommand(w, info, cliOut);
-
-        std::vector<double> engineTimes, cliTimes, engineCpu, cliCpu;
-        // Untimed: the measured estimate, which the program works out in the background.
-        const EngineResult measured = runEngine(w, engineOut, true);
-        EngineResult last;
-        for (int i = 0; i < runs; ++i) {
-            // Alternate who goes first, so neither always meets a warm or a cold machine.
-            for (int turn = 0; turn < 2; ++turn) {
-                if ((turn == 0) == (i % 2 == 0)) {
-                    last = runEngine(w, engineOut);
-                    if (!last.ok) {
-                        std::fprintf(stderr, "%s: the engine failed\n", w.name);
-                        return 2;
-                    }
-                    engineTimes.push_back(last.seconds);
-                    engineCpu.push_back(last.cpuSeconds);
-                } else {
-                    Clock::time_point start = Clock::now();
-                    testmedia::ToolResult r = testmedia::runTool(command);
-                    if (r.exitCode != 0) {
-                        std::fprintf(stderr, "%s: ffmpeg failed: %s\n", w.name, r.err.c_str());
-                        return 2;
-                    }
-                    cliTimes.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-                    cliCpu.push_back(r.cpuSeconds);
-                }
-            }
-            std::fprintf(stderr,
-                         "%s run %d: engine %.2f s (cpu %.2f s), ffmpeg %.2f s (cpu %.2f s)\n",
-                         w.name, i + 1, engineTimes.back(), engineCpu.back(), cliTimes.back(),
-                         cliCpu.back());
-        }
-        double ratio = median(engineTimes) / median(cliTimes);
-        double real = double(testmedia::fileSize(engineOut));
-        double estimateError = (double(measured.measured) - real) / real * 100.0;
-        std::printf("ratio %s %.3f\n", w.name, ratio);
-        std::printf("estimate-error %s %+.1f\n", w.name, estimateError);
-        std::printf("instant-estimate-error %s %+.1f\n", w.name,
-                    (double(last.estimate) - real) / real * 100.0);
-        std::fflush(stdout);
-        std::printf("cpu-ratio %s %.3f\n", w.name, median(engineCpu) / median(cliCpu));
-        withinTargets = withinTargets && ratio <= 0.90 && std::fabs(estimateError) <= 15.0;
+        const Outcome outcome = measureWorkload(w, runs, dir);
+        if (!outcome.ok)
+            return 2;
+        withinTargets = withinTargets && outcome.withinTargets;
     }
     return withinTargets ? 0 : 1;
 }

@@ -15,6 +15,7 @@ struct ToolResult {
     std::string out;
     std::string err;
     double cpuSeconds = 0.0; // user + system time the tool used
+    long peakRssKiB = 0;     // its largest resident set, as read while it ran
 };
 
 ToolResult runTool(const std::vector<std::string>& argv);
