@@ -145,7 +145,7 @@ int COutputWriter::encode(AVCodecContext* encoder, AVStream* stream, AVFrame* fr
                 av_packet_get_side_data(m_packet.get(), AV_PKT_DATA_QUALITY_STATS, &size);
             if (stats && size >= 4) {
                 quantiser = double(AV_RL32(stats)) / FF_QP2LAMBDA;
-                m_qualityAtFloor += quantiser <= m_videoEncoder->qmin + 0.5;
+                m_qualityAtFinest += quantiser <= m_videoEncoder->qmin + 0.5;
                 ++m_qualityCount;
             }
             if (m_notePictures && m_packet->pts != AV_NOPTS_VALUE)

@@ -37,9 +37,9 @@ public:
     // Bytes of encoded pictures written so far, and the picture encoder (null without one).
     int64_t videoBytes() const { return m_videoBytes; }
     // The share of the pictures written so far that the encoder coded at (or within half a step
-    // of) its smallest quantiser; 0 when it reports none.
-    double videoShareAtFloor() const {
-        return m_qualityCount ? double(m_qualityAtFloor) / double(m_qualityCount) : 0.0;
+    // of) its finest quantiser; 0 when it reports none.
+    double videoShareAtFinest() const {
+        return m_qualityCount ? double(m_qualityAtFinest) / double(m_qualityCount) : 0.0;
     }
     const AVCodecContext* videoEncoder() const { return m_videoEncoder.get(); }
     // Bytes of encoded sound written so far.
@@ -106,7 +106,7 @@ private:
     int64_t m_sizeLimit = 0, m_lastSize = 0;
     bool m_notePictures = false;
     std::vector<PictureNote> m_pictureNotes;
-    int64_t m_qualityAtFloor = 0, m_qualityCount = 0;
+    int64_t m_qualityAtFinest = 0, m_qualityCount = 0;
     int64_t m_audioQueued = 0;  // samples handed to writeAudio/writeSilence
     int64_t m_audioEncoded = 0; // samples given to the encoder
     std::shared_ptr<CEncodedSound> m_keptSound;

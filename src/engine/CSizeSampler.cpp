@@ -372,7 +372,7 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         if (split)
             *split = {double(writer.videoBytes()), double(writer.audioBytes()),
                       double(st.st_size - writer.videoBytes() - writer.audioBytes()),
-                      writer.videoShareAtFloor()};
+                      writer.videoShareAtFinest()};
         if (reuse.whole)
             *reuse.whole = folder.keep(writer.path());
         return 0;
@@ -426,7 +426,7 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         sound = std::llround(double(writer.audioBytes()) * scale);
     *bytes = std::llround(videoBits / 8 + double(sound) + container);
     if (split)
-        *split = {videoBits / 8, double(sound), container, writer.videoShareAtFloor()};
+        *split = {videoBits / 8, double(sound), container, writer.videoShareAtFinest()};
     return 0;
 }
 

@@ -33,10 +33,44 @@ TEST(MovaraConvertFitSize, OutputsFitTheirLimitOrAreRefusedWithTheReason) {
          "libx264", "-pix_fmt", "yuv420p", "{out}"},
         "mp4", &error);
     ASSERT_FALSE(noise.empty()) << error;
+    // Bars with a moving box and a low tone: at under a third of its plain size the pictures
+    // need rate the sound's profile rate would take, and get it from lower sound rates.
+    const std::string bars =
+        testmedia::generateWith({"-f",
+                                 "lavfi",
+                                 "-i",
+                                 "smptebars=s=854x480:r=30:d=75",
+                                 "-f",
+                                 "lavfi",
+                                 "-i",
+                                 "color=c=white:s=48x48:r=30:d=75",
+                                 "-f",
+                                 "lavfi",
+                                 "-i",
+                                 "sine=f=200:r=22050:d=75",
+                                 "-filter_complex",
+                                 "[0][1]overlay=x='mod(t*160,806)':y='200+100*sin(t)'",
+                                 "-c:v",
+                                 "libx264",
+                                 "-pix_fmt",
+                                 "yuv420p",
+                                 "-c:a",
+                                 "aac",
+                                 "-shortest",
+                                 "{out}"},
+                                "mp4", &error);
+    ASSERT_FALSE(bars.empty()) << error;
+    testmedia::ScratchDir plainBars;
+    ASSERT_EQ(converttest::runConvert(
+                  {"--profile", "H.264 Video(*.mp4)", "--output", plainBars.path(), bars}, 300)
+                  .exitCode,
+              0);
+    const int64_t barsLimit =
+        int64_t(fs::file_size(plainBars.file(fs::path(bars).stem().string() + ".mp4"))) * 3 / 10;
 
     struct Case {
         const char* profile;
-        const char* size;
+        std::string size;
         int64_t bytes;
         std::vector<std::string> extra; // more options and the inputs
         const char* refusal;            // empty: it must fit
@@ -46,11 +80,22 @@ TEST(MovaraConvertFitSize, OutputsFitTheirLimitOrAreRefusedWithTheReason) {
         {"BlackBerry H.263 3GP Video(176x144)(*.3gp)", "300K", 300 << 10, {source}, ""},
         // Short enough for its calibration to encode it whole: that encode is the output.
         {"MPEG-4 Video(*.mp4)", "150K", 150 << 10, {"--end", "4000", source}, ""},
-        {"MPEG-4 Video(*.mp4)", "1M", 1 << 20,
-         {"--merge", "--end", "10000", work.file("first.mp4"), work.file("second.mp4")}, ""},
-        {"MP3-MPEG Layer 3 Audio(*.mp3)", "10K", 10 << 10, {source},
+        {"MPEG-4 Video(*.mp4)",
+         "1M",
+         1 << 20,
+         {"--merge", "--end", "10000", work.file("first.mp4"), work.file("second.mp4")},
+         ""},
+        {"MP3-MPEG Layer 3 Audio(*.mp3)",
+         "10K",
+         10 << 10,
+         {source},
          "10 KB is too small for 20 s of sound"},
-        {"H.264 Video(*.mp4)", "100K", 100 << 10, {source}, "is too small for 20 s of 480x320"},
+        {"H.264 Video(*.mp4)", std::to_string(barsLimit), barsLimit, {bars}, ""},
+        {"H.264 Video(*.mp4)",
+         "30K",
+         30 << 10,
+         {source},
+         "30 KB is too small for 20 s of 480x320 video (it needs about"},
         {"MPEG-4 Video(*.mp4)", "300K", 300 << 10, {noise}, "480x320 video (it needs about"},
     };
     testmedia::ScratchDir plain;
