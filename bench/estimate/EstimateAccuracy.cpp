@@ -13,9 +13,11 @@
 // Targets: median within 3 %, worst within 8 %. Exit status 1 when a target is missed.
 // With ESTIMATE_DETAIL set, each pair also prints what a model may use on stderr: the source's
 // bits per pixel and codec, and the target's size, rate and bit rates. ESTIMATE_ONLY=TEXT runs
-// only the pairs whose "source/profile" name contains TEXT.
+// only the pairs whose "source/profile" name contains TEXT. With --random N [--seed S], N sources
+// drawn from the seed (RandomSource.h; printed first) take the fixed corpus's place.
 #include "EngineHarness.h"
 #include "MediaGenerators.h"
+#include "RandomSource.h"
 #include "ProfileDerivation.h"
 #include "ScratchDir.h"
 #include "velcodecapi.h"
@@ -36,8 +38,9 @@ using namespace enginetest;
 namespace {
 
 struct Source {
-    const char* name;
+    std::string name;
     std::vector<std::string> args; // ffmpeg input and output options before "{out}"
+    std::string extension = "mp4";
 };
 
 // A picture source of the lavfi filter, encoded as H.264, with a tone as AAC when `sound`.
@@ -91,8 +94,8 @@ bool convert(const std::string& source, const TestProfile& profile, const std::s
 
 } // namespace
 
-int main() {
-    const std::vector<Source> sources = {
+int main(int argc, char** argv) {
+    std::vector<Source> sources = {
         {"still", clip("smptebars=s=640x480:r=25", 20)},
         {"slow-motion", clip("testsrc2=s=640x480:r=25", 20)},
         {"fast-motion", clip("mandelbrot=s=640x480:r=25", 20)},
@@ -111,7 +114,8 @@ int main() {
         {"sound-only",
          {"-f", "lavfi", "-i", "sine=f=440:d=8,volume=0.5", "-f", "lavfi", "-i",
           "anoisesrc=d=8:a=0.05", "-filter_complex", "amix=inputs=2", "-c:a", "libmp3lame", "-b:a",
-          "192k"}},
+          "192k"},
+         "mp3"},
         {"pictures-only", clip("testsrc2=s=640x480:r=30", 5, false)},
         {"short", clip("testsrc2=s=320x240:r=25", 1)},
         {"long", clip("testsrc2=s=320x240:r=25", 60)},
@@ -122,6 +126,13 @@ int main() {
                                  60)},
         {"changing-120s", testmedia::changingContentArgs(30)},
     };
+    int count = 0;
+    uint64_t seed = 0;
+    if (benchsource::randomArguments(argc, argv, &count, &seed)) {
+        sources.clear();
+        for (const auto& r : benchsource::drawSources(count, seed))
+            sources.push_back({r.name, r.args, r.extension});
+    }
     const std::vector<std::pair<const char*, TestProfile>> profiles = {
         {"mp4-mpeg4", builtInProfile("MPEG-4 Video(*.mp4)")},
         {"3gp-h263-amr", builtInProfile("BlackBerry H.263 3GP Video(176x144)(*.3gp)")},
@@ -137,29 +148,29 @@ int main() {
     for (const Source& s : sources) {
         const char* only = std::getenv("ESTIMATE_ONLY");
         if (only && std::none_of(profiles.begin(), profiles.end(), [&](const auto& p) {
-                return (std::string(s.name) + "/" + p.first).find(only) != std::string::npos;
+                return (s.name + "/" + p.first).find(only) != std::string::npos;
             }))
             continue;
         std::vector<std::string> args = s.args;
         args.push_back("{out}");
         std::string error;
-        std::string path = testmedia::generateWith(args, s.name == std::string("sound-only") ? "mp3" : "mp4", &error);
+        std::string path = testmedia::generateWith(args, s.extension, &error);
         if (path.empty()) {
-            std::fprintf(stderr, "cannot generate %s: %s\n", s.name, error.c_str());
+            std::fprintf(stderr, "cannot generate %s: %s\n", s.name.c_str(), error.c_str());
             return 2;
         }
         for (const auto& [label, profile] : profiles) {
             bool audioOnlyProfile = profile.videoCodec == 0;
-            if (std::string(s.name) == "sound-only" && !audioOnlyProfile)
+            if (s.name == "sound-only" && !audioOnlyProfile)
                 continue; // a sound file converts only into a sound profile
-            if (only && (std::string(s.name) + "/" + label).find(only) == std::string::npos)
+            if (only && (s.name + "/" + label).find(only) == std::string::npos)
                 continue;
             int64_t computed = 0, estimate = 0, real = 0;
             double measureSeconds = 0.0, convertSeconds = 0.0;
-            std::string out = dir.file(std::string(s.name) + "-" + label);
+            std::string out = dir.file(s.name + "-" + label);
             if (!convert(path, profile, out, &computed, &estimate, &measureSeconds, &convertSeconds,
                          &real)) {
-                std::fprintf(stderr, "%s/%s: the conversion failed\n", s.name, label);
+                std::fprintf(stderr, "%s/%s: the conversion failed\n", s.name.c_str(), label);
                 continue;
             }
             auto percentOf = [real](int64_t e) {
@@ -171,10 +182,10 @@ int main() {
             converting += convertSeconds;
             std::printf("estimate-error %s/%s %+.1f (instant %+.1f, measured in %.2f s, "
                         "converted in %.2f s, of processor time)\n",
-                        s.name, label, percentOf(estimate), percentOf(computed), measureSeconds,
+                        s.name.c_str(), label, percentOf(estimate), percentOf(computed), measureSeconds,
                         convertSeconds);
             if (std::getenv("ESTIMATE_DETAIL"))
-                std::fprintf(stderr, "sizes %s/%s estimate %lld real %lld\n", s.name, label,
+                std::fprintf(stderr, "sizes %s/%s estimate %lld real %lld\n", s.name.c_str(), label,
                              static_cast<long long>(estimate), static_cast<long long>(real));
             std::fflush(stdout);
         }

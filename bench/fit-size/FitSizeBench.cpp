@@ -14,11 +14,14 @@
 //   fit-cost <ratio>            (processor time of the limited runs against the plain ones
 //                               they replace)
 //   fit-refused <count>         (limits refused before converting, with their reasons above)
-// FIT_ONLY=TEXT runs only the pairs whose "source/profile" name contains TEXT.
+// FIT_ONLY=TEXT runs only the pairs whose "source/profile" name contains TEXT. With --random N
+// [--seed S], N sources drawn from the seed (RandomSource.h; printed first) take the fixed
+// corpus's place.
 // Targets: within 1, fill median 0.95 or more, repasses 0.10 or less, cost 1.3 or less. Exit
 // status 1 when one is missed.
 #include "EngineHarness.h"
 #include "MediaGenerators.h"
+#include "RandomSource.h"
 #include "ProfileDerivation.h"
 #include "ScratchDir.h"
 #include "velcodecapi.h"
@@ -37,9 +40,10 @@ using namespace enginetest;
 namespace {
 
 struct Source {
-    const char* name;
+    std::string name;
     double seconds;
     std::vector<std::string> args; // ffmpeg input and output options before "{out}"
+    std::string extension = "mp4";
 };
 
 // A picture source of the lavfi filter as H.264, with `sound` (a lavfi source) as AAC.
@@ -103,8 +107,8 @@ double median(std::vector<double> v) {
 
 } // namespace
 
-int main() {
-    const std::vector<Source> sources = {
+int main(int argc, char** argv) {
+    std::vector<Source> sources = {
         {"still-5s", 5, clip("smptebars=s=640x480:r=25", 5)},
         {"slow-motion-10s", 10, clip("testsrc2=s=640x480:r=25", 10)},
         {"noise-8s", 8, clip("nullsrc=s=480x360:r=25,geq=random(1)*255:128:128", 8)},
@@ -124,6 +128,13 @@ int main() {
               "t=fill",
               600, "sine=f=220", 64)},
     };
+    int count = 0;
+    uint64_t seed = 0;
+    if (benchsource::randomArguments(argc, argv, &count, &seed)) {
+        sources.clear();
+        for (const auto& r : benchsource::drawSources(count, seed))
+            sources.push_back({r.name, r.seconds, r.args, r.extension});
+    }
     const std::vector<std::pair<const char*, TestProfile>> profiles = {
         {"mp4-mpeg4", builtInProfile("MPEG-4 Video(*.mp4)")},
         {"mp4-h264-aac", builtInProfile("H.264 Video(*.mp4)")},
@@ -142,22 +153,22 @@ int main() {
     };
     for (const Source& s : sources) {
         if (std::none_of(profiles.begin(), profiles.end(), [&](const auto& p) {
-                return chosen(std::string(s.name) + "/" + p.first);
+                return chosen(s.name + "/" + p.first);
             }))
             continue;
         std::vector<std::string> args = s.args;
         args.push_back("{out}");
         std::string error;
-        const std::string path = testmedia::generateWith(args, "mp4", &error);
+        const std::string path = testmedia::generateWith(args, s.extension, &error);
         if (path.empty()) {
-            std::fprintf(stderr, "cannot generate %s: %s\n", s.name, error.c_str());
+            std::fprintf(stderr, "cannot generate %s: %s\n", s.name.c_str(), error.c_str());
             return 2;
         }
         for (const auto& [label, profile] : profiles) {
-            const std::string pair = std::string(s.name) + "/" + label;
+            const std::string pair = s.name + "/" + label;
             if (!chosen(pair))
                 continue;
-            const std::string stem = std::string(s.name) + "-" + label;
+            const std::string stem = s.name + "-" + label;
             const Outcome plain = convert(path, profile, dir.file(stem + "-plain"), 0);
             if (!plain.delivered || plain.bytes <= 0) {
                 std::fprintf(stderr, "%s: the plain conversion failed: %s\n", pair.c_str(),
