@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <sstream>
 
@@ -34,11 +35,11 @@ constexpr int kWindows = 4;
 // whole group of pictures earlier. The few pictures between are decoded and dropped.
 constexpr int64_t kPastKeyMs = 250;
 // Encoders whose rate control works an early excess over the bit rate off only slowly, at a
-// pace set by the bit rate tolerance (FFmpeg's own MPEG-family rate control).
-constexpr AVCodecID kSettlingEncoders[] = {
-    AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MPEG2VIDEO, AV_CODEC_ID_H263,      AV_CODEC_ID_H263P,
-    AV_CODEC_ID_MPEG4,      AV_CODEC_ID_MSMPEG4V2,  AV_CODEC_ID_MSMPEG4V3, AV_CODEC_ID_WMV1,
-    AV_CODEC_ID_WMV2,       AV_CODEC_ID_FLV1,       AV_CODEC_ID_RV10,      AV_CODEC_ID_RV20};
+// pace set by the bit rate tolerance: FFmpeg's own MPEG-family rate control. Named by encoder, as
+// other encoders of the same codecs (libxvid for MPEG-4) bring rate control of their own.
+constexpr const char* kSettlingEncoders[] = {"mpeg1video", "mpeg2video", "h263",    "h263p",
+                                             "mpeg4",      "msmpeg4v2",  "msmpeg4", "wmv1",
+                                             "wmv2",       "flv",        "rv10",    "rv20"};
 // Encoders whose average rate reaches its target over a run wherever the content can take it:
 // what a short sample spends under the target is its rate control still on its way there.
 constexpr AVCodecID kReachingEncoders[] = {AV_CODEC_ID_H264};
@@ -239,8 +240,9 @@ std::vector<PassSource> CSizeSampler::windows(const PassSource& clip, double sec
     // Sound alone is cheap to encode and some encoders settle only over minutes: all of it.
     if (seconds <= budget * 1.25 || !plan.video)
         return {clip};
-    // Each window starts on the keyframe before its place, so nothing is decoded only to be
-    // skipped; windows that meet one keyframe become one longer window.
+    // A window starts just past the keyframe before its place where that keyframe is near, so
+    // little is decoded only to be dropped; where keyframes are sparse it stays at its place and
+    // its pass decodes from the keyframe before, so the windows stay spread over the whole clip.
     std::vector<PassSource> parts;
     const int64_t length = std::llround(budget / kWindows * 1000.0);
     const int64_t begin = std::max<int64_t>(0, clip.beginMs);
@@ -249,16 +251,14 @@ std::vector<PassSource> CSizeSampler::windows(const PassSource& clip, double sec
         auto later = std::upper_bound(keyframes.begin(), keyframes.end(), at / 1000.0 + 0.0005);
         if (later != keyframes.begin()) {
             const double key = *std::prev(later);
-            at =
+            const int64_t past =
                 std::max<int64_t>(begin, std::llround(key * 1000.0) + (key > 0.0 ? kPastKeyMs : 0));
-        }
-        if (!parts.empty() && at <= parts.back().stopMs) {
-            parts.back().stopMs += length;
-            continue;
+            if (at - past <= length)
+                at = past;
         }
         PassSource part = clip;
-        part.beginMs = at;
-        part.stopMs = at + length;
+        part.beginMs = parts.empty() ? at : std::max(at, parts.back().stopMs);
+        part.stopMs = part.beginMs + length;
         parts.push_back(std::move(part));
     }
     return parts;
@@ -303,9 +303,10 @@ int64_t CSizeSampler::measureSound(const PassSource& clip, const OutputPlan& pla
     return folder.ok() ? soundBytes(clip, plan, folder.file(), abort, keep) : -1;
 }
 
-bool CSizeSampler::settlingEncoder(AVCodecID codec) {
-    return std::find(std::begin(kSettlingEncoders), std::end(kSettlingEncoders), codec) !=
-           std::end(kSettlingEncoders);
+bool CSizeSampler::settlingEncoder(const AVCodec* encoder) {
+    return encoder &&
+           std::any_of(std::begin(kSettlingEncoders), std::end(kSettlingEncoders),
+                       [&](const char* name) { return std::strcmp(name, encoder->name) == 0; });
 }
 
 int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
@@ -389,7 +390,7 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     // less than the target is the content's own rate: where pictures sit at the smallest quantiser
     // nothing more can be spent, and where they do not, the rate control's catching up goes to
     // other content as much as to this.
-    const bool settles = encoder && settlingEncoder(encoder->codec_id) &&
+    const bool settles = encoder && settlingEncoder(encoder->codec) &&
                          video * 8 > double(encoder->bit_rate) * sampled &&
                          !atCoarsest(writer.pictureNotes(), encoder);
     double videoBits = 0.0;

@@ -75,7 +75,7 @@ public:
     static std::string sizeKey(const ExportTarget& target, const PassSource& clip);
     // The parts of a clip of `seconds` that are encoded: the clip itself when it is short, else
     // windows spread evenly over it, shorter for large pictures so a measurement stays cheap,
-    // starting on the given keyframes (source seconds, ascending) where there are any.
+    // moved back to just past a keyframe (source seconds, ascending) that is near their place.
     static std::vector<PassSource> windows(const PassSource& clip, double seconds,
                                            const OutputPlan& plan,
                                            const std::vector<double>& keyframes);
@@ -90,7 +90,7 @@ public:
                                 const std::atomic<bool>* abort,
                                 std::shared_ptr<const CEncodedSound>* keep);
     // Whether the encoder's rate control works an early excess over its rate off only slowly.
-    static bool settlingEncoder(AVCodecID codec);
+    static bool settlingEncoder(const AVCodec* encoder);
     // What a measured size is made of, in bytes for the whole clip.
     struct Parts {
         double video = 0.0, sound = 0.0, container = 0.0;

@@ -320,7 +320,7 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
     }
     if (!plan->video)
         return fitSoundOnly(sources, targetBytes, *plan, abort, fit);
-    plan->video->tightRate = CSizeSampler::settlingEncoder(plan->video->encoder->id);
+    plan->video->tightRate = CSizeSampler::settlingEncoder(plan->video->encoder);
     // Pictures that would get too little take rate from the sound, step by step down its rates,
     // before the limit is refused.
     for (;;) {

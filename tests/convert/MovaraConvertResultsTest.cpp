@@ -323,3 +323,25 @@ TEST(MovaraConvertResults, EstimatesHoldOnOriginalSizeProfiles) {
         EXPECT_NEAR(double(std::stoll(first.out)) / real, 1.0, 0.1);
     }
 }
+
+// Keyframes further apart than the windows an estimate samples: the windows stay spread over the
+// clip rather than gathering on the few keyframes, so content that changes every few seconds is
+// all measured.
+TEST(MovaraConvertResults, EstimatesHoldOnSparseKeyframes) {
+    std::vector<std::string> args = testmedia::changingContentArgs(5);
+    args.insert(args.end(), {"-g", "208", "-sc_threshold", "0", "{out}"});
+    std::string error;
+    const std::string source = testmedia::generateWith(args, "mp4", &error);
+    ASSERT_FALSE(source.empty()) << error;
+    for (const char* profile : {"H.264 Video(*.mp4)", "MPEG-4 Video(*.mp4)"}) {
+        SCOPED_TRACE(profile);
+        const auto estimate = runConvert({"--estimate", "--profile", profile, source});
+        ASSERT_EQ(estimate.exitCode, 0) << estimate.err;
+        testmedia::ScratchDir out;
+        const auto converted = runConvert({"--profile", profile, "--output", out.path(), source});
+        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+        const double real =
+            double(fs::file_size(converted.out.substr(0, converted.out.find('\n'))));
+        EXPECT_NEAR(double(std::stoll(estimate.out)) / real, 1.0, 0.1);
+    }
+}
