@@ -25,9 +25,9 @@ namespace vel {
 namespace {
 
 // Seconds of media a measurement encodes at most, at 640x480x25 and below; larger pictures get
-// proportionally less, down to the floor. A clip up to 5/4 of that is encoded whole.
+// proportionally less, down to the least. A clip up to 5/4 of that is encoded whole.
 constexpr double kSampleSeconds = 8.0;
-constexpr double kSampleFloorSeconds = 6.0;
+constexpr double kLeastSampleSeconds = 6.0;
 constexpr double kReferencePixelRate = 640.0 * 480.0 * 25.0;
 constexpr int kWindows = 4;
 // A window starts this far past its keyframe: an index holds decoding times, which may run a
@@ -235,7 +235,7 @@ std::vector<PassSource> CSizeSampler::windows(const PassSource& clip, double sec
                 pixelRate = std::max(pixelRate, double(s.width) * s.height *
                                                     (s.frameRate > 0 ? s.frameRate : 25.0) / 4);
         if (pixelRate > kReferencePixelRate)
-            budget = std::max(kSampleFloorSeconds, budget * kReferencePixelRate / pixelRate);
+            budget = std::max(kLeastSampleSeconds, budget * kReferencePixelRate / pixelRate);
     }
     // Sound alone is cheap to encode and some encoders settle only over minutes: all of it.
     if (seconds <= budget * 1.25 || !plan.video)

@@ -18,7 +18,7 @@ namespace {
 constexpr double kMargin = 0.03;
 // Pictures below this many bits per pixel and frame are no longer worth looking at.
 constexpr double kUsefulBitsPerPixel = 0.004;
-constexpr int64_t kUsefulVideoFloor = 8000;
+constexpr int64_t kLeastUsefulVideoRate = 8000;
 // How close to its limit an encode of the whole clip aims (it is measured, not foreseen).
 constexpr double kWholeMargin = 0.005;
 // The first rate aims this far into what the sound leaves (the search's own tuning is with it,
@@ -40,7 +40,7 @@ std::string durationText(double seconds) {
 
 int64_t usefulVideoMinimum(const VideoPlan& v) {
     const double perSecond = double(v.width) * v.height * av_q2d(v.frameRate);
-    return std::max<int64_t>(kUsefulVideoFloor, std::llround(perSecond * kUsefulBitsPerPixel));
+    return std::max<int64_t>(kLeastUsefulVideoRate, std::llround(perSecond * kUsefulBitsPerPixel));
 }
 
 // The lowest rate an encoder without a rate table takes at any sample rate and channel count
