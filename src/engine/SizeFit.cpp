@@ -43,11 +43,21 @@ int64_t usefulVideoMinimum(const VideoPlan& v) {
     return std::max<int64_t>(kLeastUsefulVideoRate, std::llround(perSecond * kUsefulBitsPerPixel));
 }
 
-// The lowest rate an encoder without a rate table takes at any sample rate and channel count
-// (tried on FFmpeg 5.1's encoders: libvorbis and wmav2 refuse less than 24 kb/s in stereo).
-int64_t lowestFreeRate(const AVCodec* encoder) {
-    const std::string name = encoder ? encoder->name : "";
-    return name == "aac" || name == "libmp3lame" ? 8000 : 24000;
+// Whether the sound encoder opens at `rate` with the plan's sample rate and channels: encoders
+// without a rate table still have a least rate, which depends on both (libvorbis wants more for
+// stereo at 44.1 kHz than for mono at 22.05 kHz), so the encoder is asked rather than a table.
+bool encoderTakes(const AudioPlan& a, int64_t rate) {
+    AVCodecContext* enc = avcodec_alloc_context3(a.encoder);
+    if (!enc)
+        return false;
+    enc->sample_rate = a.sampleRate;
+    enc->sample_fmt = a.sampleFormat;
+    av_channel_layout_default(&enc->ch_layout, a.channels);
+    enc->time_base = {1, a.sampleRate};
+    enc->bit_rate = rate;
+    const bool opened = avcodec_open2(enc, a.encoder, nullptr) >= 0;
+    avcodec_free_context(&enc);
+    return opened;
 }
 
 // The bit rates the sound encoder takes at the plan's sample rate, lowest first. An encoder that
@@ -62,7 +72,7 @@ std::vector<int64_t> soundRates(const AudioPlan& a) {
         list = a.codec->lowRateBitRates;
     std::vector<int64_t> rates;
     for (const int* p = list ? list : kSteps; *p; ++p)
-        if (list || (*p < a.bitRate && *p >= lowestFreeRate(a.encoder)))
+        if (list || (*p < a.bitRate && encoderTakes(a, *p)))
             rates.push_back(*p);
     if (!list)
         rates.push_back(a.bitRate);
