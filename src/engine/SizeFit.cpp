@@ -26,6 +26,9 @@ constexpr double kWholeMargin = 0.005;
 constexpr double kFirstAim = 0.98;
 // Sound may give up bit rate for pictures until pictures have this share of the bytes.
 constexpr double kPictureShare = 0.25;
+// Sound that a lower rate brought down by less than this share is at its encoder's least (AAC
+// stereo at 44.1 kHz spends about 25 kb/s however little it is asked for).
+constexpr double kSoundNoLess = 0.97;
 
 std::string durationText(double seconds) {
     char text[48];
@@ -299,11 +302,12 @@ int64_t lowerSoundRate(const AudioPlan& a, const Shortfall& s, int64_t targetByt
     return 0;
 }
 
-// Why a limit is refused, with the smallest limit that would be taken at the lowest sound rate.
+// Why a limit is refused, with the smallest limit that would be taken at the lowest sound rate
+// (`lowerSound`: the sound would still spend less there, else it is taken as measured).
 std::string refusalText(const OutputPlan& plan, const Shortfall& s, int64_t targetBytes,
-                        double seconds) {
+                        double seconds, bool lowerSound) {
     double sound = s.sound;
-    if (plan.audio && plan.audio->bitRate > 0)
+    if (lowerSound && plan.audio && plan.audio->bitRate > 0)
         sound *= double(soundRates(*plan.audio).front()) / double(plan.audio->bitRate);
     const double needed = std::max(limitFor(s, s.pictures, sound), double(targetBytes) + 1);
     return sizeText(targetBytes) + " is too small for " + durationText(seconds) + " of " +
@@ -332,8 +336,9 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
         return fitSoundOnly(sources, targetBytes, *plan, abort, fit);
     plan->video->tightRate = CSizeSampler::settlingEncoder(plan->video->encoder);
     // Pictures that would get too little take rate from the sound, step by step down its rates,
-    // before the limit is refused.
-    for (;;) {
+    // before the limit is refused; an encoder that spends no less at a lower rate (its own least)
+    // ends the steps.
+    for (double earlierSound = 0.0;;) {
         std::vector<double> sounds;
         if (const int r = measureKeptSound(sources, *plan, abort, fit, &sounds); r < 0)
             return r;
@@ -342,12 +347,14 @@ int fitToSize(const std::vector<PassSource>& sources, int64_t targetBytes, Outpu
             fitPictures(sources, targetBytes, seconds, plan, abort, &sounds, fit, &shortfall);
         if (r != kErrorTargetTooSmall)
             return r;
+        const bool flat = earlierSound > 0.0 && shortfall.sound >= earlierSound * kSoundNoLess;
         const int64_t lower =
-            plan->audio ? lowerSoundRate(*plan->audio, shortfall, targetBytes) : 0;
+            plan->audio && !flat ? lowerSoundRate(*plan->audio, shortfall, targetBytes) : 0;
         if (lower <= 0) {
-            *why = refusalText(*plan, shortfall, targetBytes, seconds);
+            *why = refusalText(*plan, shortfall, targetBytes, seconds, !flat);
             return r;
         }
+        earlierSound = shortfall.sound;
         plan->audio->bitRate = fit->audioBitRate = lower;
     }
 }
