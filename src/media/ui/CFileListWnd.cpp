@@ -279,6 +279,7 @@ void CFileListWnd::mousePressEvent(QMouseEvent* event) {
         return;
     }
     setFocus(Qt::MouseFocusReason);
+    m_menuAt = event->globalPosition().toPoint();
     const int index = RowAt(p.x(), p.y());
     if (index >= 0 && index < Count()) {
         SetFocusIndex(index);

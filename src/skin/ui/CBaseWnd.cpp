@@ -3,7 +3,10 @@
 #include "CBaseDialog.h"
 #include "CXInfoTip.h"
 #include "MessageTarget.h"
+#include "FocusVisibility.h"
+#include "PaneItemAccessible.h"
 #include "PaneMessages.h"
+#include "SkinAccessibility.h"
 
 #include "CVelSkin.h"
 #include "SkinAppLook.h"
@@ -18,6 +21,8 @@
 #include <algorithm>
 
 CBaseWnd::CBaseWnd(CBaseSkin* skin) : m_skin(skin ? skin : &theSkin()) {
+    installSkinAccessibility();
+    watchFocusVisibility();
     followSkinLook(*m_skin);
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverTime);
@@ -49,8 +54,19 @@ bool CBaseWnd::AddItem(const PaneItem& item) {
     // it when the font is made (ItemFont).
     if ((copy->behaviour & kItemUnderline) && copy->font != PaneItem::defaultFont())
         copy->font.setUnderline(true);
+    // A real control laid onto the pane is named by its item's tooltip, else by the label,
+    // radio button or check box before it, else by its own tooltip.
+    if (QWidget* hosted = copy->hosted; hosted && hosted->accessibleName().isEmpty()) {
+        QString name = copy->tooltip;
+        for (auto it = m_items.rbegin(); it != m_items.rend() && name.isEmpty(); ++it)
+            if (!(*it)->hosted && !(*it)->caption.trimmed().isEmpty() &&
+                PaneItemAccessible::RoleOf(**it) != QAccessible::Button)
+                name = PaneItemAccessible::NameOf(**it);
+        hosted->setAccessibleName(name.isEmpty() ? hosted->toolTip() : name);
+    }
     m_items.push_back(std::move(copy));
     OnItemAdded(*m_items.back());
+    UpdateFocusPolicy();
     return true;
 }
 
@@ -96,8 +112,13 @@ int CBaseWnd::ItemState(int id) const {
 
 void CBaseWnd::SetItemState(int id, int clearBits, int setBits) {
     if (PaneItem* item = FindItem(id)) {
+        const int before = item->state;
         item->state = setBits | (item->state & ~clearBits);
         InvalidateItem(*item);
+        if ((before ^ item->state) & kStateDisabled)
+            UpdateFocusPolicy();
+        if ((before ^ item->state) & (kStateDisabled | kStateChecked))
+            OnItemStateChanged(*item, before);
     }
 }
 
@@ -128,6 +149,7 @@ bool CBaseWnd::RemoveItem(int id) {
     std::unique_ptr<PaneItem> gone = std::move(*it);
     m_items.erase(it);
     OnItemRemoved(*gone);
+    UpdateFocusPolicy();
     update();
     return true;
 }
@@ -137,8 +159,11 @@ void CBaseWnd::RemoveAllItems() {
     gone.swap(m_items);
     for (auto& item : gone)
         OnItemRemoved(*item);
-    if (!gone.empty())
+    m_focusIndex = -1;
+    if (!gone.empty()) {
+        UpdateFocusPolicy();
         update();
+    }
 }
 
 intptr_t CBaseWnd::NotifyParent(unsigned code, PaneItem* item, int index) {
