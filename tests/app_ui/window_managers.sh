@@ -3,12 +3,12 @@
 # reparents its windows into frames of its own), at scale 1 and 2 on a 1920 x 1080 screen:
 # - F10 opens the main menu at the same place relative to the window under every manager as
 #   without one;
-# - dragging the caption by (100, 40) moves the window by exactly that;
+# - dragging the caption by 100 and 40 pixels moves the window by that;
 # - the window fits the screen at every scale, and a double click on the caption maximises it.
 # Usage: window_managers.sh BIN_DIR (the folder of the built movara and its skins)
 set -euo pipefail
 
-built=$1
+built=$(cd "$1" && pwd)
 scratch=$(mktemp -d)
 xvfb=""
 wm=""
@@ -53,12 +53,12 @@ find_main() {
     done
     [ -n "$main" ]
 }
-# The open pop-up menu's top-left corner in MX MY (a visible window of the program that is not
-# named Movara).
+# The open pop-up menu's top-left corner in MX MY (a visible window of the program besides the
+# main window).
 find_popup() {
     local w
     for w in $(xdotool search --onlyvisible --class movara 2>/dev/null); do
-        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Movara" ] && continue
+        [ "$w" = "$main" ] && continue
         eval "$(xdotool getwindowgeometry --shell "$w")"
         [ "$WIDTH" -gt 40 ] && [ "$HEIGHT" -gt 40 ] || continue
         MX=$X MY=$Y
@@ -67,7 +67,12 @@ find_popup() {
     return 1
 }
 no_popup() { ! find_popup; }
-moved_to() { find_main && [ "$X0" = "$1" ] && [ "$Y0" = "$2" ]; }
+# True when the main window stands within a pixel or two (of the scale) of X Y.
+moved_by() {
+    local slack=$((2 * scale))
+    find_main && [ $((X0 - $1)) -ge -$slack ] && [ $((X0 - $1)) -le $slack ] &&
+        [ $((Y0 - $2)) -ge -$slack ] && [ $((Y0 - $2)) -le $slack ]
+}
 
 # start WM SCALE: a fresh X server, the manager ("none" for none) and the program.
 start() {
@@ -78,7 +83,9 @@ start() {
     : >"$scratch/display"
     case $1 in
     openbox) openbox --sm-disable >/dev/null 2>&1 & wm=$! ;;
-    xfwm4) xfwm4 --compositor=off --sm-client-disable >/dev/null 2>&1 & wm=$! ;;
+    # xfwm4 reads its settings over a session bus of its own; it ends with the X server.
+    xfwm4) dbus-run-session -- xfwm4 --compositor=off --sm-client-disable >/dev/null 2>&1 &
+        wm=$! ;;
     esac
     sleep 1
     printf '<?xml version="1.0" encoding="UTF-8" ?>\n<VelConfig Version="1.0.0">\r\n<Flag>21064</Flag>\r\n</VelConfig>\r\n' \
@@ -87,7 +94,12 @@ start() {
     movara=$!
     wait_for 20 find_main || fail "$1 x$2: no main window"
     sleep 1
-    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
+    if [ "$1" = none ]; then
+        xdotool windowfocus "$main"
+    else
+        xdotool windowactivate --sync "$main"
+    fi
+    sleep 0.5
     find_main
 }
 
@@ -113,14 +125,25 @@ for scale in 1 2; do
         # A drag on the caption, clear of its title and buttons.
         x=$((X0 + W0 / 2)) y=$((Y0 + 8 * scale))
         startX=$X0 startY=$Y0
+        # Towards the larger free space: managers hold windows at the screen's edges. The move
+        # starts with the first motion; a manager takes its distance from there.
+        room=$((1920 - X0 - W0)) dx=100 dy=40
+        [ "$room" -ge "$X0" ] || room=$X0 dx=-100
+        # Clear of the edges that managers snap windows to.
+        [ "$room" -gt 130 ] || dx=$((dx * (room / 2) / 500 * 5))
+        [ $((1080 - Y0 - H0)) -ge "$Y0" ] || dy=-40
+        [ "$H0" -lt 1030 ] || dy=0
         xdotool mousemove "$x" "$y" mousedown 1
+        sleep 0.2
+        xdotool mousemove $((dx < 0 ? x - scale : x + scale)) "$y"
+        sleep 0.2
         for step in 1 2 3 4 5; do
-            xdotool mousemove $((x + 20 * step)) $((y + 8 * step))
+            xdotool mousemove $((x + dx * step / 5)) $((y + dy * step / 5))
             sleep 0.1
         done
         xdotool mouseup 1
-        wait_for 5 moved_to $((startX + 100)) $((startY + 40)) ||
-            fail "$what: a drag by 100,40 moved the window from $startX,$startY to $X0,$Y0"
+        wait_for 5 moved_by $((startX + dx)) $((startY + dy)) ||
+            fail "$what: a drag by $dx,$dy moved the window from $startX,$startY to $X0,$Y0"
 
         # A double click on the caption maximises (a window manager is needed for that).
         if [ "$manager" != none ]; then

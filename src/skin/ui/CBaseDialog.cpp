@@ -4,15 +4,19 @@
 #include "CCaptionWnd.h"
 #include "SkinAppLook.h"
 #include "SkinPaint.h"
+#include "WindowOrigin.h"
 
 #include "CVelSkin.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
+
+constexpr int kPlacementSettleMs = 400;
 
 Qt::Edges edgesOf(int hit) {
     switch (hit) {
@@ -237,6 +241,13 @@ void CBaseDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && !isMinimized())
         UpdateCaptionMaximize();
+    // By the time a window is first active its manager has placed it: from here on pop-ups and
+    // moves reckon from where it really is.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        correctWindowPosition(*this);
+        // A manager may still be placing a window it has just mapped and activated.
+        QTimer::singleShot(kPlacementSettleMs, this, [this] { correctWindowPosition(*this); });
+    }
 }
 
 void CBaseDialog::UpdateCaptionMaximize() {

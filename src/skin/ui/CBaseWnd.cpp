@@ -2,11 +2,12 @@
 
 #include "CBaseDialog.h"
 #include "CXInfoTip.h"
-#include "MessageTarget.h"
 #include "FocusVisibility.h"
+#include "MessageTarget.h"
 #include "PaneItemAccessible.h"
 #include "PaneMessages.h"
 #include "SkinAccessibility.h"
+#include "WindowOrigin.h"
 
 #include "CVelSkin.h"
 #include "SkinAppLook.h"
@@ -301,10 +302,14 @@ void CBaseWnd::mousePressEvent(QMouseEvent* event) {
         return;
     }
     setFocus(Qt::MouseFocusReason);
+    // A press may open a pop-up or start a move: both need the window's real place.
+    correctWindowPosition(*window());
     const QPoint p = event->position().toPoint();
     PaneItem* item = ItemAt(p.x(), p.y());
     m_pressOnItem = item != nullptr;
     m_pressed = true;
+    // Until a drag starts, the press's screen point; a drag keeps the window under it.
+    m_dragOffset = event->globalPosition().toPoint();
     OnClick(item, KeysOf(event), p.x(), p.y());
 }
 
@@ -400,5 +405,5 @@ void CBaseWnd::DragWindowOnMove(unsigned keys, int x, int y) {
         moved = handle->startSystemMove();
     // Where the platform cannot move windows itself, follow the mouse here.
     m_dragFallback = !moved;
-    m_dragOffset = mapToGlobal(QPoint(x, y)) - window()->pos();
+    m_dragOffset -= window()->pos();
 }
