@@ -93,6 +93,7 @@ using MainWndAccessibility = MainWindowTest;
 
 TEST_F(MainWndAccessibility, EveryControlOfTheMainWindowHasARoleAndAName) {
     OpenWindow();
+    EXPECT_EQ(walkWindow(*dlg).faults, std::vector<std::string>{}) << "with the list empty";
     AddItems(3);
     const Walk w = walkWindow(*dlg);
     EXPECT_EQ(w.faults, std::vector<std::string>{});

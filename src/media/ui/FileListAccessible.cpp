@@ -3,6 +3,8 @@
 #include "CFileListWnd.h"
 #include "FileRowAccessible.h"
 
+#include "MediaItem.h"
+
 FileListAccessible::FileListAccessible(CFileListWnd* list)
     : PaneAccessible(list, QAccessible::Table) {}
 
@@ -14,6 +16,24 @@ QString FileListAccessible::text(QAccessible::Text t) const {
     if (t == QAccessible::Name)
         return QStringLiteral("Media list");
     return PaneAccessible::text(t);
+}
+
+void FileListAccessible::AnnounceProgress(CFileListWnd* list) {
+    if (!QAccessible::isActive())
+        return;
+    auto* iface = dynamic_cast<FileListAccessible*>(QAccessible::queryAccessibleInterface(list));
+    if (!iface)
+        return;
+    // With rows in the list the empty-list buttons are hidden: row i is child i.
+    for (int i = 0; i < list->Count(); ++i) {
+        const MediaItem* item = list->MediaAt(i);
+        if (!item->hasState(kItemConverting))
+            continue;
+        if (QAccessibleInterface* row = iface->child(i)) {
+            QAccessibleValueChangeEvent event(row, static_cast<int>(item->progress.load()));
+            QAccessible::updateAccessibility(&event);
+        }
+    }
 }
 
 int FileListAccessible::ExtraCount() const {

@@ -13,6 +13,10 @@ public:
 
     QString text(QAccessible::Text t) const override;
 
+    // Tells assistive technology the progress of the rows being converted; nothing while no
+    // assistive technology listens.
+    static void AnnounceProgress(CFileListWnd* list);
+
 protected:
     int ExtraCount() const override;
     QAccessibleInterface* Extra(int index) const override;
