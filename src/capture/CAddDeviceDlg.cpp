@@ -70,6 +70,7 @@ CAddDeviceDlg::CAddDeviceDlg(QWidget* parent, CBaseSkin* skin)
     m_pane->AddItem(buttonItem(
         kCancel, QStringLiteral("Cancel"),
         QRect(kWidth - 2 - kSide - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight)));
+    SetKeyButtons(m_pane, kOk, kCancel);
 
     PlatformServices& services = platformServices();
     fillDeviceCombo(*m_video, QString::fromUtf8(kNoVideoInput),

@@ -93,6 +93,7 @@ CScreenRecorderDlg::CScreenRecorderDlg(QWidget* parent, CBaseSkin* skin)
     m_pane->AddItem(
         buttonItem(kCancel, QStringLiteral("Cancel"),
                    at(kPaneWidth - kSide - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight)));
+    SetKeyButtons(m_pane, kOk, kCancel);
 
     fillDeviceCombo(*m_audio, QString(), platformServices().captureDevices(CaptureKind::Audio));
     SelectMode(kFullScreen);

@@ -61,6 +61,7 @@ CFitSizeDlg::CFitSizeDlg(int64_t limit, QWidget* parent, CBaseSkin* skin)
     m_pane->AddItem(label(kProblem, "", 4, kWidth - 2 * kSide));
     m_pane->AddItem(bottomRightButton(kCancel, "Cancel", kSide, 14));
     m_pane->AddItem(bottomRightButton(kOk, "OK", 8, 14));
+    SetKeyButtons(m_pane, kOk, kCancel);
     Relayout();
     UpdateNoLimit();
     m_size->setFocus();

@@ -52,6 +52,7 @@ COptionDlg::COptionDlg(VelSettings& settings, QWidget* parent, CBaseSkin* skin, 
     // Right to left: "Cancel" at the edge, then "Confirm", then "Apply".
     m_buttons->AddItem(button(kCancel, "Cancel", kSide));
     m_buttons->AddItem(button(kConfirm, "Confirm", 10));
+    SetKeyButtons(m_buttons, kConfirm, kCancel);
     m_buttons->AddItem(button(kApply, "Apply", 10));
     Relayout();
 

@@ -58,6 +58,7 @@ CVideoEditDlg::CVideoEditDlg(MessageTarget* mainWindow, QWidget* owner, CBaseSki
     // Right to left: Cancel at the edge, Confirm before it.
     m_buttons->AddItem(bottomButton(kCancel, "Cancel", 12));
     m_buttons->AddItem(bottomButton(kConfirm, "Confirm", 8));
+    SetKeyButtons(m_buttons, kConfirm, kCancel);
     m_buttons->SetItemState(kConfirm, 0, kStateDisabled);
     PlaceChildren();
     SelectPage(kEffects);

@@ -1,6 +1,7 @@
 #include "CPlayCtrlWnd.h"
 
 #include "MediaItem.h"
+#include "PlayCtrlAccessible.h"
 #include "SkinPaint.h"
 
 #include "CVelSkin.h"
@@ -8,6 +9,7 @@
 #include "velcodecutil.h"
 
 #include <QCursor>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPolygon>
@@ -468,4 +470,47 @@ void CPlayCtrlWnd::OnHover(PaneItem* item, unsigned keys, int x, int y) {
         const QPoint at = QCursor::pos();
         Tooltip()->Show(text, &at, kTooltipDelay);
     }
+}
+
+void CPlayCtrlWnd::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    if (key == Qt::Key_Space && !event->isAutoRepeat()) {
+        // Space plays and pauses wherever the item focus stands in the pane.
+        ActivateItem(kPlay);
+    } else if (ctrl && (key == Qt::Key_Left || key == Qt::Key_Right)) {
+        const int step = kRangeMax / 20;
+        SetHandleValue(kKnob, m_position + (key == Qt::Key_Right ? step : -step));
+    } else if (ctrl && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+        SetHandleValue(kVolumeKnob, m_volume + (key == Qt::Key_Up ? 10 : -10));
+    } else {
+        CBaseWnd::keyPressEvent(event);
+    }
+}
+
+int CPlayCtrlWnd::HandleValue(Handle handle) const {
+    return handle == kVolumeKnob ? m_volume : m_position;
+}
+
+bool CPlayCtrlWnd::SetHandleValue(Handle handle, int value) {
+    if (!m_enabled || m_dragging != kNoHandle)
+        return false;
+    if (handle == kKnob && m_item) {
+        m_position = std::clamp(value, 0, kRangeMax);
+        InvalidateHandle(kKnob);
+        NotifyValue(kNotifyButtonUp, kKnob, m_position);
+        return true;
+    }
+    if (handle == kVolumeKnob) {
+        update(SliderArea());
+        m_volume = std::clamp(value, 0, 100);
+        update(SliderArea());
+        NotifyValue(kNotifyButtonUp, kVolumeKnob, m_volume);
+        return true;
+    }
+    return false;
+}
+
+QAccessibleInterface* CPlayCtrlWnd::CreateAccessible() {
+    return new PlayCtrlAccessible(this);
 }

@@ -73,6 +73,13 @@ public:
     int ClipBeginMarker() const { return m_clipBegin; }
     int ClipEndMarker() const { return m_clipEnd; }
 
+    // The position knob's or the volume knob's value, and a value set without the mouse (keys,
+    // assistive technology): moved and reported as a drag let go there is. False while the pane
+    // is disabled or a handle is held, and for the knob while no item is shown.
+    int HandleValue(Handle handle) const;
+    bool SetHandleValue(Handle handle, int value);
+    QAccessibleInterface* CreateAccessible() override;
+
     // The volume image for a level: mute up to 20, then low, middle, high and full by twenties.
     static int VolumeImageId(int level);
 
@@ -83,6 +90,8 @@ protected:
     void OnMouseMove(PaneItem* item, unsigned keys, int x, int y) override;
     bool OnHoverLeave(PaneItem* item, unsigned keys, int x, int y) override;
     void OnHover(PaneItem* item, unsigned keys, int x, int y) override;
+    // Space plays and pauses; Ctrl+Left/Right seek by a twentieth, Ctrl+Up/Down set the volume.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void PaintTrack(QPainter& painter);

@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <filesystem>
+
 using MainWndSaveto = MainWindowTest;
 
 namespace {
@@ -294,5 +296,31 @@ TEST_F(MainWndSaveto, ASkinThatIsMissingOrNoArchiveChangesNothingSilently) {
         EXPECT_EQ(theSkin().CurrentArchive(), builtSkinPath());
         EXPECT_TRUE(env->services.messageBoxes().empty());
         dlg.reset();
+    }
+}
+
+TEST_F(MainWndSaveto, WhatAPersonSetsReachesTheSettingsFileWithinASecond) {
+    OpenWindow();
+    AddItems(1);
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        std::string expected; // in the file afterwards
+    };
+    const Case cases[] = {
+        {"output path typed",
+         [&] { QTest::keyClicks(dlg->OutputPathEdit(), QStringLiteral("/kept")); },
+         "/kept</SavePath>"},
+        {"profile picked", [&] { pickEntry(dlg->ProfileCombo(), 1); }, "<RecentProfile>"},
+        {"option ticked", [&] { clickItem(dlg->SavetoPane(), 7); }, // "Output folder same as input"
+         "<Flag>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(env->settingsPath());
+        c.change();
+        EXPECT_TRUE(waitUntil(
+            [&] { return readFile(env->settingsPath()).find(c.expected) != std::string::npos; },
+            1000));
     }
 }

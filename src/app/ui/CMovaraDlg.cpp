@@ -83,6 +83,7 @@ int CMovaraDlg::Create() {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kInitialWidth, kInitialHeight);
+    FitToScreen(true);
     setAcceptDrops(true);
 
     m_toolBar = makePane<CToolWnd>(*this, "ToolBarWindow", CToolWnd::kPaneId,
@@ -134,6 +135,8 @@ bool CMovaraDlg::InitDialog() {
     m_playControl->SetItemState(CPlayCtrlWnd::kSnapshot, 0, kStateDisabled);
     m_playControl->SetItemState(CPlayCtrlWnd::kStop, 0, kStateDisabled);
     m_convert.attach(m_videoSurface->handle(), handle(), &m_settings);
+    SetUpKeyboard();
+    WatchSettings();
     UpdateStatusText(1);
     m_versionTimer.start(kVersionCheckDelayMs, this);
     m_initialised = true;
@@ -157,6 +160,7 @@ void CMovaraDlg::Destroy() {
         return;
     m_destroyed = true;
     m_versionTimer.stop();
+    m_settingsTimer.stop();
     // An engine thread blocked in a send to this window returns at once from here on.
     stopMessages();
     // A version check still fetching has its request ended and is waited for: its worker must
@@ -298,6 +302,8 @@ void CMovaraDlg::PopupMenu(CMenuEx* menu, const QPoint& globalPos) {
 }
 
 void CMovaraDlg::ListChanged() {
+    // Whatever changed the list may have changed a setting too (options, volume, skin).
+    ScheduleSettingsSave();
     if (m_listChanged && !m_destroyed)
         m_listChanged();
 }
@@ -427,6 +433,11 @@ intptr_t CMovaraDlg::OnPaneNotify(unsigned code, const PaneNotify* notify) {
         break;
     case kFileListFocusSet:
         OnFocusChanged(notify->index);
+        break;
+    case kFileListActivate:
+        if (const PaneItem* play = m_playControl->FindItem(CPlayCtrlWnd::kPlay);
+            play && !play->isDisabled())
+            OnPlayControlClick(CPlayCtrlWnd::kPlay, *play);
         break;
     default:
         break;

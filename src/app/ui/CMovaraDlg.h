@@ -17,6 +17,7 @@
 
 #include <QBasicTimer>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -50,6 +51,8 @@ public:
     // The classic dialog template's size in pixels, never below the minimum.
     static constexpr int kInitialWidth = 894;
     static constexpr int kInitialHeight = 560;
+    // From a change of a setting to the settings file written (well within a second).
+    static constexpr int kSettingsSaveDelayMs = 300;
 
     // `settings` and `catalogue` are the process-wide records unless a caller hands its own.
     explicit CMovaraDlg(VelSettings& settings, ProfileCatalogue& catalogue,
@@ -190,8 +193,13 @@ public:
     void OnPaneDblClick(const PaneNotify& notify) override;
     void OnMenuButton() override;
     void OnIconButton() override;
+    void OnEscapeKey() override;
+    // The minimum size on a screen with this available area: the classic minimum, or less
+    // where the screen is smaller.
+    static QSize FittedMinimumSize(const QSize& available);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     // A close the person asks for (the window manager's) asks like the close button; one the
     // program itself sends (its quit at the session's end closes every window) does not.
@@ -317,6 +325,15 @@ private:
     void ApplySameAsInput(bool checked);
     void ApplyFlagsToChecks();
 
+    // CMovaraDlgKeys.cpp: shortcuts and the Tab order.
+    void SetUpKeyboard();
+    // CMovaraDlgScreen.cpp: the minimum size fitted to the screen's available area, and the
+    // window brought within it when `shrinkWindow`.
+    void FitToScreen(bool shrinkWindow);
+    void FollowScreenChanges();
+    // CMovaraDlgSettings.cpp: the settings file written again soon after a change.
+    void WatchSettings();
+    void ScheduleSettingsSave();
     // CMovaraDlgProfiles.cpp: the profile setting dialog and the custom profiles' file.
     void OnProfileSetting();
     // A profile the user chose: into the recent list, current, given to the focused item.
@@ -348,6 +365,7 @@ private:
     // Combos 1001 and 1000 and the records listed in 1000.
     std::unique_ptr<ProfileComboPair> m_profileCombos;
     QBasicTimer m_versionTimer; // timer 1
+    QTimer m_settingsTimer;
     VersionCheckerHold<CVelVersionUpdate> m_versionCheck;
     std::string m_versionServer = kVelUpdateServer;
     bool m_liveUpdateOpen = false;
@@ -360,6 +378,7 @@ private:
     // Latches Escape while a folder scan runs (null otherwise).
     ScanEscapeLatch* m_scanLatch = nullptr;
     std::function<void()> m_listChanged;
+    bool m_followsScreen = false;
     bool m_created = false;
     bool m_initialised = false;
     bool m_destroyed = false;

@@ -142,7 +142,7 @@ void CMovaraDlg::OnFocusChanged(int index) {
 
 void CMovaraDlg::OnListRightClick(int index) {
     PrepareListMenu(index);
-    PopupMenu(m_listMenu.get(), QCursor::pos());
+    PopupMenu(m_listMenu.get(), m_fileList->ContextMenuPoint());
 }
 
 void CMovaraDlg::OnToolClick(int itemId, const PaneItem& item) {

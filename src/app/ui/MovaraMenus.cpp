@@ -5,6 +5,8 @@
 #include "CMenuEx.h"
 #include "VersionCheckBuild.h"
 
+#include <QAction>
+
 #include <algorithm>
 
 namespace {
@@ -14,12 +16,22 @@ struct Entry {
     const char* text;
 };
 
+// The menu item shows the command's keys; the window holds the shortcut that acts on them, so
+// the item's own is bound to the open menu alone.
+void showShortcut(QAction* action) {
+    for (const CommandShortcut& shortcut : commandShortcuts())
+        if (shortcut.command == action->data().toInt()) {
+            action->setShortcut(shortcut.keys);
+            action->setShortcutContext(Qt::WidgetShortcut);
+        }
+}
+
 void append(CMenuEx& menu, std::initializer_list<Entry> entries) {
     for (const Entry& entry : entries) {
         if (entry.command == 0)
             menu.AppendSeparator();
         else
-            menu.AppendItem(entry.command, QString::fromUtf8(entry.text));
+            showShortcut(menu.AppendItem(entry.command, QString::fromUtf8(entry.text)));
     }
 }
 
@@ -141,4 +153,20 @@ const std::vector<int>& menuCommands() {
         return all;
     }();
     return commands;
+}
+
+const std::vector<CommandShortcut>& commandShortcuts() {
+    static const std::vector<CommandShortcut> shortcuts{
+        {kCmdAddFile, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {kCmdAddFolder, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        {kCmdRemove, QKeySequence(Qt::Key_Delete)},
+        {kCmdSelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)},
+        {kCmdUnselectAll, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+        {kCmdHelpTopics, QKeySequence(Qt::Key_F1)},
+        {kCmdExit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {kCmdPreferences, QKeySequence(Qt::CTRL | Qt::Key_Comma)},
+        {kCmdFileInfo, QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {kCmdVideoEdit, QKeySequence(Qt::CTRL | Qt::Key_E)},
+    };
+    return shortcuts;
 }

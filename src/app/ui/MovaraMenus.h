@@ -2,6 +2,8 @@
 // of commands that are shown but not available in this build.
 #pragma once
 
+#include <QKeySequence>
+
 #include <memory>
 #include <vector>
 
@@ -22,3 +24,10 @@ std::unique_ptr<CMenuEx> buildSnapshotMenu(QWidget* owner);
 bool isCommandAvailable(int commandId);
 // Every command of the four menus, once each.
 const std::vector<int>& menuCommands();
+
+// The keys of the common commands: shown beside their menu items and active in the whole window.
+struct CommandShortcut {
+    int command;
+    QKeySequence keys;
+};
+const std::vector<CommandShortcut>& commandShortcuts();

@@ -1,6 +1,7 @@
 #include "CFileListWnd.h"
 
 #include "CXInfoTip.h"
+#include "FileListAccessible.h"
 #include "FileListGeometry.h"
 
 #include "CVelSkin.h"
@@ -180,6 +181,7 @@ int CFileListWnd::CheckedCount() const {
 
 void CFileListWnd::RepaintRows() {
     update(0, kHeaderHeight, width(), std::max(0, height() - kHeaderHeight));
+    FileListAccessible::AnnounceProgress(this);
 }
 
 void CFileListWnd::AddEmptyListButtons() {
@@ -198,6 +200,7 @@ void CFileListWnd::AddEmptyListButtons() {
     menu.id = kFileListAddMenuItem;
     menu.setSize(20, 30);
     menu.imageId = CVelSkin::kDownMenu;
+    menu.tooltip = QStringLiteral("More ways to add media");
     menu.behaviour = kItemBackground | kItemFrame;
     menu.imageAlign = kAlignImageCenter | kAlignImageVCenter;
     menu.placement = kPlaceFixedWidth | kPlaceFixedHeight;
@@ -279,6 +282,7 @@ void CFileListWnd::mousePressEvent(QMouseEvent* event) {
         return;
     }
     setFocus(Qt::MouseFocusReason);
+    m_menuAt = event->globalPosition().toPoint();
     const int index = RowAt(p.x(), p.y());
     if (index >= 0 && index < Count()) {
         SetFocusIndex(index);

@@ -47,6 +47,8 @@ public:
     // Sets or clears the header box and the checked bit of every item that exists; ignored
     // while locked. No notification.
     void CheckAll(bool on);
+    // Ticks or unticks row `index` as its box does (1633 sent); false when it cannot change.
+    bool ToggleBox(int index);
     void MoveUp();
     void MoveDown();
     void Lock(bool locked);
@@ -85,7 +87,24 @@ public:
     // screen; the paint handler draws through this into its off-screen bitmap.
     void Render(QPainter& painter);
 
+    // The screen point the context menu opens at: where the right button was pressed, or below
+    // the focused row when the keyboard asked for the menu.
+    QPoint ContextMenuPoint() const { return m_menuAt; }
+    // The focused row's rectangle in the pane, empty when it is scrolled out of sight.
+    QRect FocusedRowRect() const;
+    // The rectangle of row `index` in the pane (outside the pane when it is scrolled away).
+    QRect RowRect(int index) const;
+    // The header's title of a column (0..4) and an item's text in it, as the rows show them.
+    static QString ColumnTitle(int column);
+    static QString ColumnText(const MediaItem& item, int column);
+    QAccessibleInterface* CreateAccessible() override;
+
     // --- CBaseWnd hooks ---
+    bool IsItemFocusable(const PaneItem& item) const override;
+    // The empty-list buttons show while the list is empty.
+    bool IsItemShown(const PaneItem& item) const override { return m_items.empty(); }
+    bool AcceptsKeyboardFocus() const override { return true; }
+    void OnFocusChanged(bool focused) override;
     bool PlaceItem(PaneItem& item) override;
     void OnClick(PaneItem* item, unsigned keys, int x, int y) override;
     void OnButtonUp(PaneItem* item, unsigned keys, int x, int y) override;
@@ -99,6 +118,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The width of a row: the client width, less the scroll bar when it is shown.
@@ -117,6 +137,11 @@ private:
     bool OnArrow(bool down, const QPoint& at) const;
     void SetFirstRow(int row);
     void ClearDragAndHover();
+    // The row a movement key leads to (unclamped), -1 for other keys.
+    int KeyTarget(int key) const;
+    void MoveFocusByKey(int index, bool tick);
+    void ScrollIntoView(int index);
+    void OpenContextMenuByKey();
 
     struct PaintStyle;
     void PaintHeader(QPainter& painter);
@@ -135,6 +160,7 @@ private:
     int m_dragStartRow = 0;
     bool m_leftDown = false;
     QPoint m_mouse;
+    QPoint m_menuAt;
     QTimer m_repeatUp;   // timer 1
     QTimer m_repeatDown; // timer 2
     QImage m_buffer;

@@ -4,6 +4,7 @@
 #include "CFileListWnd.h"
 
 #include "FileListGeometry.h"
+#include "FocusVisibility.h"
 #include "SkinPaint.h"
 
 #include "CBaseSkin.h"
@@ -97,6 +98,12 @@ void CFileListWnd::paintEvent(QPaintEvent* event) {
 void CFileListWnd::Render(QPainter& painter) {
     PaintHeader(painter);
     PaintRowsArea(painter);
+    if (!focusRingShown(*this))
+        return;
+    if (const PaneItem* button = FocusedItem())
+        PaintFocusRing(painter, button->rect().toQRect());
+    else if (const QRect row = FocusedRowRect(); !row.isEmpty())
+        PaintFocusRing(painter, row);
 }
 
 void CFileListWnd::FillPaneStyle(QPainter& painter, const QRect& area, bool allowImage) {
@@ -141,14 +148,35 @@ void CFileListWnd::PaintBox(QPainter& painter, int x, int y, bool checked, bool 
     painter.drawImage(x + (kBoxSize - box.width()) / 2, y + (kBoxSize - box.height()) / 2, box);
 }
 
+QString CFileListWnd::ColumnTitle(int column) {
+    static const QString kTitles[kColumnCount] = {
+        QStringLiteral("Media"), QStringLiteral("Estimated Size"),
+        QStringLiteral("Used / Remaining"), QStringLiteral("State"), QStringLiteral("Progress")};
+    return column >= 0 && column < kColumnCount ? kTitles[column] : QString();
+}
+
+QString CFileListWnd::ColumnText(const MediaItem& item, int column) {
+    switch (column) {
+    case 0:
+        return QString::fromStdString(item.displayName);
+    case 1:
+        return QString::fromStdString(item.estimateText());
+    case 2:
+        return QString::fromStdString(item.usedRemainingText());
+    case 3:
+        return QString::fromStdString(item.stateText());
+    case 4:
+        return QString::fromStdString(item.progressText());
+    default:
+        return {};
+    }
+}
+
 void CFileListWnd::PaintHeader(QPainter& painter) {
     const QRect header(0, 0, width(), kHeaderHeight);
     FillPaneStyle(painter, header, false);
     PaintBox(painter, kBoxLeft, 7, HeaderChecked(), IsLocked());
 
-    static const QString kTitles[kColumnCount] = {
-        QStringLiteral("Media"), QStringLiteral("Estimated Size"),
-        QStringLiteral("Used / Remaining"), QStringLiteral("State"), QStringLiteral("Progress")};
     // A line in the pane's border colour sets the header off from the rows.
     painter.fillRect(QRect(0, kHeaderHeight - 1, width(), 1), argbColor(StyleColor(0, 2)));
     m_headerText.SetFont(StyleFont(kFontHeader, kFontHeader));
@@ -158,7 +186,7 @@ void CFileListWnd::PaintHeader(QPainter& painter) {
     painter.setPen(argbColor(StyleColor(0, kColorText)));
     for (int i = 0; i < kColumnCount; ++i)
         drawCellText(painter, m_headerText, i, columns[static_cast<size_t>(i)], kHeaderTextTop,
-                     kHeaderTextHeight, kTitles[i]);
+                     kHeaderTextHeight, ColumnTitle(i));
     painter.restore();
 }
 
@@ -209,12 +237,9 @@ void CFileListWnd::PaintRow(QPainter& painter, const PaintStyle& style, const Me
 
     painter.setPen(disabled ? style.disabled : style.text);
     const int textTop = rowTop + kRowTextTop;
-    const QString texts[] = {
-        QString::fromStdString(item.displayName), QString::fromStdString(item.estimateText()),
-        QString::fromStdString(item.usedRemainingText()), QString::fromStdString(item.stateText())};
     for (int i = 0; i < 4; ++i)
         drawCellText(painter, m_rowText, i, style.columns[static_cast<size_t>(i)], textTop,
-                     kRowTextHeight, texts[i]);
+                     kRowTextHeight, ColumnText(item, i));
 
     const Span& cell = style.columns[4];
     const QRect bar(cell.left + kBarInset, rowTop + kBarTop, cell.width - 2 * kBarInset,

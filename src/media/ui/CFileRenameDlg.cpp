@@ -86,6 +86,7 @@ CFileRenameDlg::CFileRenameDlg(const std::string& fullPath, VelSettings& setting
                            kSide));
     m_pane->AddItem(button(kCancel, "Cancel", "Cancel convert this item", 8));
     m_pane->AddItem(button(kOk, "OK", "", 8));
+    SetKeyButtons(m_pane, kOk, kCancel);
     Relayout();
     m_edit->setFocus();
     m_edit->selectAll();

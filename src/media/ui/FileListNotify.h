@@ -13,6 +13,7 @@ constexpr unsigned kFileListClick = kNotifyClick;           // 513: a left click
 constexpr unsigned kFileListDblClick = kNotifyDblClick;     // 515: double click, -1 below the rows
 constexpr unsigned kFileListRightClick = kNotifyRightClick; // 516: right click, -1 below the rows
 constexpr unsigned kFileListBoxToggled = 1633; // a row box (index) or the header box (-1)
+constexpr unsigned kFileListActivate = 1634;   // Enter on the focused row (index): preview it
 
 // The empty-list buttons the main window adds to the pane.
 constexpr int kFileListAddFileItem = 1; // "Add File..."

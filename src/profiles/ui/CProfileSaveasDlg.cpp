@@ -50,6 +50,7 @@ CProfileSaveasDlg::CProfileSaveasDlg(ProfileCatalogue& catalogue, ProfileRef rec
     // Right to left: Cancel at the edge, OK before it.
     m_pane->AddItem(button(kCancel, "Cancel", kSide));
     m_pane->AddItem(button(kOk, "OK", 8));
+    SetKeyButtons(m_pane, kOk, kCancel);
     Relayout();
     m_edit->setFocus();
     m_edit->selectAll();

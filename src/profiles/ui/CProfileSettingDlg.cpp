@@ -136,8 +136,8 @@ void CProfileSettingDlg::BuildProfilePane() {
     m_profilePane->AddItem(label("Profile Type:"));
     m_profilePane->AddItem(hosted(categories, 200));
     // Right to left on the first line: the arrow at the edge, the button before it.
-    PaneItem arrow =
-        button(kSaveAsArrow, "", "", kArrowWidth, kPlaceTopRight, kSide, kRowGap - 1, 0);
+    PaneItem arrow = button(kSaveAsArrow, "", "Save, rename or delete a custom profile",
+                            kArrowWidth, kPlaceTopRight, kSide, kRowGap - 1, 0);
     arrow.imageId = CVelSkin::kDownMenu;
     m_profilePane->AddItem(arrow);
     m_profilePane->AddItem(button(kSaveAs, "Save as Profile", "Save as custom profile", 120,
@@ -152,6 +152,7 @@ void CProfileSettingDlg::BuildButtonPane() {
     m_buttonPane->AddItem(
         button(kCancel, "Cancel", "", kButtonWidth, kPlaceBottomRight, kSide, 0, 10));
     m_buttonPane->AddItem(button(kOk, "OK", "", kButtonWidth, kPlaceBottomRight, 8, 0, 10));
+    SetKeyButtons(m_buttonPane, kOk, kCancel);
 }
 
 void CProfileSettingDlg::BuildVideoPane() {

@@ -4,15 +4,19 @@
 #include "CCaptionWnd.h"
 #include "SkinAppLook.h"
 #include "SkinPaint.h"
+#include "WindowOrigin.h"
 
 #include "CVelSkin.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
+
+constexpr int kPlacementSettleMs = 400;
 
 Qt::Edges edgesOf(int hit) {
     switch (hit) {
@@ -237,6 +241,13 @@ void CBaseDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && !isMinimized())
         UpdateCaptionMaximize();
+    // By the time a window is first active its manager has placed it: from here on pop-ups and
+    // moves reckon from where it really is.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        correctWindowPosition(*this);
+        // A manager may still be placing a window it has just mapped and activated.
+        QTimer::singleShot(kPlacementSettleMs, this, [this] { correctWindowPosition(*this); });
+    }
 }
 
 void CBaseDialog::UpdateCaptionMaximize() {
@@ -255,13 +266,46 @@ void CBaseDialog::paintEvent(QPaintEvent* event) {
                DialogFill(1));
 }
 
+void CBaseDialog::SetKeyButtons(CBaseWnd* pane, int defaultId, int cancelId) {
+    m_keyPane = pane;
+    m_defaultId = defaultId;
+    m_cancelId = cancelId;
+}
+
+void CBaseDialog::OnEnterKey() {
+    if (m_keyPane && m_defaultId)
+        m_keyPane->ActivateItem(m_defaultId);
+}
+
+void CBaseDialog::OnEscapeKey() {
+    if (m_keyPane && m_cancelId)
+        m_keyPane->ActivateItem(m_cancelId);
+    else
+        OnCloseButton();
+}
+
 void CBaseDialog::keyPressEvent(QKeyEvent* event) {
-    // Keys go to the focused control only: Enter and Escape never end a skinned dialog.
-    QWidget::keyPressEvent(event);
+    // Keys the focused control left: Enter presses the default button, Escape cancels.
+    if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OnEnterKey();
+        break;
+    case Qt::Key_Escape:
+        OnEscapeKey();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        break;
+    }
 }
 
 bool CBaseDialog::focusNextPrevChild(bool next) {
-    return false;
+    return QDialog::focusNextPrevChild(next);
 }
 
 bool CBaseDialog::HandleSizingPress(QWidget* source, const QPoint& local) {

@@ -49,6 +49,10 @@ public:
     // dialog stands out over the main window. Returns the content pane.
     CBaseWnd* AddFramedContentPane(const QString& paneName, int paneId, int width, int height);
 
+    // The buttons Enter and Escape press: items of one of the dialog's panes (an id of 0: none).
+    // Without a cancel button Escape closes the dialog as its close box does.
+    void SetKeyButtons(CBaseWnd* pane, int defaultId, int cancelId);
+
     CCaptionWnd* Caption() const { return m_caption; }
     unsigned CaptionMask() const { return m_captionMask; }
     CBaseSkin* Skin() const { return m_skin; }
@@ -74,6 +78,8 @@ public:
     virtual void OnMenuButton() {}
     virtual void OnIconButton() {}
     virtual intptr_t OnPaneNotify(unsigned code, const PaneNotify* notify);
+    virtual void OnEnterKey();
+    virtual void OnEscapeKey();
 
     // The platform's interactive move and resize; false when the platform cannot do it.
     virtual bool StartSystemMove();
@@ -106,4 +112,7 @@ private:
     PanePlacementList m_panes;
     CCaptionWnd* m_caption = nullptr;
     QPointer<QWidget> m_cursorWidget;
+    QPointer<CBaseWnd> m_keyPane;
+    int m_defaultId = 0;
+    int m_cancelId = 0;
 };

@@ -2,8 +2,12 @@
 
 #include "CBaseDialog.h"
 #include "CXInfoTip.h"
+#include "FocusVisibility.h"
 #include "MessageTarget.h"
+#include "PaneItemAccessible.h"
 #include "PaneMessages.h"
+#include "SkinAccessibility.h"
+#include "WindowOrigin.h"
 
 #include "CVelSkin.h"
 #include "SkinAppLook.h"
@@ -18,6 +22,8 @@
 #include <algorithm>
 
 CBaseWnd::CBaseWnd(CBaseSkin* skin) : m_skin(skin ? skin : &theSkin()) {
+    installSkinAccessibility();
+    watchFocusVisibility();
     followSkinLook(*m_skin);
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverTime);
@@ -49,8 +55,19 @@ bool CBaseWnd::AddItem(const PaneItem& item) {
     // it when the font is made (ItemFont).
     if ((copy->behaviour & kItemUnderline) && copy->font != PaneItem::defaultFont())
         copy->font.setUnderline(true);
+    // A real control laid onto the pane is named by its item's tooltip, else by the label,
+    // radio button or check box before it, else by its own tooltip.
+    if (QWidget* hosted = copy->hosted; hosted && hosted->accessibleName().isEmpty()) {
+        QString name = copy->tooltip;
+        for (auto it = m_items.rbegin(); it != m_items.rend() && name.isEmpty(); ++it)
+            if (!(*it)->hosted && !(*it)->caption.trimmed().isEmpty() &&
+                PaneItemAccessible::RoleOf(**it) != QAccessible::Button)
+                name = PaneItemAccessible::NameOf(**it);
+        hosted->setAccessibleName(name.isEmpty() ? hosted->toolTip() : name);
+    }
     m_items.push_back(std::move(copy));
     OnItemAdded(*m_items.back());
+    UpdateFocusPolicy();
     return true;
 }
 
@@ -96,8 +113,13 @@ int CBaseWnd::ItemState(int id) const {
 
 void CBaseWnd::SetItemState(int id, int clearBits, int setBits) {
     if (PaneItem* item = FindItem(id)) {
+        const int before = item->state;
         item->state = setBits | (item->state & ~clearBits);
         InvalidateItem(*item);
+        if ((before ^ item->state) & kStateDisabled)
+            UpdateFocusPolicy();
+        if ((before ^ item->state) & (kStateDisabled | kStateChecked))
+            OnItemStateChanged(*item, before);
     }
 }
 
@@ -128,6 +150,7 @@ bool CBaseWnd::RemoveItem(int id) {
     std::unique_ptr<PaneItem> gone = std::move(*it);
     m_items.erase(it);
     OnItemRemoved(*gone);
+    UpdateFocusPolicy();
     update();
     return true;
 }
@@ -137,8 +160,11 @@ void CBaseWnd::RemoveAllItems() {
     gone.swap(m_items);
     for (auto& item : gone)
         OnItemRemoved(*item);
-    if (!gone.empty())
+    m_focusIndex = -1;
+    if (!gone.empty()) {
+        UpdateFocusPolicy();
         update();
+    }
 }
 
 intptr_t CBaseWnd::NotifyParent(unsigned code, PaneItem* item, int index) {
@@ -276,10 +302,14 @@ void CBaseWnd::mousePressEvent(QMouseEvent* event) {
         return;
     }
     setFocus(Qt::MouseFocusReason);
+    // A press may open a pop-up or start a move: both need the window's real place.
+    correctWindowPosition(*window());
     const QPoint p = event->position().toPoint();
     PaneItem* item = ItemAt(p.x(), p.y());
     m_pressOnItem = item != nullptr;
     m_pressed = true;
+    // Until a drag starts, the press's screen point; a drag keeps the window under it.
+    m_dragOffset = event->globalPosition().toPoint();
     OnClick(item, KeysOf(event), p.x(), p.y());
 }
 
@@ -375,5 +405,5 @@ void CBaseWnd::DragWindowOnMove(unsigned keys, int x, int y) {
         moved = handle->startSystemMove();
     // Where the platform cannot move windows itself, follow the mouse here.
     m_dragFallback = !moved;
-    m_dragOffset = mapToGlobal(QPoint(x, y)) - window()->pos();
+    m_dragOffset -= window()->pos();
 }

@@ -16,6 +16,7 @@
 #include <memory>
 
 class CBaseSkin;
+class QAccessibleInterface;
 class CXInfoTip;
 class MessageTarget;
 class QPainter;
@@ -65,6 +66,26 @@ public:
     // skin's font for the item (underlined for kItemUnderline).
     QFont ItemFont(const PaneItem& item) const;
 
+    // --- keyboard ---
+    // Items a person reaches with Tab: enabled items that answer the mouse (labels are drawn
+    // with kItemNoHover), except holders of real controls, which take the focus themselves.
+    virtual bool IsItemFocusable(const PaneItem& item) const;
+    // False for an item the pane holds but does not show now.
+    virtual bool IsItemShown(const PaneItem& item) const { return true; }
+    // The pane is a Tab stop while it holds a focusable item.
+    virtual bool AcceptsKeyboardFocus() const;
+    // The item that Space and Enter act on while the pane has the focus, or null.
+    PaneItem* FocusedItem();
+    const PaneItem* FocusedItem() const;
+    // Moves the item focus to the item with this id (ignored when it is not focusable).
+    void SetFocusedItem(int id);
+    // A press and release at the item's centre, as the mouse gives them.
+    virtual void ActivateItem(int id);
+    // Re-reads whether the pane is a Tab stop; called when items come, go or change state.
+    void UpdateFocusPolicy();
+    // The interface assistive technology reads the pane through (owned by Qt's cache).
+    virtual QAccessibleInterface* CreateAccessible();
+
     // --- hooks, in the order of the classic slot table ---
     virtual bool Create(const QString& name, unsigned style, QWidget* parent, int id);
     virtual uint32_t StyleColor(int itemId, int index) const;
@@ -92,6 +113,11 @@ public:
     virtual bool DrawItemBackground(QPainter& painter, PaneItem& item) { return false; }
     virtual bool DrawItemImage(QPainter& painter, PaneItem& item) { return false; }
     virtual bool DrawItemText(QPainter& painter, PaneItem& item) { return false; }
+    // The item focus moved to `item`; the pane's keyboard focus came or went.
+    virtual void OnItemFocused(const PaneItem& item);
+    virtual void OnFocusChanged(bool focused) {}
+    // The disabled or checked bit of an item changed through SetItemState.
+    virtual void OnItemStateChanged(const PaneItem& item, int before);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,6 +128,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
     // The caption and the status bar move the top-level window: a move with the left button
     // down that did not start on an item, and is not over one, starts the platform's move.
@@ -110,6 +140,8 @@ protected:
     // Default drawing of one item: background, frame, image, text.
     void PaintItem(QPainter& painter, PaneItem& item);
     static unsigned KeysOf(const QMouseEvent* event);
+    // The skin's focus ring around `r`, in the pane's text colour.
+    void PaintFocusRing(QPainter& painter, const QRect& r) const;
 
 private:
     void PaintPaneBackground(QPainter& painter);
@@ -119,6 +151,9 @@ private:
     void PaintItemText(QPainter& painter, const PaneItem& item);
     void MoveHostedWindow(const PaneItem& item);
     void FireHover();
+    // The index of the next focusable item after (or before) `from`; -1 past either end.
+    int NextFocusable(int from, bool forward) const;
+    void MoveItemFocus(int index);
 
     CBaseSkin* m_skin;
     int m_id = 0;
@@ -134,4 +169,5 @@ private:
     bool m_dragging = false;
     bool m_dragFallback = false;
     QPoint m_dragOffset;
+    int m_focusIndex = -1;
 };

@@ -2,6 +2,7 @@
 // text from the skin.
 #include "CBaseWnd.h"
 
+#include "FocusVisibility.h"
 #include "SkinPaint.h"
 
 #include "CBaseSkin.h"
@@ -81,6 +82,13 @@ void CBaseWnd::paintEvent(QPaintEvent* event) {
             PaintItem(painter, *item);
     }
     AfterItems(painter);
+    if (focusRingShown(*this))
+        if (const PaneItem* focused = FocusedItem())
+            PaintFocusRing(painter, focused->rect().toQRect());
+}
+
+void CBaseWnd::PaintFocusRing(QPainter& painter, const QRect& r) const {
+    drawFocusRing(painter, r, argbColor(StyleColor(0, 7)), m_skin->FlatLook());
 }
 
 void CBaseWnd::PaintPaneBackground(QPainter& painter) {

@@ -26,6 +26,8 @@ public:
 
     void OnDblClick(PaneItem* item, unsigned keys, int x, int y) override;
     void OnMouseMove(PaneItem* item, unsigned keys, int x, int y) override;
+    // Not a Tab stop: Escape closes the dialog, and the main menu has F10.
+    bool AcceptsKeyboardFocus() const override { return false; }
 
 protected:
     // Sets the icon's and the title's left margins for the skin's drawing before each placement.

@@ -4,6 +4,7 @@
 #include "CBaseWnd.h"
 #include "CMenuExStyle.h"
 #include "SkinPaint.h"
+#include "WindowOrigin.h"
 
 #include "CVelSkin.h"
 #include "SkinFaces.h"
@@ -68,7 +69,15 @@ void CMenuEx::EnableCommand(int commandId, bool enabled) {
 }
 
 int CMenuEx::TrackPopup(const QPoint& globalPos) {
-    QAction* chosen = exec(globalPos);
+    // The point was reckoned from Qt's idea of where the window is; a window manager may have
+    // placed it elsewhere since. The menu goes where the window really is.
+    QPoint at = globalPos;
+    if (QWidget* window = m_owner ? m_owner->window() : nullptr) {
+        const QPoint believed = window->mapToGlobal(QPoint());
+        correctWindowPosition(*window);
+        at += window->mapToGlobal(QPoint()) - believed;
+    }
+    QAction* chosen = exec(at);
     return chosen ? chosen->data().toInt() : 0;
 }
 

@@ -1,6 +1,7 @@
 #include "CVelComboBox.h"
 
 #include "AppFlatLook.h"
+#include "FocusVisibility.h"
 #include "SkinFaces.h"
 #include "SkinPaint.h"
 
@@ -68,6 +69,7 @@ public:
 
 CVelComboBox::CVelComboBox(QWidget* parent, int controlId)
     : QComboBox(parent), m_controlId(controlId) {
+    watchFocusVisibility();
     QFont own(QStringLiteral("Times New Roman"));
     own.setPointSize(9);
     setFont(own);
@@ -127,6 +129,10 @@ void CVelComboBox::paintEvent(QPaintEvent* event) {
         PaintFlat(painter);
     else
         PaintClassic(painter);
+    // Around the chosen text, inside the frame and clear of the arrow button.
+    if (focusRingShown(*this) && !view()->isVisible())
+        drawFocusRing(painter, QRect(1, 1, width() - kButtonWidth - 3, height() - 2),
+                      appFlatLook() ? palette().color(QPalette::Text) : Qt::black, appFlatLook());
 }
 
 // The face in its colour (white unless set) with a frame, the button with a filled triangle,

@@ -1,6 +1,8 @@
 #include "OutlookTabCtrl.h"
 
 #include "AppFlatLook.h"
+#include "FocusVisibility.h"
+#include "SkinAccessibility.h"
 #include "SkinFaces.h"
 #include "SkinPaint.h"
 
@@ -11,6 +13,8 @@
 
 OutlookTabCtrl::OutlookTabCtrl(QWidget* parent, int controlId)
     : QWidget(parent), m_controlId(controlId) {
+    installSkinAccessibility();
+    watchFocusVisibility();
     setFocusPolicy(Qt::StrongFocus);
     QFont own(QStringLiteral("Times New Roman"));
     own.setPointSize(10);
@@ -225,5 +229,7 @@ void OutlookTabCtrl::paintEvent(QPaintEvent* event) {
         painter.setPen(!isEnabled() ? c.grayText : selected ? c.selectedText : c.text);
         painter.drawText(QRect(x, r.top(), r.right() - x, r.height()),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, tab.text);
+        if (selected && focusRingShown(*this))
+            drawFocusRing(painter, r, c.selectedText, flat);
     }
 }

@@ -40,6 +40,8 @@ public:
     int HitTest(const QPoint& point) const;
 
     QSize sizeHint() const override;
+    // Selects a tab as a person does (the selection change is reported).
+    void SelectByUser(int index);
 
 protected:
     // A person selected a tab (mouse or arrow keys).
@@ -60,7 +62,6 @@ private:
     };
     Colors SchemeColors() const;
     Colors FlatColors() const;
-    void SelectByUser(int index);
 
     int m_controlId;
     QVector<Tab> m_tabs;

@@ -81,3 +81,21 @@ QString pathEllipsis(const QString& text, const QFontMetrics& metrics, int width
     }
     return metrics.elidedText(text, Qt::ElideMiddle, width);
 }
+
+void drawFocusRing(QPainter& painter, const QRect& rect, const QColor& color, bool flat) {
+    if (rect.width() < 4 || rect.height() < 4)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, flat);
+    painter.setBrush(Qt::NoBrush);
+    const QRectF ring = QRectF(rect).adjusted(1, 1, -1, -1);
+    const qreal radius = flat ? 3.0 : 0.0;
+    const QColor opposite(255 - color.red(), 255 - color.green(), 255 - color.blue());
+    painter.setPen(QPen(opposite, 2));
+    painter.drawRoundedRect(ring, radius, radius);
+    QPen dashes(color, 2);
+    dashes.setDashPattern({2, 2});
+    painter.setPen(dashes);
+    painter.drawRoundedRect(ring, radius, radius);
+    painter.restore();
+}

@@ -43,3 +43,8 @@ QImage greyImage(const QImage& image);
 // Trims `text` to `width` the way a path is shortened: the part after the last "/" or "\" is
 // kept whole when it can be, the middle gives way to "...".
 QString pathEllipsis(const QString& text, const QFontMetrics& metrics, int width);
+
+// The keyboard focus ring: a two-pixel line just inside `rect` in `color` (the text colour of
+// the window it is drawn in), dashed with the colour's opposite so it shows on any fill; rounded
+// in a flat skin.
+void drawFocusRing(QPainter& painter, const QRect& rect, const QColor& color, bool flat);

@@ -131,6 +131,7 @@ void CLiveUpdateDlg::ShowPage(Page page, const QString& message) {
         m_pane->AddItem(box);
         m_pane->AddItem(button(kCancelButton, "Cancel", kSide));
         m_pane->AddItem(button(kOkButton, "OK", 10));
+        SetKeyButtons(m_pane, kOkButton, kCancelButton);
         m_textBox->setPlainText(
             QStringLiteral("Version ") + versionOf(m_fetchedMajor, m_fetchedMinor) +
             QStringLiteral(" :\n") +
