@@ -17,6 +17,7 @@
 #include "CVelComboBox.h"
 #include "CVelEdit.h"
 #include "CVideoEditDlg.h"
+#include "CVideoEditPage.h"
 
 #include <QMenu>
 #include <QTest>
@@ -236,12 +237,19 @@ TEST_F(MainWndKeyboard, EnterPressesTheDefaultButtonAndEscapeCancels) {
         rename.NameEdit()->setText(QStringLiteral("free"));
         EXPECT_EQ(resultAfterKey(rename, key) == IDOK, key == Qt::Key_Return) << "Rename";
     }
-    // The modeless Video Edit dialog hides on Escape; the main window stays on it.
+    // The modeless Video Edit dialog hides on Escape pressed in its page, which stays whole;
+    // the main window stays on it.
     dlg->OnCommand(kCmdVideoEdit);
-    ASSERT_NE(dlg->EditDialog(), nullptr);
-    ASSERT_TRUE(dlg->EditDialog()->isVisible());
-    QTest::keyClick(dlg->EditDialog(), Qt::Key_Escape);
-    EXPECT_FALSE(dlg->EditDialog()->isVisible());
+    CVideoEditDlg* edit = dlg->EditDialog();
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(edit->isVisible());
+    CVideoEditPage* page = edit->PageAt(edit->ShownPage());
+    ASSERT_NE(page, nullptr);
+    QTest::keyClick(page, Qt::Key_Escape);
+    EXPECT_FALSE(edit->isVisible());
+    dlg->OnCommand(kCmdVideoEdit);
+    EXPECT_TRUE(edit->isVisible());
+    EXPECT_TRUE(page->isVisible());
     QTest::keyClick(dlg.get(), Qt::Key_Escape);
     EXPECT_TRUE(dlg->isVisible());
 }

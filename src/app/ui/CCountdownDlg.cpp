@@ -38,7 +38,8 @@ CCountdownDlg::CCountdownDlg(const QString& prompt, int seconds, QWidget* parent
     // Right to left: Cancel at the edge, OK beside it.
     m_pane->AddItem(button(kCancel, "Cancel", kSide));
     m_pane->AddItem(button(kOk, "OK", 10));
-    SetKeyButtons(m_pane, kOk, kCancel);
+    // OK powers off at once: Enter must not do that by accident.
+    SetKeyButtons(m_pane, kCancel, kCancel);
     Relayout();
 }
 

@@ -285,8 +285,9 @@ void CBaseDialog::OnEscapeKey() {
 }
 
 void CBaseDialog::keyPressEvent(QKeyEvent* event) {
-    // Keys the focused control left: Enter presses the default button, Escape cancels.
-    if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) {
+    // Keys the focused control left: Enter presses the default button, Escape cancels. A
+    // dialog laid into another (an edit page) leaves them to the window it is part of.
+    if (!isWindow() || (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))) {
         QWidget::keyPressEvent(event);
         return;
     }
