@@ -23,6 +23,10 @@
 #include "ToolRunner.h"
 #include "velcodecapi.h"
 
+extern "C" {
+#include <libavutil/rational.h>
+}
+
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -185,33 +189,47 @@ std::string number(double v) {
     return text;
 }
 
-// The picture as the engine makes it of one source, in the command line's filter syntax: the
-// crop, flip and colour, then the frame size with the shape kept (bars where shapes differ).
-std::string pictureChain(const tagVeldesExportInfo& info, const Edits& e) {
+// The picture as the engine makes it of one source whose pictures have the display `shape`, in
+// the command line's filter syntax: the crop, flip and colour, then the picture fitted into the
+// frame with its shape kept, in the frame's own pixel shape (from the export's display aspect),
+// with bars where the shapes differ.
+std::string pictureChain(const tagVeldesExportInfo& info, const Edits& e, double shape) {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.6g", info.frameRate);
     std::string chain = std::string("fps=") + rate;
     if (e.on) {
-        chain += ",crop=" + std::to_string((e.right - e.left) & ~1) + ":" +
-                 std::to_string((e.bottom - e.top) & ~1) + ":" + std::to_string(e.left) + ":" +
-                 std::to_string(e.top);
+        const int width = (e.right - e.left) & ~1, height = (e.bottom - e.top) & ~1;
+        chain += ",crop=" + std::to_string(width) + ":" + std::to_string(height) + ":" +
+                 std::to_string(e.left) + ":" + std::to_string(e.top);
+        shape = double(width) / height;
         if (e.flip & 1)
             chain += ",hflip";
         chain += ",eq=brightness=" + number(0.4 * e.brightness / 100.0) +
                  ":contrast=" + number(std::pow(2.0, 1.3 * e.contrast / 100.0)) +
                  ":saturation=" + number(std::pow(3.0, e.saturation / 100.0));
     }
-    const std::string w = std::to_string(info.width), h = std::to_string(info.height);
-    return chain + ",scale=" + w + ":" + h +
-           ":flags=bicubic:force_original_aspect_ratio=decrease:force_divisible_by=2,pad=" + w +
-           ":" + h + ":(ow-iw)/2:(oh-ih)/2,setsar=1,format=yuv420p";
+    const AVRational sar =
+        info.aspect > 0.0 ? av_d2q(info.aspect * info.height / info.width, 1000) : AVRational{1, 1};
+    const double pixel = av_q2d(sar), frame = info.width * pixel / info.height;
+    int width = info.width, height = info.height;
+    if (std::fabs(frame / shape - 1.0) * std::max(width, height) >= 1.0) {
+        if (shape > frame)
+            height = int(std::lround(info.width * pixel / shape / 2.0)) * 2;
+        else
+            width = int(std::lround(info.height * shape / pixel / 2.0)) * 2;
+    }
+    return chain + ",scale=" + std::to_string(width) + ":" + std::to_string(height) +
+           ":flags=bicubic,setsar=" + std::to_string(sar.num) + "/" + std::to_string(sar.den) +
+           ",pad=" + std::to_string(info.width) + ":" + std::to_string(info.height) + ":" +
+           std::to_string(((info.width - width) / 2) & ~1) + ":" +
+           std::to_string(((info.height - height) / 2) & ~1) + ",format=yuv420p";
 }
 
 // The command a person would type for the same output: same encoders, size, rates and bit
 // rates. One source takes one -vf and one -af chain; a merge is the concat filter over each
 // source brought to the export format.
 std::vector<std::string> ffmpegCommand(const Workload& w, const tagVeldesExportInfo& info,
-                                       const std::string& out) {
+                                       const std::vector<double>& shapes, const std::string& out) {
     std::vector<std::string> args = {"ffmpeg", "-nostdin", "-y", "-loglevel", "error"};
     for (const std::string& source : w.sources)
         args.insert(args.end(), {"-i", source});
@@ -219,7 +237,8 @@ std::vector<std::string> ffmpegCommand(const Workload& w, const tagVeldesExportI
     const int rate = amr ? 8000 : info.sampleRate, channels = amr ? 1 : info.channels;
     if (w.sources.size() == 1) {
         if (info.videoCodec)
-            args.insert(args.end(), {"-map", "0:v:0", "-vf", pictureChain(info, w.edits)});
+            args.insert(args.end(),
+                        {"-map", "0:v:0", "-vf", pictureChain(info, w.edits, shapes.front())});
         args.insert(args.end(), {"-map", "0:a:0", "-ar", std::to_string(rate), "-ac",
                                  std::to_string(channels)});
     } else {
@@ -230,7 +249,8 @@ std::vector<std::string> ffmpegCommand(const Workload& w, const tagVeldesExportI
         for (size_t i = 0; i < w.sources.size(); ++i) {
             const std::string n = std::to_string(i);
             if (info.videoCodec) {
-                graph += "[" + n + ":v:0]" + pictureChain(info, w.edits) + "[v" + n + "];";
+                graph +=
+                    "[" + n + ":v:0]" + pictureChain(info, w.edits, shapes[i]) + "[v" + n + "];";
                 inputs += "[v" + n + "]";
             }
             graph += "[" + n + ":a:0]" + audioChain + "[a" + n + "];";
@@ -274,13 +294,13 @@ double median(std::vector<double> values) {
 
 // The PSNR of an output's pictures against the first source made the reference way (the
 // engine's chain without its encoder); 0 without pictures or when it cannot be read.
-double psnrOf(const std::string& output, const Workload& w, const tagVeldesExportInfo& info) {
+double psnrOf(const std::string& output, const Workload& w, const tagVeldesExportInfo& info,
+              double shape) {
     if (!info.videoCodec || w.sources.size() != 1)
         return 0.0;
     const testmedia::ToolResult r = testmedia::runTool(
         {"ffmpeg", "-nostdin", "-loglevel", "info", "-i", output, "-i", w.sources.front(), "-lavfi",
-         "[1:v]" + pictureChain(info, w.edits) + "[ref];[0:v]setsar=1[out];[out][ref]psnr", "-f",
-         "null", "-"});
+         "[1:v]" + pictureChain(info, w.edits, shape) + "[ref];[0:v][ref]psnr", "-f", "null", "-"});
     const size_t at = r.err.find("average:");
     return at == std::string::npos ? 0.0 : std::atof(r.err.c_str() + at + 8);
 }
@@ -341,16 +361,27 @@ Outcome measureWorkload(const Workload& w, int runs, testmedia::ScratchDir& dir)
     const std::string convertOut = dir.file(std::string("movara-") + w.name + extension);
     const std::string cliOut = dir.file(std::string("cli-") + w.name);
     const std::string windowOut = dir.file(std::string("window-") + w.name);
-    // The command line gets the very record the engine gets.
+    // The command line gets the very record the engine gets, and each source's display shape.
     VeldesTimeline probe = CreateTimeline(1);
-    tagVeldesTrackInfo track{};
-    track.option = 1;
-    track.path = w.sources.front().c_str();
-    std::vector<tagVeldesStreamInfo> streams =
-        streamsOf(probe, VeldesAddMedia2(probe, &track, nullptr, 0));
+    std::vector<tagVeldesStreamInfo> streams;
+    std::vector<double> shapes;
+    for (const std::string& source : w.sources) {
+        tagVeldesTrackInfo track{};
+        track.option = 1;
+        track.path = source.c_str();
+        const std::vector<tagVeldesStreamInfo> own =
+            streamsOf(probe, VeldesAddMedia2(probe, &track, nullptr, 0));
+        if (streams.empty())
+            streams = own;
+        double shape = 4.0 / 3.0;
+        for (const tagVeldesStreamInfo& s : own)
+            if (s.type == VELDES_STREAM_VIDEO && s.height > 0)
+                shape = double(s.width) / s.height;
+        shapes.push_back(shape);
+    }
     DestroyTimeline(probe);
     const tagVeldesExportInfo info = deriveExportInfo(w.profile, streams, windowOut);
-    const std::vector<std::string> cli = ffmpegCommand(w, info, cliOut);
+    const std::vector<std::string> cli = ffmpegCommand(w, info, shapes, cliOut);
     const std::vector<std::string> convert = convertCommand(w, convertOut);
 
     // Untimed: the measured estimate, which the program works out in the background.
@@ -389,7 +420,8 @@ Outcome measureWorkload(const Workload& w, int runs, testmedia::ScratchDir& dir)
     const double windowCpu = median(window.cpu) / median(movara.cpu);
     const double size = double(testmedia::fileSize(convertOut));
     const double sizeDiff = (size / double(testmedia::fileSize(cliOut)) - 1.0) * 100.0;
-    const double psnrMovara = psnrOf(convertOut, w, info), psnrCli = psnrOf(cliOut, w, info);
+    const double psnrMovara = psnrOf(convertOut, w, info, shapes.front());
+    const double psnrCli = psnrOf(cliOut, w, info, shapes.front());
     const double estimateError =
         (double(measured.measured) / double(testmedia::fileSize(windowOut)) - 1.0) * 100.0;
     std::printf("wall-ratio %s %.3f\n", w.name, wall);

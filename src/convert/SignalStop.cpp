@@ -1,5 +1,6 @@
 #include "SignalStop.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -9,12 +10,15 @@
 namespace {
 
 int g_pipe[2] = {-1, -1};
-volatile std::sig_atomic_t g_signal = 0;
+// Read by other threads (the estimate's stopper) as well as the one the signal interrupted: an
+// atomic, which is lock-free and so safe in a handler, where a volatile flag is a data race.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 void onSignal(int sig) {
     // The interrupted code may be about to read errno, which the write can change.
     const int saved = errno;
-    g_signal = sig;
+    g_signal.store(sig);
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
     errno = saved;
@@ -39,7 +43,7 @@ void install() {
 }
 
 int signalled() {
-    return g_signal;
+    return g_signal.load();
 }
 
 int readFd() {

@@ -205,7 +205,9 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
                 console.estimate(file, item->outputEstimate);
             }
         } else {
-            convert.estimate(item.get());
+            // The disk check needs the first figure only: a measured one would encode samples
+            // of the clip beside the run that encodes all of it.
+            convert.estimate(item.get(), false);
             // Measured now rather than by the run, so near-silence can be named; the run then
             // finds the level ready.
             tagVeldesLoudness figures{};

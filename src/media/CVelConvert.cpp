@@ -220,13 +220,13 @@ int CVelConvert::computeEstimate(MediaItem* item, int mediaId) {
     return result;
 }
 
-int CVelConvert::estimate(MediaItem* item) {
+int CVelConvert::estimate(MediaItem* item, bool measure) {
     const Entry* entry = entryOf(item);
     if (!entry || !timeline_ || !item->profile) {
         return 0;
     }
     const int result = computeEstimate(item, entry->mediaId);
-    if (result == kComputedEstimate && notifyWindow_) {
+    if (measure && result == kComputedEstimate && notifyWindow_) {
         VeldesMeasureMediaEncodedSize(timeline_, entry->mediaId,
                                       &CVelConvert::measured<kMsgEstimateMeasured>, notifyWindow_);
     }

@@ -112,9 +112,10 @@ public:
     void updateDuration(MediaItem* item);
     // Writes the output size estimate for the item's profile and clip into item->outputEstimate;
     // returns the engine's result (0 when the item has no entry or its streams are unknown).
-    // The engine's first figure is computed at once; where the notify window is attached, a
-    // measured one is asked for, and kMsgEstimateMeasured tells when it is there.
-    int estimate(MediaItem* item);
+    // The engine's first figure is computed at once; where the notify window is attached and
+    // `measure` is set, a measured one is asked for, and kMsgEstimateMeasured tells when it is
+    // there.
+    int estimate(MediaItem* item, bool measure = true);
     // On kMsgEstimateMeasured: writes the measured figure into the media's item and returns the
     // item, or null when the item is gone or its setting changed since (a newer one is coming).
     // A clip found not to decode gets no figure (-1).
