@@ -4,25 +4,21 @@
 
 #include "CPlayCtrlWnd.h"
 
+#include "LeafAccessible.h"
+
 #include <QAccessibleInterface>
 #include <QPointer>
 
-class PlaySliderAccessible : public QAccessibleInterface, public QAccessibleValueInterface {
+class PlaySliderAccessible : public LeafAccessible, public QAccessibleValueInterface {
 public:
     PlaySliderAccessible(CPlayCtrlWnd* pane, CPlayCtrlWnd::Handle handle);
 
     CPlayCtrlWnd::Handle Handle() const { return m_handle; }
 
     bool isValid() const override { return !m_pane.isNull(); }
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Slider; }
     QAccessible::State state() const override;

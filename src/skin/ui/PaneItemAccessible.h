@@ -3,13 +3,15 @@
 // item is looked up in its pane on every call, so an item that went away reads as invalid.
 #pragma once
 
+#include "LeafAccessible.h"
+
 #include <QAccessibleInterface>
 #include <QPointer>
 
 class CBaseWnd;
 struct PaneItem;
 
-class PaneItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class PaneItemAccessible : public LeafAccessible, public QAccessibleActionInterface {
 public:
     PaneItemAccessible(CBaseWnd* pane, const PaneItem* item);
 
@@ -17,15 +19,9 @@ public:
     const PaneItem* Item() const;
 
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
