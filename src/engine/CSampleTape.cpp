@@ -42,10 +42,10 @@ void CSampleTape::silence(int64_t samples) {
     add(nullptr, 0, samples);
 }
 
-void CSampleTape::finish(std::vector<double> starts, double sampled) {
+void CSampleTape::finish(std::vector<SampleSpan> spans, double sampled) {
     if (!recording())
         return;
-    m_starts = std::move(starts);
+    m_spans = std::move(spans);
     m_sampled = sampled;
     m_ready = true;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "AvUtil.h"
+#include "SamplePictureBits.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,8 +24,8 @@ public:
     void video(const AVFrame* frame);
     void audio(const AVFrame* frame, int offset, int count);
     void silence(int64_t samples);
-    // The recording is complete: the windows' starts and the sampled seconds.
-    void finish(std::vector<double> starts, double sampled);
+    // The recording is complete: where the windows went in the sample, and the sampled seconds.
+    void finish(std::vector<SampleSpan> spans, double sampled);
     // The recording failed or ran past the limit: nothing is kept, and nothing recorded again.
     void drop();
 
@@ -32,7 +33,7 @@ public:
     bool recording() const { return !m_ready && !m_dropped; }
     // Hands everything over again, as the passes did; 0 or the writer's error.
     int play(CWriterThread& writer) const;
-    const std::vector<double>& starts() const { return m_starts; }
+    const std::vector<SampleSpan>& spans() const { return m_spans; }
     double sampled() const { return m_sampled; }
 
     static constexpr size_t kDefaultLimit = size_t(256) << 20;
@@ -50,7 +51,7 @@ private:
     size_t m_bytes = 0;
     bool m_dropped = false, m_ready = false;
     std::vector<Entry> m_entries;
-    std::vector<double> m_starts;
+    std::vector<SampleSpan> m_spans;
     double m_sampled = 0.0;
 };
 

@@ -4,8 +4,11 @@
 
 #include "CRunWorker.h"
 #include "CWriterThread.h"
+#include "ContentScan.h"
 #include "ProcessScratch.h"
 #include "SamplePictureBits.h"
+#include "SizeTuning.h"
+#include "SampleWindows.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,16 +27,8 @@ namespace vel {
 
 namespace {
 
-// Seconds of media a measurement encodes at most, at 640x480x25 and below; larger pictures get
-// proportionally less, down to the least. A clip up to 5/4 of that is encoded whole.
-constexpr double kSampleSeconds = 8.0;
-constexpr double kLeastSampleSeconds = 6.0;
-constexpr double kReferencePixelRate = 640.0 * 480.0 * 25.0;
-constexpr int kWindows = 4;
-// A window starts this far past its keyframe: an index holds decoding times, which may run a
-// few pictures ahead of presentation, and a seek to the keyframe's own time can then land a
-// whole group of pictures earlier. The few pictures between are decoded and dropped.
-constexpr int64_t kPastKeyMs = 250;
+using namespace tuning;
+
 // Encoders whose rate control works an early excess over the bit rate off only slowly, at a
 // pace set by the bit rate tolerance: FFmpeg's own MPEG-family rate control. Named by encoder, as
 // other encoders of the same codecs (libxvid for MPEG-4) bring rate control of their own.
@@ -107,16 +102,6 @@ private:
     std::string m_path;
 };
 
-// Sound is cheap to encode but some encoders settle only over minutes (AAC spends its full rate
-// at first and less on simple sound later), so the clip's sound is encoded whole when it is not
-// long; a longer clip's first minutes are, and the rest goes at the rate of their second half.
-// Sound kept for a run is encoded whole, for clips up to 15 minutes: that encode comes before the
-// run shows any progress, and its packets wait in memory. -1 when it cannot be (the caller then
-// scales the sample's).
-constexpr double kWholeSoundSeconds = 150.0;
-constexpr double kSoundLeadSeconds = 120.0;
-constexpr double kKeptSoundSeconds = 900.0;
-
 int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::string& file,
                    const std::atomic<bool>* abort, std::shared_ptr<const CEncodedSound>* keep) {
     const double seconds = CSizeSampler::clipSeconds(clip);
@@ -182,6 +167,81 @@ int64_t soundBytes(const PassSource& clip, const OutputPlan& plan, const std::st
     return bytes;
 }
 
+// The clip's picture bits from the sample's counted windows.
+double pictureBits(const COutputWriter& writer, const OutputPlan& plan,
+                   const std::vector<SampleSpan>& spans, double sampled, double seconds) {
+    const double video = double(writer.videoBytes());
+    const AVCodecContext* encoder = writer.videoEncoder();
+    // Pictures grow with the length too, unless the encoder's rate control is still working an
+    // early excess off (see scaledVideoBits), which it cannot at its coarsest quantiser. Spending
+    // less than the target is the content's own rate: where pictures sit at the smallest quantiser
+    // nothing more can be spent, and where they do not, the rate control's catching up goes to
+    // other content as much as to this.
+    const bool settles = encoder && CSizeSampler::settlingEncoder(encoder->codec) &&
+                         video * 8 > double(encoder->bit_rate) * sampled &&
+                         !atCoarsest(writer.pictureNotes(), encoder);
+    if (settles)
+        return settlingPictureBits(
+            writer.pictureNotes(), spans, seconds,
+            {double(encoder->bit_rate), double(encoder->bit_rate_tolerance), plan.video->tightRate});
+    double counted = 0.0;
+    for (const SampleSpan& span : spans)
+        counted += span.length;
+    const double windowPictures =
+        plan.video ? counted / double(spans.size()) * av_q2d(plan.video->frameRate) : 0.0;
+    const std::vector<double> bytes =
+        encoder && plan.video && keyInterval(encoder) > windowPictures
+            ? clipPictureBytes(writer.pictureNotes(), spans, av_q2d(plan.video->frameRate),
+                               keyInterval(encoder))
+            : continuousPictureBytes(writer.pictureNotes(), spans);
+    // A run starts as the sample did and then holds the target where the content can take it.
+    const bool reaches = encoder && CSizeSampler::reachingEncoder(encoder->codec);
+    return reachedPictureBits(writer.pictureNotes(), spans, bytes, encoder,
+                              reaches ? double(encoder->bit_rate) : 0.0);
+}
+
+// What a measurement encodes: its windows (with the seconds of the clip each stands for), or a
+// tape played back instead, and a tape to record to.
+struct Sample {
+    const std::vector<PassSource>& parts;
+    const std::vector<double>& represents;
+    const CSampleTape* replay;
+    CSampleTape* record;
+};
+
+// Encodes the sample into `writer`, opened on `file`; where each window went in the sample goes
+// to *spans and the encoded seconds to *sampled. 0 or a negative AVERROR.
+int encodeSample(const Sample& sample, const OutputPlan& plan, const std::string& file,
+                 const std::atomic<bool>* abort, COutputWriter& writer,
+                 std::vector<SampleSpan>* spans, double* sampled) {
+    SampleControl control(abort);
+    AVIOInterruptCB interrupt{&interrupted, const_cast<std::atomic<bool>*>(abort)};
+    int r = writer.open(plan, file, interrupt, true);
+    if (r < 0)
+        return r;
+    CWriterThread encoding(writer, abort);
+    if (sample.replay) {
+        r = sample.replay->play(encoding);
+    } else {
+        if (sample.record && sample.record->recording())
+            encoding.record(sample.record);
+        for (size_t i = 0; i < sample.parts.size(); ++i) {
+            double length = 0.0;
+            r = CSourcePass(sample.parts[i], plan, encoding, control).run(*sampled, &length);
+            if (r != 0)
+                break;
+            spans->push_back({*sampled, length, sample.represents[i]});
+            *sampled += length;
+        }
+    }
+    if (r == 0)
+        r = encoding.drain();
+    encoding.stop();
+    if (r == CSourcePass::kAborted || abort->load())
+        r = AVERROR_EXIT;
+    return r == 0 ? writer.finish() : r;
+}
+
 } // namespace
 
 CSizeSampler::CSizeSampler(Store store) : m_store(std::move(store)) {}
@@ -223,8 +283,8 @@ std::string CSizeSampler::sizeKey(const ExportTarget& t, const PassSource& c) {
 }
 
 std::vector<PassSource> CSizeSampler::windows(const PassSource& clip, double seconds,
-                                              const OutputPlan& plan,
-                                              const std::vector<double>& keyframes) {
+                                              const OutputPlan& plan, const ContentScan& scan,
+                                              std::vector<double>* represents) {
     double budget = kSampleSeconds;
     if (plan.video) {
         // Encoding costs by the output's pixels, decoding (cheaper) by the source's.
@@ -238,60 +298,33 @@ std::vector<PassSource> CSizeSampler::windows(const PassSource& clip, double sec
             budget = std::max(kLeastSampleSeconds, budget * kReferencePixelRate / pixelRate);
     }
     // Sound alone is cheap to encode and some encoders settle only over minutes: all of it.
-    if (seconds <= budget * 1.25 || !plan.video)
+    if (seconds <= budget * 1.25 || !plan.video) {
+        if (represents)
+            *represents = {seconds};
         return {clip};
-    // A window starts just past the keyframe before its place where that keyframe is near, so
-    // little is decoded only to be dropped; where keyframes are sparse it stays at its place and
-    // its pass decodes from the keyframe before, so the windows stay spread over the whole clip.
-    std::vector<PassSource> parts;
-    const int64_t length = std::llround(budget / kWindows * 1000.0);
-    const int64_t begin = std::max<int64_t>(0, clip.beginMs);
-    for (int i = 0; i < kWindows; ++i) {
-        int64_t at = begin + std::llround((seconds * (i + 0.5) / kWindows) * 1000.0) - length / 2;
-        auto later = std::upper_bound(keyframes.begin(), keyframes.end(), at / 1000.0 + 0.0005);
-        if (later != keyframes.begin()) {
-            const double key = *std::prev(later);
-            const int64_t past =
-                std::max<int64_t>(begin, std::llround(key * 1000.0) + (key > 0.0 ? kPastKeyMs : 0));
-            if (at - past <= length)
-                at = past;
-        }
+    }
+    const double from = std::max<int64_t>(0, clip.beginMs) / 1000.0;
+    const std::vector<ContentPart> parts = contentParts(
+        scan.secondBytes(), from, from + seconds, size_t(budget / kLeastWindowSeconds));
+    const int count = std::max(kWindows, int(parts.size()));
+    const int64_t length = std::llround(budget / count * 1000.0);
+    std::vector<PassSource> out;
+    if (represents)
+        represents->clear();
+    for (const SampleWindow& w : placeWindows(parts, count, length, scan.keyframes())) {
         PassSource part = clip;
-        part.beginMs = parts.empty() ? at : std::max(at, parts.back().stopMs);
-        part.stopMs = part.beginMs + length;
-        parts.push_back(std::move(part));
+        part.beginMs = w.beginMs;
+        part.stopMs = w.stopMs;
+        out.push_back(std::move(part));
+        if (represents)
+            represents->push_back(w.represents);
     }
-    return parts;
-}
-
-std::vector<double> CSizeSampler::keyframes(const PassSource& clip) {
-    std::vector<double> times;
-    AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, clip.probe.path.c_str(), nullptr, nullptr) < 0)
-        return times;
-    int index = clip.videoStream >= 0 && clip.videoStream < int(format->nb_streams)
-                    ? clip.videoStream
-                    : av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (index >= 0) {
-        const AVStream* stream = format->streams[index];
-        const double start = stream->start_time != AV_NOPTS_VALUE
-                                 ? stream->start_time * av_q2d(stream->time_base)
-                                 : 0.0;
-        const int count = avformat_index_get_entries_count(stream);
-        for (int i = 0; i < count; ++i) {
-            const AVIndexEntry* e = avformat_index_get_entry(const_cast<AVStream*>(stream), i);
-            if (e && (e->flags & AVINDEX_KEYFRAME) && e->timestamp != AV_NOPTS_VALUE)
-                times.push_back(e->timestamp * av_q2d(stream->time_base) - start);
-        }
-    }
-    avformat_close_input(&format);
-    std::sort(times.begin(), times.end());
-    return times;
+    return out;
 }
 
 bool CSizeSampler::encodesWhole(const PassSource& clip, const OutputPlan& plan) {
     const double seconds = clipSeconds(clip);
-    const std::vector<PassSource> parts = windows(clip, seconds, plan, {});
+    const std::vector<PassSource> parts = windows(clip, seconds, plan, ContentScan{});
     return parts.size() == 1 && parts.front().beginMs == clip.beginMs &&
            parts.front().stopMs == clip.stopMs;
 }
@@ -301,6 +334,11 @@ int64_t CSizeSampler::measureSound(const PassSource& clip, const OutputPlan& pla
                                    std::shared_ptr<const CEncodedSound>* keep) {
     ScratchFolder folder;
     return folder.ok() ? soundBytes(clip, plan, folder.file(), abort, keep) : -1;
+}
+
+bool CSizeSampler::reachingEncoder(const AVCodec* encoder) {
+    return encoder && std::find(std::begin(kReachingEncoders), std::end(kReachingEncoders),
+                                encoder->id) != std::end(kReachingEncoders);
 }
 
 bool CSizeSampler::settlingEncoder(const AVCodec* encoder) {
@@ -319,48 +357,24 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         return AVERROR(EINVAL); // no known length to scale to
     CSampleTape* tape = reuse.tape;
     const bool replay = tape && tape->ready();
+    std::vector<double> represents;
+    const ContentScan scan = plan.video && !replay ? ContentScan::read(clip, abort) : ContentScan{};
     const std::vector<PassSource> parts =
-        replay ? std::vector<PassSource>{}
-               : windows(clip, seconds, plan, plan.video ? keyframes(clip) : std::vector<double>{});
+        replay ? std::vector<PassSource>{} : windows(clip, seconds, plan, scan, &represents);
     const bool wholeClip = encodesWhole(clip, plan);
     ScratchFolder folder;
     if (!folder.ok())
         return AVERROR(errno);
-    SampleControl control(abort);
     COutputWriter writer;
     writer.notePictures();
-    AVIOInterruptCB interrupt{&interrupted, const_cast<std::atomic<bool>*>(abort)};
-    int r = writer.open(plan, folder.file(), interrupt, true);
     double sampled = replay ? tape->sampled() : 0.0;
-    std::vector<double> starts; // where each window begins in the sample
-    if (replay)
-        starts = tape->starts();
-    if (r >= 0) {
-        CWriterThread encoding(writer, abort);
-        if (replay) {
-            r = tape->play(encoding);
-        } else {
-            if (tape && tape->recording())
-                encoding.record(tape);
-            for (const PassSource& part : parts) {
-                double length = 0.0;
-                starts.push_back(sampled);
-                r = CSourcePass(part, plan, encoding, control).run(sampled, &length);
-                if (r != 0)
-                    break;
-                sampled += length;
-            }
-        }
-        if (r == 0)
-            r = encoding.drain();
-        encoding.stop();
-        if (r == CSourcePass::kAborted || abort->load())
-            r = AVERROR_EXIT;
-        if (r == 0)
-            r = writer.finish();
-    }
+    // Where each window went in the sample.
+    std::vector<SampleSpan> spans = replay ? tape->spans() : std::vector<SampleSpan>{};
+    const Sample sample{parts, represents, replay ? tape : nullptr,
+                        tape && !replay ? tape : nullptr};
+    const int r = encodeSample(sample, plan, folder.file(), abort, writer, &spans, &sampled);
     if (tape && !replay)
-        r == 0 ? tape->finish(starts, sampled) : tape->drop();
+        r == 0 ? tape->finish(spans, sampled) : tape->drop();
     if (r < 0) {
         writer.discard();
         return r;
@@ -383,44 +397,9 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     const double container = std::max(0.0, double(st.st_size) - double(writer.videoBytes()) -
                                                double(writer.audioBytes())) *
                              scale;
-    const double video = double(writer.videoBytes());
-    const AVCodecContext* encoder = writer.videoEncoder();
-    // Pictures grow with the length too, unless the encoder's rate control is still working an
-    // early excess off (see scaledVideoBits), which it cannot at its coarsest quantiser. Spending
-    // less than the target is the content's own rate: where pictures sit at the smallest quantiser
-    // nothing more can be spent, and where they do not, the rate control's catching up goes to
-    // other content as much as to this.
-    const bool settles = encoder && settlingEncoder(encoder->codec) &&
-                         video * 8 > double(encoder->bit_rate) * sampled &&
-                         !atCoarsest(writer.pictureNotes(), encoder);
-    double videoBits = 0.0;
-    const double windowPictures =
-        plan.video ? sampled / double(starts.size()) * av_q2d(plan.video->frameRate) : 0.0;
-    if (settles)
-        videoBits =
-            settlingPictureBits(writer.pictureNotes(), starts, sampled, seconds,
-                                {double(encoder->bit_rate), double(encoder->bit_rate_tolerance),
-                                 plan.video->tightRate});
-    else if (encoder && plan.video && keyInterval(encoder) > windowPictures)
-        videoBits =
-            8 * clipPictureBytes(writer.pictureNotes(), seconds * av_q2d(plan.video->frameRate),
-                                 keyInterval(encoder));
-    else
-        videoBits = 8 * continuousPictureBytes(writer.pictureNotes(), starts) * seconds / sampled;
-    // A run starts as the sample did and then holds the target.
-    const bool reaches = encoder &&
-                         std::find(std::begin(kReachingEncoders), std::end(kReachingEncoders),
-                                   encoder->codec_id) != std::end(kReachingEncoders) &&
-                         encoder->bit_rate > 0;
-    if (reaches && videoBits / seconds < double(encoder->bit_rate) &&
-        canReach(writer.pictureNotes(), encoder, videoBits / seconds, double(encoder->bit_rate)))
-        videoBits = videoBits / seconds * sampled + double(encoder->bit_rate) * (seconds - sampled);
-    int64_t sound = -1;
-    if (reuse.knownSound) {
-        sound = std::llround(*reuse.knownSound);
-    } else {
-        sound = measureSound(clip, plan, abort, nullptr);
-    }
+    const double videoBits = pictureBits(writer, plan, spans, sampled, seconds);
+    int64_t sound = reuse.knownSound ? std::llround(*reuse.knownSound)
+                                     : measureSound(clip, plan, abort, nullptr);
     if (abort->load())
         return AVERROR_EXIT;
     if (sound < 0)

@@ -10,6 +10,7 @@
 #include "CEncodedSound.h"
 #include "CSampleTape.h"
 #include "CSourcePass.h"
+#include "ContentScan.h"
 #include "OutputPlan.h"
 #include "velcodecapi.h"
 
@@ -74,14 +75,12 @@ public:
     // What a figure measured for `clip` encoded by `target` is valid for.
     static std::string sizeKey(const ExportTarget& target, const PassSource& clip);
     // The parts of a clip of `seconds` that are encoded: the clip itself when it is short, else
-    // windows spread evenly over it, shorter for large pictures so a measurement stays cheap,
-    // moved back to just past a keyframe (source seconds, ascending) that is near their place.
+    // windows over each part of like content the scan finds (SampleWindows.h), shorter for large
+    // pictures so a measurement stays cheap. `represents` (may be null): the seconds of the clip
+    // each stands for.
     static std::vector<PassSource> windows(const PassSource& clip, double seconds,
-                                           const OutputPlan& plan,
-                                           const std::vector<double>& keyframes);
-    // The keyframe times of the clip's picture stream as its file's index has them (empty when
-    // the file has no index).
-    static std::vector<double> keyframes(const PassSource& clip);
+                                           const OutputPlan& plan, const ContentScan& scan,
+                                           std::vector<double>* represents = nullptr);
     // Whether a measurement of `clip` encodes all of it (a short clip) rather than windows.
     static bool encodesWhole(const PassSource& clip, const OutputPlan& plan);
     // The clip's sound bytes as its encoder makes them, measured alone; -1 where they cannot
@@ -89,6 +88,9 @@ public:
     static int64_t measureSound(const PassSource& clip, const OutputPlan& plan,
                                 const std::atomic<bool>* abort,
                                 std::shared_ptr<const CEncodedSound>* keep);
+    // Whether the encoder's average rate reaches its target over a run wherever the content can
+    // take it (x264): what a sample spends under the target is its rate control on its way.
+    static bool reachingEncoder(const AVCodec* encoder);
     // Whether the encoder's rate control works an early excess over its rate off only slowly.
     static bool settlingEncoder(const AVCodec* encoder);
     // What a measured size is made of, in bytes for the whole clip.

@@ -60,7 +60,7 @@ double videoRealisation(int engineId) {
 // FFmpeg's MPEG and H.263-family encoders cannot spend less than their coarsest quantiser
 // allows, which matters at low rates and small sizes: measured 0.45 bits per pixel at 176x144,
 // 0.30 at 352x288 on the same footage, falling with the frame's size.
-double quantiserFloorBitsPerPixel(int engineId, int width, int height) {
+double coarsestQuantiserBitsPerPixel(int engineId, int width, int height) {
     switch (engineId) {
     case VELDES_VCODEC_H264:
     case VELDES_VCODEC_XVID:
@@ -156,7 +156,7 @@ double contentBound(const VideoPlan& v, const EstimateInput& in, double rate) {
         return std::max(std::min(rate, 0.09 * pixelRate + 3.5 * content), 0.24 * content);
     case VELDES_VCODEC_MJPEG:
     case VELDES_VCODEC_DVVIDEO:
-        return rate; // their floor and fixed sizes already rule
+        return rate; // their coarsest quantiser and fixed sizes already rule
     default:
         return std::max(std::min(rate, 0.022 * pixelRate + 2.62 * content), 0.57 * content);
     }
@@ -171,9 +171,9 @@ double videoPayloadPerSecond(const VideoPlan& v, bool fromSource, const Estimate
     // Black pictures cost next to nothing whatever the target.
     if (!fromSource)
         return v.bitRate / 8.0 * 0.03;
-    double floor = quantiserFloorBitsPerPixel(v.codec->engineId, v.width, v.height) * v.width *
-                   v.height * rate;
-    double spent = std::max(v.bitRate * videoRealisation(v.codec->engineId), floor);
+    const double least = coarsestQuantiserBitsPerPixel(v.codec->engineId, v.width, v.height) *
+                         v.width * v.height * rate;
+    double spent = std::max(v.bitRate * videoRealisation(v.codec->engineId), least);
     return contentBound(v, in, spent) / 8.0;
 }
 

@@ -1,40 +1,24 @@
 #include "RateSearch.h"
 
+#include "SizeTuning.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
 namespace vel {
 
-namespace {
-
-// The search's tuning, from the fit-size benchmark's corpus (x264, mpeg4, xvid, h263 at limits
-// from a tenth to a half of a plain conversion's size).
-// A measurement that fills this share of its budget is taken; a lower one is aimed again.
-constexpr double kAcceptedFill = 0.96;
-// An encode of the whole clip that filled this share of its budget is kept rather than aimed
-// again once a higher rate has come out over (encoders whose quantiser steps jump the band).
-constexpr double kCloseFill = 0.9;
-// Measurements after the first at most: of samples, and of clips encoded whole (short ones).
-constexpr int kAttempts = 3;
-constexpr int kWholeAttempts = 5;
-// Where in the budget a correction aims.
-constexpr double kAim = 0.985;
-// A correction of a sample's rate up to this share is not measured again: spending follows the
-// rate that closely over so short a step, and measuring again costs a good part of a run.
-constexpr double kTrustedStep = 0.12;
-// A sample with this share of its pictures at the encoder's finest quantiser cannot spend more.
-constexpr double kFinestShare = 0.9;
-// No rate above this multiple of the first is asked for.
-constexpr int64_t kHighestRaise = 4;
-// A prediction over its budget at the coarsest quantiser is refused: such a run can only come
-// out over too (the few that settled under were outnumbered by those that did not).
-constexpr double kCoarsestExcess = 1.0;
-
-} // namespace
+using namespace tuning;
 
 double RateSearch::budgetFor(const RateSample& s) const {
     return (s.whole ? m_bounds.wholeTarget : m_bounds.sampleTarget) - s.sound - s.container;
+}
+
+// The first rate guessed the sound from its nominal rate; silence or a mute source spends far less,
+// so the pictures' room as measured sets the ceiling too.
+int64_t RateSearch::highestRate() const {
+    const double measured = m_budget * 8.0 / m_bounds.seconds;
+    return std::llround(double(kHighestRaise) * std::max(double(m_bounds.first), measured));
 }
 
 // Asking for clearly less spent hardly less, or nothing less at all.
@@ -49,7 +33,7 @@ void RateSearch::noteCoarsest(double video) {
 // quantiser, or its spending did not follow a raise.
 bool RateSearch::cannotSpendMore(double video, const RateSample& s) const {
     const bool raised = m_priorRate > 0 && m_rate > m_priorRate;
-    return m_rate >= m_bounds.first * kHighestRaise || s.finest >= kFinestShare ||
+    return m_rate >= highestRate() || s.finest >= kFinestShare ||
            (raised && m_rate > m_priorRate * 1.2 && video < m_priorVideo * 1.02) ||
            (raised && m_rate > m_priorRate * 1.05 && video < m_priorVideo * 1.01);
 }
@@ -70,8 +54,8 @@ RateSearch::Step RateSearch::nextRate(double budget, double video) const {
             bytesPerBit = slope;
         }
     }
-    const int64_t highest = m_bounds.first * kHighestRaise;
-    return {std::clamp<int64_t>(std::llround(wanted), m_bounds.minimum, highest), bytesPerBit};
+    return {std::clamp<int64_t>(std::llround(wanted), m_bounds.minimum, highestRate()),
+            bytesPerBit};
 }
 
 int RateSearch::run(const Measure& measure, const KeepWhole& keepWhole) {

@@ -69,6 +69,7 @@ private:
     Bounds m_bounds;
     int64_t m_rate;
     double m_video = 0.0;
+    int64_t highestRate() const;
     double m_budget = 0.0; // of the pictures, after the last measurement's sound and container
     RateSample m_sample;
     End m_end = End::Fits;

@@ -1,5 +1,7 @@
 #include "SamplePictureBits.h"
 
+#include "SizeTuning.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,8 +9,7 @@ namespace vel {
 
 namespace {
 
-// Windows of one sample whose rates differ by this factor show content that changes.
-constexpr double kChangingContent = 3.0;
+using namespace tuning;
 
 // The picture bits of `seconds` from `bits` spent over `sampled` seconds. An encoder held tightly
 // to its rate works off nothing of its start-up excess and goes on at the rate it kept at the
@@ -53,30 +54,60 @@ double scaledVideoBits(double sampledBits, double sampled, double seconds, doubl
     return bitsOver((low + high) / 2, seconds);
 }
 
-double clipPictureBytes(const std::vector<COutputWriter::PictureNote>& notes, double pictures,
-                        int group) {
-    double keyBytes = 0.0, otherBytes = 0.0;
-    int keys = 0, others = 0;
-    for (const auto& n : notes) {
-        (n.key ? keyBytes : otherBytes) += double(n.bytes);
-        (n.key ? keys : others) += 1;
-    }
-    if (!others || !keys)
-        return (keyBytes + otherBytes) * pictures / std::max(1, keys + others);
-    const double runKeys = std::clamp(std::ceil(pictures / std::max(1, group)), 1.0, pictures);
-    return keyBytes / keys * runKeys + otherBytes / others * (pictures - runKeys);
+namespace {
+
+bool within(const COutputWriter::PictureNote& n, const SampleSpan& s) {
+    return n.seconds >= s.start - 1e-3 && n.seconds < s.start + s.length - 1e-3;
 }
 
-double continuousPictureBytes(const std::vector<COutputWriter::PictureNote>& notes,
-                              const std::vector<double>& starts) {
-    double total = 0.0;
-    for (size_t w = 0; w < starts.size(); ++w) {
-        const double from = starts[w] - 1e-3;
-        const double to = w + 1 < starts.size() ? starts[w + 1] - 1e-3 : 1e300;
+double clipSeconds(const std::vector<SampleSpan>& spans) {
+    double seconds = 0.0;
+    for (const SampleSpan& s : spans)
+        seconds += s.represents;
+    return seconds;
+}
+
+} // namespace
+
+std::vector<double> clipPictureBytes(const std::vector<COutputWriter::PictureNote>& notes,
+                                     const std::vector<SampleSpan>& spans, double frameRate,
+                                     int group) {
+    double keyBytes = 0.0;
+    int keys = 0;
+    for (const auto& n : notes)
+        if (n.key)
+            keyBytes += double(n.bytes), ++keys;
+    const double pictures = clipSeconds(spans) * frameRate;
+    const double runKeys = std::clamp(std::ceil(pictures / std::max(1, group)), 1.0, pictures);
+    std::vector<double> bytes;
+    for (const SampleSpan& s : spans) {
+        double other = 0.0, all = 0.0;
+        int others = 0, count = 0;
+        for (const auto& n : notes)
+            if (within(n, s)) {
+                all += double(n.bytes), ++count;
+                if (!n.key)
+                    other += double(n.bytes), ++others;
+            }
+        const double share = s.represents / std::max(1e-9, clipSeconds(spans));
+        const double windowPictures = s.represents * frameRate;
+        if (!others || !keys)
+            bytes.push_back(count ? all / count * windowPictures : 0.0);
+        else
+            bytes.push_back(keyBytes / keys * runKeys * share +
+                            other / others * std::max(0.0, windowPictures - runKeys * share));
+    }
+    return bytes;
+}
+
+std::vector<double> continuousPictureBytes(const std::vector<COutputWriter::PictureNote>& notes,
+                                           const std::vector<SampleSpan>& spans) {
+    std::vector<double> bytes;
+    for (size_t w = 0; w < spans.size(); ++w) {
         double sum = 0.0, first = 0.0, firstAt = 1e300;
         int count = 0;
         for (const auto& n : notes)
-            if (n.seconds >= from && n.seconds < to) {
+            if (within(n, spans[w])) {
                 sum += double(n.bytes);
                 ++count;
                 if (n.seconds < firstAt) {
@@ -84,26 +115,46 @@ double continuousPictureBytes(const std::vector<COutputWriter::PictureNote>& not
                     first = double(n.bytes);
                 }
             }
-        total += w == 0 || count < 2 ? sum : sum - first + (sum - first) / (count - 1);
+        const double spent = w == 0 || count < 2 ? sum : sum - first + (sum - first) / (count - 1);
+        bytes.push_back(spans[w].length > 0.0 ? spent * spans[w].represents / spans[w].length
+                                              : 0.0);
+    }
+    return bytes;
+}
+
+double reachedPictureBits(const std::vector<COutputWriter::PictureNote>& notes,
+                          const std::vector<SampleSpan>& spans, const std::vector<double>& bytes,
+                          const AVCodecContext* encoder, double target) {
+    double total = 0.0;
+    for (size_t w = 0; w < spans.size() && w < bytes.size(); ++w) {
+        const SampleSpan& s = spans[w];
+        const double bits = 8.0 * bytes[w];
+        const double rate = s.represents > 0.0 ? bits / s.represents : 0.0;
+        std::vector<COutputWriter::PictureNote> own;
+        for (const auto& n : notes)
+            if (within(n, s))
+                own.push_back(n);
+        const bool reaches = target > 0.0 && rate < target && canReach(own, encoder, rate, target);
+        total += reaches ? rate * s.length + target * std::max(0.0, s.represents - s.length) : bits;
     }
     return total;
 }
 
 double settlingPictureBits(const std::vector<COutputWriter::PictureNote>& notes,
-                           const std::vector<double>& starts, double sampled, double seconds,
+                           const std::vector<SampleSpan>& spans, double seconds,
                            const RateControl& rc) {
     struct Window {
-        double length, bits, late;
+        double length, represents, bits, late;
     };
     std::vector<Window> windows;
-    double lowest = 1e300, highest = 0.0, all = 0.0;
-    for (size_t w = 0; w < starts.size(); ++w) {
-        const double end = w + 1 < starts.size() ? starts[w + 1] : sampled;
-        Window window{end - starts[w], 0.0, lateRate(notes, starts[w], end)};
+    double lowest = 1e300, highest = 0.0, all = 0.0, sampled = 0.0;
+    for (const SampleSpan& s : spans) {
+        Window window{s.length, s.represents, 0.0, lateRate(notes, s.start, s.start + s.length)};
         for (const auto& n : notes)
-            if (n.seconds >= starts[w] - 1e-3 && n.seconds < end - 1e-3)
+            if (within(n, s))
                 window.bits += 8.0 * double(n.bytes);
         all += window.bits;
+        sampled = std::max(sampled, s.start + s.length);
         if (!(window.length > 0.0))
             continue;
         lowest = std::min(lowest, window.bits / window.length);
@@ -113,11 +164,10 @@ double settlingPictureBits(const std::vector<COutputWriter::PictureNote>& notes,
     if (windows.size() < 2 || highest < kChangingContent * lowest)
         return settledBits(all, sampled, seconds, rc, lateRate(notes, 0.0, sampled));
     double total = 0.0;
-    for (const Window& w : windows) {
-        const double share = seconds * w.length / sampled;
-        total += w.bits > rc.target * w.length ? settledBits(w.bits, w.length, share, rc, w.late)
-                                               : w.bits * share / w.length;
-    }
+    for (const Window& w : windows)
+        total += w.bits > rc.target * w.length
+                     ? settledBits(w.bits, w.length, w.represents, rc, w.late)
+                     : w.bits * w.represents / w.length;
     return total;
 }
 
@@ -132,7 +182,8 @@ bool canReach(const std::vector<COutputWriter::PictureNote>& notes, const AVCode
     std::nth_element(quantisers.begin(), quantisers.begin() + quantisers.size() / 2,
                      quantisers.end());
     const double usual = quantisers[quantisers.size() / 2];
-    return usual - 6.0 * std::log2(target / rate) >= std::max(0, encoder->qmin) + 1.0;
+    const double steps = kStepsPerDoubling * std::log2(target / rate);
+    return steps <= kFurthestReach && usual - steps >= std::max(0, encoder->qmin) + 1.0;
 }
 
 bool atCoarsest(const std::vector<COutputWriter::PictureNote>& notes,
@@ -151,7 +202,7 @@ bool atCoarsest(const std::vector<COutputWriter::PictureNote>& notes,
 int keyInterval(const AVCodecContext* encoder) {
     if (encoder->gop_size > 1)
         return encoder->gop_size;
-    return 250; // x264's own default, which the wrapper leaves in place
+    return kDefaultKeyInterval;
 }
 
 } // namespace vel

@@ -1,5 +1,7 @@
 #include "SizeFit.h"
 
+#include "SizeTuning.h"
+
 #include "CSizeSampler.h"
 #include "RateSearch.h"
 
@@ -14,21 +16,7 @@ namespace vel {
 
 namespace {
 
-// Aimed below the limit by this share: what one sample cannot foresee of a whole run.
-constexpr double kMargin = 0.03;
-// Pictures below this many bits per pixel and frame are no longer worth looking at.
-constexpr double kUsefulBitsPerPixel = 0.004;
-constexpr int64_t kLeastUsefulVideoRate = 8000;
-// How close to its limit an encode of the whole clip aims (it is measured, not foreseen).
-constexpr double kWholeMargin = 0.005;
-// The first rate aims this far into what the sound leaves (the search's own tuning is with it,
-// in RateSearch.cpp).
-constexpr double kFirstAim = 0.98;
-// Sound may give up bit rate for pictures until pictures have this share of the bytes.
-constexpr double kPictureShare = 0.25;
-// Sound that a lower rate brought down by less than this share is at its encoder's least (AAC
-// stereo at 44.1 kHz spends about 25 kb/s however little it is asked for).
-constexpr double kSoundNoLess = 0.97;
+using namespace tuning;
 
 std::string durationText(double seconds) {
     char text[48];

@@ -30,6 +30,7 @@ TEST(EngineRateSearch, LandsUnderTheBudgetOrSaysWhyItCannot) {
         double sound;
         RateSearch::End end;
         double leastFill; // of the budget, where it fits
+        double guessedSound = -1; // what the first rate took the sound for, when not `sound`
     };
     const auto none = [](double) { return 0.0; };
     const Case cases[] = {
@@ -50,6 +51,8 @@ TEST(EngineRateSearch, LandsUnderTheBudgetOrSaysWhyItCannot) {
         {"step-like overspending, encoded whole",
          [](double r) { return spent(24e3 * std::ceil(r / 20e3), 1); }, none, true, 480000,
          RateSearch::End::Fits, 0.6},
+        {"silence far under the sound's nominal rate", [](double r) { return spent(r, 0.67); },
+         none, false, 7000, RateSearch::End::Fits, 0.95, 700000},
         {"sound leaves the pictures too little", [](double r) { return spent(r, 1); }, none, false,
          930000, RateSearch::End::TooLittle, 0},
     };
@@ -60,7 +63,8 @@ TEST(EngineRateSearch, LandsUnderTheBudgetOrSaysWhyItCannot) {
         bounds.limit = 1e6;
         bounds.sampleTarget = 0.97e6;
         bounds.wholeTarget = 0.995e6;
-        bounds.first = std::llround((0.97e6 * 0.98 - c.sound) * 8.0 / kSeconds);
+        const double guessed = c.guessedSound >= 0 ? c.guessedSound : c.sound;
+        bounds.first = std::llround((0.97e6 * 0.98 - guessed) * 8.0 / kSeconds);
         bounds.minimum = 8000;
         int measured = 0, kept = 0;
         RateSearch search(bounds);
