@@ -2,6 +2,7 @@
 // merged outputs fit as a whole, and a limit nothing can meet is refused with its reason.
 #include "ConvertToolSupport.h"
 #include "MediaGenerators.h"
+#include "RandomSource.h"
 #include "ScratchDir.h"
 #include "ToolRunner.h"
 
@@ -136,6 +137,38 @@ TEST(MovaraConvertFitSize, OutputsFitTheirLimitOrAreRefusedWithTheReason) {
     const std::string fitted = soundOf(plain.file("fitted.mp4"));
     ASSERT_FALSE(fitted.empty());
     EXPECT_TRUE(fitted == soundOf(plain.file(fs::path(source).stem().string() + ".mp4")));
+}
+
+// Content of kinds nobody tuned the fit to: sources drawn from a fixed seed (short and small ones,
+// to keep the run short), each limited to half of its plain output, land under it and use it.
+TEST(MovaraConvertFitSize, RandomSourcesFitHalfTheirPlainSize) {
+    std::vector<benchsource::RandomSource> drawn;
+    for (const auto& r : benchsource::drawSources(40, 20261208))
+        if (drawn.size() < 2 && r.seconds <= 30 && r.width * r.height <= 640 * 480)
+            drawn.push_back(r);
+    ASSERT_EQ(drawn.size(), 2u);
+    const char* profiles[] = {"H.264 Video(*.mp4)", "BlackBerry H.263 3GP Video(176x144)(*.3gp)"};
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        SCOPED_TRACE(drawn[i].name + " " + profiles[i]);
+        std::vector<std::string> args = drawn[i].args;
+        args.push_back("{out}");
+        std::string error;
+        const std::string source = testmedia::generateWith(args, drawn[i].extension, &error);
+        ASSERT_FALSE(source.empty()) << error;
+        testmedia::ScratchDir plain, fitted;
+        const auto made = converttest::runConvert(
+            {"--profile", profiles[i], "--output", plain.path(), source}, 300);
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        const auto limit = int64_t(fs::file_size(made.out.substr(0, made.out.find('\n')))) / 2;
+        const auto fit = converttest::runConvert({"--profile", profiles[i], "--fit-size",
+                                                  std::to_string(limit), "--output",
+                                                  fitted.path(), source},
+                                                 300);
+        ASSERT_EQ(fit.exitCode, 0) << fit.err;
+        const auto size = int64_t(fs::file_size(fit.out.substr(0, fit.out.find('\n'))));
+        EXPECT_LE(size, limit);
+        EXPECT_GT(size, limit * 85 / 100);
+    }
 }
 
 } // namespace

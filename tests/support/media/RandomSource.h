@@ -1,5 +1,5 @@
-// Sources drawn at random from a seed, for benchmarks that must hold on content nobody tuned them
-// to: 1-4 segments of different lavfi kinds (test patterns, fractals, cellular automata, noise of
+// Sources drawn at random from a seed, for benchmarks and tests that must hold on content nobody
+// tuned them to: 1-4 segments of different lavfi kinds (test patterns, fractals, cellular automata, noise of
 // several strengths, flat colours with moving shapes, scrolling text, gradients, dark scenes),
 // 2-90 s each, one picture size from 176x144 to 1920x1080 (odd sizes too) at 12-60 fps, sound
 // none, a tone, noise or a tone with silent gaps, in one of several source codecs with keyframes
@@ -15,6 +15,7 @@ namespace benchsource {
 struct RandomSource {
     std::string name; // what was drawn, short enough for a result line
     double seconds = 0.0;
+    int width = 0, height = 0;
     bool sound = false;
     std::vector<std::string> args; // ffmpeg input and output options before "{out}"
     std::string extension;         // of the file, which picks its container

@@ -148,6 +148,8 @@ RandomSource drawSource(Random& random, int index) {
     if (coding.heavy)
         s = {std::min(s.width, 640), std::min(s.height, 480), s.fps};
     RandomSource source;
+    source.width = s.width;
+    source.height = s.height;
     std::string graph, kinds, concat;
     const int segments = uniform(random, 1, 4);
     for (int i = 0; i < segments; ++i) {
