@@ -2,7 +2,8 @@
 // by a later run instead of being encoded again: the run's file carries exactly the kept packets,
 // and a run handed another length of sound refuses to finish rather than deliver sound that does
 // not match its pictures. A sample recorded by the first measurement and played to the next
-// measures exactly as decoding it again would.
+// measures exactly as decoding it again would. A limited output that comes out over its limit is
+// never given its name, whatever the limit.
 #include "AvUtil.h"
 #include "CMediaSource.h"
 #include "COutputWriter.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 namespace {
 
@@ -58,6 +60,41 @@ OutputPlan mp4Plan(int videoCodec = 0) {
     std::string why;
     EXPECT_EQ(planOutput(target, &plan, &why), 0) << why;
     return plan;
+}
+
+TEST(EngineSizeReuse, AnOutputOverItsLimitIsNeverNamed) {
+    const OutputPlan plan = mp4Plan();
+    testmedia::ScratchDir dir;
+    // Three seconds of 128 kb/s sound come to about 48 KB.
+    const int64_t samples = 3 * 44100;
+    int64_t size = 0;
+    // The limits are taken in this order; the unlimited one measures the real size first.
+    for (int64_t limit : {int64_t(0), int64_t(1), int64_t(20000), int64_t(47000), int64_t(200000)}) {
+        SCOPED_TRACE(limit);
+        const std::string path = dir.file("limited-" + std::to_string(limit) + ".mp4");
+        COutputWriter writer;
+        ASSERT_EQ(writer.open(plan, path, {}), 0);
+        writer.setSizeLimit(limit);
+        ASSERT_EQ(writeTone(writer, *plan.audio, samples), 0);
+        const int r = writer.finish();
+        if (limit == 0)
+            size = writer.lastSize();
+        const bool over = limit > 0 && writer.lastSize() > limit;
+        EXPECT_EQ(r, over ? kErrorOverSizeLimit : 0);
+        if (r != 0)
+            writer.discard();
+        EXPECT_EQ(std::filesystem::exists(path), !over);
+        if (!over)
+            EXPECT_EQ(int64_t(std::filesystem::file_size(path)), writer.lastSize());
+    }
+    // The limits around the real size were the ones that mattered.
+    EXPECT_GT(size, 47000);
+    EXPECT_LT(size, 200000);
+    // Nothing else is left behind: no partial file under another name either.
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        ++files;
+    EXPECT_EQ(files, 2);
 }
 
 TEST(EngineSizeReuse, ARunWritesTheKeptSoundPacketsAndRefusesAnotherLength) {
