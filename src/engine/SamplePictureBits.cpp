@@ -60,6 +60,19 @@ bool within(const COutputWriter::PictureNote& n, const SampleSpan& s) {
     return n.seconds >= s.start - 1e-3 && n.seconds < s.start + s.length - 1e-3;
 }
 
+// Bytes per picture of the later half of a window's pictures (ordinary ones only, when asked):
+// the encoder's own start is over there.
+double lateBytesPerPicture(const std::vector<COutputWriter::PictureNote>& notes,
+                           const SampleSpan& s, bool ordinaryOnly) {
+    const SampleSpan later{s.start + s.length / 2, s.length / 2, 0.0};
+    double bytes = 0.0;
+    int count = 0;
+    for (const auto& n : notes)
+        if (within(n, later) && !(ordinaryOnly && n.key))
+            bytes += double(n.bytes), ++count;
+    return count ? bytes / count : 0.0;
+}
+
 double clipSeconds(const std::vector<SampleSpan>& spans) {
     double seconds = 0.0;
     for (const SampleSpan& s : spans)
@@ -91,11 +104,14 @@ std::vector<double> clipPictureBytes(const std::vector<COutputWriter::PictureNot
             }
         const double share = s.represents / std::max(1e-9, clipSeconds(spans));
         const double windowPictures = s.represents * frameRate;
+        const double ordinary = std::max(0.0, windowPictures - runKeys * share);
         if (!others || !keys)
             bytes.push_back(count ? all / count * windowPictures : 0.0);
+        else if (&s == &spans.front()) // the encoder's start counts once, then its later pace
+            bytes.push_back(keyBytes / keys * runKeys * share + other +
+                            lateBytesPerPicture(notes, s, true) * std::max(0.0, ordinary - others));
         else
-            bytes.push_back(keyBytes / keys * runKeys * share +
-                            other / others * std::max(0.0, windowPictures - runKeys * share));
+            bytes.push_back(keyBytes / keys * runKeys * share + other / others * ordinary);
     }
     return bytes;
 }
@@ -115,9 +131,15 @@ std::vector<double> continuousPictureBytes(const std::vector<COutputWriter::Pict
                     first = double(n.bytes);
                 }
             }
-        const double spent = w == 0 || count < 2 ? sum : sum - first + (sum - first) / (count - 1);
-        bytes.push_back(spans[w].length > 0.0 ? spent * spans[w].represents / spans[w].length
-                                              : 0.0);
+        const SampleSpan& s = spans[w];
+        if (w == 0) { // the encoder's start counts once, then its later pace
+            const double perSecond = count ? lateBytesPerPicture(notes, s, false) * count / s.length
+                                           : 0.0;
+            bytes.push_back(sum + perSecond * std::max(0.0, s.represents - s.length));
+            continue;
+        }
+        const double spent = count < 2 ? sum : sum - first + (sum - first) / (count - 1);
+        bytes.push_back(s.length > 0.0 ? spent * s.represents / s.length : 0.0);
     }
     return bytes;
 }

@@ -32,7 +32,9 @@ double scaledVideoBits(double sampledBits, double sampled, double seconds, doubl
 // times an ordinary one, and the sample has them where a run has none (each window starts
 // after a jump) and lacks the ones a run places every group of pictures, so the two kinds are
 // counted apart: ordinary pictures scale with the pictures each window stands for, key pictures
-// with the groups (shared among the windows as they stand for the clip). Bytes per window.
+// with the groups (shared among the windows as they stand for the clip). The first window holds
+// the encoder's own start, which a run spends once: its pictures count as they are and the rest
+// it stands for goes at the pace of its later half. Bytes per window.
 std::vector<double> clipPictureBytes(const std::vector<COutputWriter::PictureNote>& notes,
                                      const std::vector<SampleSpan>& spans, double frameRate,
                                      int group);
@@ -41,7 +43,8 @@ std::vector<double> clipPictureBytes(const std::vector<COutputWriter::PictureNot
 // groups of pictures are short enough for each window to hold its share of key pictures. Each
 // window's first picture follows a jump, so the encoder spends a fresh start on it that a run
 // spends once, at the clip's start: within a window it counts as one more of the window's
-// ordinary pictures, except in the first window. Bytes per window, for the seconds it stands for.
+// ordinary pictures, except in the first window, whose start counts once as above. Bytes per
+// window, for the seconds it stands for.
 std::vector<double> continuousPictureBytes(const std::vector<COutputWriter::PictureNote>& notes,
                                            const std::vector<SampleSpan>& spans);
 
