@@ -29,6 +29,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <ostream>
 #include <set>
 #include <sstream>
 
@@ -104,6 +105,10 @@ const Row kRows[] = {
     {"mpeg4_qcif.mp4", nullptr},
 };
 
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.file;
+}
+
 // Checks that fail today for a fault in code another worker owns: the file, the profile family
 // ("*": all), the check (converts, refusal, rotation, frame, shape, orientation, length, sound,
 // gstreamer) and why. Reported as a known failure instead of failing; a check that passes again
@@ -115,10 +120,10 @@ struct KnownFailure {
     const char* why;
 };
 const KnownFailure kKnownFailures[] = {
-    {"broken_m4b_truncated.m4b", "*", "refusal",
-     "CMediaSource passes the demuxer's 'Invalid data found when processing input' through as "
-     "the reason, where a file whose index promises sound that is not there should be refused "
-     "as one whose sound cannot be decoded"},
+    {"wmv_minimal_1x1.wmv", "mpeg4", "refusal",
+     "OutputPlan (owned by another worker) plans the original size of a 1x1 picture as 0x0 and "
+     "refuses with \"the conversion could not start: the frame size 0x0 is not possible\" before "
+     "anything is decoded; the other profiles say the pictures cannot be decoded"},
 };
 
 const KnownFailure* knownFailure(const std::string& file, const std::string& family,
@@ -213,14 +218,16 @@ struct Picture {
     uint8_t at(int x, int y) const { return grey[size_t(y) * size_t(width) + size_t(x)]; }
 };
 
-// One grey picture of stream `map` at `seconds`, through `filters` (which end in a scale to
+// One grey picture of stream `map` at `seconds` from the file's start, through `filters` (which end in a scale to
 // width x height when given), without the automatic rotation.
 Picture pictureOf(const std::string& path, const std::string& map, double seconds,
                   const std::string& filters, int width, int height) {
     char at[32];
     std::snprintf(at, sizeof at, "%.3f", std::max(0.0, seconds));
+    // Seeking after the input decodes from the start: slower, but right where timestamps jump
+    // (a clock reference wrapping round) and for the short clips here quick enough.
     std::vector<std::string> args = {"ffmpeg", "-nostdin", "-v", "error", "-noautorotate",
-                                     "-ss",    at,         "-i", path,    "-map",
+                                     "-i",     path,       "-ss", at,     "-map",
                                      map,      "-frames:v", "1"};
     if (!filters.empty())
         args.insert(args.end(), {"-vf", filters});
@@ -235,24 +242,70 @@ Picture pictureOf(const std::string& path, const std::string& map, double second
     return p;
 }
 
-// The stretch of a stream's or file's packets a full read finds: from the first packet's time
-// to the end of the last, over the picture (not a cover) and sound streams.
-double fullReadLength(const std::string& path, const std::set<int>& streams) {
-    const JsonValue doc =
-        probeJson({"-show_entries", "packet=stream_index,pts_time,dts_time,duration_time"}, path);
+// Where each stream's packets lie, as a full read finds them, by stream index; and the file's
+// start time, which ffmpeg's -ss counts from.
+struct Span {
+    double first = 0, lastPts = 0, end = 0;
+    int packets = 0;
+};
+struct Spans {
+    std::map<int, Span> streams;
+    double fileStart = 0.0;
+
+    // From the first packet to the end of the last, over `indices`.
+    double length(const std::set<int>& indices) const {
+        double first = std::numeric_limits<double>::max(), last = -first;
+        for (const auto& [index, span] : streams)
+            if (indices.count(index)) {
+                first = std::min(first, span.first);
+                last = std::max(last, span.end);
+            }
+        return last > first ? last - first : 0.0;
+    }
+    // The time from the file's start `fraction` of the way through the stream's packets.
+    double at(int index, double fraction) const {
+        const auto it = streams.find(index);
+        if (it == streams.end())
+            return 0.0;
+        const Span& span = it->second;
+        return std::max(0.0, span.first + fraction * (span.end - span.first) - fileStart);
+    }
+    // `seconds` from the file's start, held within the stream's packets.
+    double within(int index, double seconds) const {
+        const auto it = streams.find(index);
+        if (it == streams.end())
+            return seconds;
+        return std::clamp(seconds, std::max(0.0, it->second.first - fileStart),
+                          std::max(0.0, it->second.lastPts - fileStart));
+    }
+    int packets(int index) const {
+        const auto it = streams.find(index);
+        return it == streams.end() ? 0 : it->second.packets;
+    }
+};
+
+Spans readSpans(const std::string& path) {
+    const JsonValue doc = probeJson(
+        {"-show_entries", "format=start_time:packet=stream_index,pts_time,dts_time,duration_time"},
+        path);
+    Spans spans;
+    spans.fileStart = doc["format"]["start_time"].number();
     const JsonValue& packets = doc["packets"];
-    double first = std::numeric_limits<double>::max(), last = -first;
     for (size_t i = 0; i < packets.size(); ++i) {
         const JsonValue& p = packets[i];
-        if (!streams.count(int(p["stream_index"].number(-1))))
-            continue;
         const JsonValue& time = p["pts_time"].isNull() ? p["dts_time"] : p["pts_time"];
         if (time.isNull())
             continue;
-        first = std::min(first, time.number());
-        last = std::max(last, time.number() + p["duration_time"].number());
+        const double t = time.number(), end = t + p["duration_time"].number();
+        auto [it, added] = spans.streams.try_emplace(int(p["stream_index"].number(-1)),
+                                                     Span{t, t, end, 0});
+        Span& span = it->second;
+        span.first = std::min(span.first, t);
+        span.lastPts = std::max(span.lastPts, t);
+        span.end = std::max(span.end, end);
+        ++span.packets;
     }
-    return last > first ? last - first : 0.0;
+    return spans;
 }
 
 // The loudest sample of the first sound stream in dBFS (-inf for digital silence or none).
@@ -288,8 +341,10 @@ struct Source {
     bool hasSound = false;
     double soundPeakDb = 0.0;
     double length = 0.0;
-    double sampleTime = 0.0; // where the pictures are compared
+    double sampleTime = 0.0; // where the pictures are compared: 40 % into the picture's packets
 };
+
+constexpr double kSampleFraction = 0.4;
 
 Source readSource(const std::string& path) {
     Source s;
@@ -328,9 +383,11 @@ Source readSource(const std::string& path) {
         s.shownAspect = s.orientation.quarterTurn ? shownHeight / shownWidth
                                                   : shownWidth / shownHeight;
     }
-    s.length = fullReadLength(path, timed);
+    const Spans spans = readSpans(path);
+    s.length = spans.length(timed);
     s.soundPeakDb = s.hasSound ? soundPeak(path) : 0.0;
-    s.sampleTime = s.cover ? 0.0 : 0.4 * s.length;
+    if (!s.cover && chosen >= 0)
+        s.sampleTime = spans.at(int(streams[size_t(chosen)]["index"].number()), kSampleFraction);
     return s;
 }
 
@@ -344,23 +401,30 @@ struct Box {
 
 // The picture inside black bars: rows and columns from each edge that are all near black.
 Box contentBox(const Picture& p) {
-    auto darkColumn = [&](int x, const Box& b) {
-        double sum = 0;
-        for (int y = b.y0; y < b.y1; ++y) {
-            if (p.at(x, y) > 48)
+    // A bar is flat black: dark and without the texture dark parts of a picture have.
+    auto bar = [](const std::vector<int>& values) {
+        double sum = 0, square = 0;
+        for (int v : values) {
+            if (v > 48)
                 return false;
-            sum += p.at(x, y);
+            sum += v;
+            square += double(v) * v;
         }
-        return sum / std::max(1, b.height()) < 26;
+        const double n = std::max<size_t>(1, values.size());
+        const double mean = sum / n;
+        return mean < 26 && square / n - mean * mean < 25.0;
+    };
+    auto darkColumn = [&](int x, const Box& b) {
+        std::vector<int> values;
+        for (int y = b.y0; y < b.y1; ++y)
+            values.push_back(p.at(x, y));
+        return bar(values);
     };
     auto darkRow = [&](int y, const Box& b) {
-        double sum = 0;
-        for (int x = b.x0; x < b.x1; ++x) {
-            if (p.at(x, y) > 48)
-                return false;
-            sum += p.at(x, y);
-        }
-        return sum / std::max(1, b.width()) < 26;
+        std::vector<int> values;
+        for (int x = b.x0; x < b.x1; ++x)
+            values.push_back(p.at(x, y));
+        return bar(values);
     };
     Box b{0, 0, p.width, p.height};
     while (b.y0 < b.y1 && darkRow(b.y0, b))
@@ -487,38 +551,40 @@ std::string fixed(double value, int decimals = 3) {
     return text;
 }
 
-// GStreamer plays each stream of the output to its end: the last buffer of each kind ends
-// within half a second of the output's length.
-void checkGStreamer(Checker& check, const std::string& output, bool video, bool sound,
-                    double length) {
-    for (const char* kind : {"video", "audio"}) {
-        if ((std::strcmp(kind, "video") == 0 && !video) ||
-            (std::strcmp(kind, "audio") == 0 && !sound))
-            continue;
-        const auto r = runBounded({"gst-launch-1.0", "-v", "filesrc", "location=" + output, "!",
-                                   "decodebin", "!", std::string(kind) + "/x-raw", "!",
-                                   "fakesink", "silent=false"});
-        const std::string all = r.out + r.err;
-        double end = 0;
-        for (size_t at = all.find("pts: "); at != std::string::npos;
-             at = all.find("pts: ", at + 5)) {
-            int h = 0, m = 0;
-            double s = 0, dh = 0, dm = 0, ds = 0;
-            if (std::sscanf(all.c_str() + at, "pts: %d:%d:%lf", &h, &m, &s) != 3)
-                continue;
-            double duration = 0;
-            const size_t d = all.find("duration: ", at);
-            if (d != std::string::npos &&
-                std::sscanf(all.c_str() + d, "duration: %lf:%lf:%lf", &dh, &dm, &ds) == 3)
-                duration = dh * 3600 + dm * 60 + ds;
-            end = std::max(end, h * 3600 + m * 60 + s + duration);
-        }
-        const bool ok = r.exitCode == 0 && all.find("ERROR") == std::string::npos &&
-                        std::fabs(end - length) <= 0.5;
-        check("gstreamer", ok,
-              std::string(kind) + " played to " + fixed(end) + " s of " + fixed(length) +
-                  " s, exit code " + std::to_string(r.exitCode) +
-                  (r.exitCode != 0 || !ok ? "\n" + r.err.substr(0, 600) : std::string()));
+// GStreamer plays the output whole: decodebin's picture and sound each go to a file of their own
+// (every pad linked, so that the pipeline ends), pictures as 8x8 grey frames and sound as 8 kHz
+// mono samples; it must give every picture the file holds and its sound's full length.
+void checkGStreamer(Checker& check, const std::string& output, const Spans& spans, int video,
+                    int audio) {
+    const std::string pictures = output + ".gst-video", sound = output + ".gst-audio";
+    std::vector<std::string> args = {"gst-launch-1.0", "-q",     "filesrc", "location=" + output,
+                                     "!",              "decodebin", "name=d"};
+    if (video >= 0)
+        args.insert(args.end(), {"d.", "!", "video/x-raw", "!", "videoconvert", "!", "videoscale",
+                                 "!", "video/x-raw,format=GRAY8,width=8,height=8", "!",
+                                 "filesink", "location=" + pictures});
+    if (audio >= 0)
+        args.insert(args.end(), {"d.", "!", "audio/x-raw", "!", "audioconvert", "!",
+                                 "audioresample", "!",
+                                 "audio/x-raw,format=S16LE,channels=1,rate=8000", "!", "filesink",
+                                 "location=" + sound});
+    const auto r = runBounded(args, 60);
+    const std::string failure = r.exitCode == 0 ? std::string()
+                                                : ", exit code " + std::to_string(r.exitCode) +
+                                                      "\n" + (r.out + r.err).substr(0, 600);
+    if (video >= 0) {
+        const long long frames = std::max(0LL, testmedia::fileSize(pictures)) / 64;
+        check("gstreamer", r.exitCode == 0 && frames >= spans.packets(video) - 1,
+              "GStreamer decoded " + std::to_string(frames) + " of the " +
+                  std::to_string(spans.packets(video)) + " pictures" + failure);
+    }
+    if (audio >= 0) {
+        const double seconds = std::max(0LL, testmedia::fileSize(sound)) / 16000.0;
+        const auto it = spans.streams.find(audio);
+        const double expected = it == spans.streams.end() ? 0.0 : it->second.end - it->second.first;
+        check("gstreamer", r.exitCode == 0 && std::fabs(seconds - expected) <= 0.25,
+              "GStreamer decoded " + fixed(seconds) + " s of the sound's " + fixed(expected) +
+                  " s" + failure);
     }
 }
 
@@ -528,31 +594,39 @@ void checkOutput(Checker& check, const Source& src, const Profile& profile,
     const JsonValue& streams = doc["streams"];
     const JsonValue* video = nullptr;
     bool sound = false;
+    int audioIndex = -1;
     std::set<int> timed;
     for (size_t i = 0; i < streams.size(); ++i) {
         const std::string type = streams[i]["codec_type"].string();
+        const int index = int(streams[i]["index"].number());
         if (type == "video" && !video && streams[i]["disposition"]["attached_pic"].number() == 0) {
             video = &streams[i];
-            timed.insert(int(streams[i]["index"].number()));
+            timed.insert(index);
         } else if (type == "audio") {
+            if (!sound)
+                audioIndex = index;
             sound = true;
-            timed.insert(int(streams[i]["index"].number()));
+            timed.insert(index);
         }
     }
 
     // The length a full read finds, and sound wherever the source has it.
-    const double length = fullReadLength(output, timed);
+    const Spans spans = readSpans(output);
+    const double length = spans.length(timed);
     check("length", std::fabs(length - src.length) <= 0.5,
           "a full read finds " + fixed(length) + " s, the source's " + fixed(src.length) + " s");
     if (src.hasSound) {
+        // Audible sound stays audible; a narrow-band codec may take some of it (AMR at 8 kHz
+        // loses what lies above 4 kHz).
         const double peak = sound ? soundPeak(output) : -1e9;
-        const bool audible = src.soundPeakDb < -50.0 || peak > -50.0;
+        const bool audible = src.soundPeakDb < -60.0 || peak > src.soundPeakDb - 20.0;
         check("sound", sound && audible,
               sound ? "the output's peak is " + fixed(peak, 1) + " dB, the source's " +
                           fixed(src.soundPeakDb, 1) + " dB"
                     : "the output has no sound");
     }
-    checkGStreamer(check, output, video != nullptr, sound, length);
+    checkGStreamer(check, output, spans, video ? int((*video)["index"].number()) : -1,
+                   audioIndex);
 
     if (!profile.video)
         return;
@@ -571,9 +645,9 @@ void checkOutput(Checker& check, const Source& src, const Profile& profile,
               "the frame is " + std::to_string(width) + "x" + std::to_string(height) +
                   ", the profile's " + std::to_string(profile.width) + "x" +
                   std::to_string(profile.height));
-    } else if (src.pictureMap.empty()) {
+    } else if (src.pictureMap.empty() || src.cover) {
         check("frame", width == 320 && height == 240,
-              "a source without a picture gives " + std::to_string(width) + "x" +
+              "a source of sound only gives " + std::to_string(width) + "x" +
                   std::to_string(height) + ", not 320x240");
     } else {
         const double aspect = width * pixelShape / height;
@@ -597,9 +671,11 @@ void checkOutput(Checker& check, const Source& src, const Profile& profile,
     const Box expected{(width - pixelsWide) / 2, (height - pixelsHigh) / 2,
                        (width - pixelsWide) / 2 + pixelsWide, (height - pixelsHigh) / 2 + pixelsHigh};
 
-    const double at = std::min(src.sampleTime, std::max(0.0, length - 0.05));
-    const Picture shown = pictureOf(output, "0:" + std::to_string(int((*video)["index"].number())),
-                                    at, "", width, height);
+    const int videoIndex = int((*video)["index"].number());
+    // The same moment of both: where the source's picture is 40 % through, as far as the
+    // output's picture goes.
+    const Picture shown = pictureOf(output, "0:" + std::to_string(videoIndex),
+                                    spans.within(videoIndex, src.sampleTime), "", width, height);
     const Picture reference = pictureOf(
         src.path, src.pictureMap, src.sampleTime,
         src.orientation.filters + "scale=" + std::to_string(pixelsWide) + ":" +
@@ -613,8 +689,13 @@ void checkOutput(Checker& check, const Source& src, const Profile& profile,
 
     // The shape: the picture's extent inside any bars, against the same measure of the source
     // put where it belongs (so that dark edges of the picture itself count alike).
+    // Only where the source's picture reaches its own edges can bars be told from it.
     const Box got = contentBox(shown), want = contentBox(reference);
-    if (want.width() >= 8 && want.height() >= 8) {
+    const bool edgesShow = std::abs(want.x0 - expected.x0) <= 2 &&
+                           std::abs(want.x1 - expected.x1) <= 2 &&
+                           std::abs(want.y0 - expected.y0) <= 2 &&
+                           std::abs(want.y1 - expected.y1) <= 2;
+    if (edgesShow && want.width() >= 8 && want.height() >= 8) {
         const double gotAspect = got.height() ? got.width() * pixelShape / got.height() : 0.0;
         const double wantAspect = want.width() * pixelShape / want.height();
         const double slack = 0.03 + 2.0 / std::min(want.width(), want.height());
