@@ -188,14 +188,14 @@ int CSourcePass::run(double timelineStart, double* length) {
     if (m_openEnded) {
         m_length = std::max(m_videoEnd, m_audioEnd);
         if (m_length <= 0.0)
-            return AVERROR_INVALIDDATA;
+            return nothingDecoded();
     } else if (endOfFile && (m_hasVideo || m_hasAudio)) {
         // A source cut short (or corrupt towards its end) converts what decodes, whatever its
         // format: the clip ends where the decodable part ends, not padded to the stated length.
         double reached = std::max(m_hasVideo ? m_videoEnd : 0.0, m_hasAudio ? m_audioEnd : 0.0);
         if (reached < m_length - truncationTolerance(m_length)) {
             if (reached <= 0.0)
-                return m_reader.readError() ? AVERROR(EIO) : AVERROR_INVALIDDATA;
+                return nothingDecoded();
             m_length = reached;
         }
     }
@@ -203,6 +203,13 @@ int CSourcePass::run(double timelineStart, double* length) {
         return r;
     *length = m_length;
     return 0;
+}
+
+// A source that gave no picture and no sound at all (cut off before its data, or streams that
+// decode to nothing, as a 1x1 picture of a minimal file) is refused for what it should have given:
+// the demuxer's own words ("Invalid data found when processing input") tell a person nothing.
+int CSourcePass::nothingDecoded() const {
+    return m_hasVideo ? kErrorPicturesUndecodable : kErrorSoundUndecodable;
 }
 
 int CSourcePass::handleVideo(AVFrame* frame, double t, double length) {

@@ -62,6 +62,8 @@ private:
     int position();
     // The next frame with its time from the clip's begin: 1, 0 at the end, or an error.
     int nextFrame(AVFrame* frame, AVMediaType* type, double* t, double* length);
+    // The refusal of a source that gave neither picture nor sound.
+    int nothingDecoded() const;
     // t: the frame's time from the clip's begin; length: how long it lasts.
     int handleVideo(AVFrame* frame, double t, double length);
     int handleAudio(AVFrame* frame, double t, double length);
