@@ -48,7 +48,7 @@ private:
         FramePtr frame;
         int offset = 0, count = 0;
         int64_t samples = 0;
-        std::string text; // Subtitle: the dialogue, shown from `start` to `end` (output seconds)
+        std::string text{}; // Subtitle: the dialogue, shown from `start` to `end` (output seconds)
         double start = 0.0, end = 0.0;
     };
     int push(Job job);

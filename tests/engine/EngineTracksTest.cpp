@@ -178,8 +178,9 @@ TEST(EngineTracks, VideosKeepTheirCreationTimeAndAMergeTakesTheFirstItemsTags) {
         const auto tags = trackmedia::tagsOf(out);
         ASSERT_TRUE(tags.count("creation_time"));
         EXPECT_EQ(tags.at("creation_time").substr(0, 19), "2021-05-04T03:02:01");
-        if (std::string(format) != "3gp") // FFmpeg reads no 3GPP title back
+        if (std::string(format) != "3gp") { // FFmpeg reads no 3GPP title back
             EXPECT_EQ(tags.count("title") ? tags.at("title") : "", "Holiday");
+        }
     }
 
     const std::string first = trackmedia::taggedSound({"-c:a", "libmp3lame"}, "mp3", "First");
