@@ -64,6 +64,8 @@ template <class Io, class Item> void sessionItemFields(Io& io, Item& item) {
     io("DeviceRight", item.device.right);
     io("DeviceBottom", item.device.bottom);
     io("DeviceCursor", item.device.captureCursor);
+    io("AudioTrack", item.audioTrack);
+    io("BurnSubtitles", item.burnSubtitles);
 }
 
 // Every field of a profile record: an item's profile may be one the person changed since, or

@@ -21,8 +21,8 @@ typedef void* VeldesTimeline;
 // Longest output path a run accepts, terminating zero included (this platform's PATH_MAX).
 #define VELDES_MAX_PATH 4096
 
-// Stream types of tagVeldesStreamInfo::type.
-enum { VELDES_STREAM_AUDIO = 1, VELDES_STREAM_VIDEO = 2 };
+// Stream types of tagVeldesStreamInfo::type (audio and video only) and tagVeldesTrack::type.
+enum { VELDES_STREAM_AUDIO = 1, VELDES_STREAM_VIDEO = 2, VELDES_STREAM_SUBTITLE = 3 };
 
 // Engine video codec ids (0 = no video).
 enum {
@@ -109,6 +109,30 @@ typedef struct tagVeldesStreamInfo {
     int32_t audioValues[2]; // copied unchanged into tagVeldesExportSetting::audioValues
     int32_t videoValues[2]; // copied unchanged into tagVeldesExportSetting::videoValues
 } tagVeldesStreamInfo;
+
+// Bits of tagVeldesTrack::flags.
+enum {
+    VELDES_TRACK_DEFAULT = 1, // the file marks it as the one to play
+    VELDES_TRACK_FORCED = 2,  // subtitles: only the forced (foreign-language) lines
+    VELDES_TRACK_TEXT = 4,    // subtitles: text (SRT, ASS, mov_text, WebVTT); kept or burned
+    VELDES_TRACK_BITMAP = 8   // subtitles: pictures (DVD, PGS, DVB); can be burned
+};
+
+// One sound or subtitle track of a source, as VeldesGetMediaTracks lists it: what a person
+// chooses between. Strings are zero-terminated (cut to fit).
+typedef struct tagVeldesTrack {
+    int32_t type;       // VELDES_STREAM_AUDIO or VELDES_STREAM_SUBTITLE
+    int32_t number;     // 1, 2, ... among the source's tracks of its type, in file order
+    int32_t flags;      // VELDES_TRACK_* bits
+    int32_t channels;   // sound
+    int32_t sampleRate; // sound, Hz
+    // Sound: the audioValues of the stream's tagVeldesStreamInfo record (the choice of this
+    // track in an export setting); subtitles: the file's stream index + 1.
+    int32_t values[2];
+    char language[16]; // as the file tags it (mostly ISO 639-2: "eng"); empty when untagged
+    char codec[32];    // the codec's short name: "aac", "ac3", "subrip", "hdmv_pgs_subtitle"
+    char title[128];   // the track's own name; empty when it has none
+} tagVeldesTrack;
 
 // Input of VeldesSetExportSetting: what one source will be encoded into. The caller fills the
 // whole record with 0xFF bytes first, then every field.
@@ -266,6 +290,16 @@ int VeldesRemoveMedia(VeldesTimeline timeline, int mediaId);
 // The array stays valid until the next call for that media; the caller never frees it.
 int VeldesGetMediaInfo(VeldesTimeline timeline, int mediaId, tagVeldesStreamInfo** streams);
 int VeldesGetMediaDuration(VeldesTimeline timeline, int mediaId, int64_t* durationMs);
+// The sound and subtitle tracks of a media, sound first, each type in file order; returns their
+// count. The array stays valid as long as the media; the caller never frees it.
+int VeldesGetMediaTracks(VeldesTimeline timeline, int mediaId, tagVeldesTrack** tracks);
+// The subtitles of a media in runs and size measurements. `burn`: the number of a subtitle track
+// (tagVeldesTrack::number) drawn into the pictures, text or bitmap, after the picture is turned
+// upright and cropped, before it is scaled; 0 = none. The media's other text subtitle tracks
+// (all of them without a burned one) go into every output with pictures whose container carries
+// them: MP4, M4V, MOV, 3GP, 3G2 as mov_text; Matroska as they are (SRT, ASS, WebVTT), mov_text
+// as SRT. 0, or -1 for an unknown media or track.
+int VeldesSetMediaSubtitles(VeldesTimeline timeline, int mediaId, int burn);
 int VeldesSetExportSetting(VeldesTimeline timeline, int mediaId,
                            const tagVeldesExportSetting* setting);
 int VeldesSetMediaBeginPos(VeldesTimeline timeline, int mediaId, int64_t positionMs);
@@ -329,7 +363,10 @@ int VeldesSetMediaLoudness(VeldesTimeline timeline, int mediaId, double targetLu
                            double ceilingDbtp, const tagVeldesLoudness* measured);
 
 // Exports the sources in array order into one output; returns the run id, negative when the run
-// cannot start. Progress arrives through info->callback and ends with progress 10000 or a
+// cannot start. The output keeps the first source's global tags (title, artist, album, date,
+// comment, genre, track...), a video's creation time, its cover picture where the container
+// holds one (MP3, M4A, MP4, M4V, FLAC, AIFF, Ogg, Matroska) and its soft subtitle tracks (see
+// VeldesSetMediaSubtitles); the other sources' subtitle tracks follow in the same streams. Progress arrives through info->callback and ends with progress 10000 or a
 // negative status (for a merged run carrying the last source's id).
 int VeldesRun(VeldesTimeline timeline, const int* mediaIds, int count,
               const tagVeldesExportInfo* info);

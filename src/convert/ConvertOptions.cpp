@@ -59,7 +59,12 @@ CliGroup generalGroup() {
               "Print the catalogue: name, category, extension and short alias, by tabs."},
              {{"long"},
               "",
-              "With --list-profiles: also container, codecs, frame size and bit rates."}}};
+              "With --list-profiles: also container, codecs, frame size and bit rates."},
+             {{"list-tracks"},
+              "",
+              "Convert nothing: print each FILE's sound and subtitle tracks with their numbers, "
+              "language, coding and the one marked default, as --audio-track and "
+              "--burn-subtitles take them."}}};
 }
 
 CliGroup conversionGroup() {
@@ -74,7 +79,20 @@ CliGroup conversionGroup() {
           "FILE",
           "The output of a single FILE or of --merge, instead of --output; it ends in the "
           "profile's extension (added when it has none)."},
-         {{"merge"}, "", "All FILEs, in order, into one output named after the first."},
+         {{"merge"},
+          "",
+          "All FILEs, in order, into one output named after the first (its tags, cover and "
+          "subtitle tracks)."},
+         {{"audio-track"},
+          "N",
+          "The sound of each FILE from its N-th sound track (see --list-tracks), instead of "
+          "the one the file marks default."},
+         {{"burn-subtitles"},
+          "N",
+          "Draw each FILE's N-th subtitle track (text or pictures, see --list-tracks) into the "
+          "pictures. Without it, text subtitles are kept as subtitles the player can switch "
+          "where the output can hold them (MP4, M4V, MOV, 3GP as mov_text; MKV as SRT or "
+          "ASS)."},
          {{"begin"}, "MS", "Cut every source to a clip starting here, in milliseconds."},
          {{"end"}, "MS", "... and ending here."},
          {{"exists"},
@@ -169,6 +187,7 @@ std::string convertUsage() {
         "       movara-convert --estimate --profile NAME [--begin MS] [--end MS] [EDITS] FILE...\n"
         "       movara-convert --measure-loudness [--profile NAME] [--begin MS] [--end MS] "
         "FILE...\n"
+        "       movara-convert --list-tracks FILE...\n"
         "       movara-convert --list-profiles [--long] | --list-devices | --help | --version\n"
         "\n"
         "Converts each FILE with the profile into DIR/<name>.<extension of the profile>.\n";
@@ -236,6 +255,7 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
     options.merge = set("merge");
     options.estimate = set("estimate");
     options.measureLoudness = set("measure-loudness");
+    options.listTracks = set("list-tracks");
     options.json = set("json");
     options.quiet = set("quiet");
     options.print0 = set("print0");
@@ -252,6 +272,16 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
             return fail(std::string("--") + name + " takes a number of milliseconds, not \"" +
                         value(name) + "\"");
         (name == std::string("begin") ? options.begin : options.end) = *ms;
+    }
+    for (const char* name : {"audio-track", "burn-subtitles"}) {
+        if (!set(name))
+            continue;
+        const auto number = milliseconds(value(name)); // a whole number, at least 0
+        if (!number || *number < 1 || *number > 99)
+            return fail(std::string("--") + name + " takes a track number from 1 to 99 (see "
+                                                    "--list-tracks), not \"" + value(name) + "\"");
+        (name == std::string("audio-track") ? options.audioTrack : options.burnSubtitles) =
+            int32_t(*number);
     }
     if (set("fit-size")) {
         const auto bytes = sizeInBytes(value("fit-size"));
@@ -309,6 +339,11 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
         return fail("--long goes with --list-profiles");
     if (options.listProfiles)
         return options;
+    if (options.listTracks) {
+        if (options.files.empty())
+            return fail("no input files");
+        return options;
+    }
     if (options.measureLoudness) {
         if (options.files.empty())
             return fail("no input files");

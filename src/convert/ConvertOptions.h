@@ -34,6 +34,9 @@ struct ConvertOptions {
     std::optional<double> loudness; // --loudness: integrated loudness of each output, LUFS
     double truePeak = -1.0;         // --true-peak: the ceiling with --loudness, dBTP
     bool measureLoudness = false;   // print the FILEs' loudness, convert nothing
+    bool listTracks = false;        // print the FILEs' sound and subtitle tracks, convert nothing
+    int32_t audioTrack = 0;         // --audio-track: the sound track of each FILE, 0 = default
+    int32_t burnSubtitles = 0;      // --burn-subtitles: a subtitle track drawn into the pictures
     ConvertEdits edits;
     std::vector<std::string> files;
     CaptureOptions capture; // recording instead of (or besides) files

@@ -14,6 +14,7 @@
 #include "ProfileChoice.h"
 #include "SignalStop.h"
 #include "SystemFolders.h"
+#include "TrackCommand.h"
 #include "VelSettings.h"
 
 #include <QCoreApplication>
@@ -91,6 +92,8 @@ std::unique_ptr<MediaItem> itemFor(const std::string& file, const ProfileRef& pr
         item->clipEnd = *options.end;
     }
     applyEdits(options.edits, *item);
+    item->audioTrack = options.audioTrack;
+    item->burnSubtitles = options.burnSubtitles;
     item->targetSize = options.fitSize;
     if (options.loudness)
         item->loudness = {true, *options.loudness, options.truePeak};
@@ -169,6 +172,14 @@ int convertFiles(const ConvertOptions& options, const ProfileRef& profile) {
         }
         if (estimateStopper)
             estimateStopper->watch(convert.timeline());
+        std::vector<tagVeldesTrack> tracks;
+        convert.tracks(item.get(), &tracks);
+        if (const std::string refusal = trackRefusal(options, tracks); !refusal.empty()) {
+            console.loadFailed(file, refusal);
+            allLoaded = false;
+            convert.removeItem(item.get());
+            continue;
+        }
         tagVeldesStreamInfo* streams = nullptr;
         const int count = convert.mediaInfo(item.get(), &streams);
         if (!fitCropToSource(options.edits, *item,
@@ -322,6 +333,8 @@ int main(int argc, char** argv) {
         printProfiles(catalogue, options->longList, options->json, stdout);
         return 0;
     }
+    if (options->listTracks)
+        return listTracksOfFiles(*options);
     if (options->measureLoudness) {
         ProfileRef chosen;
         if (!options->profile.empty() &&
@@ -335,6 +348,10 @@ int main(int argc, char** argv) {
     }
     if (const std::string refusal = editsRefusal(options->edits, *profile); !refusal.empty()) {
         return usageError(refusal);
+    }
+    if (options->burnSubtitles > 0 && !profile->hasVideo()) {
+        return usageError("--burn-subtitles draws into pictures, and the profile \"" +
+                          profile->name + "\" makes sound only");
     }
     ConvertOptions checked = *options;
     if (!checked.outputFile.empty() && !checked.estimate) {

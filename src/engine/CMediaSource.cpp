@@ -3,6 +3,7 @@
 #include "DeviceInput.h"
 #include "DevicePath.h"
 #include "SourceLength.h"
+#include "SubtitleTrack.h"
 
 extern "C" {
 #include <libavutil/avutil.h>
@@ -15,6 +16,24 @@ namespace vel {
 
 int streamIndexFromValues(const int32_t values[2]) {
     return values[0] > 0 && values[0] < 100000 ? values[0] - 1 : -1;
+}
+
+int trackStreamIndex(const MediaProbe& probe, int type, int number) {
+    for (const tagVeldesTrack& t : probe.tracks)
+        if (t.type == type && t.number == number)
+            return streamIndexFromValues(t.values);
+    return -1;
+}
+
+std::vector<int> keptTextTracks(const MediaProbe& probe, int burnedStream) {
+    std::vector<int> kept;
+    for (const tagVeldesTrack& t : probe.tracks) {
+        const int index = streamIndexFromValues(t.values);
+        if (t.type == VELDES_STREAM_SUBTITLE && (t.flags & VELDES_TRACK_TEXT) &&
+            index != burnedStream)
+            kept.push_back(index);
+    }
+    return kept;
 }
 
 int CMediaSource::interruptCallback(void* opaque) {
@@ -110,6 +129,7 @@ int CMediaSource::probe(MediaProbe* out) {
     out->path = ctx->url ? ctx->url : "";
     out->streams.clear();
     out->streamIndex.clear();
+    out->tracks.clear();
     int r = 0;
     // A capture's second input (its sound) numbers its streams after the first input's.
     for (AVFormatContext* input : {m_input.get(), m_input2.get()})
@@ -163,8 +183,17 @@ int CMediaSource::probeInput(AVFormatContext* ctx, int indexBase, MediaProbe* ou
         out->streams.push_back(info);
         out->streamIndex.push_back(indexBase + int(i));
     }
+    listTracks(ctx, indexBase, &out->tracks);
     if (indexBase)
         return 0;
+    if (!m_live) {
+        const bool pictures = std::any_of(out->streams.begin(), out->streams.end(),
+                                          [](const tagVeldesStreamInfo& s) {
+                                              return s.type == VELDES_STREAM_VIDEO;
+                                          });
+        out->tags = readTags(ctx, pictures);
+        out->coverStream = coverStreamOf(ctx);
+    }
 
     // A capture's length is its time limit (set by probe()); reading it would never end.
     const int64_t duration = m_live ? 0 : sourceLength(ctx, m_abort);

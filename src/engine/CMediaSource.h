@@ -4,6 +4,7 @@
 
 #include "AvUtil.h"
 #include "Orientation.h"
+#include "SourceTags.h"
 #include "velcodecapi.h"
 
 #include <atomic>
@@ -23,7 +24,20 @@ struct MediaProbe {
     // The picture as it is shown: turned and mirrored as the stream's display matrix says.
     int firstVideoWidth = 0, firstVideoHeight = 0;
     AVRational firstVideoSampleAspect{0, 1}; // 0/1 = not stated (square)
+    // The sound and subtitle tracks a person chooses between (VeldesGetMediaTracks).
+    std::vector<tagVeldesTrack> tracks;
+    // What outputs keep of the file besides pictures and sound: its global tags and the stream
+    // of its cover picture (-1: none).
+    Tags tags;
+    int coverStream = -1;
 };
+
+// The file stream index of a media's track of the given type and number (1, 2...), -1 when
+// there is none.
+int trackStreamIndex(const MediaProbe& probe, int type, int number);
+// The file stream indexes of the text subtitle tracks an output keeps, in file order: all but
+// the one burned into the pictures (-1: none).
+std::vector<int> keptTextTracks(const MediaProbe& probe, int burnedStream);
 
 // The two values of a stream record that the caller copies into the export setting: the
 // file's stream index + 1 (so 0 still means "no stream") and the FFmpeg codec id.

@@ -1,6 +1,9 @@
 #include "COutputWriter.h"
 
+#include "SubtitleTrack.h"
+
 extern "C" {
+#include <libavutil/avstring.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/intreadwrite.h>
 #include <libavutil/samplefmt.h>
@@ -83,6 +86,142 @@ int COutputWriter::openAudio(const AudioPlan& plan) {
     return m_fifo && m_audioFrame ? 0 : AVERROR(ENOMEM);
 }
 
+int COutputWriter::openSubtitles(const AVIOInterruptCB& interrupt) {
+    for (const SubtitlePlan& plan : m_plan.subtitles) {
+        std::string header;
+        int r = plan.source ? plan.source->header(plan.sourceStream, &interrupt, &header)
+                            : AVERROR(EINVAL);
+        if (r < 0)
+            return r;
+        SubtitleOut out;
+        out.encoder.reset(avcodec_alloc_context3(plan.encoder));
+        AVCodecContext* enc = out.encoder.get();
+        if (!enc)
+            return AVERROR(ENOMEM);
+        enc->time_base = {1, 1000};
+        // The text track's frame is the picture's (mov_text's text box).
+        if (m_plan.video) {
+            enc->width = m_plan.video->width;
+            enc->height = m_plan.video->height;
+        }
+        enc->subtitle_header = static_cast<uint8_t*>(av_mallocz(header.size() + 1));
+        if (!enc->subtitle_header)
+            return AVERROR(ENOMEM);
+        std::copy(header.begin(), header.end(), enc->subtitle_header);
+        enc->subtitle_header_size = int(header.size());
+        if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
+            enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        if ((r = avcodec_open2(enc, plan.encoder, nullptr)) < 0)
+            return fail(r, std::string("cannot open encoder ") + plan.encoder->name);
+        out.stream = avformat_new_stream(m_output, nullptr);
+        if (!out.stream)
+            return AVERROR(ENOMEM);
+        out.stream->time_base = enc->time_base;
+        out.stream->disposition = plan.disposition;
+        if (!plan.language.empty())
+            av_dict_set(&out.stream->metadata, "language", plan.language.c_str(), 0);
+        if (!plan.title.empty())
+            av_dict_set(&out.stream->metadata, "title", plan.title.c_str(), 0);
+        if ((r = avcodec_parameters_from_context(out.stream->codecpar, enc)) < 0)
+            return r;
+        m_subtitles.push_back(std::move(out));
+    }
+    return 0;
+}
+
+void COutputWriter::carryTagsAndCover(AVDictionary** options) {
+    for (const auto& [key, value] : m_plan.tags)
+        av_dict_set(&m_output->metadata, key.c_str(), value.c_str(), 0);
+    const std::string format = m_plan.format ? m_plan.format->name : "";
+    // AIFF keeps tags and cover in an ID3 chunk only when asked to.
+    if (format == "aiff" && (!m_plan.tags.empty() || (m_carryCover && m_plan.cover)))
+        av_dict_set(options, "write_id3v2", "1", 0);
+    // A cover that cannot be read (the file changed) is left out; the conversion goes on.
+    CoverPicture picture;
+    if (!m_carryCover || !m_plan.cover ||
+        readCoverPicture(m_plan.cover->path, m_plan.cover->streamIndex, &picture) < 0)
+        return;
+    const bool png = picture.codec == AV_CODEC_ID_PNG;
+    switch (m_plan.cover->way) {
+    case CoverWay::AttachedPicture:
+        if (!(m_coverStream = avformat_new_stream(m_output, nullptr)))
+            return;
+        m_coverStream->disposition = AV_DISPOSITION_ATTACHED_PIC;
+        m_coverStream->time_base = {1, 90000};
+        m_coverStream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+        m_coverStream->codecpar->codec_id = picture.codec;
+        m_coverStream->codecpar->width = picture.width;
+        m_coverStream->codecpar->height = picture.height;
+        av_dict_set(&m_coverStream->metadata, "comment", "Cover (front)", 0);
+        m_coverPacket = std::move(picture.packet);
+        break;
+    case CoverWay::Attachment: {
+        AVStream* s = avformat_new_stream(m_output, nullptr);
+        if (!s)
+            return;
+        s->codecpar->codec_type = AVMEDIA_TYPE_ATTACHMENT;
+        s->codecpar->codec_id = picture.codec;
+        s->codecpar->extradata = static_cast<uint8_t*>(
+            av_mallocz(size_t(picture.packet->size) + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (s->codecpar->extradata) {
+            std::copy_n(picture.packet->data, picture.packet->size, s->codecpar->extradata);
+            s->codecpar->extradata_size = picture.packet->size;
+        }
+        // Players take an attachment named "cover" for the file's picture.
+        av_dict_set(&s->metadata, "filename", png ? "cover.png" : "cover.jpg", 0);
+        av_dict_set(&s->metadata, "mimetype", png ? "image/png" : "image/jpeg", 0);
+        break;
+    }
+    case CoverWay::VorbisComment: {
+        const std::string comment = vorbisPictureComment(picture);
+        if (!comment.empty())
+            av_dict_set(&m_output->metadata, "METADATA_BLOCK_PICTURE", comment.c_str(), 0);
+        break;
+    }
+    case CoverWay::None:
+        break;
+    }
+}
+
+int COutputWriter::writeSubtitle(int output, const std::string& dialogue, double start,
+                                 double end) {
+    if (output < 0 || output >= int(m_subtitles.size()) || !(end > start))
+        return 0;
+    SubtitleOut& out = m_subtitles[size_t(output)];
+    AVSubtitleRect rect{};
+    rect.type = SUBTITLE_ASS;
+    rect.ass = const_cast<char*>(dialogue.c_str()); // only read by the encoder
+    AVSubtitleRect* rects[1] = {&rect};
+    AVSubtitle subtitle{};
+    subtitle.format = 1; // text
+    subtitle.num_rects = 1;
+    subtitle.rects = rects;
+    const int64_t from = std::llround(start * 1000.0);
+    const int64_t length = std::max<int64_t>(1, std::llround((end - start) * 1000.0));
+    subtitle.pts = from * (AV_TIME_BASE / 1000);
+    subtitle.end_display_time = uint32_t(std::min<int64_t>(length, UINT32_MAX - 1));
+    std::vector<uint8_t> buffer(dialogue.size() * 4 + 4096);
+    const int size =
+        avcodec_encode_subtitle(out.encoder.get(), buffer.data(), int(buffer.size()), &subtitle);
+    if (size < 0)
+        return fail(size, "encoding subtitles");
+    if (size == 0)
+        return 0;
+    PacketPtr packet = makePacket();
+    int r = packet ? av_new_packet(packet.get(), size) : AVERROR(ENOMEM);
+    if (r < 0)
+        return fail(r, "subtitles");
+    std::copy_n(buffer.data(), size, packet->data);
+    const AVRational ms{1, 1000};
+    packet->pts = packet->dts = av_rescale_q(from, ms, out.stream->time_base);
+    packet->duration = av_rescale_q(length, ms, out.stream->time_base);
+    packet->stream_index = out.stream->index;
+    packet->flags |= AV_PKT_FLAG_KEY;
+    if ((r = av_interleaved_write_frame(m_output, packet.get())) < 0)
+        return fail(r, "writing");
+    return 0;
+}
+
 int COutputWriter::openGivenSound() {
     m_audioStream = avformat_new_stream(m_output, nullptr);
     if (!m_audioStream)
@@ -104,17 +243,36 @@ int COutputWriter::open(const OutputPlan& plan, const std::string& finalPath,
         return fail(r, "video");
     if (plan.audio && (r = m_givenSound ? openGivenSound() : openAudio(*plan.audio)) < 0)
         return fail(r, "audio");
-    if (m_output->oformat->flags & AVFMT_NOFILE)
+    if ((r = openSubtitles(interrupt)) < 0)
+        return fail(r, "subtitles");
+    AVDictionary* options = nullptr;
+    carryTagsAndCover(&options);
+    if (m_output->oformat->flags & AVFMT_NOFILE) {
+        av_dict_free(&options);
         return fail(AVERROR(ENOSYS), "a muxer that names its own files");
+    }
     if ((r = m_file.create(finalPath)) < 0) {
+        av_dict_free(&options);
         m_error = m_file.error();
         return r;
     }
     m_output->pb = m_file.io();
     m_output->flags |= AVFMT_FLAG_CUSTOM_IO;
-    if ((r = avformat_write_header(m_output, nullptr)) < 0)
+    r = avformat_write_header(m_output, &options);
+    av_dict_free(&options);
+    if (r < 0)
         return fail(r, "cannot write the header");
     m_headerWritten = true;
+    // The cover goes first: MP3's and FLAC's muxers hold the sound back until the pictures are
+    // in (written past the interleaving queue, which has nothing yet).
+    if (m_coverPacket) {
+        m_coverPacket->stream_index = m_coverStream->index;
+        m_coverPacket->pts = m_coverPacket->dts = 0;
+        m_coverPacket->flags |= AV_PKT_FLAG_KEY;
+        if ((r = av_write_frame(m_output, m_coverPacket.get())) < 0)
+            return fail(r, "writing the cover");
+        m_coverPacket.reset();
+    }
     if (m_keptSound && m_audioStream && (r = m_keptSound->setStream(m_audioStream)) < 0)
         return fail(r, "audio");
     return 0;

@@ -28,6 +28,10 @@ public:
 
     // Encodes one picture as the next frame (its pts is overwritten).
     int writeVideo(AVFrame* frame);
+    // Writes one event of soft subtitle stream `output` (of the plan's subtitles): an ASS
+    // dialogue as FFmpeg's decoders give it, shown from `start` to `end` seconds of the output.
+    // Events of a stream come in order of their start.
+    int writeSubtitle(int output, const std::string& dialogue, double start, double end);
     // Appends `count` samples of `frame` starting at sample `offset` (encoder format).
     int writeAudio(const AVFrame* frame, int offset, int count);
     int writeSilence(int64_t samples);
@@ -55,6 +59,10 @@ public:
     void notePictures() { m_notePictures = true; }
     const std::vector<PictureNote>& pictureNotes() const { return m_pictureNotes; }
 
+    // Before open(): writes the plan's cover picture too. A run's output does; a measurement's
+    // leaves it out, as what it writes besides pictures and sound is scaled with the clip's
+    // length and a cover is the same size however long the clip.
+    void carryCover() { m_carryCover = true; }
     // Before open(): keeps the encoded sound for a later run of the same sound (takeSound()
     // after finish() hands it over).
     void keepSound() { m_keptSound = std::make_shared<CEncodedSound>(); }
@@ -79,6 +87,9 @@ public:
 private:
     int openVideo(const VideoPlan& plan);
     int openAudio(const AudioPlan& plan);
+    int openSubtitles(const AVIOInterruptCB& interrupt);
+    // The source's tags and cover as the container keeps them; muxer options into *options.
+    void carryTagsAndCover(AVDictionary** options);
     int encode(AVCodecContext* encoder, AVStream* stream, AVFrame* frame);
     int drainAudio(bool final);
     int openGivenSound();
@@ -96,6 +107,15 @@ private:
     CodecContextPtr m_videoEncoder, m_audioEncoder;
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;
+    struct SubtitleOut {
+        CodecContextPtr encoder;
+        AVStream* stream = nullptr;
+    };
+    std::vector<SubtitleOut> m_subtitles;
+    // The cover picture written once right after the header (an attached picture stream).
+    PacketPtr m_coverPacket;
+    AVStream* m_coverStream = nullptr;
+    bool m_carryCover = false;
     AudioFifoPtr m_fifo;
     FramePtr m_audioFrame;
     PacketPtr m_packet;

@@ -217,6 +217,7 @@ int CRunWorker::exportAll(CWriterThread* writer) {
 int CRunWorker::exportPass(COutputWriter& writer, int lastId) {
     AVIOInterruptCB interruptCallback{&CRunWorker::interrupt, this};
     writer.useSound(m_sound);
+    writer.carryCover();
     int r = writer.open(m_request.plan, m_request.outputPath, interruptCallback,
                         m_request.replaceExisting);
     if (r < 0) {
@@ -276,7 +277,9 @@ void CRunWorker::main() {
     const int lastId = m_request.sources.back().mediaId;
     int r = 0;
     SizeFit fit;
-    fit.keepSample = true;
+    // A measurement's encode has no cover, nor soft subtitles (its replays cannot hand them
+    // on): with either to keep, the run always writes its own output.
+    fit.keepSample = m_request.plan.subtitles.empty() && !m_request.plan.cover;
     std::string why;
     // Sound to be normalised and not measured yet is measured before anything is encoded.
     r = LoudnessMeter::resolveAll(&m_request.sources, m_request.plan, &m_abort);

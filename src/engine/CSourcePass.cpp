@@ -68,6 +68,12 @@ int CSourcePass::openSource() {
     }
     if (m_hasAudio)
         m_audioFilter.configure(*m_plan.audio, m_source.soundLevel.value_or(SoundLevel{}));
+    // The burned subtitles are drawn by the video filter; the kept ones go to the writer.
+    r = m_subtitles.open(m_source.probe, m_source.subtitles, m_hasVideo ? m_source.burnSubtitle : -1,
+                         m_plan, m_begin, m_control.abortFlag());
+    if (r < 0)
+        return r;
+    m_videoFilter.burnSubtitles(m_subtitles.burn());
     m_videoDone = !m_hasVideo;
     m_audioDone = !m_hasAudio;
     if (m_plan.video && !m_hasVideo)
@@ -172,7 +178,8 @@ int CSourcePass::run(double timelineStart, double* length) {
         r = type == AVMEDIA_TYPE_VIDEO ? handleVideo(frame.get(), t, length)
                                        : handleAudio(frame.get(), t, length);
         av_frame_unref(frame.get());
-        if (r < 0)
+        if (r < 0 || (r = m_subtitles.release(m_writer, std::max(m_videoPosition, m_audioPosition),
+                                              m_start, m_openEnded ? 0.0 : m_length)) < 0)
             return r;
         reportProgress();
     }
@@ -388,7 +395,7 @@ int CSourcePass::finishClip() {
         return r;
     if (m_plan.audio && (r = fillAudioTo(audioTarget())) < 0)
         return r;
-    return 0;
+    return m_subtitles.release(m_writer, m_length, m_start, m_length);
 }
 
 void CSourcePass::reportProgress() {

@@ -9,6 +9,7 @@
 #include "FilterGraph.h"
 #include "MediaEdits.h"
 #include "OutputPlan.h"
+#include "PassSubtitles.h"
 #include "SoundLevel.h"
 
 #include <atomic>
@@ -31,6 +32,10 @@ struct PassSource {
     LoudnessTarget loudness;
     std::optional<LoudnessFigures> loudnessKnown; // measured earlier, in some run's shape
     std::optional<SoundLevel> soundLevel;         // applied to the sound; resolved before passes
+    // The source's subtitle tracks, read when first needed (shared by the media's runs and
+    // measurements), and the one drawn into the pictures (a file stream index, -1: none).
+    std::shared_ptr<SourceSubtitles> subtitles;
+    int burnSubtitle = -1;
 };
 
 // What a pass needs from the run that drives it.
@@ -87,6 +92,7 @@ private:
     std::unique_ptr<CDecodeAhead> m_ahead; // started once the clip's begin is reached
     CVideoFilter m_videoFilter;
     CAudioFilter m_audioFilter;
+    CPassSubtitles m_subtitles;
 
     bool m_hasVideo = false, m_hasAudio = false; // the source feeds that output stream
     bool m_videoDone = false, m_audioDone = false;

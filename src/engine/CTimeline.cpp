@@ -2,6 +2,7 @@
 
 #include "DevicePath.h"
 #include "EncodedSize.h"
+#include "SubtitleTrack.h"
 #include "velcodecutil.h"
 
 #include <algorithm>
@@ -95,11 +96,16 @@ int CTimeline::addMedia(const tagVeldesTrackInfo* track) {
             return -3; // opens, but holds no audio or video
     }
     probe.path = path;
+    std::shared_ptr<SourceSubtitles> subtitles;
+    if (std::any_of(probe.tracks.begin(), probe.tracks.end(),
+                    [](const tagVeldesTrack& t) { return t.type == VELDES_STREAM_SUBTITLE; }))
+        subtitles = std::make_shared<SourceSubtitles>(path, probe.startTime);
     std::lock_guard lock(m_mutex);
     if (m_closed)
         return -1;
     int id = m_nextMediaId++;
     m_media[id].probe = std::move(probe);
+    m_media[id].subtitles = std::move(subtitles);
     return id;
 }
 
@@ -137,6 +143,26 @@ int CTimeline::duration(int mediaId, int64_t* durationMs) {
     if (!media || !durationMs)
         return -1;
     *durationMs = media->probe.durationMs;
+    return 0;
+}
+
+int CTimeline::mediaTracks(int mediaId, tagVeldesTrack** tracks) {
+    std::lock_guard lock(m_mutex);
+    Media* media = find(mediaId);
+    if (!media || !tracks)
+        return -1;
+    // Never changed after probing: valid as long as the media.
+    *tracks = media->probe.tracks.empty() ? nullptr : media->probe.tracks.data();
+    return int(media->probe.tracks.size());
+}
+
+int CTimeline::setSubtitles(int mediaId, int burnTrack) {
+    std::lock_guard lock(m_mutex);
+    Media* media = find(mediaId);
+    if (!media || burnTrack < 0 ||
+        (burnTrack > 0 && trackStreamIndex(media->probe, VELDES_STREAM_SUBTITLE, burnTrack) < 0))
+        return -1;
+    media->burnTrack = burnTrack;
     return 0;
 }
 
@@ -221,6 +247,10 @@ PassSource CTimeline::passSource(int mediaId, const Media& media) const {
         source.videoStream = streamIndexFromValues(media.setting->videoValues);
         source.audioStream = streamIndexFromValues(media.setting->audioValues);
     }
+    source.subtitles = media.subtitles;
+    if (media.burnTrack > 0)
+        source.burnSubtitle =
+            trackStreamIndex(media.probe, VELDES_STREAM_SUBTITLE, media.burnTrack);
     source.loudness = media.loudness;
     if (media.loudnessFigures &&
         media.loudnessKey ==
@@ -242,6 +272,9 @@ int CTimeline::measureSize(int mediaId, VeldesEventCallback callback, void* user
     if (planOutput(target, &request.plan, &why) < 0)
         return -2;
     request.clip = passSource(mediaId, *media);
+    // Tags count in the size (a measurement leaves the cover out, see COutputWriter); soft
+    // subtitles are a few bytes a minute and would cost a read of the whole file.
+    planCarried(&request.plan, media->probe, nullptr, request.clip.burnSubtitle, false);
     request.key = CSizeSampler::sizeKey(target, request.clip);
     if (request.key == media->measuredKey)
         return media->measuredBytes < 0 ? media->measuredStatus : 2;
@@ -319,6 +352,9 @@ int CTimeline::run(const int* mediaIds, int count, const tagVeldesExportInfo* in
     if (planOutput(withSourceShape(targetOf(*info), request.sources.front().probe), &request.plan,
                    &why) < 0)
         return refuse(-2, why);
+    // A merge keeps the first source's tags, cover and subtitle tracks.
+    const PassSource& first = request.sources.front();
+    planCarried(&request.plan, first.probe, first.subtitles, first.burnSubtitle, true);
     // A merge is limited as a whole, by the limit of the source it is named after, and each of
     // its parts is brought to that source's loudness.
     if (Media* first = find(mediaIds[0])) {

@@ -29,6 +29,10 @@ public:
     int removeMedia(int mediaId);
     int mediaInfo(int mediaId, tagVeldesStreamInfo** streams);
     int duration(int mediaId, int64_t* durationMs);
+    // The sound and subtitle tracks (VeldesGetMediaTracks), and the subtitle track burned into
+    // the pictures (0: none).
+    int mediaTracks(int mediaId, tagVeldesTrack** tracks);
+    int setSubtitles(int mediaId, int burnTrack);
     int setExportSetting(int mediaId, const tagVeldesExportSetting* setting);
     int setBegin(int mediaId, int64_t positionMs);
     int setStop(int mediaId, int64_t positionMs);
@@ -89,6 +93,9 @@ private:
         std::optional<LoudnessFigures> loudnessFigures;
         std::string levelKey; // ... and target and encoder soundLevel was resolved for
         std::optional<SoundLevel> soundLevel;
+        int burnTrack = 0; // number of the subtitle track drawn into the pictures, 0: none
+        // The source's subtitles once read; only for sources that have subtitle tracks.
+        std::shared_ptr<SourceSubtitles> subtitles;
     };
 
     Media* find(int mediaId);

@@ -28,6 +28,7 @@ int CTimeline::planTargetSize(int mediaId, int64_t bytes, int64_t* videoBitRate,
         if (planOutput(targetFor(*media), &plan, why) < 0)
             return -2;
         clip = passSource(mediaId, *media);
+        planCarried(&plan, media->probe, nullptr, clip.burnSubtitle, false);
     }
     // Measured outside the lock, as a run would; a shutdown does not wait for it.
     std::atomic<bool> abort{false};

@@ -80,6 +80,15 @@ int CWriterThread::writeSilence(int64_t samples) {
     return r;
 }
 
+int CWriterThread::writeSubtitle(int output, std::string dialogue, double start, double end) {
+    Job job{Job::Kind::Subtitle, nullptr};
+    job.count = output;
+    job.text = std::move(dialogue);
+    job.start = start;
+    job.end = end;
+    return push(std::move(job));
+}
+
 int CWriterThread::drain() {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_error || (m_queue.empty() && !m_busy); });
@@ -120,6 +129,9 @@ void CWriterThread::main() {
             break;
         case Job::Kind::Silence:
             r = m_writer.writeSilence(job.samples);
+            break;
+        case Job::Kind::Subtitle:
+            r = m_writer.writeSubtitle(job.count, job.text, job.start, job.end);
             break;
         }
         job.frame.reset();

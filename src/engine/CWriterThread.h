@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace vel {
@@ -30,6 +31,9 @@ public:
     int writeVideo(AVFrame* frame);
     int writeAudio(const AVFrame* frame, int offset, int count);
     int writeSilence(int64_t samples);
+    // One soft subtitle event (COutputWriter::writeSubtitle). Not recorded on a tape: a
+    // measurement's replay has no subtitles.
+    int writeSubtitle(int output, std::string dialogue, double start, double end);
     int64_t videoFrames() const { return m_videoFrames; }
     int64_t audioSamples() const { return m_audioSamples; }
 
@@ -40,10 +44,12 @@ public:
 
 private:
     struct Job {
-        enum class Kind { Video, Audio, Silence } kind;
+        enum class Kind { Video, Audio, Silence, Subtitle } kind;
         FramePtr frame;
         int offset = 0, count = 0;
         int64_t samples = 0;
+        std::string text{}; // Subtitle: the dialogue, shown from `start` to `end` (output seconds)
+        double start = 0.0, end = 0.0;
     };
     int push(Job job);
     void main();

@@ -125,6 +125,13 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
     double toFrameX = double(width) / spaceWidth, toFrameY = double(height) / spaceHeight;
     // The shape that is kept: the crop's when it is scaled up, else the whole frame's.
     int keptWidth = width, keptHeight = height;
+    // Subtitles land on the kept part of the upright picture, sized for it, before any scale.
+    auto burn = [&](int x, int y, int w, int h) {
+        return m_burn ? m_burn->addTo(g, &chain, {width, height, x, y, w, h, m_edits.flip & 3}) : 0;
+    };
+    if (!m_edits.crop)
+        if (int r = burn(0, 0, width, height); r < 0)
+            return r;
     if (m_edits.crop) {
         const CropRect& c = *m_edits.crop;
         int left = std::clamp(int(std::floor(c.left * toFrameX)), 0, width - 2);
@@ -137,6 +144,8 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
                                    {"h", std::to_string(cropHeight)},
                                    {"x", std::to_string(left)},
                                    {"y", std::to_string(top)}}));
+        if (int r = burn(left, top, cropWidth, cropHeight); r < 0)
+            return r;
         if (m_edits.cropScale) {
             keptWidth = cropWidth;
             keptHeight = cropHeight;
@@ -247,7 +256,9 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
 int CVideoFilter::push(AVFrame* frame) {
     if (m_graph &&
         (frame->width != m_width || frame->height != m_height || frame->format != m_format)) {
-        int r = av_buffersrc_close(m_source, frame->pts, 0);
+        int r = m_burn ? m_burn->close() : 0;
+        if (r >= 0)
+            r = av_buffersrc_close(m_source, frame->pts, 0);
         if (r < 0 || (r = pullInto(m_sink, &m_pending)) < 0)
             return r;
         m_graph.reset();
@@ -258,12 +269,17 @@ int CVideoFilter::push(AVFrame* frame) {
         if (r < 0)
             return r;
     }
+    if (m_burn && frame->pts != AV_NOPTS_VALUE)
+        if (int r = m_burn->feed(double(frame->pts) * av_q2d(m_timeBase)); r < 0)
+            return r;
     return av_buffersrc_add_frame_flags(m_source, frame, AV_BUFFERSRC_FLAG_KEEP_REF);
 }
 
 int CVideoFilter::close(int64_t endPts) {
     if (!m_graph)
         return 0;
+    if (int r = m_burn ? m_burn->close() : 0; r < 0)
+        return r;
     return av_buffersrc_close(m_source, endPts, 0);
 }
 

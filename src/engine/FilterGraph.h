@@ -8,6 +8,7 @@
 #include "MediaEdits.h"
 #include "OutputPlan.h"
 #include "SoundLevel.h"
+#include "SubtitleBurn.h"
 
 #include <deque>
 #include <initializer_list>
@@ -27,6 +28,10 @@ public:
     // source's first video stream); `timeBase`: of the frames that will be pushed.
     int configure(const VideoPlan& plan, const MediaEdits& edits, int sourceWidth, int sourceHeight,
                   AVRational timeBase);
+
+    // Subtitles drawn into the pictures after the crop, before the scale (null: none). Before
+    // the first push.
+    void burnSubtitles(std::shared_ptr<CSubtitleBurn> burn) { m_burn = std::move(burn); }
 
     // Pushes one frame (pts in the configured time base, relative to the clip start). A change
     // of frame size or format rebuilds the graph.
@@ -50,6 +55,7 @@ private:
     AVFilterContext* m_source = nullptr;
     AVFilterContext* m_sink = nullptr;
     std::deque<FramePtr> m_pending; // output of a graph replaced mid-stream
+    std::shared_ptr<CSubtitleBurn> m_burn;
 };
 
 class CAudioFilter {

@@ -1,7 +1,9 @@
 #include "OutputPlan.h"
 
 #include "AvUtil.h"
+#include "CMediaSource.h"
 #include "PictureFit.h"
+#include "SubtitleTrack.h"
 #include "velcodecutil.h"
 
 #include <cmath>
@@ -199,6 +201,70 @@ int planOutput(const ExportTarget& target, OutputPlan* plan, std::string* why) {
         plan->audio = a;
     }
     return 0;
+}
+
+namespace {
+
+// The encoder of a kept text track in the planned container: the track's own coding where the
+// container takes it (Matroska: SRT, ASS, WebVTT), else mov_text (MP4, MOV, 3GP) or SRT.
+const AVCodec* subtitleEncoder(const AVOutputFormat* muxer, AVCodecID sourceCodec) {
+    if (sourceCodec == AV_CODEC_ID_SSA)
+        sourceCodec = AV_CODEC_ID_ASS;
+    for (AVCodecID id : {sourceCodec, AV_CODEC_ID_MOV_TEXT, AV_CODEC_ID_SUBRIP}) {
+        const AVCodec* encoder = avcodec_find_encoder(id);
+        if (encoder && isTextSubtitle(id) &&
+            avformat_query_codec(muxer, id, FF_COMPLIANCE_NORMAL) == 1)
+            return encoder;
+    }
+    return nullptr;
+}
+
+// The ISO 639-2 codes that have a bibliographic form (Matroska's "fre", "ger") besides the
+// terminological one: QuickTime's language table knows only the latter ("fra", "deu").
+std::string terminologicalLanguage(const std::string& code) {
+    static const char* const kPairs[][2] = {
+        {"alb", "sqi"}, {"arm", "hye"}, {"baq", "eus"}, {"bur", "mya"}, {"chi", "zho"},
+        {"cze", "ces"}, {"dut", "nld"}, {"fre", "fra"}, {"geo", "kat"}, {"ger", "deu"},
+        {"gre", "ell"}, {"ice", "isl"}, {"mac", "mkd"}, {"mao", "mri"}, {"may", "msa"},
+        {"per", "fas"}, {"rum", "ron"}, {"slo", "slk"}, {"tib", "bod"}, {"wel", "cym"}};
+    for (const auto& pair : kPairs)
+        if (code == pair[0])
+            return pair[1];
+    return code;
+}
+
+} // namespace
+
+void planCarried(OutputPlan* plan, const MediaProbe& probe,
+                 const std::shared_ptr<SourceSubtitles>& source, int burnedStream, bool subtitles) {
+    plan->tags = probe.tags;
+    plan->cover.reset();
+    plan->subtitles.clear();
+    const CoverWay way = plan->format ? coverWayOf(plan->format->name) : CoverWay::None;
+    if (probe.coverStream >= 0 && way != CoverWay::None)
+        plan->cover = CoverPlan{probe.path, probe.coverStream, way};
+    // Subtitles go with pictures only.
+    if (!subtitles || !source || !plan->video || !plan->muxer)
+        return;
+    for (int index : keptTextTracks(probe, burnedStream)) {
+        for (const tagVeldesTrack& t : probe.tracks) {
+            if (t.type != VELDES_STREAM_SUBTITLE || streamIndexFromValues(t.values) != index)
+                continue;
+            SubtitlePlan s;
+            s.encoder = subtitleEncoder(plan->muxer, AVCodecID(t.values[1]));
+            if (!s.encoder)
+                return; // the container takes no text subtitles
+            s.language = std::string(plan->muxer->name) == "mov"
+                             ? terminologicalLanguage(t.language)
+                             : std::string(t.language);
+            s.title = t.title;
+            s.disposition = ((t.flags & VELDES_TRACK_DEFAULT) ? AV_DISPOSITION_DEFAULT : 0) |
+                            ((t.flags & VELDES_TRACK_FORCED) ? AV_DISPOSITION_FORCED : 0);
+            s.source = source;
+            s.sourceStream = index;
+            plan->subtitles.push_back(std::move(s));
+        }
+    }
 }
 
 } // namespace vel

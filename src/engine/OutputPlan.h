@@ -5,9 +5,12 @@
 #pragma once
 
 #include "CodecMap.h"
+#include "SourceTags.h"
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vel {
 
@@ -52,14 +55,46 @@ struct AudioPlan {
     int64_t bitRate = 0; // what the stream will carry (PCM: rate x channels x 16)
 };
 
+// The cover picture an output carries, read from its source file when the output is opened
+// (by a run's writer only: see COutputWriter::carryCover).
+struct CoverPlan {
+    std::string path;
+    int streamIndex = -1;
+    CoverWay way = CoverWay::None;
+};
+
+class SourceSubtitles;
+
+// One soft subtitle stream of the output: the k-th kept text track of each source goes into the
+// k-th of these (see keptTextTracks).
+struct SubtitlePlan {
+    const AVCodec* encoder = nullptr; // mov_text, subrip, ass or webvtt
+    std::string language, title;
+    int disposition = 0;
+    // The first source's track, whose ASS header (styles) the stream is written with.
+    std::shared_ptr<SourceSubtitles> source;
+    int sourceStream = -1;
+};
+
 struct OutputPlan {
     const FormatEntry* format = nullptr;
     const AVOutputFormat* muxer = nullptr;
     std::optional<VideoPlan> video;
     std::optional<AudioPlan> audio;
+    // What the output keeps of its first source besides pictures and sound (planCarried).
+    Tags tags;
+    std::optional<CoverPlan> cover;
+    std::vector<SubtitlePlan> subtitles;
 };
 
 // Fills *plan; returns 0, or a negative value with the reason in *why.
 int planOutput(const ExportTarget& target, OutputPlan* plan, std::string* why);
+
+// What the first source of an output leaves besides pictures and sound, as far as the planned
+// container carries it: its tags, its cover picture, and (with `subtitles`) its text subtitle
+// tracks other than `burnedStream`. `probe` is the first source's; `source` reads its subtitles.
+struct MediaProbe;
+void planCarried(OutputPlan* plan, const MediaProbe& probe,
+                 const std::shared_ptr<SourceSubtitles>& source, int burnedStream, bool subtitles);
 
 } // namespace vel

@@ -77,6 +77,16 @@ int VeldesGetMediaDuration(VeldesTimeline handle, int mediaId, int64_t* duration
     return t ? t->duration(mediaId, durationMs) : -1;
 }
 
+int VeldesGetMediaTracks(VeldesTimeline handle, int mediaId, tagVeldesTrack** tracks) {
+    auto t = lookup(handle);
+    return t ? t->mediaTracks(mediaId, tracks) : -1;
+}
+
+int VeldesSetMediaSubtitles(VeldesTimeline handle, int mediaId, int burn) {
+    auto t = lookup(handle);
+    return t ? t->setSubtitles(mediaId, burn) : -1;
+}
+
 int VeldesSetExportSetting(VeldesTimeline handle, int mediaId,
                            const tagVeldesExportSetting* setting) {
     auto t = lookup(handle);

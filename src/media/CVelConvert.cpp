@@ -179,6 +179,61 @@ MediaItem CVelConvert::copyOf(const MediaItem& item) {
     return item;
 }
 
+bool CVelConvert::tracks(const MediaItem* item, std::vector<tagVeldesTrack>* out) const {
+    out->clear();
+    const Entry* entry = entryOf(item);
+    if (!entry || !timeline_) {
+        return false;
+    }
+    tagVeldesTrack* records = nullptr;
+    const int count = VeldesGetMediaTracks(timeline_, entry->mediaId, &records);
+    if (count < 0) {
+        return false;
+    }
+    if (records && count > 0) {
+        out->assign(records, records + count);
+    }
+    return true;
+}
+
+ChosenStreams CVelConvert::itemStreams(const MediaItem& item, int mediaId,
+                                       const tagVeldesStreamInfo* streams, int count) const {
+    ChosenStreams chosen = chooseStreams(streams, count);
+    const int sounds = static_cast<int>(std::count_if(
+        streams, streams + std::max(0, count),
+        [](const tagVeldesStreamInfo& s) { return s.type == VELDES_STREAM_AUDIO; }));
+    if (!streams || sounds < 2) {
+        return chosen; // nothing to choose between
+    }
+    tagVeldesTrack* tracks = nullptr;
+    const int trackCount = VeldesGetMediaTracks(timeline_, mediaId, &tracks);
+    const tagVeldesTrack* wanted = nullptr;
+    for (int pass = 0; pass < 3 && !wanted; ++pass) {
+        for (int i = 0; tracks && i < trackCount && !wanted; ++i) {
+            const tagVeldesTrack& t = tracks[i];
+            const bool sound = t.type == VELDES_STREAM_AUDIO;
+            if (sound && ((pass == 0 && t.number == item.audioTrack) ||
+                          (pass == 1 && (t.flags & VELDES_TRACK_DEFAULT)) || pass == 2)) {
+                wanted = &t;
+            }
+        }
+    }
+    for (int i = 0; wanted && i < count; ++i) {
+        if (streams[i].type == VELDES_STREAM_AUDIO &&
+            streams[i].audioValues[0] == wanted->values[0]) {
+            chosen.audio = &streams[i];
+        }
+    }
+    return chosen;
+}
+
+void CVelConvert::applySubtitles(const MediaItem& item, Entry* entry) {
+    if (entry && timeline_ && entry->burnSent != item.burnSubtitles &&
+        VeldesSetMediaSubtitles(timeline_, entry->mediaId, item.burnSubtitles) == 0) {
+        entry->burnSent = item.burnSubtitles;
+    }
+}
+
 void CVelConvert::updateDuration(MediaItem* item) {
     const Entry* entry = entryOf(item);
     if (entry && timeline_) {
@@ -203,7 +258,7 @@ int CVelConvert::computeEstimate(MediaItem* item, int mediaId) {
     if (count < 0) {
         return 0;
     }
-    const ChosenStreams chosen = chooseStreams(streams, count);
+    const ChosenStreams chosen = itemStreams(*item, mediaId, streams, count);
     if (chosen.any()) {
         const tagVeldesExportSetting setting = buildExportSetting(*item->profile, chosen);
         if (VeldesSetExportSetting(timeline_, mediaId, &setting) < 0) {
@@ -211,6 +266,7 @@ int CVelConvert::computeEstimate(MediaItem* item, int mediaId) {
         }
     }
     applyClip(*item, mediaId);
+    applySubtitles(*item, entryOfMediaId(mediaId));
     if (Entry* entry = entryOfMediaId(mediaId)) {
         attachEstimateEdits(item, entry);
     }

@@ -24,6 +24,7 @@
 // entries change only while no callback runs (Stop leaves the list commands enabled while a
 // callback may still be on its way out).
 
+#include "ExportDerivation.h"
 #include "MediaItem.h"
 #include "MessageTarget.h"
 #include "VelSettings.h"
@@ -108,6 +109,9 @@ public:
     // A copy of the item taken while no progress callback writes it: a callback of a stopped
     // run may still be on its way out when the item is duplicated.
     MediaItem copyOf(const MediaItem& item);
+    // The sound and subtitle tracks of the item's source (VeldesGetMediaTracks): false when
+    // the item has no entry.
+    bool tracks(const MediaItem* item, std::vector<tagVeldesTrack>* tracks) const;
     // Writes the engine's duration into item->duration.
     void updateDuration(MediaItem* item);
     // Writes the output size estimate for the item's profile and clip into item->outputEstimate;
@@ -233,6 +237,7 @@ private:
         // conversion runs by then, and no conversion records it again before that.
         std::atomic<bool> windingUp{false};
         std::string output; // the last finished output; under pathsMutex_
+        int burnSent = 0;   // the burned subtitle track the engine was told (user-interface thread)
     };
     enum class RunOutcome { Started, MoveOn, Ended };
 
@@ -245,6 +250,12 @@ private:
     MediaItem* lastChecked() const;
     int indexOf(const MediaItem* item) const;
     void applyClip(const MediaItem& item, int mediaId);
+    // The streams the item's export setting is made from: its picture, and the sound it chose
+    // (item.audioTrack; else the track the file marks default; else the first).
+    ChosenStreams itemStreams(const MediaItem& item, int mediaId,
+                              const tagVeldesStreamInfo* streams, int count) const;
+    // Tells the engine the item's burned subtitle track when it changed.
+    void applySubtitles(const MediaItem& item, Entry* entry);
     // Sets the export setting and clip and writes the instant figure; the engine's result.
     int computeEstimate(MediaItem* item, int mediaId);
     // An engine thread's word that a measurement is there: only a post of `Msg` with the media

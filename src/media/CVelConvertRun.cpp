@@ -125,7 +125,8 @@ int CVelConvert::prepareExportInfo(MediaItem* item, bool merged) {
     if (count < 0) {
         return 0;
     }
-    const ChosenStreams chosen = chooseStreams(streams, count);
+    const ChosenStreams chosen = itemStreams(*item, entry->mediaId, streams, count);
+    applySubtitles(*item, entryOf(item));
     // Sound made of nothing but silence is not what an audio profile promises; a merge may
     // still take its sound from its other sources.
     if (!merged && !profile.hasVideo() && !chosen.audio) {
@@ -299,6 +300,7 @@ void CVelConvert::mergeRun(MediaItem* item) {
         applyClip(*source, sourceEntry->mediaId);
         attachEdits(source, sourceEntry->mediaId);
         applyLoudness(*source); // its figures; the head's target holds for every part
+        applySubtitles(*source, entryOf(source));
     }
     exportInfo_.previewWindow = previewWindow_;
 

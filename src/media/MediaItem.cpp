@@ -146,3 +146,56 @@ std::string MediaItem::outputExtension() const {
 std::string MediaItem::engineFormat() const {
     return profile ? std::string(ProfileCatalogue::engineFormatOf(*profile)) : std::string();
 }
+
+std::string trackDescription(const tagVeldesTrack& track) {
+    std::string text = std::to_string(track.number) + ": ";
+    text += track.language[0] ? track.language : "no language";
+    text += ", ";
+    text += track.codec[0] ? track.codec : "unknown coding";
+    if (track.type == VELDES_STREAM_AUDIO) {
+        switch (track.channels) {
+        case 1:
+            text += ", mono";
+            break;
+        case 2:
+            text += ", stereo";
+            break;
+        case 6:
+            text += ", 5.1";
+            break;
+        case 8:
+            text += ", 7.1";
+            break;
+        default:
+            if (track.channels > 0)
+                text += ", " + std::to_string(track.channels) + " channels";
+        }
+        if (track.sampleRate > 0)
+            text += ", " + fixed(track.sampleRate / 1000.0, track.sampleRate % 1000 ? 1 : 0) +
+                    " kHz";
+    } else {
+        text += (track.flags & VELDES_TRACK_BITMAP) ? ", pictures" : ", text";
+        if (track.flags & VELDES_TRACK_FORCED)
+            text += ", forced";
+    }
+    if (track.flags & VELDES_TRACK_DEFAULT)
+        text += ", default";
+    if (track.title[0])
+        text += std::string(" - ") + track.title;
+    return text;
+}
+
+int32_t effectiveAudioTrack(const MediaItem& item, const std::vector<tagVeldesTrack>& tracks) {
+    int32_t first = 0, marked = 0;
+    for (const tagVeldesTrack& t : tracks) {
+        if (t.type != VELDES_STREAM_AUDIO)
+            continue;
+        if (t.number == item.audioTrack)
+            return t.number;
+        if (!first)
+            first = t.number;
+        if (!marked && (t.flags & VELDES_TRACK_DEFAULT))
+            marked = t.number;
+    }
+    return marked ? marked : first;
+}

@@ -103,6 +103,12 @@ struct MediaItem {
     int32_t flip = 0; // bit 0 horizontal, bit 1 vertical
     MediaCrop crop;
     MediaLoudness loudness;
+    // The source's tracks the output takes (numbers as VeldesGetMediaTracks gives them, 1, 2...
+    // per type): the sound, 0 = the one the file marks as default (else the first); the
+    // subtitles drawn into the pictures, 0 = none (text subtitles are kept as soft subtitles
+    // where the output's container carries them).
+    int32_t audioTrack = 0;
+    int32_t burnSubtitles = 0;
     // Written on the user-interface thread only while nothing converts.
     MeasuredLoudness measuredLoudness;
     VEL_DEVICE_INFO device;
@@ -137,6 +143,13 @@ struct MediaItem {
 
 // The file list pane owns the items; everything else reaches them through this list.
 using MediaList = std::vector<std::unique_ptr<MediaItem>>;
+
+// One sound or subtitle track in words, as the track choices list it: "1: eng, aac, stereo,
+// 48 kHz, default - Director's commentary"; "2: fre, hdmv_pgs_subtitle, pictures".
+std::string trackDescription(const tagVeldesTrack& track);
+// The item's sound track as VeldesGetMediaTracks numbers them: its choice where the source has
+// that track, else the one the file marks default, else the first; 0 without sound tracks.
+int32_t effectiveAudioTrack(const MediaItem& item, const std::vector<tagVeldesTrack>& tracks);
 
 // "%02d:%02d:%02d" of a millisecond count (low 32 bits, signed), hours modulo 24.
 std::string mediaTimeText(int64_t milliseconds);

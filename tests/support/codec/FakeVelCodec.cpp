@@ -1,6 +1,7 @@
 #include "FakeVelCodec.h"
 
 #include <algorithm>
+#include <cstdio>
 
 tagVeldesStreamInfo FakeSource::videoStream(int width, int height, double frameRate, int bitRate) {
     tagVeldesStreamInfo s{};
@@ -43,6 +44,22 @@ FakeSource FakeSource::audio(int sampleRate, int channels, int bitRate) {
     return s;
 }
 
+tagVeldesTrack FakeSource::track(int type, int number, const char* language, const char* codec,
+                                 int flags, int valueIndex) {
+    tagVeldesTrack t{};
+    t.type = type;
+    t.number = number;
+    t.flags = flags;
+    t.values[0] = valueIndex;
+    std::snprintf(t.language, sizeof t.language, "%s", language);
+    std::snprintf(t.codec, sizeof t.codec, "%s", codec);
+    if (type == VELDES_STREAM_AUDIO) {
+        t.channels = 2;
+        t.sampleRate = 48000;
+    }
+    return t;
+}
+
 FakeVelCodec& FakeVelCodec::instance() {
     static FakeVelCodec fake;
     return fake;
@@ -68,6 +85,7 @@ void FakeVelCodec::reset() {
     sources_.clear();
     media_.clear();
     streamArrays_.clear();
+    trackArrays_.clear();
     runs_.clear();
     runResults_.clear();
     filterResults_.clear();

@@ -50,6 +50,8 @@ struct FakeSource {
     bool failRun = false;    // automatic runs report a negative status for this source
     // What VeldesGetMediaLoudness answers once asked to measure; none: nothing to measure.
     std::optional<tagVeldesLoudness> loudness;
+    // What VeldesGetMediaTracks answers (not recorded as a call, like loudness).
+    std::vector<tagVeldesTrack> tracks;
 
     static tagVeldesStreamInfo videoStream(int width, int height, double frameRate,
                                            int bitRate = 500000);
@@ -58,6 +60,9 @@ struct FakeSource {
     static FakeSource movie(int width = 320, int height = 240, double frameRate = 25.0);
     static FakeSource video(int width, int height, double frameRate);
     static FakeSource audio(int sampleRate, int channels, int bitRate = 128000);
+    // A track record; `values` of a sound track are those of its stream record.
+    static tagVeldesTrack track(int type, int number, const char* language, const char* codec,
+                                int flags = 0, int valueIndex = 0);
 };
 
 // A copy of one engine call. Only the fields that the function takes are filled.
@@ -92,6 +97,7 @@ struct FakeMedia {
     // VeldesSetMediaLoudness (not recorded as a call: loudness is beside the described calls).
     double loudnessTarget = 0.0, loudnessCeiling = 0.0;
     bool loudnessMeasured = false; // asked to measure, and the source has scripted figures
+    int burnSubtitles = 0;         // VeldesSetMediaSubtitles (not recorded as a call)
 };
 
 struct FakeRun {
@@ -196,6 +202,8 @@ public:
                     const tagVeldesLoudness* measured);
     int bitrateByQuality(int width, int height, double frameRate, int codecId, int reserved,
                          int quality);
+    int getTracks(VeldesTimeline timeline, int mediaId, tagVeldesTrack** tracks);
+    int setSubtitles(VeldesTimeline timeline, int mediaId, int burn);
 
 private:
     FakeVelCodec() = default;
@@ -231,6 +239,7 @@ private:
     std::map<std::string, FakeSource> sources_;
     std::map<int, FakeMedia> media_;
     std::map<int, std::vector<tagVeldesStreamInfo>> streamArrays_; // valid until the next query
+    std::map<int, std::vector<tagVeldesTrack>> trackArrays_;
     std::map<int, FakeRun> runs_;
     std::deque<int> runResults_;
     std::map<int, int> filterResults_;

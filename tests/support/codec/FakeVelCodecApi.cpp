@@ -32,6 +32,12 @@ int VeldesGetMediaInfo(VeldesTimeline timeline, int mediaId, tagVeldesStreamInfo
 int VeldesGetMediaDuration(VeldesTimeline timeline, int mediaId, int64_t* durationMs) {
     return fake().getDuration(timeline, mediaId, durationMs);
 }
+int VeldesGetMediaTracks(VeldesTimeline timeline, int mediaId, tagVeldesTrack** tracks) {
+    return fake().getTracks(timeline, mediaId, tracks);
+}
+int VeldesSetMediaSubtitles(VeldesTimeline timeline, int mediaId, int burn) {
+    return fake().setSubtitles(timeline, mediaId, burn);
+}
 int VeldesSetExportSetting(VeldesTimeline timeline, int mediaId,
                            const tagVeldesExportSetting* setting) {
     return fake().setExportSetting(timeline, mediaId, setting);

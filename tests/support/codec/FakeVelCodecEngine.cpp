@@ -347,6 +347,27 @@ int FakeVelCodec::setLoudness(VeldesTimeline, int mediaId, double target, double
     return 0;
 }
 
+int FakeVelCodec::getTracks(VeldesTimeline, int mediaId, tagVeldesTrack** tracks) {
+    std::lock_guard lock(mutex_);
+    if (media_.count(mediaId) == 0 || !tracks) {
+        return -1;
+    }
+    auto& array = trackArrays_[mediaId];
+    array = scriptFor(mediaId).tracks;
+    *tracks = array.empty() ? nullptr : array.data();
+    return static_cast<int>(array.size());
+}
+
+int FakeVelCodec::setSubtitles(VeldesTimeline, int mediaId, int burn) {
+    std::lock_guard lock(mutex_);
+    auto media = media_.find(mediaId);
+    if (media == media_.end() || burn < 0) {
+        return -1;
+    }
+    media->second.burnSubtitles = burn;
+    return 0;
+}
+
 int FakeVelCodec::simple(const char* function, VeldesTimeline timeline, int64_t value,
                          std::optional<int> flag) {
     std::lock_guard lock(mutex_);
