@@ -9,6 +9,7 @@
 #include "SamplePictureBits.h"
 #include "SizeTuning.h"
 #include "SampleWindows.h"
+#include "SourceTags.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -242,6 +243,14 @@ int encodeSample(const Sample& sample, const OutputPlan& plan, const std::string
     return r == 0 ? writer.finish() : r;
 }
 
+// A sample writes no cover (a run does, once): its picture is counted as it is.
+double coverBytes(const OutputPlan& plan) {
+    CoverPicture cover;
+    return plan.cover && readCoverPicture(plan.cover->path, plan.cover->streamIndex, &cover) >= 0
+               ? double(cover.packet->size)
+               : 0.0;
+}
+
 } // namespace
 
 CSizeSampler::CSizeSampler(Store store) : m_store(std::move(store)) {}
@@ -264,7 +273,8 @@ std::string CSizeSampler::sizeKey(const ExportTarget& t, const PassSource& c) {
     key << t.videoCodec << ',' << t.videoBitrate << ',' << t.width << 'x' << t.height << ','
         << t.frameRate << ',' << t.aspect << ',' << t.videoQuality << ',' << t.audioCodec << ','
         << t.audioBitrate << ',' << t.sampleRate << ',' << t.channels << ',' << t.format << '|'
-        << c.videoStream << ',' << c.audioStream << ',' << c.beginMs << ',' << c.stopMs << '|';
+        << c.videoStream << ',' << c.audioStream << ',' << c.beginMs << ',' << c.stopMs << ','
+        << c.burnSubtitle << '|';
     const MediaEdits& e = c.edits;
     if (e.crop)
         key << "crop" << e.crop->left << ',' << e.crop->top << ',' << e.crop->right << ','
@@ -383,7 +393,7 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
     if (stat(writer.path().c_str(), &st) != 0 || !(sampled > 0.0))
         return AVERROR(EIO);
     if (wholeClip) {
-        *bytes = st.st_size; // the whole clip
+        *bytes = st.st_size + std::llround(coverBytes(plan)); // the whole clip
         if (split)
             *split = {double(writer.videoBytes()), double(writer.audioBytes()),
                       double(st.st_size - writer.videoBytes() - writer.audioBytes()),
@@ -404,9 +414,10 @@ int CSizeSampler::measure(const PassSource& clip, const OutputPlan& plan,
         return AVERROR_EXIT;
     if (sound < 0)
         sound = std::llround(double(writer.audioBytes()) * scale);
-    *bytes = std::llround(videoBits / 8 + double(sound) + container);
+    const double cover = coverBytes(plan);
+    *bytes = std::llround(videoBits / 8 + double(sound) + container + cover);
     if (split)
-        *split = {videoBits / 8, double(sound), container, writer.videoShareAtFinest()};
+        *split = {videoBits / 8, double(sound), container + cover, writer.videoShareAtFinest()};
     return 0;
 }
 

@@ -23,7 +23,6 @@
 #include "ProfileComboPair.h"
 #include "SettingsFile.h"
 #include "SkinMenu.h"
-#include "TrackMenu.h"
 #include "VelSettings.h"
 
 #include <QIcon>
@@ -212,27 +211,7 @@ void CMovaraDlg::CreateMenus() {
                            m_settings.skinFile = LoadedSkinName();
                    });
     m_listMenu = buildListMenu(this);
-    // The item's sound and subtitle tracks; the menu is on a row when "File information..." is
-    // enabled (PrepareListMenu).
-    attachTrackMenus(
-        *m_listMenu,
-        {[this]() -> MediaItem* {
-             QAction* info = m_listMenu ? m_listMenu->FindCommand(kCmdFileInfo) : nullptr;
-             return m_fileList && info && info->isEnabled()
-                        ? m_fileList->MediaAt(m_fileList->FocusedIndex())
-                        : nullptr;
-         },
-         [this] { return Busy(); },
-         [this](const MediaItem& item) {
-             std::vector<tagVeldesTrack> tracks;
-             m_convert.tracks(&item, &tracks);
-             return tracks;
-         },
-         [this](MediaItem& item) {
-             m_convert.estimate(&item);
-             m_fileList->RepaintRows();
-             ListChanged();
-         }});
+    AttachTrackMenus();
     m_snapshotMenu = buildSnapshotMenu(this);
     m_addMediaMenu = buildAddMediaMenu(this);
     for (int command : menuCommands())

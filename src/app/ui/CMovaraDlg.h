@@ -211,6 +211,7 @@ protected:
 private:
     // CMovaraDlg.cpp: life cycle and routing.
     void CreateMenus();
+    void AttachTrackMenus();
     void ApplySettingsContents(const SettingsFileContents& contents);
     // Loads the skin named in the settings when its file exists; 1 loaded, else 0.
     int ApplySkin(const std::string& skinFile);
