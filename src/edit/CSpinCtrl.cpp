@@ -74,16 +74,23 @@ QSize CSpinCtrl::sizeHint() const {
 void CSpinCtrl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    // The colours of the skin's controls (its palette), so that the arrows sit in a dark skin
+    // as its edit boxes do; a disabled spin takes the disabled input's colours, never a bright
+    // block.
+    const QPalette& p = palette();
     const bool enabled = isEnabled();
-    const QColor frame(0xCE, 0xCE, 0xCE);
-    const QColor face(0xF1, 0xF3, 0xF6);
-    const QColor pressed(0xDB, 0xEA, 0xFE);
-    const QColor arrow = enabled ? QColor(0x33, 0x41, 0x55) : QColor(0xC0, 0xC0, 0xC0);
+    const QPalette::ColorGroup group = enabled ? QPalette::Active : QPalette::Disabled;
+    const QColor frame = p.color(group, QPalette::Mid);
+    const QColor face = enabled ? p.color(group, QPalette::Button) : p.color(group, QPalette::Base);
+    QColor pressed = p.color(QPalette::Active, QPalette::Highlight);
+    pressed.setAlpha(90);
+    const QColor arrow = p.color(group, QPalette::ButtonText);
     const int half = height() / 2;
     const QRect up(0, 0, width(), half);
     const QRect down(0, half, width(), height() - half);
-    painter.fillRect(up, m_pressed > 0 ? pressed : face);
-    painter.fillRect(down, m_pressed < 0 ? pressed : face);
+    painter.fillRect(rect(), face);
+    if (m_pressed != 0)
+        painter.fillRect(m_pressed > 0 ? up : down, pressed);
     painter.setPen(frame);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     painter.drawLine(0, half, width() - 1, half);

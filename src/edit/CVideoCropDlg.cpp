@@ -54,6 +54,7 @@ CVideoCropDlg::CVideoCropDlg(MessageTarget* mainWindow, QWidget* parent, CBaseSk
         const Edge which = static_cast<Edge>(edge);
         spin->SetDeltaHandler(
             [this, which](int pos, int delta) { return OnSpinStep(which, pos, delta); });
+        connect(edit, &QLineEdit::textEdited, this, [this] { OnEdgeTyped(); });
         m_edits[edge] = edit;
         m_spins[edge] = spin;
         panel->AddItem(Hosted(kHostBase + 1 + 2 * edge, edit, QRect(x + 58, y, 52, kRow)));
@@ -113,6 +114,7 @@ void CVideoCropDlg::ShowEdge(CropEdge edge, const MediaCrop& crop) {
 
 void CVideoCropDlg::ShowNoItem() {
     m_source = kNoItemSource;
+    m_cropPanel->SetPictureShape(kNoItemSource.aspect);
     m_spins[kLeft]->SetRange(0, 260);
     m_spins[kTop]->SetRange(0, 200);
     m_spins[kRight]->SetRange(60, 320);
@@ -139,6 +141,7 @@ void CVideoCropDlg::ShowItem(MediaItem* item, const StreamList& streams) {
     m_source.width = video->width;
     m_source.height = video->height;
     m_source.aspect = video->height > 0 ? static_cast<double>(video->width) / video->height : 1.33;
+    m_cropPanel->SetPictureShape(m_source.aspect);
     const int w = m_source.width, h = m_source.height;
     m_spins[kLeft]->SetRange(0, w > kCropMinWidth ? w - kCropMinWidth : 0);
     m_spins[kTop]->SetRange(0, h > kCropMinHeight ? h - kCropMinHeight : 0);
@@ -230,6 +233,35 @@ bool CVideoCropDlg::OnSpinStep(Edge edge, int pos, int delta) {
     ShowEdge(moved, crop);
     NotifyMain(kMsgCropChanged, 0);
     return false;
+}
+
+void CVideoCropDlg::OnEdgeTyped() {
+    MediaItem* item = Item();
+    if (!item)
+        return;
+    // A number below its edge's range, or a rectangle under the minimum size, is one on its way
+    // (more digits to come) and moves nothing; one past the range is held to it. The aspect is
+    // fitted on "Confirm", not under the typing hand.
+    int32_t edges[kEdgeCount];
+    for (int edge = 0; edge < kEdgeCount; ++edge) {
+        bool ok = false;
+        const int typed = m_edits[edge]->text().trimmed().toInt(&ok);
+        const CSpinCtrl* spin = m_spins[edge];
+        if (!ok || typed < std::min(spin->Lower(), spin->Upper()))
+            return;
+        edges[edge] = std::min(typed, std::max(spin->Lower(), spin->Upper()));
+    }
+    MediaCrop typed = item->crop;
+    typed.left = edges[kLeft];
+    typed.top = edges[kTop];
+    typed.right = edges[kRight];
+    typed.bottom = edges[kBottom];
+    if (typed == item->crop || typed.right - typed.left < kCropMinWidth ||
+        typed.bottom - typed.top < kCropMinHeight)
+        return;
+    item->crop = typed;
+    ShowCropInPanel();
+    NotifyMain(kMsgCropChanged, 0);
 }
 
 void CVideoCropDlg::OnAspectChosen() {

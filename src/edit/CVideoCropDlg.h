@@ -1,6 +1,7 @@
 // The "Crop" page: the crop rectangle of the item's source picture, typed or stepped edge by
-// edge or dragged in the drawing area, held to at least 60 x 40 source pixels and, when asked,
-// near an aspect ratio. Every change goes into the item and is announced with 4812.
+// edge or dragged over the picture (drawn in its own shape), held to at least 60 x 40 source
+// pixels and, when asked, near an aspect ratio. Every change goes into the item and is announced
+// with 4812.
 #pragma once
 
 #include "CVideoEditPage.h"
@@ -42,6 +43,8 @@ private:
     double TargetRatio() const;
     // True when the spin's step is refused.
     bool OnSpinStep(Edge edge, int pos, int delta);
+    // A number typed into an edge's box moves the rectangle (and an open preview's crop).
+    void OnEdgeTyped();
     void OnAspectChosen();
     void OnKeepAspectClicked();
     void OnReset();

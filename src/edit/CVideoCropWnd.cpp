@@ -19,8 +19,48 @@ QRect CVideoCropWnd::DrawingArea() const {
                  QPoint(width() - kSideMargin - 1, height() - kBottomMargin - 1));
 }
 
-QRect CVideoCropWnd::DragArea() const {
-    return DrawingArea().adjusted(1, 1, -1, -1);
+QRect CVideoCropWnd::PictureArea() const {
+    const QRect inner = DrawingArea().adjusted(1, 1, -1, -1);
+    const double shape = PictureShape();
+    if (shape <= 0.0 || inner.width() <= 0 || inner.height() <= 0)
+        return inner;
+    // The picture's shape within the area: full width with bars above and below, or full
+    // height with bars at the sides.
+    int width = inner.width();
+    int height = static_cast<int>(std::lround(width / shape));
+    if (height > inner.height()) {
+        height = inner.height();
+        width = std::max(1, static_cast<int>(std::lround(height * shape)));
+    }
+    height = std::max(1, height);
+    return QRect(inner.left() + (inner.width() - width) / 2,
+                 inner.top() + (inner.height() - height) / 2, width, height);
+}
+
+double CVideoCropWnd::PictureShape() const {
+    // The picture as decoded knows its shape best (pixels that are not square included).
+    if (!m_picture.isNull() && !m_pictureStale)
+        return double(m_picture.width()) / m_picture.height();
+    return m_shape;
+}
+
+void CVideoCropWnd::SetPictureShape(double shape) {
+    if (shape == m_shape)
+        return;
+    m_shape = shape;
+    update();
+}
+
+void CVideoCropWnd::TakePicture() {
+    if (!m_pictureStale)
+        return;
+    m_pictureStale = false;
+    const QRect area = DrawingArea();
+    // Decoded at the size it is shown, at most: the area is small.
+    m_picture = m_picturePath.empty()
+                    ? QImage()
+                    : sourcePicture(m_picturePath, m_pictureAt, std::max(area.width(), 320),
+                                    std::max(area.height(), 240));
 }
 
 void CVideoCropWnd::SetPictureSource(const std::string& path, int64_t atMs) {
@@ -40,7 +80,7 @@ void CVideoCropWnd::SetCropRect(const QRectF& fraction) {
 }
 
 QRect CVideoCropWnd::AreaRect(const QRectF& fraction) const {
-    const QRect area = DragArea();
+    const QRect area = PictureArea();
     // Right and bottom exclusive, the way a drag maps onto the source.
     const int left = area.left() + static_cast<int>(std::lround(fraction.left() * area.width()));
     const int top = area.top() + static_cast<int>(std::lround(fraction.top() * area.height()));
@@ -54,19 +94,14 @@ void CVideoCropWnd::AfterItems(QPainter& painter) {
     const QRect area = DrawingArea();
     if (area.width() <= 0 || area.height() <= 0)
         return;
-    if (m_pictureStale) {
-        m_pictureStale = false;
-        // Decoded at the size it is shown, at most: the area is small.
-        m_picture = m_picturePath.empty()
-                        ? QImage()
-                        : sourcePicture(m_picturePath, m_pictureAt, std::max(area.width(), 320),
-                                        std::max(area.height(), 240));
-    }
+    TakePicture();
     painter.save();
     painter.fillRect(area, Qt::black);
-    const QRect picture = DragArea();
-    if (!m_picture.isNull())
+    const QRect picture = PictureArea();
+    if (!m_picture.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(picture, m_picture);
+    }
     // While dragging, the rectangle being dragged; otherwise the one chosen.
     const QRect shown = m_dragging         ? QRect(m_start, m_current).normalized()
                         : m_crop.isEmpty() ? QRect()
@@ -100,7 +135,8 @@ void CVideoCropWnd::AfterItems(QPainter& painter) {
 
 void CVideoCropWnd::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (event->button() == Qt::LeftButton && DragArea().contains(at)) {
+    TakePicture();
+    if (event->button() == Qt::LeftButton && PictureArea().contains(at)) {
         m_dragging = true;
         m_start = m_current = at;
         update();
@@ -111,7 +147,7 @@ void CVideoCropWnd::mousePressEvent(QMouseEvent* event) {
 
 void CVideoCropWnd::mouseMoveEvent(QMouseEvent* event) {
     if (m_dragging && event->buttons() == Qt::LeftButton) {
-        const QRect area = DragArea();
+        const QRect area = PictureArea();
         const QPoint at = event->position().toPoint();
         m_current = QPoint(std::clamp(at.x(), area.left(), area.right()),
                            std::clamp(at.y(), area.top(), area.bottom()));
@@ -129,7 +165,7 @@ void CVideoCropWnd::mouseReleaseEvent(QMouseEvent* event) {
     }
     m_dragging = false;
     update();
-    const QRect area = DragArea();
+    const QRect area = PictureArea();
     const QRect dragged = QRect(m_start, m_current).normalized();
     // Right and bottom exclusive, as the page maps them.
     CropArea areaRect{area.left(), area.top(), area.right() + 1, area.bottom() + 1};

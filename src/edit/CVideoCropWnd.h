@@ -1,7 +1,8 @@
 // The crop page's panel: the page's items above, and a drawing area in which a person drags the
-// crop rectangle. The area shows the item's picture stretched over it (black without one), the
-// part outside the crop rectangle dimmed, and the rectangle's frame. Releasing the button sends
-// 5255 to the page with the area and the rectangle.
+// crop rectangle. The area shows the item's picture in its own shape, as large as fits and
+// centred on black (black without one), the part outside the crop rectangle dimmed, and the
+// rectangle's frame. Drags are held to the picture. Releasing the button sends 5255 to the page
+// with the picture's rectangle and the dragged one.
 #pragma once
 
 #include "CBaseWnd.h"
@@ -22,6 +23,9 @@ public:
 
     // The client area less the margins.
     QRect DrawingArea() const;
+    // Where the picture is drawn and a drag may start and is held to: the largest rectangle of
+    // the picture's shape one pixel inside the drawing area, centred in it.
+    QRect PictureArea() const;
     bool Dragging() const { return m_dragging; }
 
     void AfterItems(QPainter& painter) override;
@@ -30,6 +34,10 @@ public:
     // when it differs from the one shown. An empty path shows none.
     void SetPictureSource(const std::string& path, int64_t atMs);
     bool HasPicture() const { return !m_picture.isNull(); }
+    // The shape (width / height) of the picture as shown, until a decoded picture tells its
+    // own; 0 or less fills the area.
+    void SetPictureShape(double shape);
+    double PictureShape() const;
     // The crop rectangle as fractions of the picture (0..1); an empty rectangle shows none.
     void SetCropRect(const QRectF& fraction);
     QRectF CropRect() const { return m_crop; }
@@ -40,8 +48,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    // The area a drag may start in and is held to: one pixel inside the drawing area.
-    QRect DragArea() const;
+    // Decodes the picture when its source changed since the last one.
+    void TakePicture();
 
     // The drag area's rectangle of a fraction of the picture.
     QRect AreaRect(const QRectF& fraction) const;
@@ -50,6 +58,7 @@ private:
     int64_t m_pictureAt = 0;
     bool m_pictureStale = false;
     QImage m_picture;
+    double m_shape = 0.0; // as the page gave it
     QRectF m_crop;
     bool m_dragging = false;
     QPoint m_start;

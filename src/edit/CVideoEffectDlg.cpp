@@ -10,6 +10,8 @@
 
 #include <QIntValidator>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kMinValue = -100;
@@ -62,6 +64,8 @@ CVideoEffectDlg::CVideoEffectDlg(MessageTarget* mainWindow, QWidget* parent, CBa
         spin->SetPos(0);
         spin->setToolTip(tip);
         spin->SetDeltaHandler([this, i](int pos, int delta) { return OnSpinStep(i, pos, delta); });
+        // What a person types reaches the item (and an open preview) as a step does.
+        connect(edit, &QLineEdit::textEdited, this, [this, i] { OnValueTyped(i); });
         m_edits[static_cast<size_t>(i)] = edit;
         m_spins[static_cast<size_t>(i)] = spin;
         panel->AddItem(Hosted(kHostBase + 2 * i, edit, QRect(118, y, 64, 22)));
@@ -110,6 +114,20 @@ bool CVideoEffectDlg::OnSpinStep(int value, int pos, int delta) {
         valueField(*item, value) = next;
     NotifyMain(kMsgEffectChanged, 0);
     return false;
+}
+
+void CVideoEffectDlg::OnValueTyped(int value) {
+    MediaItem* item = Item();
+    bool ok = false;
+    const int typed = m_edits[static_cast<size_t>(value)]->text().trimmed().toInt(&ok);
+    // A box emptied or holding a lone minus sign is on its way to a number: nothing yet.
+    if (!item || !ok)
+        return;
+    const int held = std::clamp(typed, kMinValue, kMaxValue);
+    if (valueField(*item, value) == held)
+        return;
+    valueField(*item, value) = held;
+    NotifyMain(kMsgEffectChanged, 0);
 }
 
 void CVideoEffectDlg::OnFlipClicked(int element, int bit) {

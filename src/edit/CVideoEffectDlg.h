@@ -1,6 +1,7 @@
 // The "Effects" page: brightness, contrast and saturation spins (-100 to 100), the two flip
-// boxes, "Reset" and "Apply to all". Every change goes into the item at once and is announced
-// to the main window with 4809; "Cancel" puts back the values the item had when it was shown.
+// boxes, "Reset" and "Apply to all". Every change (a step, a number typed, a flip) goes into the
+// item at once and is announced to the main window with 4809, so an open preview shows it live;
+// "Cancel" puts back the values the item had when it was shown.
 #pragma once
 
 #include "CVideoEditPage.h"
@@ -42,6 +43,8 @@ private:
     static Saved valuesOf(const MediaItem& item);
     // The step handler of one spin: refuses nothing.
     bool OnSpinStep(int value, int pos, int delta);
+    // A number typed into a box goes into the item at once, held to the range.
+    void OnValueTyped(int value);
     void OnFlipClicked(int element, int bit);
     void OnReset();
 

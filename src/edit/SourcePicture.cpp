@@ -7,7 +7,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <QTransform>
+
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -28,12 +32,57 @@ struct PacketFreer {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
 
-QImage toImage(const AVFrame& frame, int maxWidth, int maxHeight) {
+// How the stream is meant to be shown: its pixel shape and the turn or mirror of its display
+// matrix, taken to the nearest of the eight upright, quarter-turned and mirrored arrangements
+// (as the engine's picture paths take them).
+struct Shown {
+    AVRational pixel{1, 1};
+    QTransform turn; // stored picture to shown picture
+};
+
+Shown shownOf(AVFormatContext* format, AVStream* stream) {
+    Shown shown;
+    const AVRational sar = av_guess_sample_aspect_ratio(format, stream, nullptr);
+    if (sar.num > 0 && sar.den > 0)
+        shown.pixel = sar;
+    size_t size = 0;
+    const uint8_t* data = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!data || size < 9 * sizeof(int32_t))
+        return shown;
+    int32_t m[9];
+    std::memcpy(m, data, sizeof m);
+    // A shown point (x', y') of a stored one: x' = a x + c y, y' = b x + d y, y pointing down.
+    const double a = m[0] / 65536.0, b = m[1] / 65536.0, c = m[3] / 65536.0, d = m[4] / 65536.0;
+    if (!std::isfinite(a + b + c + d))
+        return shown;
+    static constexpr int kArrangements[8][4] = {{1, 0, 0, 1},   {-1, 0, 0, 1}, {1, 0, 0, -1},
+                                                {-1, 0, 0, -1}, {0, 1, 1, 0},  {0, 1, -1, 0},
+                                                {0, -1, 1, 0},  {0, -1, -1, 0}};
+    const int* best = kArrangements[0];
+    double bestScore = -1e9;
+    for (const int* arrangement : kArrangements) {
+        const double score =
+            a * arrangement[0] + b * arrangement[1] + c * arrangement[2] + d * arrangement[3];
+        if (score > bestScore + 1e-9) {
+            bestScore = score;
+            best = arrangement;
+        }
+    }
+    shown.turn = QTransform(best[0], best[1], best[2], best[3], 0, 0);
+    return shown;
+}
+
+QImage toImage(const AVFrame& frame, const Shown& shown, int maxWidth, int maxHeight) {
     if (frame.width <= 0 || frame.height <= 0)
         return {};
-    const double scale =
-        std::min({1.0, double(maxWidth) / frame.width, double(maxHeight) / frame.height});
-    const int width = std::max(2, static_cast<int>(frame.width * scale));
+    // Pixels that are not square are drawn at their shape: the stored width stretched by it.
+    const double pixel = av_q2d(shown.pixel) > 0.0 ? av_q2d(shown.pixel) : 1.0;
+    const double shownWidth = frame.width * pixel;
+    const bool turned = shown.turn.m11() == 0.0;
+    const double fitWidth = turned ? maxHeight : maxWidth;
+    const double fitHeight = turned ? maxWidth : maxHeight;
+    const double scale = std::min({1.0, fitWidth / shownWidth, fitHeight / frame.height});
+    const int width = std::max(2, static_cast<int>(shownWidth * scale));
     const int height = std::max(2, static_cast<int>(frame.height * scale));
     SwsContext* scaler =
         sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), width,
@@ -46,7 +95,9 @@ QImage toImage(const AVFrame& frame, int maxWidth, int maxHeight) {
     const int rows =
         sws_scale(scaler, frame.data, frame.linesize, 0, frame.height, planes, pitches);
     sws_freeContext(scaler);
-    return rows == height ? image : QImage();
+    if (rows != height)
+        return {};
+    return shown.turn.isIdentity() ? image : image.transformed(shown.turn);
 }
 
 } // namespace
@@ -64,7 +115,8 @@ QImage sourcePicture(const std::string& path, int64_t atMs, int maxWidth, int ma
     const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (index < 0 || !codec)
         return {};
-    const AVStream* stream = format->streams[index];
+    AVStream* stream = format->streams[index];
+    const Shown shown = shownOf(format.get(), stream);
     // A cover picture is the file's only picture, whatever the time.
     const bool cover = stream->disposition & AV_DISPOSITION_ATTACHED_PIC;
     std::unique_ptr<AVCodecContext, CodecCloser> decoder(avcodec_alloc_context3(codec));
@@ -106,16 +158,16 @@ QImage sourcePicture(const std::string& path, int64_t atMs, int maxWidth, int ma
             if (r == AVERROR(EAGAIN))
                 break;
             if (r < 0)
-                return haveKept ? toImage(*kept, maxWidth, maxHeight) : QImage();
+                return haveKept ? toImage(*kept, shown, maxWidth, maxHeight) : QImage();
             ++decoded;
             const int64_t at = frame->best_effort_timestamp;
             if (target == AV_NOPTS_VALUE || at == AV_NOPTS_VALUE || at >= target)
-                return toImage(*frame, maxWidth, maxHeight);
+                return toImage(*frame, shown, maxWidth, maxHeight);
             // Before the time: kept in case the file ends before it.
             av_frame_unref(kept.get());
             av_frame_move_ref(kept.get(), frame.get());
             haveKept = true;
         }
     }
-    return haveKept ? toImage(*kept, maxWidth, maxHeight) : QImage();
+    return haveKept ? toImage(*kept, shown, maxWidth, maxHeight) : QImage();
 }

@@ -165,16 +165,19 @@ int CVideoFilter::build(int width, int height, AVPixelFormat format, AVRational 
             chain.push_back(addFilter(g, "hflip", {}));
         if (m_edits.flip & 2)
             chain.push_back(addFilter(g, "vflip", {}));
-        // Colour edits of -100..100 on eq's scales: 0 is neutral, the ends clearly visible
-        // without turning the picture into a flat field (contrast 0.4..2.5, saturation 0.33..3).
+        // Colour edits of -100..100 on eq's scales: 0 is neutral, brightness and contrast
+        // clearly visible at the ends without turning the picture into a flat field (contrast
+        // 0.4..2.5). Saturation spans eq's whole range, 0..3: -100 takes every colour out (grey),
+        // 100 triples it.
         if (m_edits.colourChanged()) {
             double b = std::clamp(m_edits.brightness, -100, 100) / 100.0;
             double c = std::clamp(m_edits.contrast, -100, 100) / 100.0;
             double s = std::clamp(m_edits.saturation, -100, 100) / 100.0;
-            chain.push_back(addFilter(g, "eq",
-                                      {{"brightness", number(0.4 * b)},
-                                       {"contrast", number(std::pow(2.0, 1.3 * c))},
-                                       {"saturation", number(std::pow(3.0, s))}}));
+            chain.push_back(
+                addFilter(g, "eq",
+                          {{"brightness", number(0.4 * b)},
+                           {"contrast", number(std::pow(2.0, 1.3 * c))},
+                           {"saturation", number(s < 0.0 ? 1.0 + s : std::pow(3.0, s))}}));
         }
     };
     const PictureBox picture = fitPicture(m_plan.width, m_plan.height, m_plan.sampleAspect,

@@ -8,9 +8,13 @@
 #include "CFileListWnd.h"
 #include "CFileRenameDlg.h"
 #include "CPlayCtrlWnd.h"
+#include "CSpinCtrl.h"
 #include "CVelEdit.h"
 #include "CVelSkin.h"
+#include "CVideoEditDlg.h"
+#include "CVideoEffectDlg.h"
 #include "CVideoWnd.h"
+#include "CommandIds.h"
 #include "FakePlatformServices.h"
 #include "MediaGenerators.h"
 #include "MediaProbe.h"
@@ -346,4 +350,70 @@ TEST_F(MainWndEndToEnd, PreviewPlaysSnapshotsAndStopsAtTheEnd) {
     clickItem(play, CPlayCtrlWnd::kPlay);
     EXPECT_EQ(dlg->State(), kStatePreviewing);
     EXPECT_TRUE(waitUntil([&] { return dlg->State() == kStateIdle; }, 5000)) << "end of the clip";
+}
+
+// Colour edits reach the running preview as they are typed or stepped, from the window's thread
+// to the player's while it presents pictures: saturation -100 turns a blue picture grey at once,
+// steps in quick succession are all taken (the tsan preset runs this), and "Cancel" brings the
+// colour back, also to a paused preview.
+TEST_F(MainWndEndToEnd, ColourEditsReachTheRunningPreviewLive) {
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    testmedia::SourceSpec spec;
+    spec.width = 320;
+    spec.height = 240;
+    spec.seconds = 6.0;
+    spec.sampleRate = 44100;
+    spec.videoFilter = "color=c=0x3050D0:s=320x240:r=25:d=6";
+    std::string error;
+    const std::string clip = testmedia::generate(spec, &error);
+    ASSERT_FALSE(clip.empty()) << error;
+    const int index = dlg->AddFileByPath(clip);
+    ASSERT_GE(index, 0);
+    CFileListWnd* list = dlg->FileList();
+    QTest::mouseClick(list, Qt::LeftButton, {},
+                      QPoint(120, 24 + (index - list->FirstVisibleRow()) * 20 + 10));
+    ASSERT_EQ(list->FocusedIndex(), index);
+
+    CPlayCtrlWnd* play = dlg->PlayControl();
+    clickItem(play, CPlayCtrlWnd::kPlay);
+    ASSERT_EQ(dlg->State(), kStatePreviewing);
+    auto centre = [this] {
+        const QImage shown = dlg->VideoSurface()->grab().toImage();
+        return shown.pixelColor(shown.width() / 2, shown.height() / 2);
+    };
+    auto bluish = [](const QColor& c) { return c.blue() > c.red() + 60; };
+    auto greyish = [](const QColor& c) {
+        return std::abs(c.red() - c.green()) < 12 && std::abs(c.green() - c.blue()) < 12 &&
+               c.value() > 20;
+    };
+    ASSERT_TRUE(waitUntil([&] { return bluish(centre()); }, 5000)) << centre().name().toStdString();
+
+    dlg->OnCommand(kCmdVideoEdit);
+    CVideoEditDlg* edit = dlg->EditDialog();
+    ASSERT_NE(edit, nullptr);
+    auto* effects = dynamic_cast<CVideoEffectDlg*>(edit->PageAt(CVideoEditDlg::kEffects));
+    ASSERT_NE(effects, nullptr);
+    CVelEdit* saturation = effects->Edit(CVideoEffectDlg::kSaturation);
+    saturation->selectAll();
+    QTest::keyClicks(saturation, "-100");
+    ASSERT_EQ(dlg->State(), kStatePreviewing) << "still playing, not confirmed";
+    EXPECT_TRUE(waitUntil([&] { return greyish(centre()); }, 3000))
+        << "saturation -100 is grey: " << centre().name().toStdString();
+
+    // Many steps while the pictures flow: each reaches the player; the last one stands.
+    CSpinCtrl* brightness = effects->Spin(CVideoEffectDlg::kBrightness);
+    for (int i = 0; i < 60; ++i) {
+        brightness->Step(i % 2 == 0 ? 1 : -1);
+        if (i % 10 == 0)
+            QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(waitUntil([&] { return greyish(centre()); }, 3000));
+
+    // Paused: the change shows on the picture that is held.
+    clickItem(play, CPlayCtrlWnd::kPlay);
+    ASSERT_EQ(dlg->State(), kStatePreviewPaused);
+    edit->Cancel();
+    EXPECT_TRUE(waitUntil([&] { return bluish(centre()); }, 3000))
+        << "cancelled: " << centre().name().toStdString();
+    clickItem(play, CPlayCtrlWnd::kStop);
 }

@@ -2,6 +2,7 @@
 // ratio, the spin steps' two thresholds, reset and confirm.
 #include "CSpinCtrl.h"
 #include "CVelComboBox.h"
+#include "CVelEdit.h"
 #include "CVideoCropDlg.h"
 #include "CVideoCropWnd.h"
 #include "EditMessages.h"
@@ -85,7 +86,7 @@ TEST_F(CropPage, DragsMapToSourcePixelsAndFitTheRatio) {
 TEST_F(CropPage, AMouseDragInTheDrawingAreaReachesTheItem) {
     show(640, 480, -1);
     CVideoCropWnd* panel = page->CropPanel();
-    const QRect area = panel->DrawingArea().adjusted(1, 1, -1, -1);
+    const QRect area = panel->PictureArea();
     QTest::mousePress(panel, Qt::LeftButton, {}, area.topLeft());
     QTest::mouseMove(panel, area.center());
     QTest::mouseMove(panel, area.bottomRight() + QPoint(50, 50)); // held to the area
@@ -93,6 +94,66 @@ TEST_F(CropPage, AMouseDragInTheDrawingAreaReachesTheItem) {
     EXPECT_EQ(item->crop, edges(0, 0, 640, 480));
     ASSERT_EQ(mainWindow.seen.size(), 1u);
     EXPECT_EQ(mainWindow.seen[0].msg, kMsgCropChanged);
+}
+
+TEST_F(CropPage, ThePictureKeepsItsShapeInTheDrawingArea) {
+    CVideoCropWnd* panel = page->CropPanel();
+    const QRect inner = panel->DrawingArea().adjusted(1, 1, -1, -1);
+    struct Case {
+        int width, height;
+    };
+    for (const Case& c : {Case{1280, 720}, Case{640, 480}, Case{480, 640}, Case{2400, 600}}) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        show(c.width, c.height, -1);
+        const QRect picture = panel->PictureArea();
+        EXPECT_TRUE(inner.contains(picture));
+        // As large as fits: one side spans the area; the shape is the source's.
+        EXPECT_TRUE(picture.width() == inner.width() || picture.height() == inner.height());
+        EXPECT_NEAR(double(picture.width()) / picture.height(), double(c.width) / c.height, 0.02);
+        // Centred.
+        EXPECT_LE(std::abs(picture.center().x() - inner.center().x()), 1);
+        EXPECT_LE(std::abs(picture.center().y() - inner.center().y()), 1);
+    }
+    // A drag over the bars is held to the picture: all of it.
+    show(1280, 720, -1);
+    const QRect picture = panel->PictureArea();
+    QTest::mousePress(panel, Qt::LeftButton, {}, picture.topLeft());
+    QTest::mouseMove(panel, inner.bottomRight());
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, inner.bottomRight());
+    EXPECT_EQ(item->crop, edges(0, 0, 1280, 720));
+}
+
+TEST_F(CropPage, NumbersTypedMoveTheRectangleAtOnce) {
+    show(640, 480, -1);
+    CVideoCropWnd* panel = page->CropPanel();
+    CVelEdit* right = page->SpinOf(CVideoCropDlg::kRight)->Buddy()
+                          ? static_cast<CVelEdit*>(page->SpinOf(CVideoCropDlg::kRight)->Buddy())
+                          : nullptr;
+    ASSERT_NE(right, nullptr);
+    right->selectAll();
+    QTest::keyClicks(right, "32");
+    // 32 is no rectangle yet (under 60 wide): nothing moves.
+    EXPECT_EQ(item->crop, edges(0, 0, 640, 480));
+    EXPECT_TRUE(mainWindow.seen.empty());
+    QTest::keyClicks(right, "0");
+    EXPECT_EQ(item->crop, edges(0, 0, 320, 480));
+    ASSERT_EQ(mainWindow.seen.size(), 1u);
+    EXPECT_EQ(mainWindow.seen[0].msg, kMsgCropChanged);
+    EXPECT_EQ(mainWindow.seen[0].wParam, 0u);
+    EXPECT_NEAR(panel->CropRect().width(), 0.5, 1e-9);
+    EXPECT_NEAR(panel->CropRect().height(), 1.0, 1e-9);
+    // Past the source: held to it.
+    CVelEdit* bottom = static_cast<CVelEdit*>(page->SpinOf(CVideoCropDlg::kBottom)->Buddy());
+    bottom->selectAll();
+    QTest::keyClicks(bottom, "9999");
+    EXPECT_EQ(item->crop, edges(0, 0, 320, 480));
+    bottom->selectAll();
+    QTest::keyClicks(bottom, "240");
+    EXPECT_EQ(item->crop, edges(0, 0, 320, 240));
+    EXPECT_NEAR(panel->CropRect().height(), 0.5, 1e-9);
+    // Cancel puts the rectangle back.
+    page->cancelPage();
+    EXPECT_EQ(item->crop, edges(0, 0, 640, 480));
 }
 
 TEST_F(CropPage, SpinStepsAreRefusedStoredOrOnlyShown) {
@@ -167,7 +228,7 @@ TEST_F(CropPage, TheDrawingAreaShowsTheItemsPictureDimmedOutsideTheChosenRectang
     item->crop = {-1, 160, 0, 320, 240}; // the blue half
     page->ShowItem(item.get(), streamsOf(320, 240));
     CVideoCropWnd* panel = page->CropPanel();
-    const QRect area = panel->DrawingArea().adjusted(1, 1, -1, -1);
+    const QRect area = panel->PictureArea();
     auto colourAt = [&](double fx, double fy) {
         const QImage shot = panel->grab().toImage();
         return shot.pixelColor(area.left() + int(fx * area.width()),

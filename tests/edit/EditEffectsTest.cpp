@@ -81,7 +81,7 @@ TEST_F(EffectsPage, ConfirmAnnouncesChangesOrApplyToAllAndClearsTheBox) {
             page->Edit(CVideoEffectDlg::kBrightness)->setText(QString::fromUtf8(c.typed));
         if (c.applyToAll)
             clickElement(page->Panel(), CVideoEffectDlg::kApplyToAll);
-        EXPECT_EQ(item->brightness, 0) << "typing alone changes nothing";
+        EXPECT_EQ(item->brightness, 0) << "text set by the program is no typing";
         dialog->Confirm();
         std::vector<uintptr_t> sent;
         for (const EditMessage& m : mainWindow.seen)
@@ -92,6 +92,70 @@ TEST_F(EffectsPage, ConfirmAnnouncesChangesOrApplyToAllAndClearsTheBox) {
         EXPECT_FALSE(dialog->isVisible());
         dialog->show();
     }
+}
+
+TEST_F(EffectsPage, NumbersTypedReachTheItemAtOnceHeldToTheRange) {
+    struct Step {
+        const char* keys; // typed at the end of the box
+        bool clear;       // the box emptied first
+        int saturation;   // the item's afterwards
+        size_t sent;      // 4809 messages so far
+    };
+    const Step steps[] = {
+        {"-", true, 0, 0},     // on its way to a number: nothing yet
+        {"4", false, -4, 1},   // -4
+        {"0", false, -40, 2},  // -40
+        {"0", false, -100, 3}, // -400, held to the range
+        {"0", false, -100, 3}, // still -100: nothing new to say
+    };
+    CVelEdit* box = page->Edit(CVideoEffectDlg::kSaturation);
+    box->setFocus();
+    mainWindow.seen.clear();
+    for (const Step& step : steps) {
+        if (step.clear) {
+            box->selectAll();
+            QTest::keyClick(box, Qt::Key_Backspace);
+        }
+        QTest::keyClicks(box, QString::fromUtf8(step.keys));
+        EXPECT_EQ(item->saturation, step.saturation) << box->text().toStdString();
+        EXPECT_EQ(mainWindow.seen.size(), step.sent) << box->text().toStdString();
+    }
+    for (const EditMessage& m : mainWindow.seen) {
+        EXPECT_EQ(m.msg, kMsgEffectChanged);
+        EXPECT_EQ(m.wParam, 0u) << "live, not a confirmation";
+        EXPECT_EQ(m.item, item.get());
+    }
+    // Cancel takes the typed value back, as it does a step.
+    dialog->Cancel();
+    EXPECT_EQ(item->saturation, 0);
+    EXPECT_EQ(page->Spin(CVideoEffectDlg::kSaturation)->Pos(), 0);
+}
+
+TEST_F(EffectsPage, TheSpinsTakeTheSkinsColoursAndADisabledOneIsNoBrightBlock) {
+    CSpinCtrl* spin = page->Spin(CVideoEffectDlg::kBrightness);
+    QPalette dark;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        dark.setColor(group, QPalette::Button, QColor(0x2B, 0x2D, 0x31));
+        dark.setColor(group, QPalette::Base, QColor(0x1E, 0x1F, 0x22));
+        dark.setColor(group, QPalette::Mid, QColor(0x4A, 0x4D, 0x52));
+        dark.setColor(group, QPalette::ButtonText,
+                      group == QPalette::Disabled ? QColor(0x6B, 0x6E, 0x73)
+                                                  : QColor(0xDF, 0xE1, 0xE5));
+    }
+    spin->setPalette(dark);
+    for (bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled ? "enabled" : "disabled");
+        spin->setEnabled(enabled);
+        const QImage shot = spin->grab().toImage();
+        int bright = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                bright += qGray(shot.pixel(x, y)) > 200 ? 1 : 0;
+        const int all = shot.width() * shot.height();
+        // Only the arrows may be light (in the enabled one), never the face.
+        EXPECT_LT(bright, all / 8) << bright << " of " << all;
+    }
+    spin->setEnabled(true);
 }
 
 TEST_F(EffectsPage, CancelPutsBackTheFlipsTheItemWasShownWith) {

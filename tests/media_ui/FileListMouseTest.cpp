@@ -69,11 +69,43 @@ TEST_F(FileListMouse, ALockedListRefusesBoxesButStillMovesTheFocus) {
     EXPECT_EQ(host.codes(), (std::vector<unsigned>{kFileListFocusSet}));
     EXPECT_EQ(list->FocusedIndex(), 1);
     EXPECT_TRUE(list->MediaAt(1)->hasState(kItemChecked));
-    // The header box too.
+    // The header box too: it stays ticked, as every row is.
     host.clear();
     QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(8, 9));
     EXPECT_TRUE(host.calls.empty());
+    EXPECT_TRUE(list->HeaderChecked());
+    EXPECT_EQ(list->CheckedCount(), 3);
+}
+
+TEST_F(FileListMouse, TheHeaderBoxShowsWhetherEveryRowIsTicked) {
+    fill(3, kItemNotConvert);
+    list->Add(makeItem("gone.mp4", kItemNotExist));
     EXPECT_FALSE(list->HeaderChecked());
+    const QRect headerBox(filelist::kBoxLeft, 7, filelist::kBoxSize, filelist::kBoxSize);
+    const QImage unticked = list->grab().toImage().copy(headerBox);
+    // Ticked one by one: the header follows once the last row of a file that exists is.
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_FALSE(list->HeaderChecked()) << row;
+        QTest::mouseClick(list, Qt::LeftButton, {}, boxPoint(row));
+    }
+    EXPECT_TRUE(list->HeaderChecked());
+    EXPECT_TRUE(list->ListFlags() & CFileListWnd::kHeaderChecked);
+    // Drawn so.
+    EXPECT_NE(list->grab().toImage().copy(headerBox), unticked);
+    // One row unticked: the header is too; a click on it then ticks every row again.
+    QTest::mouseClick(list, Qt::LeftButton, {}, boxPoint(1));
+    EXPECT_FALSE(list->HeaderChecked());
+    EXPECT_EQ(list->grab().toImage().copy(headerBox), unticked);
+    QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(8, 9));
+    EXPECT_TRUE(list->HeaderChecked());
+    EXPECT_EQ(list->CheckedCount(), 3);
+    // A new row that is not ticked, and the removal of it.
+    list->Add(makeItem("new.mp4", kItemNotConvert));
+    EXPECT_FALSE(list->HeaderChecked());
+    list->Remove(list->Count() - 1);
+    EXPECT_TRUE(list->HeaderChecked());
+    list->Clear();
+    EXPECT_FALSE(list->HeaderChecked()) << "an empty list has nothing ticked";
 }
 
 TEST_F(FileListMouse, TheHeaderBoxChecksEveryItemThatExists) {
@@ -258,11 +290,36 @@ TEST_F(FileListMouse, TooltipsNameTheHeaderBoxAndTheRow) {
     QTest::mouseMove(list, QPoint(300, 100));
     QTest::mouseMove(list, rowPoint(1));
     ASSERT_TRUE(waitUntil([&] { return tip->Text() == QStringLiteral("item1.mp4"); }, 3000));
-    list->OnHover(nullptr, 0, 9, 12);
-    EXPECT_EQ(tip->Text(), QStringLiteral("Select all items"));
-    list->CheckAll(true);
+    // Every row is ticked: the header's box is, and offers to untick them.
     list->OnHover(nullptr, 0, 9, 12);
     EXPECT_EQ(tip->Text(), QStringLiteral("Unselect all items"));
+    list->CheckAll(false);
+    list->OnHover(nullptr, 0, 9, 12);
+    EXPECT_EQ(tip->Text(), QStringLiteral("Select all items"));
+}
+
+TEST_F(FileListMouse, TheNamesBalloonLeavesTheCheckBoxesInSightAndClicksPassThrough) {
+    fill(8);
+    CXInfoTip* tip = list->Tooltip();
+    ASSERT_NE(tip, nullptr);
+    // Hovering the name just right of the box, then the balloon shows.
+    for (int x : {filelist::kRowTextX + 2, 60, 200}) {
+        SCOPED_TRACE(x);
+        list->OnHover(nullptr, 0, x, rowPoint(4).y());
+        ASSERT_TRUE(waitUntil([&] { return tip->isVisible(); }, 3000));
+        const int boxesRight =
+            list->mapToGlobal(QPoint(filelist::kBoxLeft + filelist::kBoxSize, 0)).x();
+        EXPECT_GT(tip->geometry().left(), boxesRight) << "no box of any row is covered";
+        EXPECT_TRUE(tip->testAttribute(Qt::WA_TransparentForMouseEvents));
+        EXPECT_TRUE(tip->windowFlags() & Qt::WindowTransparentForInput);
+        tip->Hide();
+    }
+    // A press anywhere puts it away.
+    list->OnHover(nullptr, 0, 200, rowPoint(4).y());
+    ASSERT_TRUE(waitUntil([&] { return tip->isVisible(); }, 3000));
+    QTest::mouseClick(list, Qt::LeftButton, {}, boxPoint(2));
+    EXPECT_FALSE(tip->isVisible());
+    EXPECT_FALSE(list->MediaAt(2)->hasState(kItemChecked)) << "the click reached the box";
 }
 
 TEST_F(FileListMouse, EmptyListButtonsSitCentredAndAnswerOnlyWhileEmpty) {

@@ -230,6 +230,22 @@ TEST(FileListGeometry, ColumnsFollowTheSharesWithFourPixelGaps) {
     }
 }
 
+TEST(FileListGeometry, ColumnsNarrowerThanTheirSharesGiveTheRestToTheNames) {
+    const filelist::ColumnNeeds needs{0, 60, 100, 500, 70};
+    const auto plain = filelist::columnSpans(1000, 18);
+    const auto fitted = filelist::columnSpans(1000, 18, &needs);
+    EXPECT_EQ(fitted[1].width, 60);
+    EXPECT_EQ(fitted[2].width, 100);
+    EXPECT_EQ(fitted[3].width, plain[3].width) << "never wider than the share";
+    EXPECT_EQ(fitted[4].width, 70);
+    const int freed = (plain[1].width - 60) + (plain[2].width - 100) + (plain[4].width - 70);
+    EXPECT_EQ(fitted[0].left, 18);
+    EXPECT_EQ(fitted[0].width, plain[0].width + freed);
+    for (int i = 1; i < filelist::kColumnCount; ++i)
+        EXPECT_EQ(fitted[i].left, fitted[i - 1].right() + filelist::kColumnGap) << i;
+    EXPECT_EQ(fitted[4].right(), plain[4].right());
+}
+
 TEST(FileListGeometry, TheThumbStaysBetweenTheArrowsAtLeastEightPixelsLong) {
     const int h = 224;
     for (int count : {11, 100, 10000}) {

@@ -35,7 +35,7 @@ TEST_F(FileListPaint, RowsShowFocusProgressAndMissingFiles) {
     EXPECT_EQ(image.pixel(kRowWidth - 2, rowTop(1) + 10), ListTestSkin::kPane);
 
     // Progress cell of row 1: bar from cell + 10, 49 px wide, 22 px of it filled.
-    const auto columns = filelist::columnSpans(kRowWidth, 18);
+    const auto columns = list->ColumnSpans(kRowWidth, 18);
     const int barLeft = columns[4].left + 10;
     const int barWidth = columns[4].width - 20;
     const int filled = barWidth * 4567 / 10000;
@@ -61,8 +61,9 @@ TEST_F(FileListPaint, RowsShowFocusProgressAndMissingFiles) {
     EXPECT_EQ(image.pixel(8, rowTop(0) + 9), ListTestSkin::kBoxChecked);
     EXPECT_TRUE(grey(image.pixel(8, rowTop(2) + 9)));
     EXPECT_NE(image.pixel(8, rowTop(2) + 9), ListTestSkin::kBoxNormal);
-    // Header box unchecked, header titles in the text colour.
-    EXPECT_EQ(image.pixel(8, 11), ListTestSkin::kBoxNormal);
+    // Header box ticked, as every row of a file that exists is; header titles in the text
+    // colour.
+    EXPECT_EQ(image.pixel(8, 11), ListTestSkin::kBoxChecked);
     EXPECT_GT(countPixels(image, QRect(14, 4, 100, 18), bluish), 10);
 }
 
@@ -89,6 +90,33 @@ TEST_F(FileListPaint, TheScrollBarHasFramedArrowsAndAThumb) {
     EXPECT_GT(countPixels(hot, QRect(kWidth - 11, 25, 10, 18),
                           [](QRgb c) { return c == ListTestSkin::kArrowHot; }),
               4);
+}
+
+TEST_F(FileListPaint, TheMediaColumnTakesTheRoomTheOthersDoNotNeed) {
+    list->Add(makeItem("a rather long name of a holiday clip, cut where the column ends.mp4"));
+    for (int width : {300, kWidth, 900, 1400}) {
+        SCOPED_TRACE(width);
+        list->setGeometry(0, 0, width, kHeight);
+        grab(); // the fonts are taken as the pane is drawn
+        const auto plain = filelist::columnSpans(width, 18);
+        const auto drawn = list->ColumnSpans(width, 18);
+        EXPECT_GE(drawn[0].width, plain[0].width);
+        for (int i = 1; i < filelist::kColumnCount; ++i) {
+            EXPECT_LE(drawn[i].width, plain[i].width) << i;
+            EXPECT_EQ(drawn[i].left, drawn[i - 1].right() + filelist::kColumnGap) << i;
+        }
+        EXPECT_EQ(drawn[4].right(), plain[4].right()) << "the columns end where they did";
+        // The others keep room for their titles in the header's font.
+        const QFontMetrics header(list->StyleFont(1, 1));
+        for (int i = 1; i < filelist::kColumnCount; ++i)
+            EXPECT_GE(drawn[i].width, std::min(plain[i].width, header.horizontalAdvance(
+                                                                   CFileListWnd::ColumnTitle(i))))
+                << i;
+    }
+    // At a wide pane the names gain most of the width.
+    list->setGeometry(0, 0, 1400, kHeight);
+    grab();
+    EXPECT_GT(list->ColumnSpans(1400, 18)[0].width, 1400 / 2);
 }
 
 TEST_F(FileListPaint, OnlyWholeRowsAreDrawn) {

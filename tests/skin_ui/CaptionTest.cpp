@@ -62,13 +62,14 @@ TEST_F(SkinUiCaption, ButtonsFollowTheMaskAndTheTitleIsAnItem) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Movara"));
 
     open(dialog);
-    // Close at the right edge, 2 px in; the others flow leftwards from it, 20 x 20 at y 4.
+    // Close at the right edge, 2 px in; the others flow leftwards from it 2 px apart, 20 x 20
+    // at y 4.
     const int w = caption->width();
     EXPECT_EQ(caption->FindItem(CCaptionWnd::kCloseId)->rect().toQRect(), QRect(w - 22, 4, 20, 20));
     EXPECT_EQ(caption->FindItem(CCaptionWnd::kMaximizeId)->rect().toQRect(),
-              QRect(w - 42, 4, 20, 20));
+              QRect(w - 44, 4, 20, 20));
     EXPECT_EQ(caption->FindItem(CCaptionWnd::kMinimizeId)->rect().toQRect(),
-              QRect(w - 62, 4, 20, 20));
+              QRect(w - 66, 4, 20, 20));
 
     ProbeDialog plain(0xF, &skin.skin());
     EXPECT_EQ(plain.Caption()->FindItem(CCaptionWnd::kIconId), nullptr);

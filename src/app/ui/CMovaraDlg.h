@@ -14,6 +14,7 @@
 #include "CVelVersionUpdate.h"
 #include "ConversionTally.h"
 #include "Profile.h"
+#include "QuitQuestion.h"
 
 #include <QBasicTimer>
 #include <QPointer>
@@ -132,7 +133,8 @@ public:
     void ResumeConversion();
     void StopConversion();
     // A quit the person asked for (close button, "Exit", Escape) while converting or paused asks
-    // "A conversion is running. Stop it and quit?" first; No keeps converting.
+    // "A conversion is running. Stop it and quit?" first; No (the default button) keeps
+    // converting. The question closes itself, as No, when the conversion ends under it.
     void done(int result) override;
     // Ends the run without that question: a termination signal or the session's end.
     void EndWithoutAsking();
@@ -374,6 +376,8 @@ private:
     std::vector<std::string> m_handedOver;
     bool m_handOverPending = false;
     bool m_endWithoutAsking = false;
+    // The question before quitting while converting; withdrawn when the conversion ends.
+    QuitQuestion m_quitQuestion;
     // The status bar shows a failure of this run instead of the profile summary.
     bool m_failureShown = false;
     // Latches Escape while a folder scan runs (null otherwise).

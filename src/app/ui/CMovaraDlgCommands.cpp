@@ -45,6 +45,7 @@ void CMovaraDlg::OnRemove() {
         m_convert.removeItem(item);
         m_fileList->Remove(focused);
     }
+    UpdateCommandStates();
     UpdateStatusText(1);
 }
 

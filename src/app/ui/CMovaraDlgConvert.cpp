@@ -28,6 +28,9 @@ constexpr int kImageStop = 26;
 constexpr int kImagePause = 27;
 constexpr int kImageResume = 28;
 
+// What the desktop lists as the reason the computer stays awake (the conversion's own words).
+constexpr const char* kConvertingReason = "Converting media";
+
 constexpr int kShutdownSeconds = 60;
 constexpr const char* kShutdownPrompt = "Your computer will be closed after : ";
 
@@ -133,10 +136,10 @@ void CMovaraDlg::StopConversion() {
 }
 
 void CMovaraDlg::done(int result) {
-    if (Busy() && !m_endWithoutAsking && !m_destroyed &&
-        platformServices().messageBox("A conversion is running. Stop it and quit?", "Movara",
-                                      MB_YESNO, MB_ICONQUESTION) != IDYES)
-        return;
+    if (Busy() && !m_endWithoutAsking && !m_destroyed) {
+        if (m_quitQuestion.Asking() || m_quitQuestion.Ask() != IDYES)
+            return;
+    }
     CBaseDialog::done(result);
 }
 
@@ -148,6 +151,7 @@ void CMovaraDlg::closeEvent(QCloseEvent* event) {
 
 void CMovaraDlg::EndWithoutAsking() {
     m_endWithoutAsking = true;
+    m_quitQuestion.Withdraw();
     reject();
 }
 
@@ -181,6 +185,8 @@ void CMovaraDlg::OnConversionOver() {
         NotifyConversionEnd();
         StopConversion();
     }
+    // Nothing is left to stop: a quit question still up goes, the window stays.
+    m_quitQuestion.Withdraw();
     if (!m_settings.option(kOptionShutdown))
         return;
     CCountdownDlg countdown(QString::fromUtf8(kShutdownPrompt), kShutdownSeconds, nullptr, Skin());
@@ -192,7 +198,12 @@ intptr_t CMovaraDlg::OnOutputExists(char* pathBuffer) {
     if (!pathBuffer)
         return 0;
     CFileRenameDlg rename(pathBuffer, m_settings, this, Skin());
+    // Only the person is waited for: the computer may sleep meanwhile, and is kept awake again
+    // once the conversion goes on.
+    platformServices().holdSleepInhibitor(false, kConvertingReason);
     const int result = rename.exec();
+    if (m_convert.state() == kStateConverting)
+        platformServices().holdSleepInhibitor(true, kConvertingReason);
     if (result != kRenameAccepted)
         return result;
     const std::string path = rename.NewFullPath();

@@ -1,5 +1,6 @@
-// The main window from the keyboard: the window-wide shortcuts of the common commands, F10 for
-// the main menu, Ctrl+Enter to convert, and the Tab order of its panes and controls.
+// The main window from the keyboard: the window-wide shortcuts of the common commands, F10 or
+// Alt pressed and released alone for the main menu, Ctrl+Enter to convert, and the Tab order of
+// its panes and controls.
 #include "CMovaraDlg.h"
 
 #include "CommandIds.h"
@@ -14,9 +15,70 @@
 #include "CVelEdit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
+
+#include <functional>
 
 namespace {
+
+// Alt pressed and released with nothing else between, in the window: its main menu opens, as
+// in desktop programs with a menu bar. A press of another key or a button, or the window losing
+// the focus (Alt+Tab to another window), spoils it.
+class AltAloneWatch : public QObject {
+public:
+    AltAloneWatch(QWidget* window, std::function<void()> open)
+        : QObject(window), m_window(window), m_open(std::move(open)) {
+        qApp->installEventFilter(this);
+    }
+    ~AltAloneWatch() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->isAutoRepeat())
+                break;
+            m_armed = key->key() == Qt::Key_Alt &&
+                      !(key->modifiers() & ~(Qt::AltModifier | Qt::KeypadModifier)) &&
+                      inWindow(watched);
+            break;
+        }
+        case QEvent::KeyRelease: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->isAutoRepeat() || !m_armed)
+                break;
+            m_armed = false;
+            if (key->key() == Qt::Key_Alt && inWindow(watched))
+                // After the release has been handled: the menu's own loop takes the keys then.
+                QMetaObject::invokeMethod(
+                    this, [this] { m_open(); }, Qt::QueuedConnection);
+            break;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::WindowDeactivate:
+        case QEvent::FocusOut:
+        case QEvent::Wheel:
+            m_armed = false;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    bool inWindow(QObject* watched) const {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        return widget && m_window && widget->window() == m_window && m_window->isActiveWindow();
+    }
+
+    QPointer<QWidget> m_window;
+    std::function<void()> m_open;
+    bool m_armed = false;
+};
 
 QAction* addShortcut(QWidget& window, const QKeySequence& keys) {
     auto* action = new QAction(&window);
@@ -46,6 +108,12 @@ void CMovaraDlg::SetUpKeyboard() {
         });
     connect(addShortcut(*this, QKeySequence(Qt::Key_F10)), &QAction::triggered, this,
             [this] { OnMenuButton(); });
+    new AltAloneWatch(this, [this] {
+        if (isVisible() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget())
+            OnMenuButton();
+    });
+    // The order below is the window's own (the list first); dialogs follow their layout.
+    SetVisualTabOrder(false);
 
     // The list first, then the preview, the profile and output choices and the buttons.
     const std::vector<QWidget*> chain{m_fileList,   m_playControl, m_categoryCombo, m_profileCombo,

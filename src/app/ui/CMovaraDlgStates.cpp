@@ -67,6 +67,10 @@ void CMovaraDlg::UpdateCommandStates() {
     for (int command : {kCmdRemove, kCmdDuplicate, kCmdFileInfo, kCmdVideoEdit, kCmdFitSize})
         EnableCommand(command, hasFocus);
     EnableCommand(kCmdOpenFolder, hasFocus && !isDevice(item));
+    // Clearing, ticking and unticking every item need items; a conversion holds the list.
+    const bool listed = count > 0 && !Busy();
+    for (int command : {kCmdClear, kCmdSelectAll, kCmdUnselectAll})
+        EnableCommand(command, listed);
     // A capture device has no position to show.
     if (m_playControl)
         m_playControl->SetMarkersActive(!isDevice(item));
@@ -158,9 +162,10 @@ void CMovaraDlg::PrepareListMenu(int index) {
               kCmdUnselectAll, kCmdAddDevice, kCmdScreenRecorder, kCmdFitSize})
             set(command, false);
     } else {
-        for (int command : {kCmdAddFile, kCmdAddFolder, kCmdClear, kCmdSelectAll, kCmdUnselectAll,
-                            kCmdAddDevice, kCmdScreenRecorder})
+        for (int command : {kCmdAddFile, kCmdAddFolder, kCmdAddDevice, kCmdScreenRecorder})
             set(command, true);
+        for (int command : {kCmdClear, kCmdSelectAll, kCmdUnselectAll})
+            set(command, m_fileList->Count() > 0);
         set(kCmdDuplicate, onRow);
         set(kCmdRemove, onRow);
         set(kCmdFitSize, onRow);

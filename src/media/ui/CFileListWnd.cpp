@@ -1,5 +1,6 @@
 #include "CFileListWnd.h"
 
+#include "BalloonShape.h"
 #include "CXInfoTip.h"
 #include "FileListAccessible.h"
 #include "FileListGeometry.h"
@@ -124,13 +125,26 @@ void CFileListWnd::Clear() {
     update();
 }
 
+bool CFileListWnd::HeaderChecked() const {
+    // Ticked when every row the box can tick is: the rows of files that exist, one at least.
+    bool any = false;
+    for (const auto& item : m_items) {
+        if (item->hasState(kItemNotExist))
+            continue;
+        if (!item->hasState(kItemChecked))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+uint32_t CFileListWnd::ListFlags() const {
+    return (m_flags & ~kHeaderChecked) | (HeaderChecked() ? kHeaderChecked : 0);
+}
+
 void CFileListWnd::CheckAll(bool on) {
     if (IsLocked())
         return;
-    if (on)
-        m_flags |= kHeaderChecked;
-    else
-        m_flags &= ~kHeaderChecked;
     for (auto& item : m_items)
         if (!item->hasState(kItemNotExist))
             item->setFlag(kItemChecked, on);
@@ -181,6 +195,8 @@ int CFileListWnd::CheckedCount() const {
 
 void CFileListWnd::RepaintRows() {
     update(0, kHeaderHeight, width(), std::max(0, height() - kHeaderHeight));
+    // The header's box follows the rows' boxes.
+    update(0, 0, kBoxLeft + kBoxSize + 4, kHeaderHeight);
     FileListAccessible::AnnounceProgress(this);
 }
 
@@ -266,6 +282,7 @@ bool CFileListWnd::ToggleRowBox(int index, int x, int y) {
     if (!item || item->hasState(kItemNotExist) || IsLocked())
         return true;
     item->setFlag(kItemChecked, !item->hasState(kItemChecked));
+    update(0, 0, kBoxLeft + kBoxSize + 4, kHeaderHeight);
     NotifyParent(kFileListBoxToggled, nullptr, index);
     return true;
 }
@@ -305,8 +322,7 @@ void CFileListWnd::OnClick(PaneItem* item, unsigned keys, int x, int y) {
     if (y < kHeaderHeight) {
         if (!onHeaderBox(x, y) || IsLocked())
             return;
-        m_flags ^= kHeaderChecked;
-        const bool on = HeaderChecked();
+        const bool on = !HeaderChecked();
         for (auto& media : m_items)
             if (!media->hasState(kItemNotExist))
                 media->setFlag(kItemChecked, on);
@@ -451,16 +467,19 @@ void CFileListWnd::OnHover(PaneItem* item, unsigned keys, int x, int y) {
         CBaseWnd::OnHover(item, keys, x, y);
         return;
     }
-    QString text;
+    if (!Tooltip())
+        return;
     if (onHeaderBoxTip(x, y)) {
-        text = HeaderChecked() ? QStringLiteral("Unselect all items")
-                               : QStringLiteral("Select all items");
-    } else if (const int index = RowAt(x, y); index >= 0 && index < Count()) {
-        text = RowTooltip(index);
-    }
-    if (!text.isEmpty() && Tooltip()) {
         const QPoint at = mapToGlobal(QPoint(x, y));
-        Tooltip()->Show(text, &at, kTooltipDelay);
+        Tooltip()->Show(HeaderChecked() ? QStringLiteral("Unselect all items")
+                                        : QStringLiteral("Select all items"),
+                        &at, kTooltipDelay);
+    } else if (const int index = RowAt(x, y); index >= 0 && index < Count()) {
+        // The name's balloon keeps right of the check boxes, so that none is hidden under it.
+        const int clear = kBoxLeft + kBoxSize + 2;
+        const QPoint at = mapToGlobal(QPoint(std::max(x, clear + BalloonShape::kCornerWidth), y));
+        Tooltip()->ShowRightOf(RowTooltip(index), at, mapToGlobal(QPoint(clear, 0)).x(),
+                               kTooltipDelay);
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CBaseWnd.h"
+#include "FileListGeometry.h"
 #include "FileListNotify.h"
 #include "FileListTextCache.h"
 
@@ -44,7 +45,7 @@ public:
     int IndexOf(const MediaItem* item) const;
     // Deletes every item; focus -1 (11223 sent with -1).
     void Clear();
-    // Sets or clears the header box and the checked bit of every item that exists; ignored
+    // Sets or clears the checked bit of every item that exists (and so the header box); ignored
     // while locked. No notification.
     void CheckAll(bool on);
     // Ticks or unticks row `index` as its box does (1633 sent); false when it cannot change.
@@ -62,7 +63,8 @@ public:
     // The list itself, owned by this pane; the settings record points at it.
     MediaList& MediaItems() { return m_items; }
     const MediaList& MediaItems() const { return m_items; }
-    bool HeaderChecked() const { return (m_flags & kHeaderChecked) != 0; }
+    // The header's box: ticked while every row of a file that exists is (and there is one).
+    bool HeaderChecked() const;
     // Why the item's conversion failed, in words, shown in its row's tooltip while the item is
     // "Convert Failed". The window copies it when the failure is reported: the item's own
     // field belongs to the conversion while one runs.
@@ -80,7 +82,7 @@ public:
     bool ScrollBarShown() const;
     // Scrolls so that `row` is the top row, within the bounds of the list.
     void ScrollTo(int row);
-    uint32_t ListFlags() const { return m_flags; }
+    uint32_t ListFlags() const;
     bool RepeatTimerActive(int timer) const;
 
     // Draws the whole pane (header, rows or empty-list buttons, scroll bar) as it appears on
@@ -97,6 +99,10 @@ public:
     // The header's title of a column (0..4) and an item's text in it, as the rows show them.
     static QString ColumnTitle(int column);
     static QString ColumnText(const MediaItem& item, int column);
+    // The columns of a row `rowWidth` wide whose text starts at x0 (the header's or a row's), as
+    // drawn: the other columns as wide as their texts need, at most their shares, the media
+    // names the rest.
+    std::array<filelist::Span, filelist::kColumnCount> ColumnSpans(int rowWidth, int x0) const;
     QAccessibleInterface* CreateAccessible() override;
 
     // --- CBaseWnd hooks ---
@@ -144,6 +150,8 @@ private:
     void OpenContextMenuByKey();
 
     struct PaintStyle;
+    // The skin's header and row fonts, and what the columns need in them.
+    void TakeFonts();
     void PaintHeader(QPainter& painter);
     void PaintRowsArea(QPainter& painter);
     void PaintRow(QPainter& painter, const PaintStyle& style, const MediaItem& item, int rowTop);
@@ -174,4 +182,6 @@ private:
     FileListTextCache m_headerText;
     FileListTextCache m_rowText;
     FileListTextCache m_percentText;
+    filelist::ColumnNeeds m_columnNeeds{};
+    bool m_columnsMeasured = false;
 };

@@ -95,7 +95,38 @@ void CFileListWnd::paintEvent(QPaintEvent* event) {
                       QRectF(QPointF(dirty.topLeft()) * dpr, QSizeF(dirty.size()) * dpr));
 }
 
+std::array<Span, kColumnCount> CFileListWnd::ColumnSpans(int rowWidth, int x0) const {
+    return columnSpans(rowWidth, x0, m_columnsMeasured ? &m_columnNeeds : nullptr);
+}
+
+void CFileListWnd::TakeFonts() {
+    const QFont header = StyleFont(kFontHeader, kFontHeader);
+    const QFont row = StyleFont(kFontRow, kFontRow);
+    if (m_columnsMeasured && header == m_headerText.Font() && row == m_rowText.Font())
+        return;
+    m_headerText.SetFont(header);
+    m_rowText.SetFont(row);
+    m_percentText.SetFont(percentFont(row));
+    // The widest text each column can show, in the row's font, or its title in the header's.
+    const QFontMetrics& h = m_headerText.Metrics();
+    const QFontMetrics& r = m_rowText.Metrics();
+    const auto widest = [&](int column, std::initializer_list<const char*> samples) {
+        int width = h.horizontalAdvance(ColumnTitle(column));
+        for (const char* sample : samples)
+            width = std::max(width, r.horizontalAdvance(QString::fromLatin1(sample)));
+        return width + kColumnGap;
+    };
+    m_columnNeeds[0] = 0;
+    m_columnNeeds[1] = widest(1, {"<= 8888.88MB", "8888.88MB"}) + kFarColumnPadding;
+    m_columnNeeds[2] = widest(2, {"88:88:88 / 88:88:88"});
+    m_columnNeeds[3] = widest(3, {"Convert Failed", "Not Convert", "Converting", "Not Exist"});
+    const int percent = m_percentText.Metrics().horizontalAdvance(QStringLiteral("100.00%"));
+    m_columnNeeds[4] = std::max(widest(4, {}), percent + 2 * kBarInset + 8);
+    m_columnsMeasured = true;
+}
+
 void CFileListWnd::Render(QPainter& painter) {
+    TakeFonts();
     PaintHeader(painter);
     PaintRowsArea(painter);
     if (!focusRingShown(*this))
@@ -179,8 +210,7 @@ void CFileListWnd::PaintHeader(QPainter& painter) {
 
     // A line in the pane's border colour sets the header off from the rows.
     painter.fillRect(QRect(0, kHeaderHeight - 1, width(), 1), argbColor(StyleColor(0, 2)));
-    m_headerText.SetFont(StyleFont(kFontHeader, kFontHeader));
-    const auto columns = columnSpans(RowWidth(), kHeaderTextX);
+    const auto columns = ColumnSpans(RowWidth(), kHeaderTextX);
     painter.save();
     painter.setFont(m_headerText.Font());
     painter.setPen(argbColor(StyleColor(0, kColorText)));
@@ -202,14 +232,9 @@ void CFileListWnd::PaintRowsArea(QPainter& painter) {
     if (ScrollBarShown())
         PaintScrollBar(painter);
 
-    const QFont rowFont = StyleFont(kFontRow, kFontRow);
-    if (rowFont != m_rowText.Font() || m_percentText.Font() == QFont()) {
-        m_rowText.SetFont(rowFont);
-        m_percentText.SetFont(percentFont(rowFont));
-    }
     PaintStyle style;
     style.rowWidth = RowWidth();
-    style.columns = columnSpans(style.rowWidth, kRowTextX);
+    style.columns = ColumnSpans(style.rowWidth, kRowTextX);
     style.text = argbColor(StyleColor(0, kColorText));
     style.disabled = argbColor(StyleColor(0, kColorTextDisabled));
     style.focus = argbColor(StyleColor(0, kColorFocus));

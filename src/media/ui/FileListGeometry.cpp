@@ -5,12 +5,23 @@
 
 namespace filelist {
 
-std::array<Span, kColumnCount> columnSpans(int rowWidth, int x0) {
+std::array<Span, kColumnCount> columnSpans(int rowWidth, int x0, const ColumnNeeds* needs) {
     static constexpr int kShares[kColumnCount] = {27, 17, 23, 18, 15};
     std::array<Span, kColumnCount> spans;
     spans[0] = {x0, rowWidth * kShares[0] / 100 - x0};
     for (int i = 1; i < kColumnCount; ++i)
         spans[i] = {spans[i - 1].right() + kColumnGap, rowWidth * kShares[i] / 100 - kColumnGap};
+    if (!needs)
+        return spans;
+    int freed = 0;
+    for (int i = 1; i < kColumnCount; ++i) {
+        const int width = std::clamp((*needs)[i], 0, std::max(0, spans[i].width));
+        freed += spans[i].width - width;
+        spans[i].width = width;
+    }
+    spans[0].width += freed;
+    for (int i = 1; i < kColumnCount; ++i)
+        spans[i].left = spans[i - 1].right() + kColumnGap;
     return spans;
 }
 

@@ -25,9 +25,16 @@ struct Span {
     int right() const { return left + width; }
 };
 
+// The widths the columns' texts need (the widest each can show, its title included); the first
+// is not used: the media names take whatever is left.
+using ColumnNeeds = std::array<int, kColumnCount>;
+
 // The five columns for a row width C and a text start x0 (14 in the header, 18 in a row): the
-// shares 27, 17, 23, 18 and 15 percent, each column 4 px after the end of the previous one.
-std::array<Span, kColumnCount> columnSpans(int rowWidth, int x0);
+// shares 27, 17, 23, 18 and 15 percent, each column 4 px after the end of the previous one. With
+// `needs`, a column narrower than its share fits gives the rest to the media names, so that
+// names are not cut while other columns stand empty.
+std::array<Span, kColumnCount> columnSpans(int rowWidth, int x0,
+                                           const ColumnNeeds* needs = nullptr);
 
 // Rows that fit whole below the header of a pane `height` pixels high.
 inline int visibleRows(int height) {

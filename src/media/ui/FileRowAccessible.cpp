@@ -28,7 +28,8 @@ QRect FileRowAccessible::CellRect(int column) const {
     const QRect row = rect();
     if (row.isEmpty() || column < 0 || column >= kColumns)
         return {};
-    const auto spans = filelist::columnSpans(row.width(), filelist::kRowTextX);
+    const auto spans = m_list ? m_list->ColumnSpans(row.width(), filelist::kRowTextX)
+                              : filelist::columnSpans(row.width(), filelist::kRowTextX);
     const auto& span = spans[static_cast<size_t>(column)];
     return QRect(row.left() + span.left, row.top(), span.width, row.height());
 }

@@ -2,6 +2,7 @@
 
 #include "CBaseWnd.h"
 #include "CCaptionWnd.h"
+#include "FocusOrder.h"
 #include "SkinAppLook.h"
 #include "SkinPaint.h"
 #include "WindowOrigin.h"
@@ -306,7 +307,21 @@ void CBaseDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CBaseDialog::focusNextPrevChild(bool next) {
+    // A page laid into another dialog leaves the order to the window it is part of.
+    if (auto* top = dynamic_cast<CBaseDialog*>(window()); top && top->m_visualTabOrder)
+        return top->StepFocus(next);
     return QDialog::focusNextPrevChild(next);
+}
+
+bool CBaseDialog::StepFocus(bool next) {
+    const std::vector<focusorder::Stop> stops = focusorder::stopsOf(window());
+    if (stops.empty())
+        return false;
+    const int count = static_cast<int>(stops.size());
+    const int at = focusorder::currentStop(stops);
+    const int to = at < 0 ? (next ? 0 : count - 1) : (at + (next ? 1 : count - 1)) % count;
+    focusorder::focusStop(stops[static_cast<size_t>(to)], next);
+    return true;
 }
 
 bool CBaseDialog::HandleSizingPress(QWidget* source, const QPoint& local) {

@@ -53,6 +53,15 @@ public:
     // Without a cancel button Escape closes the dialog as its close box does.
     void SetKeyButtons(CBaseWnd* pane, int defaultId, int cancelId);
 
+    // Tab and Shift+Tab go through the dialog's controls and pane items as they are read: rows
+    // from the top, left to right (FocusOrder.h), whatever order they were made in. On unless
+    // the dialog keeps an order of its own (the main window).
+    void SetVisualTabOrder(bool on) { m_visualTabOrder = on; }
+    bool VisualTabOrder() const { return m_visualTabOrder; }
+    // One step of that order from where the focus stands (wrapping round); false when the
+    // dialog has no stop.
+    bool StepFocus(bool next);
+
     CCaptionWnd* Caption() const { return m_caption; }
     unsigned CaptionMask() const { return m_captionMask; }
     CBaseSkin* Skin() const { return m_skin; }
@@ -115,4 +124,5 @@ private:
     QPointer<CBaseWnd> m_keyPane;
     int m_defaultId = 0;
     int m_cancelId = 0;
+    bool m_visualTabOrder = true;
 };

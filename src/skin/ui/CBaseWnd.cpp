@@ -131,8 +131,15 @@ void CBaseWnd::SetItemImage(int id, int imageId) {
 }
 
 void CBaseWnd::SetItemTooltip(int id, const QString& text) {
-    if (PaneItem* item = FindItem(id))
-        item->tooltip = text;
+    PaneItem* item = FindItem(id);
+    if (!item || item->tooltip == text)
+        return;
+    // The balloon of this item, shown or on its way, says the new words (a button whose
+    // command changed under the resting pointer never shows the old one).
+    if (m_tip && m_tipItem == id && m_tip->Text() == item->tooltip &&
+        (m_tip->isVisible() || m_tip->IsPending()))
+        m_tip->Retext(text);
+    item->tooltip = text;
 }
 
 void CBaseWnd::SetItemCaption(int id, const QString& text) {
@@ -264,6 +271,7 @@ void CBaseWnd::OnDblClick(PaneItem* item, unsigned keys, int x, int y) {
 void CBaseWnd::OnHover(PaneItem* item, unsigned keys, int x, int y) {
     if (item && !item->tooltip.isEmpty() && m_tip) {
         const QPoint at = QCursor::pos();
+        m_tipItem = item->id;
         m_tip->Show(item->tooltip, &at, kTooltipDelay);
     }
 }

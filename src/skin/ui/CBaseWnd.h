@@ -79,6 +79,9 @@ public:
     const PaneItem* FocusedItem() const;
     // Moves the item focus to the item with this id (ignored when it is not focusable).
     void SetFocusedItem(int id);
+    // The keyboard focus to the pane with the item focus on this item, as Tab (or Shift+Tab,
+    // by `reason`) brings it.
+    void FocusItemByKey(int id, Qt::FocusReason reason);
     // A press and release at the item's centre, as the mouse gives them.
     virtual void ActivateItem(int id);
     // Re-reads whether the pane is a Tab stop; called when items come, go or change state.
@@ -151,7 +154,8 @@ private:
     void PaintItemText(QPainter& painter, const PaneItem& item);
     void MoveHostedWindow(const PaneItem& item);
     void FireHover();
-    // The index of the next focusable item after (or before) `from`; -1 past either end.
+    // The index of the next focusable item after (or before) `from`, in reading order (rows
+    // from the top, left to right); -1 past either end.
     int NextFocusable(int from, bool forward) const;
     void MoveItemFocus(int index);
 
@@ -160,6 +164,7 @@ private:
     int m_paneImage = 0;
     PaneItemList m_items;
     CXInfoTip* m_tip = nullptr;
+    int m_tipItem = -1; // the item whose tooltip the balloon last showed
     QFont m_guiFont;
     MessageTarget* m_notifyTarget = nullptr;
     QTimer m_hoverTimer;
@@ -170,4 +175,5 @@ private:
     bool m_dragFallback = false;
     QPoint m_dragOffset;
     int m_focusIndex = -1;
+    int m_focusOnEntry = -1; // the item a keyboard focus coming in lands on (FocusItemByKey)
 };

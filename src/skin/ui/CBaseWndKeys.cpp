@@ -3,11 +3,16 @@
 // the arrows step within the pane, and Space or Enter act on the item as a click on it does.
 #include "CBaseWnd.h"
 
+#include "CBaseDialog.h"
+#include "FocusOrder.h"
 #include "PaneAccessible.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPointer>
+
+#include <algorithm>
+#include <utility>
 
 bool CBaseWnd::IsItemFocusable(const PaneItem& item) const {
     return !item.isDisabled() && !item.hosted && !(item.behaviour & kItemNoHover) &&
@@ -46,12 +51,48 @@ void CBaseWnd::SetFocusedItem(int id) {
         }
 }
 
+void CBaseWnd::FocusItemByKey(int id, Qt::FocusReason reason) {
+    int index = -1;
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i]->id == id && IsItemFocusable(*m_items[i]))
+            index = static_cast<int>(i);
+    if (index < 0)
+        return;
+    if (hasFocus()) {
+        MoveItemFocus(index);
+        return;
+    }
+    m_focusOnEntry = index;
+    setFocus(reason);
+    // A window that is not active takes no focus now; the item is the one it will show.
+    if (m_focusOnEntry >= 0) {
+        m_focusOnEntry = -1;
+        MoveItemFocus(index);
+    }
+}
+
 int CBaseWnd::NextFocusable(int from, bool forward) const {
-    const int count = static_cast<int>(m_items.size());
-    int i = from < 0 ? (forward ? 0 : count - 1) : from + (forward ? 1 : -1);
-    for (; i >= 0 && i < count; i += forward ? 1 : -1)
-        if (IsItemFocusable(*m_items[i]))
-            return i;
+    std::vector<QRect> rects;
+    std::vector<int> indexes;
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (static_cast<int>(i) == from || IsItemFocusable(*m_items[i])) {
+            rects.push_back(m_items[i]->rect().toQRect());
+            indexes.push_back(static_cast<int>(i));
+        }
+    std::vector<int> order;
+    for (int k : focusorder::readingOrder(rects))
+        order.push_back(indexes[static_cast<size_t>(k)]);
+    if (!forward)
+        std::reverse(order.begin(), order.end());
+    auto it = order.begin();
+    if (from >= 0) {
+        it = std::find(order.begin(), order.end(), from);
+        if (it != order.end())
+            ++it;
+    }
+    for (; it != order.end(); ++it)
+        if (IsItemFocusable(*m_items[static_cast<size_t>(*it)]))
+            return *it;
     return -1;
 }
 
@@ -102,7 +143,11 @@ void CBaseWnd::keyPressEvent(QKeyEvent* event) {
 }
 
 void CBaseWnd::focusInEvent(QFocusEvent* event) {
-    if (event->reason() == Qt::TabFocusReason)
+    // The item a Tab of the dialog's order aims at, else the first or last one.
+    const int entry = std::exchange(m_focusOnEntry, -1);
+    if (entry >= 0)
+        MoveItemFocus(entry);
+    else if (event->reason() == Qt::TabFocusReason)
         MoveItemFocus(NextFocusable(-1, true));
     else if (event->reason() == Qt::BacktabFocusReason)
         MoveItemFocus(NextFocusable(-1, false));
@@ -120,6 +165,9 @@ void CBaseWnd::focusOutEvent(QFocusEvent* event) {
 }
 
 bool CBaseWnd::focusNextPrevChild(bool next) {
+    // A dialog that orders its stops as they are read steps through them itself.
+    if (auto* dialog = dynamic_cast<CBaseDialog*>(window()); dialog && dialog->VisualTabOrder())
+        return dialog->StepFocus(next);
     if (hasFocus() && m_focusIndex >= 0) {
         if (const int step = NextFocusable(m_focusIndex, next); step >= 0) {
             MoveItemFocus(step);

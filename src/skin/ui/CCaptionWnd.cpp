@@ -38,8 +38,10 @@ void CCaptionWnd::AddButton(int id, int imageId, int placement, const QString& t
     item.setSize(kButtonSize, kButtonSize);
     item.placement = placement | kPlaceFixedWidth | kPlaceFixedHeight;
     item.imageAlign = kAlignImageLeft | kAlignImageVCenter;
+    // The first button keeps off the window's edge; each further one keeps a gap to the button
+    // on its right, so that round faces stay apart at every scale.
     const int side = m_firstButton ? 2 : 0;
-    item.setMargins(side, side, 4, 0);
+    item.setMargins(side, m_firstButton ? side : kButtonGap, 4, 0);
     item.tooltip = tooltip;
     m_firstButton = false;
     AddItem(item);

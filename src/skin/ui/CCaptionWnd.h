@@ -13,6 +13,7 @@ public:
     static constexpr int kIconId = 4005;
     static constexpr int kTitleId = 4006;
     static constexpr int kButtonSize = 20;
+    static constexpr int kButtonGap = 2; // between two buttons
 
     explicit CCaptionWnd(unsigned mask, CBaseSkin* skin = nullptr);
 

@@ -3,6 +3,7 @@
 #include "AppFlatLook.h"
 #include "SkinFaces.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QFontMetrics>
@@ -11,8 +12,11 @@
 #include <QRegion>
 #include <QScreen>
 
-CXInfoTip::CXInfoTip(QWidget* parent) : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint) {
+CXInfoTip::CXInfoTip(QWidget* parent)
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput) {
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // A click meant for the button under the balloon reaches it.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
     m_showTimer.setSingleShot(true);
     m_hideTimer.setInterval(kHideCheckInterval);
     connect(&m_showTimer, &QTimer::timeout, this, [this] { OnShowTimer(); });
@@ -22,8 +26,27 @@ CXInfoTip::CXInfoTip(QWidget* parent) : QWidget(parent, Qt::ToolTip | Qt::Framel
 void CXInfoTip::Show(const QString& text, const QPoint* point, int delay) {
     Hide();
     m_text = text;
-    m_anchor = point ? *point : QCursor::pos();
+    m_restAt = QCursor::pos();
+    m_anchor = point ? *point : m_restAt;
+    m_clearLeft = INT_MIN;
     m_showTimer.start(delay < 0 ? m_delay : delay);
+}
+
+void CXInfoTip::ShowRightOf(const QString& text, const QPoint& point, int clearLeft, int delay) {
+    Show(text, &point, delay);
+    m_clearLeft = clearLeft;
+}
+
+void CXInfoTip::Retext(const QString& text) {
+    if (text == m_text)
+        return;
+    if (text.isEmpty()) {
+        Hide();
+        return;
+    }
+    m_text = text;
+    if (isVisible())
+        OnShowTimer();
 }
 
 QFont CXInfoTip::TipFont() const {
@@ -34,6 +57,7 @@ QFont CXInfoTip::TipFont() const {
 void CXInfoTip::Hide() {
     m_showTimer.stop();
     m_hideTimer.stop();
+    qApp->removeEventFilter(this);
     hide();
 }
 
@@ -55,7 +79,10 @@ void CXInfoTip::OnShowTimer() {
     const QSize textSize =
         metrics.boundingRect(QRect(0, 0, 1 << 15, 1 << 15), Qt::AlignLeft | Qt::AlignTop, m_text)
             .size();
-    m_shape = BalloonShape::compute(textSize, m_icon.size(), m_anchor, ScreenAt(m_anchor));
+    QRect room = ScreenAt(m_anchor);
+    if (m_clearLeft > room.left() && m_clearLeft < m_anchor.x())
+        room.setLeft(m_clearLeft);
+    m_shape = BalloonShape::compute(textSize, m_icon.size(), m_anchor, room);
     setGeometry(m_shape.window);
     // The window is the balloon: its rounded body and the stem pointing at the anchor. A flat
     // skin shows the body alone, beside the pointer.
@@ -66,10 +93,12 @@ void CXInfoTip::OnShowTimer() {
     show();
     update();
     m_hideTimer.start();
+    // A press anywhere puts the balloon away at once.
+    qApp->installEventFilter(this);
 }
 
 void CXInfoTip::OnHideTimer() {
-    if (QCursor::pos() != m_anchor)
+    if (QCursor::pos() != m_restAt)
         Hide();
 }
 
@@ -129,6 +158,10 @@ void CXInfoTip::RemoveTool(QWidget* tool) {
 }
 
 bool CXInfoTip::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (isVisible() && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+                        type == QEvent::KeyPress || type == QEvent::Wheel))
+        Hide();
     auto* tool = qobject_cast<QWidget*>(watched);
     if (tool && m_tools.contains(tool)) {
         if (event->type() == QEvent::Enter) {

@@ -1,5 +1,6 @@
 // The balloon tooltip of the skinned panes: shown after a delay at a point, with a stem pointing
-// at it, and hidden as soon as the cursor leaves that point.
+// at it, and hidden as soon as the cursor leaves that point or a button is pressed anywhere.
+// Clicks pass through it to whatever lies under it.
 #pragma once
 
 #include "BalloonShape.h"
@@ -11,6 +12,8 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+
+#include <climits>
 
 class QPainter;
 
@@ -26,7 +29,12 @@ public:
     // Shows `text` at `point` (the cursor position when null) after `delay` ms (the show delay
     // when negative).
     void Show(const QString& text, const QPoint* point = nullptr, int delay = -1);
+    // As Show, keeping the balloon right of `clearLeft` (a screen x): what lies left of it,
+    // such as a row's check box, stays visible.
+    void ShowRightOf(const QString& text, const QPoint& point, int clearLeft, int delay = -1);
     void Hide();
+    // A new text for the balloon shown or about to be (its item's tooltip changed under it).
+    void Retext(const QString& text);
     void SetIcon(const QImage& icon);
     void SetShowDelay(int ms) { m_delay = ms; }
     void SetTipFont(const QFont& font) {
@@ -56,6 +64,8 @@ private:
     QString m_text;
     QImage m_icon;
     QPoint m_anchor;
+    int m_clearLeft = INT_MIN; // no part of the balloon left of this screen x
+    QPoint m_restAt;           // where the pointer rested when asked: moving it hides the balloon
     int m_delay = kDefaultDelay;
     QFont TipFont() const;
     QFont m_font;
