@@ -206,7 +206,9 @@ std::string pictureChain(const tagVeldesExportInfo& info, const Edits& e, double
             chain += ",hflip";
         chain += ",eq=brightness=" + number(0.4 * e.brightness / 100.0) +
                  ":contrast=" + number(std::pow(2.0, 1.3 * e.contrast / 100.0)) +
-                 ":saturation=" + number(std::pow(3.0, e.saturation / 100.0));
+                 ":saturation=" +
+                 number(e.saturation < 0 ? 1.0 + e.saturation / 100.0
+                                         : std::pow(3.0, e.saturation / 100.0));
     }
     const AVRational sar =
         info.aspect > 0.0 ? av_d2q(info.aspect * info.height / info.width, 1000) : AVRational{1, 1};
