@@ -169,6 +169,24 @@ void finishStream(SubtitleStream& stream) {
     }
 }
 
+// Opens the source for its subtitles. Streams that show up only once packets are read (MPEG
+// program streams) need a look first when `needed` is past those the header lists.
+int openSource(const std::string& path, const AVIOInterruptCB* interrupt, int needed,
+               InputContextPtr* out) {
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw)
+        return AVERROR(ENOMEM);
+    if (interrupt)
+        raw->interrupt_callback = *interrupt;
+    int r = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+    if (r < 0)
+        return r;
+    out->reset(raw);
+    if (needed >= int(raw->nb_streams) && (r = avformat_find_stream_info(raw, nullptr)) < 0)
+        return r;
+    return 0;
+}
+
 } // namespace
 
 bool isTextSubtitle(AVCodecID codec) {
@@ -252,17 +270,9 @@ int SourceSubtitles::header(int streamIndex, const AVIOInterruptCB* interrupt, s
                 return 0;
             }
     }
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw)
-        return AVERROR(ENOMEM);
-    if (interrupt)
-        raw->interrupt_callback = *interrupt;
-    int r = avformat_open_input(&raw, m_path.c_str(), nullptr, nullptr);
+    InputContextPtr input;
+    int r = openSource(m_path, interrupt, streamIndex, &input);
     if (r < 0)
-        return r;
-    InputContextPtr input(raw);
-    if (streamIndex >= int(input->nb_streams) &&
-        (r = avformat_find_stream_info(input.get(), nullptr)) < 0)
         return r;
     if (streamIndex < 0 || streamIndex >= int(input->nb_streams) ||
         !isTextSubtitle(input->streams[streamIndex]->codecpar->codec_id))
@@ -284,18 +294,9 @@ int SourceSubtitles::load(const std::vector<int>& streamIndexes, const AVIOInter
             missing.insert(index);
     if (missing.empty())
         return 0;
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw)
-        return AVERROR(ENOMEM);
-    if (interrupt)
-        raw->interrupt_callback = *interrupt;
-    int r = avformat_open_input(&raw, m_path.c_str(), nullptr, nullptr);
+    InputContextPtr input;
+    int r = openSource(m_path, interrupt, *missing.rbegin(), &input);
     if (r < 0)
-        return r;
-    InputContextPtr input(raw);
-    // Streams that show up only once packets are read (MPEG program streams) need a look first.
-    if (*missing.rbegin() >= int(input->nb_streams) &&
-        (r = avformat_find_stream_info(input.get(), nullptr)) < 0)
         return r;
     std::vector<Reading> readings;
     for (int index : missing) {
