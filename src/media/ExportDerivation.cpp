@@ -196,8 +196,8 @@ void fillExportInfoStreams(tagVeldesExportInfo& info, const Profile& p,
             info.height = picture.height;
             info.videoBitrate = kNoVideoBitrate;
         } else {
-            info.width = p.width != 0 ? evenUp(p.width) : evenDown(v->width);
-            info.height = p.height != 0 ? evenUp(p.height) : evenDown(v->height);
+            info.width = p.width != 0 ? evenUp(p.width) : std::max(2, evenDown(v->width));
+            info.height = p.height != 0 ? evenUp(p.height) : std::max(2, evenDown(v->height));
             info.frameRate = exportFrameRate(p, v);
             info.aspect = exportAspect(p);
             info.videoBitrate =

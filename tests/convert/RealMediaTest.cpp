@@ -8,9 +8,9 @@
 // which must play every output to its end. A file that cannot be converted is refused with a
 // reason a person understands, and only where the ffmpeg command line cannot convert it either.
 //
-// Each file is one test (ctest runs them side by side). Faults known to be in code owned
-// elsewhere are listed in kKnownFailures: such a check is reported, not failed, and the case
-// comes back by itself once the list loses its line.
+// Each file is one test (ctest runs them side by side). Faults known and not mended yet are
+// listed in kKnownFailures: such a check is reported, not failed, and the case comes back by
+// itself once the list loses its line.
 #include "ConvertToolSupport.h"
 #include "RealMediaProbe.h"
 #include "ScratchDir.h"
@@ -109,7 +109,7 @@ void PrintTo(const Row& row, std::ostream* out) {
     *out << row.file;
 }
 
-// Checks that fail today for a fault in code another worker owns: the file, the profile family
+// Checks that fail today for a fault not mended yet: the file, the profile family
 // ("*": all), the check (converts, refusal, rotation, frame, shape, orientation, length, sound,
 // gstreamer) and why. Reported as a known failure instead of failing; a check that passes again
 // says so, and its line goes.
@@ -120,10 +120,7 @@ struct KnownFailure {
     const char* why;
 };
 const KnownFailure kKnownFailures[] = {
-    {"wmv_minimal_1x1.wmv", "mpeg4", "refusal",
-     "OutputPlan (owned by another worker) plans the original size of a 1x1 picture as 0x0 and "
-     "refuses with \"the conversion could not start: the frame size 0x0 is not possible\" before "
-     "anything is decoded; the other profiles say the pictures cannot be decoded"},
+    {"", "", "", ""}, // none today
 };
 
 const KnownFailure* knownFailure(const std::string& file, const std::string& family,
