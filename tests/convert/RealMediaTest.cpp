@@ -119,9 +119,7 @@ struct KnownFailure {
     const char* check;
     const char* why;
 };
-const KnownFailure kKnownFailures[] = {
-    {"", "", "", ""}, // none today
-};
+const std::vector<KnownFailure> kKnownFailures = {}; // none today
 
 const KnownFailure* knownFailure(const std::string& file, const std::string& family,
                                  const std::string& check) {
