@@ -9,7 +9,7 @@
 //   AIFF                an ID3v2 chunk (the muxer's write_id3v2) with tags and APIC.
 //   Ogg (Vorbis, FLAC)  Vorbis comments; the muxer refuses picture streams, so the cover goes
 //                       in as a METADATA_BLOCK_PICTURE comment (base64 FLAC picture block), as
-//                       the Xiph specification has it, which FFmpeg reads back as the cover.
+//                       Vorbis comments carry covers, which FFmpeg reads back as the cover.
 //   Matroska, MKA       tags; the cover as an attachment "cover.jpg"/"cover.png" (the muxer
 //                       would write an attached picture as a one-frame video track).
 //   MOV                 tags, but no cover: the muxer writes `covr` only in MP4 mode.

@@ -36,7 +36,7 @@ const tagVeldesTrack* trackOf(const std::vector<tagVeldesTrack>& tracks, int typ
     return nullptr;
 }
 
-// The export setting a host makes of the spec, with the source's picture and the sound of
+// The export setting a host makes of the wanted output, with the source's picture and the sound of
 // `audioValues` (null: the source's first sound stream).
 tagVeldesExportSetting settingFor(const Timeline& t, int id, const OutputSpec& spec,
                                   const int32_t* audioValues = nullptr) {
