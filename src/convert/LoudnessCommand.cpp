@@ -1,7 +1,6 @@
 #include "LoudnessCommand.h"
 
-#include "CVelConvert.h"
-#include "ConsolePlatformServices.h"
+#include "ConsoleSession.h"
 #include "EstimateStopper.h"
 #include "VelSettings.h"
 
@@ -24,22 +23,15 @@ std::string loudnessNotice(const tagVeldesLoudness& figures, double target) {
 }
 
 int measureLoudnessOfFiles(const ConvertOptions& options, const ProfileRef& profile) {
-    ConsolePlatformServices services;
-    ScopedPlatformServices installed(services);
-    VelSettings& settings = VelSettings::instance();
-    MediaList items;
-    settings.mediaList = &items;
-    CVelConvert convert;
-    convert.attach(nullptr, nullptr, &settings);
+    ConsoleSession session;
+    CVelConvert& convert = session.convert();
     // A signal destroys the timeline, which cancels the measurement, and ends the process.
     EstimateStopper stopper;
     stopper.watch(convert.timeline());
     bool allMeasured = true;
     for (const std::string& file : options.files) {
         auto item = std::make_unique<MediaItem>();
-        std::error_code ec;
-        const std::filesystem::path path = std::filesystem::absolute(file, ec);
-        item->sourcePath = ec ? file : path.lexically_normal().string();
+        item->sourcePath = ConsoleSession::sourcePath(file);
         item->profile = profile;
         if (options.begin)
             item->clipBegin = *options.begin;

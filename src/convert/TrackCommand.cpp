@@ -1,7 +1,6 @@
 #include "TrackCommand.h"
 
-#include "CVelConvert.h"
-#include "ConsolePlatformServices.h"
+#include "ConsoleSession.h"
 #include "MediaItem.h"
 #include "VelSettings.h"
 
@@ -63,19 +62,12 @@ std::string trackRefusal(const ConvertOptions& options, const std::vector<tagVel
 }
 
 int listTracksOfFiles(const ConvertOptions& options) {
-    ConsolePlatformServices services;
-    ScopedPlatformServices installed(services);
-    VelSettings& settings = VelSettings::instance();
-    MediaList items;
-    settings.mediaList = &items;
-    CVelConvert convert;
-    convert.attach(nullptr, nullptr, &settings);
+    ConsoleSession session;
+    CVelConvert& convert = session.convert();
     bool allRead = true;
     for (const std::string& file : options.files) {
         MediaItem item;
-        std::error_code ec;
-        const std::filesystem::path path = std::filesystem::absolute(file, ec);
-        item.sourcePath = ec ? file : path.lexically_normal().string();
+        item.sourcePath = ConsoleSession::sourcePath(file);
         std::vector<tagVeldesTrack> tracks;
         if (!convert.addItem(&item) || !convert.tracks(&item, &tracks)) {
             std::fprintf(stderr, "movara-convert: %s: no audio or video that can be decoded\n",
